@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds pmsnmp with warnings as errors and runs the whole test suite, then
+# again under AddressSanitizer + UndefinedBehaviorSanitizer, then the
+# fuzz targets for a bounded time each.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+
+scripts/deps.sh
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPMSNMP_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure
+}
+
+echo "== build and test"
+run_suite build/release
+
+echo "== build and test with ASan + UBSan"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_suite build/asan -DPMSNMP_SANITIZE=ON -DPMSNMP_BUILD_BENCH=OFF
+
+if [ -f fuzz/CMakeLists.txt ] && [ "${PMSNMP_SKIP_FUZZ:-0}" != 1 ]; then
+  echo "== fuzz"
+  scripts/fuzz.sh "${PMSNMP_FUZZ_SECONDS:-60}"
+fi
