@@ -1,0 +1,107 @@
+// Run-time loaded socket library: a process-wide function table through
+// which every socket call of pmsnmp goes, plus start-up and clean-up.
+#ifndef PMSNMP_SOCKET_API_H
+#define PMSNMP_SOCKET_API_H
+
+#include <pmsnmp/types.h>
+
+#include <cstddef>
+
+#if defined(_WIN32)
+#include <winsock2.h>
+#include <ws2tcpip.h>
+typedef SOCKET PmcSocket;
+#else
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+typedef int PmcSocket;
+#endif
+
+constexpr PmcSocket PMC_INVALID_SOCKET = static_cast<PmcSocket>(-1);
+
+namespace NPmcSocketAPI {
+
+// Start-up data record; filled by the library, never read by us.
+struct StartupData {
+    unsigned char opaque[512];
+};
+
+// The function table, in the order it is filled. The first 20 entries are
+// required, the last 3 optional (the protocol-independent name functions).
+struct Table {
+    int (*WSAStartup)(unsigned short version, StartupData* data);
+    int (*WSACleanup)();
+    int (*WSAGetLastError)();
+    PmcSocket (*socket)(int family, int type, int protocol);
+    int (*bind)(PmcSocket handle, const sockaddr* address, socklen_t length);
+    std::uint16_t (*htons)(std::uint16_t value);
+    std::uint16_t (*ntohs)(std::uint16_t value);
+    int (*getsockname)(PmcSocket handle, sockaddr* address, socklen_t* length);
+    int (*gethostname)(char* name, std::size_t length);
+    hostent* (*gethostbyname)(const char* name);
+    int (*getsockopt)(PmcSocket handle, int level, int name, void* value, socklen_t* length);
+    int (*setsockopt)(PmcSocket handle, int level, int name, const void* value, socklen_t length);
+    in_addr_t (*inet_addr)(const char* text);
+    char* (*inet_ntoa)(in_addr address);
+    ssize_t (*sendto)(PmcSocket handle, const void* data, std::size_t length, int flags,
+                      const sockaddr* address, socklen_t address_length);
+    ssize_t (*recvfrom)(PmcSocket handle, void* buffer, std::size_t capacity, int flags,
+                        sockaddr* address, socklen_t* address_length);
+    int (*select)(int count, fd_set* readable, fd_set* writable, fd_set* failed, timeval* timeout);
+    int (*closesocket)(PmcSocket handle);
+    hostent* (*gethostbyaddr)(const void* address, socklen_t length, int family);
+    servent* (*getservbyname)(const char* name, const char* protocol);
+    int (*getaddrinfo)(const char* node, const char* service, const addrinfo* hints,
+                       addrinfo** result);
+    int (*getnameinfo)(const sockaddr* address, socklen_t length, char* host, socklen_t host_length,
+                       char* service, socklen_t service_length, int flags);
+    void (*freeaddrinfo)(addrinfo* list);
+};
+
+constexpr int kRequiredCount = 20;
+constexpr int kEntryCount = 23;
+
+// The name each entry is looked up by, in table order.
+const char* entry_name(int index);
+
+// The table (filled by load/set_api). Callers start up first, so every
+// entry they use is present.
+const Table& table();
+
+// Loads the socket library once and fills the table: 0, -10 (no library)
+// or the status of set_api.
+pmc_long load();
+// Fills the table from the given library handle (dlopen / LoadLibrary):
+// 0, or -1 when a required function is missing.
+pmc_long set_api(void* library);
+bool is_loaded();
+// True when load succeeds and getaddrinfo, getnameinfo and freeaddrinfo exist.
+bool has_protocol_independent_api();
+// load, then the library's start-up for version 1.1 / 2.2: 0, -1 or the
+// status of load. Balance every attempt with one cleanup().
+pmc_long startup_v11();
+pmc_long startup_v22();
+// The library's clean-up while it is loaded; nothing otherwise.
+void cleanup();
+
+// Start-up for the life of a scope; cleanup() on the way out whatever the
+// start-up status was.
+class StartupScope {
+public:
+    enum Version { V11, V22 };
+    explicit StartupScope(Version version = V22);
+    ~StartupScope();
+    StartupScope(const StartupScope&) = delete;
+    StartupScope& operator=(const StartupScope&) = delete;
+    pmc_long status() const { return status_; }
+
+private:
+    pmc_long status_;
+};
+
+}  // namespace NPmcSocketAPI
+
+#endif
