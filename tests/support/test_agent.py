@@ -1,0 +1,420 @@
+#!/usr/bin/env python3
+"""Scriptable SNMPv1/v2c test agent for the pmsnmp test suite.
+
+It has its own small BER reader and writer on purpose: it must not share a
+line of code with the library's codec, so that a codec fault shows up as a
+failing exchange instead of two faults agreeing with each other.
+
+Usage:
+    test_agent.py [--scenario FILE] [--bind ADDR] [--lifetime SECONDS]
+                  [--state FILE] [--drop-first N] [--delay-ms N]
+                  [--too-big-above K]
+
+The first line on stdout is "PORT <n>" with the UDP port chosen by the
+system. The agent serves until its lifetime ends or it receives SIGTERM.
+
+Scenario (JSON object, every key optional):
+    table          {"1.3.6.1...": ["integer"|"octets"|"hex"|"oid"|"null"|
+                    "counter32"|"gauge32"|"timeticks"|"ipaddress"|
+                    "counter64"|"opaque", value]}
+    community      accept only this community (others are dropped)
+    read_only      OIDs whose set answers readOnly (4)
+    no_access      OIDs whose set answers noAccess (6)
+    too_big_above  answer tooBig (1) to requests of more than K bindings
+    drop_first     ignore the first N requests (they are still counted)
+    delay_ms       send every answer this many milliseconds late
+    answer_from    send answers from a socket bound to this address
+    before         list of extra datagrams sent ahead of each answer:
+                   "stray" (another request id), "garbage", "truncated",
+                   "bad_version", "long_length"
+    walk           "normal" | "stuck" (GetNext answers the requested names
+                   themselves, so the walk does not advance)
+
+State file (rewritten after every request): {"count": n, "ids": [...],
+"sizes": [...], "types": [...]} with the request identifiers, binding
+counts and PDU types of the requests received, in order. A datagram
+"COUNT?" is answered with "COUNT <n>".
+"""
+
+import argparse
+import heapq
+import json
+import os
+import select
+import signal
+import socket
+import sys
+import time
+
+# --- BER ------------------------------------------------------------------
+
+TAG_INTEGER = 0x02
+TAG_OCTETS = 0x04
+TAG_NULL = 0x05
+TAG_OID = 0x06
+TAG_SEQUENCE = 0x30
+TAG_IPADDRESS = 0x40
+TAG_COUNTER32 = 0x41
+TAG_GAUGE32 = 0x42
+TAG_TIMETICKS = 0x43
+TAG_OPAQUE = 0x44
+TAG_COUNTER64 = 0x46
+TAG_NO_SUCH_OBJECT = 0x80
+TAG_NO_SUCH_INSTANCE = 0x81
+TAG_END_OF_MIB_VIEW = 0x82
+
+PDU_GET = 0xA0
+PDU_GETNEXT = 0xA1
+PDU_RESPONSE = 0xA2
+PDU_SET = 0xA3
+
+ERR_TOO_BIG = 1
+ERR_NO_SUCH_NAME = 2
+ERR_READ_ONLY = 4
+ERR_NO_ACCESS = 6
+
+
+class BerError(Exception):
+    pass
+
+
+def enc_length(n):
+    if n < 0x80:
+        return bytes([n])
+    out = n.to_bytes((n.bit_length() + 7) // 8, "big")
+    return bytes([0x80 | len(out)]) + out
+
+
+def enc_tlv(tag, content):
+    return bytes([tag]) + enc_length(len(content)) + content
+
+
+def enc_int_content(n):
+    length = 1
+    while not -(1 << (8 * length - 1)) <= n < (1 << (8 * length - 1)):
+        length += 1
+    return n.to_bytes(length, "big", signed=True)
+
+
+def enc_uint_content(n):
+    # Unsigned kinds: minimal octets, with a leading 0 when the top bit is set.
+    out = n.to_bytes(max(1, (n.bit_length() + 7) // 8), "big")
+    if out[0] & 0x80:
+        out = b"\x00" + out
+    return out
+
+
+def enc_oid_content(text):
+    arcs = [int(a) for a in text.split(".")]
+    if len(arcs) < 2:
+        raise BerError("oid needs two arcs")
+    out = bytearray()
+    for sub in [40 * arcs[0] + arcs[1]] + arcs[2:]:
+        groups = [sub & 0x7F]
+        sub >>= 7
+        while sub:
+            groups.append(0x80 | (sub & 0x7F))
+            sub >>= 7
+        out += bytes(reversed(groups))
+    return bytes(out)
+
+
+def dec_tlv(data, pos, end):
+    """Returns (tag, content start, content end) of the element at pos."""
+    if pos + 2 > end:
+        raise BerError("truncated header")
+    tag = data[pos]
+    first = data[pos + 1]
+    pos += 2
+    if first < 0x80:
+        length = first
+    else:
+        count = first & 0x7F
+        if count == 0 or count > 4 or pos + count > end:
+            raise BerError("bad length")
+        length = int.from_bytes(data[pos:pos + count], "big")
+        pos += count
+    if pos + length > end:
+        raise BerError("content runs past the end")
+    return tag, pos, pos + length
+
+
+def dec_expect(data, pos, end, tag):
+    got, start, stop = dec_tlv(data, pos, end)
+    if got != tag:
+        raise BerError("tag %#x, expected %#x" % (got, tag))
+    return start, stop
+
+
+def dec_int(data, start, stop):
+    return int.from_bytes(data[start:stop], "big", signed=True) if stop > start else 0
+
+
+def dec_oid(data, start, stop):
+    subs, cur = [], 0
+    for b in data[start:stop]:
+        cur = (cur << 7) | (b & 0x7F)
+        if not b & 0x80:
+            subs.append(cur)
+            cur = 0
+    if not subs:
+        return ""
+    first = subs[0]
+    head = [min(first // 40, 2)]
+    head.append(first - 40 * head[0])
+    return ".".join(str(a) for a in head + subs[1:])
+
+
+def oid_key(text):
+    return tuple(int(a) for a in text.split(".")) if text else ()
+
+
+def encode_value(kind, value):
+    """(type name, JSON value) of the scenario table -> (tag, content)."""
+    if kind == "integer":
+        return TAG_INTEGER, enc_int_content(int(value))
+    if kind == "octets":
+        return TAG_OCTETS, str(value).encode("utf-8")
+    if kind == "hex":
+        return TAG_OCTETS, bytes.fromhex(value)
+    if kind == "opaque":
+        return TAG_OPAQUE, bytes.fromhex(value)
+    if kind == "oid":
+        return TAG_OID, enc_oid_content(value)
+    if kind == "null":
+        return TAG_NULL, b""
+    if kind in ("counter32", "gauge32", "timeticks", "counter64"):
+        tag = {"counter32": TAG_COUNTER32, "gauge32": TAG_GAUGE32,
+               "timeticks": TAG_TIMETICKS, "counter64": TAG_COUNTER64}[kind]
+        return tag, enc_uint_content(int(value))
+    if kind == "ipaddress":
+        return TAG_IPADDRESS, socket.inet_aton(value)
+    raise ValueError("unknown value type " + kind)
+
+
+class Request:
+    def __init__(self, version, community, pdu_tag, request_id, bindings):
+        self.version = version
+        self.community = community
+        self.pdu_tag = pdu_tag
+        self.request_id = request_id
+        self.bindings = bindings  # [(oid text, tag, content)]
+
+
+def decode_request(data):
+    end = len(data)
+    start, stop = dec_expect(data, 0, end, TAG_SEQUENCE)
+    s, e = dec_expect(data, start, stop, TAG_INTEGER)
+    version = dec_int(data, s, e)
+    s, e2 = dec_expect(data, e, stop, TAG_OCTETS)
+    community = bytes(data[s:e2])
+    pdu_tag, ps, pe = dec_tlv(data, e2, stop)
+    s, e = dec_expect(data, ps, pe, TAG_INTEGER)
+    request_id = dec_int(data, s, e)
+    s, e = dec_expect(data, e, pe, TAG_INTEGER)
+    s, e = dec_expect(data, e, pe, TAG_INTEGER)
+    ls, le = dec_expect(data, e, pe, TAG_SEQUENCE)
+    bindings, pos = [], ls
+    while pos < le:
+        bs, be = dec_expect(data, pos, le, TAG_SEQUENCE)
+        os_, oe = dec_expect(data, bs, be, TAG_OID)
+        vtag, vs, ve = dec_tlv(data, oe, be)
+        bindings.append((dec_oid(data, os_, oe), vtag, bytes(data[vs:ve])))
+        pos = be
+    return Request(version, community, pdu_tag, request_id, bindings)
+
+
+def encode_response(version, community, request_id, error_status, error_index, bindings):
+    vbs = b"".join(
+        enc_tlv(TAG_SEQUENCE, enc_tlv(TAG_OID, enc_oid_content(oid)) + enc_tlv(tag, content))
+        for oid, tag, content in bindings)
+    pdu = (enc_tlv(TAG_INTEGER, enc_int_content(request_id))
+           + enc_tlv(TAG_INTEGER, enc_int_content(error_status))
+           + enc_tlv(TAG_INTEGER, enc_int_content(error_index))
+           + enc_tlv(TAG_SEQUENCE, vbs))
+    return enc_tlv(TAG_SEQUENCE, enc_tlv(TAG_INTEGER, enc_int_content(version))
+                   + enc_tlv(TAG_OCTETS, community) + enc_tlv(PDU_RESPONSE, pdu))
+
+
+# --- the agent ------------------------------------------------------------
+
+class Agent:
+    def __init__(self, scenario):
+        self.table = {}
+        for oid, (kind, value) in scenario.get("table", {}).items():
+            self.table[oid] = encode_value(kind, value)
+        community = scenario.get("community")
+        self.community = community.encode() if community is not None else None
+        self.read_only = set(scenario.get("read_only", []))
+        self.no_access = set(scenario.get("no_access", []))
+        self.too_big_above = scenario.get("too_big_above")
+        self.drop_first = int(scenario.get("drop_first", 0))
+        self.delay = float(scenario.get("delay_ms", 0)) / 1000.0
+        self.before = list(scenario.get("before", []))
+        self.walk = scenario.get("walk", "normal")
+        self.count = 0
+        self.ids, self.sizes, self.types = [], [], []
+
+    def sorted_oids(self):
+        return sorted(self.table, key=oid_key)
+
+    def answer(self, req):
+        """The response bindings, error status and error index for req."""
+        v1 = req.version == 0
+        if self.too_big_above is not None and len(req.bindings) > int(self.too_big_above):
+            return ERR_TOO_BIG, 0, req.bindings
+        out = []
+        for position, (oid, tag, content) in enumerate(req.bindings, start=1):
+            if req.pdu_tag == PDU_GET:
+                if oid in self.table:
+                    out.append((oid,) + self.table[oid])
+                elif v1:
+                    return ERR_NO_SUCH_NAME, position, req.bindings
+                else:
+                    out.append((oid, TAG_NO_SUCH_OBJECT, b""))
+            elif req.pdu_tag == PDU_GETNEXT:
+                if self.walk == "stuck":
+                    out.append((oid,) + self.table.get(oid, (TAG_NULL, b"")))
+                    continue
+                following = [o for o in self.sorted_oids() if oid_key(o) > oid_key(oid)]
+                if following:
+                    out.append((following[0],) + self.table[following[0]])
+                elif v1:
+                    # End of view: SNMPv1 answers noSuchName, names unchanged.
+                    return ERR_NO_SUCH_NAME, position, req.bindings
+                else:
+                    out.append((oid, TAG_END_OF_MIB_VIEW, b""))
+            elif req.pdu_tag == PDU_SET:
+                if oid in self.no_access:
+                    return ERR_NO_ACCESS, position, req.bindings
+                if oid in self.read_only:
+                    return ERR_READ_ONLY, position, req.bindings
+                if oid not in self.table:
+                    return ERR_NO_SUCH_NAME, position, req.bindings
+                out.append((oid, tag, content))
+            else:
+                return None
+        if req.pdu_tag == PDU_SET:
+            for oid, tag, content in out:
+                self.table[oid] = (tag, content)
+        return 0, 0, out
+
+    def extras(self, req, answer):
+        """Datagrams that go out ahead of the right answer."""
+        out = []
+        for kind in self.before:
+            if kind == "stray":
+                other = (req.request_id + 1000) & 0x7FFFFFFF
+                out.append(encode_response(req.version, req.community, other, 0, 0, req.bindings))
+            elif kind == "garbage":
+                out.append(b"\xde\xad\xbe\xef garbage \x00\xff")
+            elif kind == "truncated":
+                out.append(answer[:max(1, len(answer) // 2)])
+            elif kind == "bad_version":
+                out.append(encode_response(3, req.community, req.request_id, 0, 0, req.bindings))
+            elif kind == "long_length":
+                out.append(b"\x30\x84\x7f\xff\xff\xff" + answer[2:])
+        return out
+
+    def record(self, req):
+        self.count += 1
+        self.ids.append(req.request_id if req else None)
+        self.sizes.append(len(req.bindings) if req else None)
+        self.types.append(req.pdu_tag if req else None)
+
+
+def write_state(path, agent):
+    if not path:
+        return
+    tmp = path + ".tmp"
+    with open(tmp, "w") as f:
+        json.dump({"count": agent.count, "ids": agent.ids, "sizes": agent.sizes,
+                   "types": agent.types}, f)
+    os.replace(tmp, path)
+
+
+def bind_udp(address):
+    family = socket.AF_INET6 if ":" in address else socket.AF_INET
+    sock = socket.socket(family, socket.SOCK_DGRAM)
+    sock.bind((address, 0))
+    return sock
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--scenario")
+    parser.add_argument("--bind", default="127.0.0.1")
+    parser.add_argument("--lifetime", type=float, default=60.0)
+    parser.add_argument("--state")
+    parser.add_argument("--drop-first", type=int)
+    parser.add_argument("--delay-ms", type=int)
+    parser.add_argument("--too-big-above", type=int)
+    args = parser.parse_args()
+
+    scenario = {}
+    if args.scenario:
+        with open(args.scenario) as f:
+            scenario = json.load(f)
+    for key in ("drop_first", "delay_ms", "too_big_above"):
+        if getattr(args, key) is not None:
+            scenario[key] = getattr(args, key)
+
+    # Loopback only: this agent is a test fixture.
+    if not (args.bind.startswith("127.") or args.bind == "::1"):
+        sys.exit("test_agent: refusing to bind outside loopback")
+    answer_from = scenario.get("answer_from")
+    if answer_from and not (answer_from.startswith("127.") or answer_from == "::1"):
+        sys.exit("test_agent: answer_from must be a loopback address")
+
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    agent = Agent(scenario)
+    sock = bind_udp(args.bind)
+    reply_sock = bind_udp(answer_from) if answer_from else sock
+    print("PORT %d" % sock.getsockname()[1], flush=True)
+    write_state(args.state, agent)
+
+    deadline = time.monotonic() + args.lifetime
+    pending = []  # heap of (due, sequence, datagrams, peer)
+    sequence = 0
+    while True:
+        now = time.monotonic()
+        if now >= deadline:
+            break
+        while pending and pending[0][0] <= now:
+            _, _, datagrams, peer = heapq.heappop(pending)
+            for datagram in datagrams:
+                reply_sock.sendto(datagram, peer)
+        wait = deadline - now
+        if pending:
+            wait = min(wait, max(0.0, pending[0][0] - now))
+        readable, _, _ = select.select([sock], [], [], wait)
+        if not readable:
+            continue
+        data, peer = sock.recvfrom(65535)
+        if data == b"COUNT?":
+            sock.sendto(b"COUNT %d" % agent.count, peer)
+            continue
+        try:
+            req = decode_request(data)
+        except (BerError, ValueError):
+            req = None
+        agent.record(req)
+        write_state(args.state, agent)
+        if req is None or agent.count <= agent.drop_first:
+            continue
+        if agent.community is not None and req.community != agent.community:
+            continue
+        result = agent.answer(req)
+        if result is None:
+            continue
+        error_status, error_index, bindings = result
+        answer = encode_response(req.version, req.community, req.request_id,
+                                 error_status, error_index, bindings)
+        sequence += 1
+        heapq.heappush(pending, (time.monotonic() + agent.delay, sequence,
+                                 agent.extras(req, answer) + [answer], peer))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
