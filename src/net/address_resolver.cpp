@@ -1,0 +1,179 @@
+#include "net/address_resolver.h"
+
+#include "net/socket_api.h"
+#include "value/value_factory.h"
+
+#include <pmsnmp/owned.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+
+namespace {
+
+constexpr std::size_t kIpxTextLength = 21;
+constexpr unsigned kOctetMax = 255;
+constexpr std::size_t kHostBufferSize = 1025;
+
+bool parse_ipv4(const char* text, unsigned parts[4]) {
+    char trailing = 0;
+    const int converted =
+        std::sscanf(text, "%u.%u.%u.%u%c", &parts[0], &parts[1], &parts[2], &parts[3], &trailing);
+    if (converted != 4) return false;
+    for (int i = 0; i < 4; ++i) {
+        if (parts[i] > kOctetMax) return false;
+    }
+    return true;
+}
+
+pmc_long new_string(const char* text, IPmcByteString** out) {
+    pmc_long status = PMC_S_OK;
+    pmc::Owned<IPmcByteString> string(pmc_create_byte_string(&status));
+    if (!string) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
+    status = string->assign_text(text);
+    if (status != PMC_S_OK) return status;
+    *out = string.release();
+    return PMC_S_OK;
+}
+
+// Frees a getaddrinfo list on every way out.
+struct AddrInfoList {
+    addrinfo* list = nullptr;
+    ~AddrInfoList() {
+        if (list != nullptr) NPmcSocketAPI::table().freeaddrinfo(list);
+    }
+};
+
+// Numeric lookup of an IP text; false when the system does not take it.
+bool lookup_numeric(const char* text, AddrInfoList& result) {
+    addrinfo hints{};
+    hints.ai_flags = AI_PASSIVE | AI_NUMERICHOST;
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    return NPmcSocketAPI::table().getaddrinfo(text, nullptr, &hints, &result.list) == 0 &&
+           result.list != nullptr;
+}
+
+std::atomic<CPmcAddressResolver*> g_resolver{nullptr};
+std::mutex g_resolver_lock;
+
+// Destroys the resolver at process exit.
+struct ResolverRelease {
+    ~ResolverRelease() { delete g_resolver.exchange(nullptr); }
+} g_resolver_release;
+
+}  // namespace
+
+pmc_long pmc_kind_from_family(int family) {
+    switch (family) {
+        case AF_INET: return PMC_ADDRESS_IPV4;
+        case AF_IPX: return PMC_ADDRESS_IPX;
+        case AF_INET6: return PMC_ADDRESS_IPV6;
+        default: return PMC_ADDRESS_NONE;
+    }
+}
+
+int pmc_family_from_kind(pmc_long kind) {
+    switch (kind) {
+        case PMC_ADDRESS_NONE: return AF_UNSPEC;
+        case PMC_ADDRESS_IPV4: return AF_INET;
+        case PMC_ADDRESS_IPX: return AF_IPX;
+        case PMC_ADDRESS_IPV6: return AF_INET6;
+        default: return static_cast<int>(kind);
+    }
+}
+
+bool pmc_is_ipx_text(const char* text) {
+    if (text == nullptr || std::strlen(text) != kIpxTextLength) return false;
+    unsigned b[10];
+    return std::sscanf(text, "%2x%2x%2x%2x:%2x%2x%2x%2x%2x%2x", &b[0], &b[1], &b[2], &b[3], &b[4],
+                       &b[5], &b[6], &b[7], &b[8], &b[9]) == 10;
+}
+
+pmc_long CPmcAddressResolverV4::classify(const char* text, pmc_long* kind) {
+    if (text == nullptr || kind == nullptr) return PMC_E_INVALID_ARG;
+    unsigned parts[4];
+    if (parse_ipv4(text, parts)) {
+        *kind = PMC_ADDRESS_IPV4;
+        return PMC_S_OK;
+    }
+    if (pmc_is_ipx_text(text)) {
+        *kind = PMC_ADDRESS_IPX;
+        return PMC_S_OK;
+    }
+    *kind = PMC_ADDRESS_NONE;
+    return PMC_E_UNKNOWN_ADDRESS;
+}
+
+pmc_long CPmcAddressResolverV4::canonical_text(const char* text, IPmcByteString** out) {
+    if (out == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long kind = PMC_ADDRESS_NONE;
+    const pmc_long status = classify(text, &kind);
+    if (status != PMC_S_OK) return status;
+    if (kind == PMC_ADDRESS_IPX) return new_string(text, out);
+    unsigned parts[4];
+    if (kind != PMC_ADDRESS_IPV4 || !parse_ipv4(text, parts)) return PMC_E_UNKNOWN_ADDRESS;
+    char canonical[16];
+    std::snprintf(canonical, sizeof canonical, "%u.%u.%u.%u", parts[0], parts[1], parts[2], parts[3]);
+    return new_string(canonical, out);
+}
+
+pmc_long CPmcAddressResolverV6::classify(const char* text, pmc_long* kind) {
+    if (text == nullptr || kind == nullptr) return PMC_E_INVALID_ARG;
+    NPmcSocketAPI::StartupScope scope(NPmcSocketAPI::StartupScope::V22);
+    if (scope.status() != PMC_S_OK) return scope.status();
+    if (pmc_is_ipx_text(text)) {
+        *kind = PMC_ADDRESS_IPX;
+        return PMC_S_OK;
+    }
+    AddrInfoList result;
+    if (!lookup_numeric(text, result)) {
+        *kind = PMC_ADDRESS_NONE;
+        return PMC_E_FAIL;
+    }
+    *kind = pmc_kind_from_family(result.list->ai_family);
+    return PMC_S_OK;
+}
+
+pmc_long CPmcAddressResolverV6::canonical_text(const char* text, IPmcByteString** out) {
+    if (text == nullptr || out == nullptr) return PMC_E_INVALID_ARG;
+    NPmcSocketAPI::StartupScope scope(NPmcSocketAPI::StartupScope::V22);
+    if (scope.status() != PMC_S_OK) return scope.status();
+    if (pmc_is_ipx_text(text)) return new_string(text, out);
+    AddrInfoList result;
+    if (!lookup_numeric(text, result)) return PMC_E_FAIL;
+    char host[kHostBufferSize];
+    if (NPmcSocketAPI::table().getnameinfo(result.list->ai_addr, result.list->ai_addrlen, host,
+                                           sizeof host, nullptr, 0, NI_NUMERICHOST) != 0) {
+        return PMC_E_FAIL;
+    }
+    return new_string(host, out);
+}
+
+CPmcAddressResolver* pmc_choose_address_resolver(pmc_long* status) {
+    CPmcAddressResolver* resolver = nullptr;
+    if (NPmcSocketAPI::has_protocol_independent_api()) {
+        resolver = new (std::nothrow) CPmcAddressResolverV6;
+    } else {
+        resolver = new (std::nothrow) CPmcAddressResolverV4;
+    }
+    if (status != nullptr) *status = resolver != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
+    return resolver;
+}
+
+CPmcAddressResolver* pmc_address_resolver(pmc_long* status) {
+    CPmcAddressResolver* resolver = g_resolver.load();
+    if (resolver == nullptr) {
+        std::lock_guard<std::mutex> lock(g_resolver_lock);
+        resolver = g_resolver.load();
+        if (resolver == nullptr) {
+            resolver = pmc_choose_address_resolver(nullptr);
+            g_resolver.store(resolver);
+        }
+    }
+    if (status != nullptr) *status = resolver != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
+    return resolver;
+}

@@ -1,0 +1,48 @@
+// The process-wide address text service: recognises the kind of an address
+// text and produces its canonical form.
+#ifndef PMSNMP_ADDRESS_RESOLVER_H
+#define PMSNMP_ADDRESS_RESOLVER_H
+
+#include <pmsnmp/value.h>
+
+class CPmcAddressResolver {
+public:
+    // A new string with the canonical text (the caller releases it).
+    virtual pmc_long canonical_text(const char* text, IPmcByteString** out) = 0;
+    // The address kind of the text; a failure when it is no address.
+    virtual pmc_long classify(const char* text, pmc_long* kind) = 0;
+    virtual ~CPmcAddressResolver() = default;
+};
+
+// Parses IPv4 and IPX texts itself; anything else is -7.
+class CPmcAddressResolverV4 : public CPmcAddressResolver {
+public:
+    pmc_long canonical_text(const char* text, IPmcByteString** out) override;
+    pmc_long classify(const char* text, pmc_long* kind) override;
+};
+
+// Hands IP texts to the system's numeric getaddrinfo/getnameinfo (so IPv6
+// works); still recognises IPX by its text. Unknown texts are -1.
+class CPmcAddressResolverV6 : public CPmcAddressResolver {
+public:
+    pmc_long canonical_text(const char* text, IPmcByteString** out) override;
+    pmc_long classify(const char* text, pmc_long* kind) override;
+};
+
+// A new resolver chosen by what the socket library offers: V6 when it has
+// the protocol-independent name functions, else V4. Null and -3 without
+// memory. The caller deletes it.
+CPmcAddressResolver* pmc_choose_address_resolver(pmc_long* status);
+
+// The process-wide resolver, created on first use and kept until exit;
+// null and -3 when it cannot be created.
+CPmcAddressResolver* pmc_address_resolver(pmc_long* status);
+
+// Address kind <-> socket address family.
+pmc_long pmc_kind_from_family(int family);
+int pmc_family_from_kind(pmc_long kind);
+
+// True for the 21-character IPX text "nnnnnnnn:hhhhhhhhhhhh".
+bool pmc_is_ipx_text(const char* text);
+
+#endif

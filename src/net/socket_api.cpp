@@ -1,0 +1,235 @@
+#include "net/socket_api.h"
+
+#include "net/socket_log.h"
+
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <unistd.h>
+#endif
+
+namespace NPmcSocketAPI {
+
+namespace {
+
+#if defined(_WIN32)
+const char* const kLibraryNames[] = {"ws2_32.dll", "wsock32.dll"};
+const char* const kCloseName = "closesocket";
+#else
+const char* const kLibraryNames[] = {"libc.so.6"};
+const char* const kCloseName = "close";  // the C library's namesake
+#endif
+
+// Error numbers of a failed lookup that only mean "not there".
+constexpr int kModuleNotFound = 126;
+constexpr int kProcNotFound = 127;
+
+constexpr unsigned short kVersion11 = 0x0101;
+constexpr unsigned short kVersion22 = 0x0202;
+
+const char* const kEntryNames[kEntryCount] = {
+    "WSAStartup", "WSACleanup",  "WSAGetLastError", "socket",       "bind",
+    "htons",      "ntohs",       "getsockname",     "gethostname",  "gethostbyname",
+    "getsockopt", "setsockopt",  "inet_addr",       "inet_ntoa",    "sendto",
+    "recvfrom",   "select",      kCloseName,        "gethostbyaddr", "getservbyname",
+    "getaddrinfo", "getnameinfo", "freeaddrinfo"};
+
+Table g_table{};
+std::mutex g_loader_lock;
+std::atomic<void*> g_library{nullptr};
+std::atomic<bool> g_protocol_independent{false};
+std::atomic<bool> g_required_filled{false};
+
+#if !defined(_WIN32)
+// The C library has no start-up, clean-up or last-error calls of its own.
+int builtin_startup(unsigned short, StartupData*) { return 0; }
+int builtin_cleanup() { return 0; }
+int builtin_last_error() { return errno; }
+#endif
+
+template <class F>
+void put(F& slot, void* symbol) {
+    slot = reinterpret_cast<F>(symbol);
+}
+
+void store(int index, void* symbol) {
+    Table& t = g_table;
+    switch (index) {
+        case 0: put(t.WSAStartup, symbol); break;
+        case 1: put(t.WSACleanup, symbol); break;
+        case 2: put(t.WSAGetLastError, symbol); break;
+        case 3: put(t.socket, symbol); break;
+        case 4: put(t.bind, symbol); break;
+        case 5: put(t.htons, symbol); break;
+        case 6: put(t.ntohs, symbol); break;
+        case 7: put(t.getsockname, symbol); break;
+        case 8: put(t.gethostname, symbol); break;
+        case 9: put(t.gethostbyname, symbol); break;
+        case 10: put(t.getsockopt, symbol); break;
+        case 11: put(t.setsockopt, symbol); break;
+        case 12: put(t.inet_addr, symbol); break;
+        case 13: put(t.inet_ntoa, symbol); break;
+        case 14: put(t.sendto, symbol); break;
+        case 15: put(t.recvfrom, symbol); break;
+        case 16: put(t.select, symbol); break;
+        case 17: put(t.closesocket, symbol); break;
+        case 18: put(t.gethostbyaddr, symbol); break;
+        case 19: put(t.getservbyname, symbol); break;
+        case 20: put(t.getaddrinfo, symbol); break;
+        case 21: put(t.getnameinfo, symbol); break;
+        case 22: put(t.freeaddrinfo, symbol); break;
+        default: break;
+    }
+}
+
+#if defined(_WIN32)
+void* open_library(const char* name) {
+    HMODULE module = LoadLibraryA(name);
+    if (module == nullptr) module = LoadLibraryExA(name, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return reinterpret_cast<void*>(module);
+}
+void* find_symbol(void* library, int index) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), kEntryNames[index]));
+}
+int lookup_error() { return static_cast<int>(GetLastError()); }
+void close_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+#else
+void* open_library(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
+void* find_symbol(void* library, int index) {
+    void* symbol = dlsym(library, kEntryNames[index]);
+    if (symbol != nullptr) return symbol;
+    switch (index) {
+        case 0: return reinterpret_cast<void*>(&builtin_startup);
+        case 1: return reinterpret_cast<void*>(&builtin_cleanup);
+        case 2: return reinterpret_cast<void*>(&builtin_last_error);
+        default: return nullptr;
+    }
+}
+int lookup_error() { return kProcNotFound; }
+void close_library(void* library) { dlclose(library); }
+#endif
+
+// Releases the library at process exit.
+struct LibraryRelease {
+    ~LibraryRelease() {
+        void* library = g_library.exchange(nullptr);
+        if (library != nullptr) close_library(library);
+    }
+} g_library_release;
+
+pmc_long fill(void* library) {
+    for (int i = 0; i < kRequiredCount; ++i) {
+        void* symbol = find_symbol(library, i);
+        store(i, symbol);
+        if (symbol == nullptr) {
+            NPmcSocketLog::write(NPmcSocketLog::kError,
+                                 "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
+                                 kEntryNames[i], lookup_error());
+            return PMC_E_FAIL;
+        }
+    }
+    g_required_filled.store(true);
+    for (int i = kRequiredCount; i < kEntryCount; ++i) {
+        void* symbol = find_symbol(library, i);
+        store(i, symbol);
+        if (symbol == nullptr) {
+            const int error = lookup_error();
+            if (error == kModuleNotFound || error == kProcNotFound) {
+                g_protocol_independent.store(false);
+                return PMC_S_OK;
+            }
+            NPmcSocketLog::write(NPmcSocketLog::kError,
+                                 "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
+                                 kEntryNames[i], error);
+            return PMC_E_FAIL;
+        }
+    }
+    g_protocol_independent.store(true);
+    return PMC_S_OK;
+}
+
+pmc_long startup(unsigned short version) {
+    const pmc_long status = load();
+    if (status != PMC_S_OK) return status;
+    // A fill that failed part-way leaves holes in the table: refuse rather
+    // than call through a missing entry.
+    if (!g_required_filled.load()) return PMC_E_FAIL;
+    StartupData data;
+    if (g_table.WSAStartup(version, &data) != 0) {
+        NPmcSocketLog::write(NPmcSocketLog::kError,
+                             version == kVersion11 ? "fail WSAStartup(1.1). WSAGetLastError()=%d"
+                                                   : "fail WSAStartup(2.2). WSAGetLastError()=%d",
+                             g_table.WSAGetLastError());
+        return PMC_E_FAIL;
+    }
+    return PMC_S_OK;
+}
+
+pmc_long set_api_locked(void* library);
+
+}  // namespace
+
+const char* entry_name(int index) {
+    return index >= 0 && index < kEntryCount ? kEntryNames[index] : nullptr;
+}
+
+const Table& table() { return g_table; }
+
+pmc_long load() {
+    if (g_library.load() != nullptr) return PMC_S_OK;
+    std::lock_guard<std::mutex> lock(g_loader_lock);
+    if (g_library.load() != nullptr) return PMC_S_OK;
+    void* library = nullptr;
+    for (const char* name : kLibraryNames) {
+        library = open_library(name);
+        if (library != nullptr) break;
+    }
+    if (library == nullptr) return PMC_E_NO_SOCKET_LIBRARY;
+    g_library.store(library);
+    return set_api_locked(library);
+}
+
+pmc_long set_api(void* library) {
+    std::lock_guard<std::mutex> lock(g_loader_lock);
+    return set_api_locked(library);
+}
+
+namespace {
+
+// Runs under the loader lock.
+pmc_long set_api_locked(void* library) {
+    NPmcSocketLog::write(NPmcSocketLog::kTrace, "[%s] enter.", "NPmcSocketAPI::set_api");
+    // A null handle would make the lookups search the whole process.
+    const pmc_long status = library != nullptr ? fill(library) : PMC_E_FAIL;
+    if (status != PMC_S_OK && library != nullptr) g_required_filled.store(false);
+    NPmcSocketLog::write(NPmcSocketLog::kTrace, "[%s] exit.", "NPmcSocketAPI::set_api");
+    return status;
+}
+
+}  // namespace
+
+bool is_loaded() { return g_library.load() != nullptr; }
+
+bool has_protocol_independent_api() {
+    return load() == PMC_S_OK && g_protocol_independent.load();
+}
+
+pmc_long startup_v11() { return startup(kVersion11); }
+
+pmc_long startup_v22() { return startup(kVersion22); }
+
+void cleanup() {
+    if (is_loaded() && g_table.WSACleanup != nullptr) g_table.WSACleanup();
+}
+
+StartupScope::StartupScope(Version version)
+    : status_(version == V11 ? startup_v11() : startup_v22()) {}
+
+StartupScope::~StartupScope() { cleanup(); }
+
+}  // namespace NPmcSocketAPI
