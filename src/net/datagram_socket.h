@@ -60,7 +60,7 @@ protected:
 
 private:
     friend pmc_long pmc_create_datagram_socket(pmc_long, unsigned short, DataGramSocket**);
-    bool started_ = false;  // a start-up was attempted, so clean-up is owed
+    bool started_ = false;  // start-up succeeded, so a clean-up is owed
 };
 
 #endif

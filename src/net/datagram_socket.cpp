@@ -1,0 +1,256 @@
+#include "net/datagram_socket.h"
+
+#include "net/datagram_socket_kinds.h"
+#include "net/socket_log.h"
+
+#include <pmsnmp/owned.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace {
+
+constexpr socklen_t kRecordLength = sizeof(sockaddr_storage);
+constexpr pmc_long kWaitForever = -1;
+constexpr pmc_long kMillisecondsPerSecond = 1000;
+constexpr pmc_long kMicrosecondsPerMillisecond = 1000;
+constexpr std::size_t kIpv6WorkArea = 43;
+constexpr int kIpv6Groups = 8;
+const char* const kLimitedBroadcast = "255.255.255.255";
+const std::size_t kLimitedBroadcastLength = 15;
+
+int last_error() { return NPmcSocketAPI::table().WSAGetLastError(); }
+
+// Expands the "::" of an IPv6 text into zero groups; false when the result
+// would not fit the work area.
+bool expand_ipv6_text(const std::string& text, std::string& expanded) {
+    const std::size_t gap = text.find("::");
+    if (gap == std::string::npos) {
+        expanded = text.substr(0, kIpv6WorkArea);
+        return true;
+    }
+    int colons = 0;
+    for (char c : text) {
+        if (c == ':' && colons < kIpv6Groups) ++colons;
+    }
+    const std::string after = text.substr(gap + 2);
+    if (gap == 0) {
+        for (int i = 0; i < kIpv6Groups + 1 - colons; ++i) expanded += "0:";
+    } else {
+        expanded = text.substr(0, gap) + ":";
+        for (int i = 0; i < kIpv6Groups - colons; ++i) expanded += "0:";
+    }
+    expanded += after;
+    // A trailing "::" stands for zero groups at the end too.
+    if (!expanded.empty() && expanded.back() == ':') expanded += "0";
+    return expanded.size() <= kIpv6WorkArea;
+}
+
+}  // namespace
+
+pmc_long pmc_create_datagram_socket(pmc_long kind, unsigned short port, DataGramSocket** out) {
+    if (out == nullptr) return PMC_E_INVALID_ARG;
+    *out = nullptr;
+    DataGramSocket* created = nullptr;
+    switch (kind) {
+        case PMC_ADDRESS_IPV4: created = new (std::nothrow) DataGramSocketIPv4; break;
+        case PMC_ADDRESS_IPX: created = new (std::nothrow) DataGramSocketIPX; break;
+        case PMC_ADDRESS_IPV6: created = new (std::nothrow) DataGramSocketIPv6; break;
+        default: return PMC_E_INVALID_ARG;
+    }
+    if (created == nullptr) return PMC_E_NO_MEMORY;
+    pmc::Owned<DataGramSocket> socket(created);
+    socket->local_ = pmc_create_network_address(nullptr);
+    if (socket->local_ == nullptr) return PMC_E_NO_MEMORY;
+    socket->local_->set_kind(kind);
+    socket->local_->set_port(port);
+    pmc_long status = socket->set_any_address(socket->local_);
+    if (status != PMC_S_OK) return status;
+    status = socket->open();
+    if (status != PMC_S_OK) return status;
+    *out = socket.release();
+    return PMC_S_OK;
+}
+
+pmc_long DataGramSocket::open() {
+    const pmc_long status = startup();
+    if (status != PMC_S_OK) return status;
+    started_ = true;
+    const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
+    if (create_handle() != PMC_S_OK) {
+        NPmcSocketLog::write(NPmcSocketLog::kError, "fail socket(). WSAGetLastError()=%d", last_error());
+        return PMC_E_SOCKET_CREATE;
+    }
+    sockaddr_storage record;
+    if (!to_sockaddr(&record, local_)) return PMC_E_SOCKET_BIND;
+    if (api.bind(handle_, reinterpret_cast<const sockaddr*>(&record), kRecordLength) != 0) {
+        NPmcSocketLog::write(NPmcSocketLog::kError, "fail bind(). WSAGetLastError()=%d", last_error());
+        return PMC_E_SOCKET_BIND;
+    }
+    sockaddr_storage bound;
+    std::memset(&bound, 0, sizeof bound);
+    socklen_t length = kRecordLength;
+    if (api.getsockname(handle_, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return PMC_E_FAIL;
+    if (!from_sockaddr(&bound, local_)) return PMC_E_FAIL;
+    const int port = local_->get_port();
+    NPmcSocketLog::write(NPmcSocketLog::kDebug, "create socket. id:0x%x port:%d(0x%x)",
+                         static_cast<unsigned>(handle_), port, static_cast<unsigned>(port));
+    return PMC_S_OK;
+}
+
+void DataGramSocket::release() { delete this; }
+
+DataGramSocket::~DataGramSocket() {
+    if (handle_ != PMC_INVALID_SOCKET) NPmcSocketAPI::table().closesocket(handle_);
+    if (local_ != nullptr) local_->release();
+    // Only a successful start-up is owed a clean-up.
+    if (started_) NPmcSocketAPI::cleanup();
+}
+
+pmc_long DataGramSocket::send(const void* data, pmc_ulong length, CPmcNetworkAddress* destination) {
+    if (data == nullptr || destination == nullptr) return PMC_E_INVALID_ARG;
+    const int local_port = local_->get_port();
+    const int port = destination->get_port();
+    NPmcSocketLog::write(NPmcSocketLog::kDebug,
+                         "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).",
+                         local_port, static_cast<unsigned>(local_port), destination->get_text(), port,
+                         static_cast<unsigned>(port));
+    sockaddr_storage record;
+    if (!to_sockaddr(&record, destination)) return PMC_E_INVALID_ARG;
+    const ssize_t sent = NPmcSocketAPI::table().sendto(
+        handle_, data, length, 0, reinterpret_cast<const sockaddr*>(&record), kRecordLength);
+    if (sent == -1) {
+        NPmcSocketLog::write(NPmcSocketLog::kError, "fail send(). WSAGetLastError()=%d", last_error());
+        return PMC_E_SEND;
+    }
+    if (static_cast<pmc_ulong>(sent) != length) {
+        NPmcSocketLog::write(NPmcSocketLog::kWarn,
+                             "send(). size of sended bytes is not same that of buffer.");
+    }
+    return PMC_S_OK;
+}
+
+pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long timeout_ms,
+                                 pmc_long* received, CPmcNetworkAddress** source) {
+    if (buffer == nullptr || received == nullptr || source == nullptr) return PMC_E_INVALID_ARG;
+    *source = nullptr;
+    const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
+    // FD_SET beyond the set's size would write past it.
+    if (handle_ < 0 || handle_ >= FD_SETSIZE) return PMC_E_RECEIVE;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(handle_, &readable);
+    timeval limit{};
+    timeval* wait = nullptr;
+    if (timeout_ms != kWaitForever) {
+        limit.tv_sec = timeout_ms / kMillisecondsPerSecond;
+        limit.tv_usec = (timeout_ms % kMillisecondsPerSecond) * kMicrosecondsPerMillisecond;
+        wait = &limit;
+    }
+    const int ready = api.select(handle_ + 1, &readable, nullptr, nullptr, wait);
+    if (ready == -1) {
+        NPmcSocketLog::write(NPmcSocketLog::kError, "fail select(). WSAGetLastError()=%d", last_error());
+        return PMC_E_RECEIVE;
+    }
+    if (ready == 0) {
+        NPmcSocketLog::write(NPmcSocketLog::kTrace, "select API timeout.");
+        return PMC_E_TIMEOUT;
+    }
+    sockaddr_storage record;
+    std::memset(&record, 0, sizeof record);
+    socklen_t length = kRecordLength;
+    const ssize_t count =
+        api.recvfrom(handle_, buffer, capacity, 0, reinterpret_cast<sockaddr*>(&record), &length);
+    *received = static_cast<pmc_long>(count);
+    if (count < 0) {
+        NPmcSocketLog::write(NPmcSocketLog::kError, "fail recvfrom(). WSAGetLastError()=%d", last_error());
+        return PMC_E_RECEIVE;
+    }
+    pmc::Owned<CPmcNetworkAddress> sender(pmc_create_network_address(nullptr));
+    if (!sender) return PMC_E_NO_MEMORY;
+    if (!from_sockaddr(&record, sender.get())) {
+        NPmcSocketLog::write(NPmcSocketLog::kError,
+                             "[DataGramSocket::receive] fail create CPmcNetworkAddress ( success recvfrom() ).");
+        return PMC_E_FAIL;
+    }
+    const int local_port = local_->get_port();
+    const int port = sender->get_port();
+    NPmcSocketLog::write(NPmcSocketLog::kDebug,
+                         "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
+                         local_port, static_cast<unsigned>(local_port), sender->get_text(), port,
+                         static_cast<unsigned>(port));
+    *source = sender.release();
+    return PMC_S_OK;
+}
+
+CPmcNetworkAddress* DataGramSocket::get_local_address() { return local_; }
+
+pmc_long DataGramSocket::set_broadcast(bool flag) {
+    const pmc_long kind = local_->get_kind();
+    if (kind != PMC_ADDRESS_IPV4 && kind != PMC_ADDRESS_IPX) return PMC_S_OK;
+    const int value = flag ? 1 : 0;
+    if (NPmcSocketAPI::table().setsockopt(handle_, SOL_SOCKET, SO_BROADCAST, &value, sizeof value) != 0) {
+        NPmcSocketLog::write(NPmcSocketLog::kError,
+                             "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=%d",
+                             last_error());
+        return PMC_E_FAIL;
+    }
+    return PMC_S_OK;
+}
+
+pmc_long DataGramSocket::join_multicast(const char* group) {
+    if (group == nullptr) return PMC_E_INVALID_ARG;
+    const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
+    int result = 0;
+    switch (local_->get_kind()) {
+        case PMC_ADDRESS_IPV4: {
+            const in_addr_t address = api.inet_addr(group);
+            if (address == INADDR_NONE &&
+                std::strncmp(group, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
+                NPmcSocketLog::write(NPmcSocketLog::kError, "fail inet_addr(). WSAGetLastError()=%d",
+                                     last_error());
+                return PMC_E_FAIL;
+            }
+            ip_mreq membership{};
+            membership.imr_multiaddr.s_addr = address;
+            membership.imr_interface.s_addr = INADDR_ANY;
+            result = api.setsockopt(handle_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
+            break;
+        }
+        case PMC_ADDRESS_IPV6: {
+            ipv6_mreq membership{};
+            const pmc_long status = parse_ipv6_text(group, membership.ipv6mr_multiaddr.s6_addr);
+            if (status != PMC_S_OK) return status;
+            membership.ipv6mr_interface = 0;
+            result = api.setsockopt(handle_, IPPROTO_IPV6, IPV6_JOIN_GROUP, &membership, sizeof membership);
+            break;
+        }
+        default:
+            return PMC_E_INVALID_ARG;
+    }
+    if (result != 0) {
+        NPmcSocketLog::write(NPmcSocketLog::kError,
+                             "fail setsockopt(). can't set multicast flag. WSAGetLastError()=%d",
+                             last_error());
+        return PMC_E_FAIL;
+    }
+    return PMC_S_OK;
+}
+
+pmc_long DataGramSocket::parse_ipv6_text(const char* text, unsigned char out[16]) {
+    if (text == nullptr || out == nullptr) return PMC_E_INVALID_ARG;
+    std::string expanded;
+    if (!expand_ipv6_text(text, expanded)) return PMC_E_INVALID_ARG;
+    unsigned groups[kIpv6Groups];
+    if (std::sscanf(expanded.c_str(), "%x:%x:%x:%x:%x:%x:%x:%x", &groups[0], &groups[1], &groups[2],
+                    &groups[3], &groups[4], &groups[5], &groups[6], &groups[7]) != kIpv6Groups) {
+        return PMC_E_INVALID_ARG;
+    }
+    for (int i = 0; i < kIpv6Groups; ++i) {
+        out[2 * i] = static_cast<unsigned char>((groups[i] >> 8) & 0xFF);
+        out[2 * i + 1] = static_cast<unsigned char>(groups[i] & 0xFF);
+    }
+    return PMC_S_OK;
+}

@@ -1,0 +1,46 @@
+#include "net/datagram_socket_kinds.h"
+
+#include <cstring>
+
+const char* const kAnyAddressIPv4 = "0.0.0.0";
+
+namespace {
+// inet_addr answers all ones both for this text and for a failure.
+const char* const kLimitedBroadcast = "255.255.255.255";
+const std::size_t kLimitedBroadcastLength = 15;
+}  // namespace
+
+pmc_long DataGramSocketV1::startup() { return NPmcSocketAPI::startup_v11(); }
+
+pmc_long DataGramSocketIPv4::set_any_address(CPmcNetworkAddress* address) {
+    return address->set_text(kAnyAddressIPv4);
+}
+
+pmc_long DataGramSocketIPv4::create_handle() {
+    handle_ = NPmcSocketAPI::table().socket(AF_INET, SOCK_DGRAM, 0);
+    return handle_ == PMC_INVALID_SOCKET ? PMC_E_FAIL : PMC_S_OK;
+}
+
+bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record, CPmcNetworkAddress* address) {
+    const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
+    const auto* in = reinterpret_cast<const sockaddr_in*>(record);
+    const char* text = api.inet_ntoa(in->sin_addr);
+    if (text != nullptr && address->set_text(text) != PMC_S_OK) return false;
+    return address->set_port(api.ntohs(in->sin_port)) == PMC_S_OK &&
+           address->set_kind(PMC_ADDRESS_IPV4) == PMC_S_OK;
+}
+
+bool DataGramSocketIPv4::to_sockaddr(sockaddr_storage* record, CPmcNetworkAddress* address) {
+    const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
+    const char* text = address->get_text();
+    const in_addr_t value = api.inet_addr(text);
+    if (value == INADDR_NONE && std::strncmp(text, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
+        return false;
+    }
+    std::memset(record, 0, sizeof *record);
+    auto* in = reinterpret_cast<sockaddr_in*>(record);
+    in->sin_family = AF_INET;
+    in->sin_port = api.htons(address->get_port());
+    in->sin_addr.s_addr = value;
+    return true;
+}
