@@ -1,7 +1,7 @@
 #include "net/datagram_socket.h"
 
 #include "net/datagram_socket_kinds.h"
-#include "net/socket_log.h"
+#include "log/component_log.h"
 
 #include <pmsnmp/owned.h>
 
@@ -80,13 +80,13 @@ pmc_long DataGramSocket::open() {
     started_ = true;
     const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
     if (create_handle() != PMC_S_OK) {
-        NPmcSocketLog::write(NPmcSocketLog::kError, "fail socket(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail socket(). WSAGetLastError()=%d", last_error());
         return PMC_E_SOCKET_CREATE;
     }
     sockaddr_storage record;
     if (!to_sockaddr(&record, local_)) return PMC_E_SOCKET_BIND;
     if (api.bind(handle_, reinterpret_cast<const sockaddr*>(&record), kRecordLength) != 0) {
-        NPmcSocketLog::write(NPmcSocketLog::kError, "fail bind(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail bind(). WSAGetLastError()=%d", last_error());
         return PMC_E_SOCKET_BIND;
     }
     sockaddr_storage bound;
@@ -95,7 +95,7 @@ pmc_long DataGramSocket::open() {
     if (api.getsockname(handle_, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return PMC_E_FAIL;
     if (!from_sockaddr(&bound, local_)) return PMC_E_FAIL;
     const int port = local_->get_port();
-    NPmcSocketLog::write(NPmcSocketLog::kDebug, "create socket. id:0x%x port:%d(0x%x)",
+    pmc_socket_log()->write_line(PMC_LOG_DEBUG, "create socket. id:0x%x port:%d(0x%x)",
                          static_cast<unsigned>(handle_), port, static_cast<unsigned>(port));
     return PMC_S_OK;
 }
@@ -113,7 +113,7 @@ pmc_long DataGramSocket::send(const void* data, pmc_ulong length, CPmcNetworkAdd
     if (data == nullptr || destination == nullptr) return PMC_E_INVALID_ARG;
     const int local_port = local_->get_port();
     const int port = destination->get_port();
-    NPmcSocketLog::write(NPmcSocketLog::kDebug,
+    pmc_socket_log()->write_line(PMC_LOG_DEBUG,
                          "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).",
                          local_port, static_cast<unsigned>(local_port), destination->get_text(), port,
                          static_cast<unsigned>(port));
@@ -122,11 +122,11 @@ pmc_long DataGramSocket::send(const void* data, pmc_ulong length, CPmcNetworkAdd
     const ssize_t sent = NPmcSocketAPI::table().sendto(
         handle_, data, length, 0, reinterpret_cast<const sockaddr*>(&record), kRecordLength);
     if (sent == -1) {
-        NPmcSocketLog::write(NPmcSocketLog::kError, "fail send(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail send(). WSAGetLastError()=%d", last_error());
         return PMC_E_SEND;
     }
     if (static_cast<pmc_ulong>(sent) != length) {
-        NPmcSocketLog::write(NPmcSocketLog::kWarn,
+        pmc_socket_log()->write_line(PMC_LOG_WARN,
                              "send(). size of sended bytes is not same that of buffer.");
     }
     return PMC_S_OK;
@@ -151,11 +151,11 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
     }
     const int ready = api.select(handle_ + 1, &readable, nullptr, nullptr, wait);
     if (ready == -1) {
-        NPmcSocketLog::write(NPmcSocketLog::kError, "fail select(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail select(). WSAGetLastError()=%d", last_error());
         return PMC_E_RECEIVE;
     }
     if (ready == 0) {
-        NPmcSocketLog::write(NPmcSocketLog::kTrace, "select API timeout.");
+        pmc_socket_log()->write_line(PMC_LOG_TRACE, "select API timeout.");
         return PMC_E_TIMEOUT;
     }
     sockaddr_storage record;
@@ -165,19 +165,19 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
         api.recvfrom(handle_, buffer, capacity, 0, reinterpret_cast<sockaddr*>(&record), &length);
     *received = static_cast<pmc_long>(count);
     if (count < 0) {
-        NPmcSocketLog::write(NPmcSocketLog::kError, "fail recvfrom(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail recvfrom(). WSAGetLastError()=%d", last_error());
         return PMC_E_RECEIVE;
     }
     pmc::Owned<CPmcNetworkAddress> sender(pmc_create_network_address(nullptr));
     if (!sender) return PMC_E_NO_MEMORY;
     if (!from_sockaddr(&record, sender.get())) {
-        NPmcSocketLog::write(NPmcSocketLog::kError,
+        pmc_socket_log()->write_line(PMC_LOG_ERROR,
                              "[DataGramSocket::receive] fail create CPmcNetworkAddress ( success recvfrom() ).");
         return PMC_E_FAIL;
     }
     const int local_port = local_->get_port();
     const int port = sender->get_port();
-    NPmcSocketLog::write(NPmcSocketLog::kDebug,
+    pmc_socket_log()->write_line(PMC_LOG_DEBUG,
                          "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
                          local_port, static_cast<unsigned>(local_port), sender->get_text(), port,
                          static_cast<unsigned>(port));
@@ -192,7 +192,7 @@ pmc_long DataGramSocket::set_broadcast(bool flag) {
     if (kind != PMC_ADDRESS_IPV4 && kind != PMC_ADDRESS_IPX) return PMC_S_OK;
     const int value = flag ? 1 : 0;
     if (NPmcSocketAPI::table().setsockopt(handle_, SOL_SOCKET, SO_BROADCAST, &value, sizeof value) != 0) {
-        NPmcSocketLog::write(NPmcSocketLog::kError,
+        pmc_socket_log()->write_line(PMC_LOG_ERROR,
                              "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=%d",
                              last_error());
         return PMC_E_FAIL;
@@ -209,7 +209,7 @@ pmc_long DataGramSocket::join_multicast(const char* group) {
             const in_addr_t address = api.inet_addr(group);
             if (address == INADDR_NONE &&
                 std::strncmp(group, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
-                NPmcSocketLog::write(NPmcSocketLog::kError, "fail inet_addr(). WSAGetLastError()=%d",
+                pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail inet_addr(). WSAGetLastError()=%d",
                                      last_error());
                 return PMC_E_FAIL;
             }
@@ -231,7 +231,7 @@ pmc_long DataGramSocket::join_multicast(const char* group) {
             return PMC_E_INVALID_ARG;
     }
     if (result != 0) {
-        NPmcSocketLog::write(NPmcSocketLog::kError,
+        pmc_socket_log()->write_line(PMC_LOG_ERROR,
                              "fail setsockopt(). can't set multicast flag. WSAGetLastError()=%d",
                              last_error());
         return PMC_E_FAIL;

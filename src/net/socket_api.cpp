@@ -1,6 +1,6 @@
 #include "net/socket_api.h"
 
-#include "net/socket_log.h"
+#include "log/component_log.h"
 
 #include <atomic>
 #include <cerrno>
@@ -127,7 +127,7 @@ pmc_long fill(void* library) {
         void* symbol = find_symbol(library, i);
         store(i, symbol);
         if (symbol == nullptr) {
-            NPmcSocketLog::write(NPmcSocketLog::kError,
+            pmc_socket_log()->write_line(PMC_LOG_ERROR,
                                  "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
                                  kEntryNames[i], lookup_error());
             return PMC_E_FAIL;
@@ -143,7 +143,7 @@ pmc_long fill(void* library) {
                 g_protocol_independent.store(false);
                 return PMC_S_OK;
             }
-            NPmcSocketLog::write(NPmcSocketLog::kError,
+            pmc_socket_log()->write_line(PMC_LOG_ERROR,
                                  "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
                                  kEntryNames[i], error);
             return PMC_E_FAIL;
@@ -161,7 +161,7 @@ pmc_long startup(unsigned short version) {
     if (!g_required_filled.load()) return PMC_E_FAIL;
     StartupData data;
     if (g_table.WSAStartup(version, &data) != 0) {
-        NPmcSocketLog::write(NPmcSocketLog::kError,
+        pmc_socket_log()->write_line(PMC_LOG_ERROR,
                              version == kVersion11 ? "fail WSAStartup(1.1). WSAGetLastError()=%d"
                                                    : "fail WSAStartup(2.2). WSAGetLastError()=%d",
                              g_table.WSAGetLastError());
@@ -203,11 +203,10 @@ namespace {
 
 // Runs under the loader lock.
 pmc_long set_api_locked(void* library) {
-    NPmcSocketLog::write(NPmcSocketLog::kTrace, "[%s] enter.", "NPmcSocketAPI::set_api");
+    PmcTraceScope scope(pmc_socket_log(), "NPmcSocketAPI::set_api");
     // A null handle would make the lookups search the whole process.
     const pmc_long status = library != nullptr ? fill(library) : PMC_E_FAIL;
     if (status != PMC_S_OK && library != nullptr) g_required_filled.store(false);
-    NPmcSocketLog::write(NPmcSocketLog::kTrace, "[%s] exit.", "NPmcSocketAPI::set_api");
     return status;
 }
 
