@@ -1,0 +1,226 @@
+#include "session/request_session.h"
+
+#include <chrono>
+#include <new>
+
+#include <pmsnmp/owned.h>
+
+#include "codec/codec_registry.h"
+#include "log/component_log.h"
+#include "net/network_address.h"
+#include "session/request_id_counter.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char* text_of(CPmcNetworkAddress* address) {
+    const char* text = address != nullptr ? address->get_text() : nullptr;
+    return text != nullptr ? text : "";
+}
+
+pmc_ulong binding_count(IPmsPdu* pdu) {
+    IPmsVarBindList* list = pdu->get_varbind_list();
+    return list != nullptr ? list->count() : 0;
+}
+
+// Milliseconds left until deadline, rounded up so that a wait never ends
+// early; 0 once it has passed.
+pmc_long remaining_ms(Clock::time_point deadline) {
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) return 0;
+    return static_cast<pmc_long>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+}  // namespace
+
+RequestSession* create_request_session(pmc_long* status) {
+    RequestSession* session = new (std::nothrow) RequestSession();
+    if (status != nullptr) *status = session != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
+    return session;
+}
+
+RequestSession::~RequestSession() {
+    if (socket_ != nullptr) socket_->release();
+}
+
+void RequestSession::release() { delete this; }
+
+pmc_long RequestSession::send_sync(IPmsSnmpPacket* packet) {
+    if (packet == nullptr) return PMC_E_INVALID_ARG;
+    IPmsPdu* pdu = packet->detach_pdu();
+    IPmsSnmpTarget* target = packet->detach_target();
+    const pmc_long status = send_sync(pdu, target);
+    packet->set_pdu(pdu);
+    packet->set_target(target);
+    return status;
+}
+
+pmc_long RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
+    PmcTraceScope scope(pmc_snmp_log(), "RequestSession::send_sync");
+    if (pdu == nullptr || target == nullptr) return PMC_E_INVALID_ARG;
+    CPmcNetworkAddress* address = target->get_address();
+    if (address == nullptr) return PMC_E_INVALID_ARG;
+
+    if (socket_ != nullptr) {
+        socket_->release();
+        socket_ = nullptr;
+    }
+    const pmc_long status = pmc_create_datagram_socket(address->get_kind(), target->get_port(), &socket_);
+    if (status != PMC_S_OK) return status;
+    return NPmsRequestFragment::send_and_split(&exchange_, pdu, target);
+}
+
+pmc_long RequestSession::send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies) {
+    (void)packet;
+    (void)replies;
+    return PMC_E_NOT_SUPPORTED;
+}
+
+pmc_long RequestSession::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                              IPmsSnmpPacketList** replies) {
+    (void)pdu;
+    (void)target;
+    (void)replies;
+    return PMC_E_NOT_SUPPORTED;
+}
+
+pmc_long RequestSession::send_async(IPmsPdu* pdu, IPmsSnmpTarget* target, void* callback, void* context) {
+    (void)pdu;
+    (void)target;
+    (void)callback;
+    (void)context;
+    return PMC_E_NOT_SUPPORTED;
+}
+
+pmc_long RequestSession::check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                                   IPmsMessageBuffer* buffer) {
+    if (pdu == nullptr || target == nullptr || buffer == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long error_status = PMS_ERR_NO_ERROR;
+    pmc_long request_id = 0;
+    const pmc_long status =
+        codec_registry()->peek_response(buffer, &error_status, &request_id, target->translate_type());
+    // A header that cannot be read is a datagram that cannot be decoded.
+    if (status != PMC_S_OK) return status == PMC_E_DECODE ? PMC_E_DECODE : status;
+    if (request_id == pdu->get_request_id()) {
+        return error_status == PMS_ERR_TOO_BIG ? PMC_E_TOO_BIG : PMC_S_OK;
+    }
+    pmc_snmp_log()->write_line(
+        PMC_LOG_DEBUG,
+        "[RequestSession::check_received_raw_packet] request id not match. sended packet[%ud]:received packet[%ud].",
+        static_cast<unsigned>(pdu->get_request_id()), static_cast<unsigned>(request_id));
+    return PMC_E_OTHER_REQUEST;
+}
+
+pmc_long RequestSession::_send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* split_count) {
+    PmcTraceScope scope(pmc_snmp_log(), "RequestSession::_send_and_receive");
+    if (pdu == nullptr || target == nullptr || split_count == nullptr) return PMC_E_INVALID_ARG;
+    CPmcNetworkAddress* destination = target->get_address();
+    if (destination == nullptr || socket_ == nullptr) return PMC_E_INVALID_ARG;
+
+    pmc_long status = PMC_S_OK;
+    pmc::Owned<IPmsMessageBuffer> request(create_message_buffer(&status));
+    if (!request) return status;
+    pdu->set_request_id(pms_next_request_id());
+    pmc_ulong encoded_count = 0;
+    status = codec_registry()->encode(pdu, target, request.get(), &encoded_count);
+    if (status != PMC_S_OK) {
+        if (status == PMC_E_MESSAGE_TOO_LARGE) {
+            const pmc_ulong n = binding_count(pdu);
+            // Not one binding fits: smaller pieces cannot help.
+            if (encoded_count == 0) return PMC_E_CANNOT_SPLIT;
+            *split_count = n == encoded_count ? 2 : (n + encoded_count - 1) / encoded_count;
+        }
+        return status;
+    }
+    const pmc_ulong length = request->remaining();
+    const pmc_long maximum = target->get_max_message_size();
+    if (maximum <= 0) return PMC_E_CANNOT_SPLIT;
+    if (length > static_cast<pmc_ulong>(maximum)) {
+        *split_count = (length + static_cast<pmc_ulong>(maximum) - 1) / static_cast<pmc_ulong>(maximum);
+        return PMC_E_MESSAGE_TOO_LARGE;
+    }
+
+    const pmc_long timeout = target->get_timeout();
+    const pmc_long retries = target->get_retries();
+    pmc_snmp_log()->write_line(PMC_LOG_INFO, "_send_and_receive(): timeout= %d, retries=%d", static_cast<int>(timeout),
+                               static_cast<int>(retries));
+    pmc::Owned<CPmcNetworkAddress> source;
+    status = PMC_E_TIMEOUT;
+    // A negative retry count still makes the one try every request gets.
+    for (pmc_long attempt = 0; attempt == 0 || attempt <= retries; ++attempt) {
+        pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): try %d, destination=%s",
+                                   static_cast<int>(attempt), text_of(destination));
+        status = socket_->send(request->current(), length, destination);
+        if (status != PMC_S_OK) break;
+        bool end_tries = false;
+        CPmcNetworkAddress* sender = nullptr;
+        status = receive_answer(pdu, target, timeout, &end_tries, &sender);
+        source.reset(sender);
+        if (end_tries) break;
+    }
+    if (status == PMC_S_OK) {
+        status = target->set_address(source.get());
+    }
+    if (status == PMC_E_TOO_BIG) *split_count = 2;
+    return status;
+}
+
+pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
+                                        bool* end_tries, CPmcNetworkAddress** source) {
+    // The wait is measured against one deadline, so a stream of datagrams to
+    // discard cannot stretch a try (rounding each step would).
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
+    pmc_long status = PMC_E_TIMEOUT;
+    bool first = true;
+    for (pmc_long remaining = remaining_ms(deadline); first || remaining > 0; remaining = remaining_ms(deadline)) {
+        first = false;
+        pmc_long status_of_datagram = PMC_S_OK;
+        unsigned char* block = new (std::nothrow) unsigned char[PMS_RECEIVE_BUFFER_SIZE];
+        if (block == nullptr) {
+            *end_tries = true;
+            return PMC_E_NO_MEMORY;
+        }
+        pmc::Owned<IPmsMessageBuffer> answer(create_message_buffer(&status_of_datagram));
+        if (!answer) {
+            delete[] block;
+            *end_tries = true;
+            return status_of_datagram;
+        }
+        pmc_long received = 0;
+        CPmcNetworkAddress* sender = nullptr;
+        status = socket_->receive(block, PMS_RECEIVE_BUFFER_SIZE, remaining, &received, &sender);
+        pmc::Owned<CPmcNetworkAddress> sender_owned(sender);
+        // The buffer owns the block from here; its size is the datagram's.
+        answer->attach(block, received > 0 ? static_cast<pmc_ulong>(received) : 0, PMS_BUFFER_LIBRARY);
+        if (status == PMC_E_TIMEOUT) {
+            pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): receive timeout.");
+            return status;
+        }
+        if (status != PMC_S_OK) {
+            pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): error=%d.", static_cast<int>(status));
+            *end_tries = true;
+            return status;
+        }
+        pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive from %s", text_of(sender));
+        status = check_received_raw_packet(pdu, target, answer.get());
+        if (status == PMC_E_TOO_BIG) {
+            pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive packet is too big.");
+            *end_tries = true;
+            return status;
+        }
+        if (status == PMC_S_OK) {
+            status = codec_registry()->decode(answer.get(), pdu, target, PMS_TRANSLATE_NONE);
+            if (status != PMC_E_DECODE) {
+                *end_tries = true;
+                if (status == PMC_S_OK) *source = sender_owned.release();
+                return status;
+            }
+        } else if (status != PMC_E_OTHER_REQUEST && status != PMC_E_DECODE) {
+            *end_tries = true;
+            return status;
+        }
+        // Discarded: wait on for the rest of this try's time.
+    }
+    return status;
+}

@@ -1,0 +1,75 @@
+// The community session: SNMPv1 and SNMPv2c requests over a datagram
+// socket with the library's own codec, retries and request matching.
+#ifndef PMSNMP_SESSION_REQUEST_SESSION_H
+#define PMSNMP_SESSION_REQUEST_SESSION_H
+
+#include "codec/message_buffer.h"
+#include "net/datagram_socket.h"
+#include "session/request_fragmenter.h"
+#include "session/session.h"
+
+// Each receive reads into a buffer of this size (larger datagrams are cut
+// and then fail to decode).
+constexpr pmc_ulong PMS_RECEIVE_BUFFER_SIZE = 2048;
+
+class RequestSession : public IPmsSession {
+public:
+    void release() override;
+    // Opens a new socket for the exchange (bound to the target's port when
+    // it has one), sends with retries and decodes the answer into pdu;
+    // splits the request when it is too big. A time-out of 0 or less does
+    // not wait: only an answer already queued is taken, so it is normally
+    // -203.
+    pmc_long send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) override;
+    pmc_long send_sync(IPmsSnmpPacket* packet) override;
+    // Broadcast discovery is not offered by this session yet: -5.
+    pmc_long send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies) override;
+    pmc_long send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                  IPmsSnmpPacketList** replies) override;
+    // Asynchronous requests are not offered: always -5.
+    virtual pmc_long send_async(IPmsPdu* pdu, IPmsSnmpTarget* target, void* callback, void* context);
+
+    // 0 when buffer answers pdu's request, -210 when that answer is tooBig,
+    // -251 when it answers another request, -250 when its header cannot be
+    // read.
+    pmc_long check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer);
+
+    RequestSession() = default;
+    RequestSession(const RequestSession&) = delete;
+    RequestSession& operator=(const RequestSession&) = delete;
+
+protected:
+    virtual ~RequestSession();
+
+private:
+    // One request with its tries; a request that is too big names the
+    // number of pieces through *split_count and sends nothing.
+    pmc_long _send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* split_count);
+
+    // How the splitting reaches _send_and_receive (kept out of the session's
+    // own slots).
+    class PieceExchange : public IPmsPieceExchange {
+    public:
+        explicit PieceExchange(RequestSession* session) : session_(session) {}
+        pmc_long send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* split_count) override {
+            return session_->_send_and_receive(pdu, target, split_count);
+        }
+
+    private:
+        RequestSession* session_;
+    };
+
+    // Receives until an answer to pdu is decoded into it, a failure ends the
+    // tries, or timeout_ms is used up (then -203, or the status of the last
+    // datagram discarded). *source receives the answer's sender.
+    pmc_long receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
+                            bool* end_tries, CPmcNetworkAddress** source);
+
+    DataGramSocket* socket_ = nullptr;
+    PieceExchange exchange_{this};
+};
+
+// A new session; status 0, or -3 and null. The caller releases it.
+RequestSession* create_request_session(pmc_long* status);
+
+#endif

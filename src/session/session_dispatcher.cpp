@@ -1,0 +1,77 @@
+#include "session/session_dispatcher.h"
+
+#include <new>
+
+#include "log/component_log.h"
+#include "session/request_session.h"
+
+SessionDispatcher* create_session_dispatcher(pmc_long* status) {
+    SessionDispatcher* dispatcher = new (std::nothrow) SessionDispatcher();
+    if (status != nullptr) *status = dispatcher != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
+    return dispatcher;
+}
+
+SessionDispatcher::~SessionDispatcher() {
+    if (community_session_ != nullptr) community_session_->release();
+    if (user_session_ != nullptr) user_session_->release();
+}
+
+void SessionDispatcher::release() { delete this; }
+
+IPmsSession* SessionDispatcher::_select(IPmsSnmpTarget* target, pmc_long* status) {
+    const pmc_long kind = target->translate_type();
+    const pmc_long version = target->get_version();
+    const bool community = kind == PMS_SECURITY_COMMUNITY &&
+                           (version == PMS_VERSION_1 || version == PMS_VERSION_2C);
+    const bool user_based = kind == PMS_SECURITY_USM && version == PMS_VERSION_3;
+    if (!community && !user_based) {
+        *status = PMC_E_INVALID_ARG;
+        return nullptr;
+    }
+    if (user_based) {
+        // The user-based (SNMPv3) session is not part of this build yet.
+        *status = PMC_E_NOT_SUPPORTED;
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    if (community_session_ == nullptr) {
+        community_session_ = create_request_session(status);
+        if (community_session_ == nullptr) return nullptr;
+    }
+    *status = PMC_S_OK;
+    return community_session_;
+}
+
+pmc_long SessionDispatcher::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
+    if (pdu == nullptr || target == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = PMC_S_OK;
+    IPmsSession* session = _select(target, &status);
+    return session != nullptr ? session->send_sync(pdu, target) : status;
+}
+
+pmc_long SessionDispatcher::send_sync(IPmsSnmpPacket* packet) {
+    if (packet == nullptr) return PMC_E_INVALID_ARG;
+    IPmsSnmpTarget* target = packet->get_target();
+    if (target == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = PMC_S_OK;
+    IPmsSession* session = _select(target, &status);
+    return session != nullptr ? session->send_sync(packet) : status;
+}
+
+pmc_long SessionDispatcher::send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies) {
+    if (packet == nullptr) return PMC_E_INVALID_ARG;
+    IPmsSnmpTarget* target = packet->get_target();
+    if (target == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = PMC_S_OK;
+    IPmsSession* session = _select(target, &status);
+    return session != nullptr ? session->send_broad_cast_sync(packet, replies) : status;
+}
+
+pmc_long SessionDispatcher::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                                 IPmsSnmpPacketList** replies) {
+    PmcTraceScope scope(pmc_snmp_log(), "SessionDispatcher::send_broad_cast_sync");
+    if (pdu == nullptr || target == nullptr || replies == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = PMC_S_OK;
+    IPmsSession* session = _select(target, &status);
+    return session != nullptr ? session->send_broad_cast_sync(pdu, target, replies) : status;
+}
