@@ -1,5 +1,6 @@
 #include "log/component_log.h"
 
+#include "log/log_manager.h"
 #include "log/null_log_objects.h"
 
 namespace {
@@ -12,7 +13,21 @@ PmcLogSlot g_socket_slot("socket");
 IPmcLogSession* PmcLogSlot::get() {
     IPmcLogSession* session = session_.load(std::memory_order_acquire);
     if (session != nullptr) return session;
-    return pmc_null_log_session();
+    std::lock_guard<std::mutex> guard(lock_);
+    session = session_.load(std::memory_order_relaxed);
+    if (session != nullptr) return session;
+    IPmcLogManager* manager = pmc_log_manager();
+    if (manager == nullptr) return pmc_null_log_session();
+    pmc_long status = PMC_E_FAIL;
+    session = manager->get_session(name_, nullptr, &status);
+    // A failure hands out the null session without keeping it, so that a
+    // later line may try again.
+    if (status != PMC_S_OK) return session;
+    // Our own reference keeps the session for lines written while statics
+    // are destroyed, after the manager has gone.
+    session->add_ref();
+    session_.store(session, std::memory_order_release);
+    return session;
 }
 
 IPmcLogSession* pmc_snmp_log() { return g_snmp_slot.get(); }

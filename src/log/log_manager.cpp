@@ -1,0 +1,252 @@
+#include "log/log_manager_impl.h"
+
+#include <cstring>
+#include <new>
+
+#include "log/file_log_writer.h"
+#include "log/null_log_objects.h"
+#include "log/stdout_log_writer.h"
+
+namespace {
+
+void set_status(pmc_long* status, pmc_long value) {
+    if (status != nullptr) *status = value;
+}
+
+bool same_text(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+// The null writer of a type: what "a writer made without a target" is.
+IPmcLogWriter* null_writer_of(const char* type) {
+    if (same_text(type, PMC_LOG_WRITER_FILE)) return pmc_null_file_writer();
+    return pmc_null_standard_writer();
+}
+
+template <class T>
+void release_all(std::vector<T*>& objects) {
+    for (T* object : objects) object->release();
+    objects.clear();
+}
+
+}  // namespace
+
+CPmcLogManager* CPmcLogManager::create() {
+    CPmcLogManager* manager = new (std::nothrow) CPmcLogManager;
+    if (manager == nullptr) return nullptr;
+    manager->root_ = CPmcLogRootSession::create();
+    bool complete = manager->root_ != nullptr;
+    IPmcLogWriterFactory* factories[] = {pmc_new_stdout_log_writer_factory(),
+                                         pmc_new_file_log_writer_factory()};
+    for (IPmcLogWriterFactory* factory : factories) {
+        if (factory == nullptr) {
+            complete = false;
+            continue;
+        }
+        if (manager->register_writer_factory(factory) != PMC_S_OK) complete = false;
+        factory->release();
+    }
+    pmc_long status = PMC_E_FAIL;
+    if (complete) {
+        manager->stdout_writer_ =
+            manager->create_writer(PMC_LOG_WRITER_STDOUT, PMC_LOG_WRITER_STDOUT, &status);
+    }
+    if (status != PMC_S_OK) {
+        delete manager;
+        return nullptr;
+    }
+    return manager;
+}
+
+CPmcLogManager::~CPmcLogManager() {
+    release_all(sessions_);
+    if (root_ != nullptr) root_->release();
+    release_all(writers_);
+    release_all(factories_);
+}
+
+IPmcLogSessionGroup* CPmcLogManager::root() { return root_; }
+
+IPmcLogSession* CPmcLogManager::lookup_session(const char* name) {
+    if (same_text(name, root_->get_name())) return root_;
+    for (CPmcLogSession* session : sessions_) {
+        if (same_text(name, session->get_name())) return session;
+    }
+    return nullptr;
+}
+
+IPmcLogWriter* CPmcLogManager::lookup_writer(const char* target) {
+    for (IPmcLogWriter* writer : writers_) {
+        if (same_text(target, writer->get_target())) return writer;
+    }
+    return nullptr;
+}
+
+IPmcLogWriterFactory* CPmcLogManager::lookup_factory(const char* type) {
+    for (IPmcLogWriterFactory* factory : factories_) {
+        if (same_text(type, factory->get_type_name())) return factory;
+    }
+    return nullptr;
+}
+
+IPmcLogSession* CPmcLogManager::get_session(const char* name, IPmcLogWriter* writer,
+                                            pmc_long* status) {
+    if (name == nullptr) {
+        set_status(status, PMC_E_INVALID_ARG);
+        return pmc_null_log_session();
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    IPmcLogSession* existing = lookup_session(name);
+    if (existing != nullptr) {
+        set_status(status, PMC_S_OK);
+        return existing;
+    }
+    CPmcLogSession* session = CPmcLogSession::create(name);
+    if (session == nullptr) {
+        set_status(status, PMC_E_NO_MEMORY);
+        return pmc_null_log_session();
+    }
+    pmc_long result = root_->add_session(session);
+    if (result == PMC_S_OK && writer != nullptr) result = session->add_writer(writer);
+    if (result == PMC_S_OK) {
+        try {
+            sessions_.push_back(session);
+        } catch (const std::bad_alloc&) {
+            result = PMC_E_NO_MEMORY;
+        }
+    }
+    if (result != PMC_S_OK) {
+        session->release();
+        set_status(status, result);
+        return pmc_null_log_session();
+    }
+    set_status(status, PMC_S_OK);
+    return session;
+}
+
+IPmcLogSession* CPmcLogManager::find_session(const char* name, pmc_long* status) {
+    if (name == nullptr) {
+        set_status(status, PMC_E_INVALID_ARG);
+        return pmc_null_log_session();
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    IPmcLogSession* session = lookup_session(name);
+    set_status(status, session != nullptr ? PMC_S_OK : PMC_E_NOT_FOUND);
+    return session != nullptr ? session : pmc_null_log_session();
+}
+
+IPmcLogWriter* CPmcLogManager::create_writer(const char* type, const char* target,
+                                             pmc_long* status) {
+    if (type == nullptr) type = PMC_LOG_WRITER_STDOUT;
+    std::lock_guard<std::mutex> guard(lock_);
+    IPmcLogWriterFactory* factory = lookup_factory(type);
+    if (factory == nullptr) {
+        set_status(status, PMC_E_NOT_FOUND);
+        return null_writer_of(type);
+    }
+    if (target == nullptr) {
+        // A writer without a target: the type's null writer.
+        return factory->create_writer(nullptr, status);
+    }
+    IPmcLogWriter* existing = lookup_writer(target);
+    if (existing != nullptr) {
+        set_status(status, PMC_S_OK);
+        if (same_text(type, existing->get_type_name())) return existing;
+        // The target is taken by a writer of another type.
+        return null_writer_of(type);
+    }
+    pmc_long made = PMC_S_OK;
+    IPmcLogWriter* writer = factory->create_writer(target, &made);
+    if (made != PMC_S_OK) {
+        set_status(status, made);
+        return null_writer_of(type);
+    }
+    pmc_long kept = remember(writer);
+    set_status(status, kept);
+    return kept == PMC_S_OK ? writer : null_writer_of(type);
+}
+
+pmc_long CPmcLogManager::remember(IPmcLogWriter* writer) {
+    try {
+        writers_.push_back(writer);
+    } catch (const std::bad_alloc&) {
+        writer->release();
+        return PMC_E_NO_MEMORY;
+    }
+    return PMC_S_OK;
+}
+
+IPmcLogWriter* CPmcLogManager::find_writer(const char* target) {
+    std::lock_guard<std::mutex> guard(lock_);
+    IPmcLogWriter* writer = target != nullptr ? lookup_writer(target) : nullptr;
+    return writer != nullptr ? writer : stdout_writer_;
+}
+
+pmc_long CPmcLogManager::register_writer_factory(IPmcLogWriterFactory* factory) {
+    if (factory == nullptr) return PMC_E_INVALID_ARG;
+    std::lock_guard<std::mutex> guard(lock_);
+    for (IPmcLogWriterFactory*& slot : factories_) {
+        if (same_text(slot->get_type_name(), factory->get_type_name())) {
+            factory->add_ref();
+            slot->release();
+            slot = factory;
+            return PMC_S_OK;
+        }
+    }
+    try {
+        factories_.push_back(factory);
+    } catch (const std::bad_alloc&) {
+        return PMC_E_NO_MEMORY;
+    }
+    factory->add_ref();
+    return PMC_S_OK;
+}
+
+pmc_long CPmcLogManager::configure(pmc_ulong mask, pmc_ulong flags, IPmcLogWriter* writer) {
+    std::lock_guard<std::mutex> guard(lock_);
+    // Writers first and the mask last, as a new session gets them.
+    auto apply = [&](auto* session) -> pmc_long {
+        session->clear_writers();
+        session->set_line_flags(flags);
+        pmc_long status = writer != nullptr ? session->add_writer(writer) : PMC_S_OK;
+        session->set_level_mask(status == PMC_S_OK ? mask : 0);
+        return status;
+    };
+    pmc_long result = apply(root_);
+    for (CPmcLogSession* session : sessions_) {
+        pmc_long status = apply(session);
+        if (status != PMC_S_OK) result = status;
+    }
+    return result;
+}
+
+namespace {
+
+std::mutex g_manager_lock;
+CPmcLogManager* g_manager = nullptr;
+bool g_manager_gone = false;
+
+// Destroys the manager at exit; constructed with it, so it runs before the
+// destructors of anything made earlier, which may still log through their
+// own counted references to sessions.
+struct ManagerReaper {
+    ~ManagerReaper() {
+        std::lock_guard<std::mutex> guard(g_manager_lock);
+        delete g_manager;
+        g_manager = nullptr;
+        g_manager_gone = true;
+    }
+};
+
+}  // namespace
+
+CPmcLogManager* pmc_log_manager_impl() {
+    std::lock_guard<std::mutex> guard(g_manager_lock);
+    if (g_manager == nullptr && !g_manager_gone) {
+        g_manager = CPmcLogManager::create();
+        if (g_manager != nullptr) {
+            static ManagerReaper reaper;
+        }
+    }
+    return g_manager;
+}
+
+IPmcLogManager* pmc_log_manager() { return pmc_log_manager_impl(); }

@@ -1,0 +1,59 @@
+// Time and identifiers for the line prefix: the one place that knows the
+// operating system.
+#include "log/log_line.h"
+
+#include <chrono>
+#include <ctime>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+long current_process_id() {
+#if defined(_WIN32)
+    return static_cast<long>(GetCurrentProcessId());
+#else
+    return static_cast<long>(getpid());
+#endif
+}
+
+long current_thread_id() {
+#if defined(_WIN32)
+    return static_cast<long>(GetCurrentThreadId());
+#else
+    // A thread keeps its identifier: ask the kernel once.
+    thread_local const long id = static_cast<long>(gettid());
+    return id;
+#endif
+}
+
+}  // namespace
+
+PmcLogStamp pmc_log_stamp_now() {
+    using std::chrono::system_clock;
+    const system_clock::time_point now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    const auto since_epoch =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    PmcLogStamp stamp;
+    stamp.year = local.tm_year + 1900;
+    stamp.month = local.tm_mon + 1;
+    stamp.day = local.tm_mday;
+    stamp.hour = local.tm_hour;
+    stamp.minute = local.tm_min;
+    stamp.second = local.tm_sec;
+    stamp.millisecond = static_cast<int>(since_epoch.count() % 1000);
+    stamp.process_id = current_process_id();
+    stamp.thread_id = current_thread_id();
+    return stamp;
+}

@@ -1,0 +1,241 @@
+#include "log/log_session_impl.h"
+
+#include <algorithm>
+#include <new>
+
+#include "log/log_iid.h"
+#include "log/log_line.h"
+#include "log/log_manager.h"
+
+namespace {
+
+constexpr std::size_t PMC_LOG_INDENT_WIDTH = 4;
+
+void release_all(std::vector<IPmcLogWriter*>& writers) {
+    for (IPmcLogWriter* writer : writers) writer->release();
+    writers.clear();
+}
+
+}  // namespace
+
+template <class Interface>
+CPmcLogSessionImpl<Interface>::CPmcLogSessionImpl(const std::string& name) : name_(name) {}
+
+template <class Interface>
+CPmcLogSessionImpl<Interface>::~CPmcLogSessionImpl() {
+    release_all(writers_);
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::query_interface(const char* iid, void** out) {
+    if (out == nullptr) return PMC_E_INVALID_ARG;
+    *out = nullptr;
+    if (iid == nullptr) return PMC_E_INVALID_ARG;
+    if (!accepts(iid)) return PMC_E_NO_INTERFACE;
+    add_ref();
+    *out = static_cast<Interface*>(this);
+    return PMC_S_OK;
+}
+
+template <class Interface>
+pmc_ulong CPmcLogSessionImpl<Interface>::add_ref() {
+    return refs_.add();
+}
+
+template <class Interface>
+pmc_ulong CPmcLogSessionImpl<Interface>::release() {
+    pmc_ulong left = refs_.drop();
+    if (left == 0) delete this;
+    return left;
+}
+
+template <class Interface>
+const char* CPmcLogSessionImpl<Interface>::get_name() {
+    return name_.c_str();
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::add_writer(IPmcLogWriter* writer) {
+    if (writer == nullptr) return PMC_E_INVALID_ARG;
+    std::lock_guard<std::mutex> guard(lock_);
+    try {
+        writers_.push_back(writer);
+    } catch (const std::bad_alloc&) {
+        return PMC_E_NO_MEMORY;
+    }
+    writer->add_ref();
+    return PMC_S_OK;
+}
+
+template <class Interface>
+void CPmcLogSessionImpl<Interface>::clear_writers() {
+    std::vector<IPmcLogWriter*> dropped;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        dropped.swap(writers_);
+    }
+    release_all(dropped);
+}
+
+template <class Interface>
+std::vector<IPmcLogWriter*> CPmcLogSessionImpl<Interface>::copy_writers() {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::vector<IPmcLogWriter*> copy(writers_);
+    for (IPmcLogWriter* writer : copy) writer->add_ref();
+    return copy;
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::set_level_mask(pmc_ulong mask) {
+    std::lock_guard<std::mutex> guard(lock_);
+    mask_.store(mask, std::memory_order_relaxed);
+    return PMC_S_OK;
+}
+
+template <class Interface>
+pmc_ulong CPmcLogSessionImpl<Interface>::get_level_mask() {
+    return mask_.load(std::memory_order_relaxed);
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::set_indentation_depth(pmc_ulong depth) {
+    // Text beyond the line bound would be cut anyway: never build more.
+    std::size_t width = std::min<std::size_t>(std::size_t{depth} * PMC_LOG_INDENT_WIDTH,
+                                              PMC_LOG_LINE_SIZE - 1);
+    std::lock_guard<std::mutex> guard(lock_);
+    try {
+        indentation_.assign(width, ' ');
+    } catch (const std::bad_alloc&) {
+        return PMC_E_NO_MEMORY;
+    }
+    depth_ = depth;
+    return PMC_S_OK;
+}
+
+template <class Interface>
+pmc_ulong CPmcLogSessionImpl<Interface>::get_indentation_depth() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return depth_;
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::set_line_flags(pmc_ulong flags) {
+    std::lock_guard<std::mutex> guard(lock_);
+    flags_ = flags;
+    return PMC_S_OK;
+}
+
+template <class Interface>
+pmc_ulong CPmcLogSessionImpl<Interface>::get_line_flags() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return flags_;
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::set_radix(pmc_ulong radix) {
+    if (radix != PMC_LOG_RADIX_DECIMAL && radix != PMC_LOG_RADIX_HEX) return PMC_E_INVALID_ARG;
+    std::lock_guard<std::mutex> guard(lock_);
+    radix_ = radix;
+    return PMC_S_OK;
+}
+
+template <class Interface>
+pmc_ulong CPmcLogSessionImpl<Interface>::get_radix() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return radix_;
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::reserved_operation() {
+    return PMC_E_NOT_FOUND;
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::write_line(pmc_long level, const char* format, ...) {
+    if (!enabled(level)) return PMC_S_OK;
+    va_list args;
+    va_start(args, format);
+    pmc_long status = write_line_v(level, format, args);
+    va_end(args);
+    return status;
+}
+
+template <class Interface>
+pmc_long CPmcLogSessionImpl<Interface>::write_line_v(pmc_long level, const char* format,
+                                                     va_list args) {
+    // The unlocked test only skips work: the mask is tested again under the
+    // lock, where it counts.
+    if (!enabled(level)) return PMC_S_OK;
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!enabled(level)) return PMC_S_OK;
+
+    PmcLogLineLayout layout;
+    layout.name = name_.c_str();
+    layout.flags = flags_;
+    layout.radix = radix_;
+    layout.indentation = indentation_.c_str();
+    char line[PMC_LOG_LINE_SIZE];
+    pmc_format_log_line(line, layout, pmc_log_stamp_now(), level, format, args);
+
+    pmc_long result = PMC_S_OK;
+    for (IPmcLogWriter* writer : writers_) {
+        pmc_long status = writer->write_line(line);
+        if (status != PMC_S_OK) result = status;
+    }
+    return result;
+}
+
+template class CPmcLogSessionImpl<IPmcLogSession>;
+template class CPmcLogSessionImpl<IPmcLogSessionGroup>;
+
+CPmcLogSession* CPmcLogSession::create(const char* name) {
+    try {
+        return new CPmcLogSession(name);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+bool CPmcLogSession::accepts(const char* iid) const {
+    return pmc_log_iid_is(iid, PMC_IID_LOG_OBJECT) || pmc_log_iid_is(iid, PMC_IID_LOG_WRITE) ||
+           pmc_log_iid_is(iid, PMC_IID_LOG_SETTINGS);
+}
+
+CPmcLogRootSession* CPmcLogRootSession::create() {
+    try {
+        return new CPmcLogRootSession(PMC_LOG_ROOT_SESSION);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+bool CPmcLogRootSession::accepts(const char* iid) const {
+    return pmc_log_iid_is(iid, PMC_IID_LOG_OBJECT) || pmc_log_iid_is(iid, PMC_IID_LOG_SESSION) ||
+           pmc_log_iid_is(iid, PMC_IID_LOG_SESSION_GROUP) ||
+           pmc_log_iid_is(iid, PMC_IID_LOG_WRITE);
+}
+
+pmc_long CPmcLogRootSession::add_session(IPmcLogSession* session) {
+    if (session == nullptr) return PMC_E_INVALID_ARG;
+    // Read our settings first: the two session locks are never held together.
+    pmc_ulong mask = get_level_mask();
+    pmc_ulong flags = get_line_flags();
+    pmc_ulong radix = get_radix();
+    pmc_ulong depth = get_indentation_depth();
+    std::vector<IPmcLogWriter*> writers;
+    try {
+        writers = copy_writers();
+    } catch (const std::bad_alloc&) {
+        return PMC_E_NO_MEMORY;
+    }
+    pmc_long status = session->set_indentation_depth(depth);
+    if (status == PMC_S_OK) session->set_line_flags(flags);
+    if (status == PMC_S_OK) session->set_radix(radix);
+    for (IPmcLogWriter* writer : writers) {
+        if (status == PMC_S_OK) status = session->add_writer(writer);
+    }
+    // The mask last, so that no line goes out before the writers are in.
+    if (status == PMC_S_OK) session->set_level_mask(mask);
+    release_all(writers);
+    return status;
+}
