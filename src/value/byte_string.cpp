@@ -1,0 +1,103 @@
+#include "value/byte_string.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "value/value_factory.h"
+
+namespace {
+
+pmc_ulong text_length(const char* text) {
+    return text != nullptr ? static_cast<pmc_ulong>(std::strlen(text)) : 0;
+}
+
+// A block of length + 1 bytes ending in 0; null on no memory.
+unsigned char* new_block(std::size_t length) {
+    auto* block = static_cast<unsigned char*>(std::malloc(length + 1));
+    if (block != nullptr) block[length] = 0;
+    return block;
+}
+
+}  // namespace
+
+IPmcByteString* pmc_create_byte_string(pmc_long* status) {
+    auto* string = new (std::nothrow) CPmcByteString();
+    if (status != nullptr) *status = string != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
+    return string;
+}
+
+CPmcByteString::~CPmcByteString() { std::free(m_data); }
+
+void CPmcByteString::release() { delete this; }
+
+pmc_long CPmcByteString::assign(const void* data, pmc_ulong length) {
+    if (length == 0) {
+        std::free(m_data);
+        m_data = nullptr;
+        m_length = 0;
+        return PMC_S_OK;
+    }
+    unsigned char* block = new_block(length);
+    if (block == nullptr) return PMC_E_NO_MEMORY;
+    std::memcpy(block, data, length);
+    std::free(m_data);
+    m_data = block;
+    m_length = length;
+    return PMC_S_OK;
+}
+
+pmc_long CPmcByteString::assign_text(const char* text) { return assign(text, text_length(text)); }
+
+pmc_long CPmcByteString::append(const void* data, pmc_ulong length) {
+    if (length == 0) return PMC_S_OK;
+    const std::size_t total = static_cast<std::size_t>(m_length) + length;
+    if (total > UINT32_MAX) return PMC_E_NO_MEMORY;
+    unsigned char* block = new_block(total);
+    if (block == nullptr) return PMC_E_NO_MEMORY;
+    if (m_length != 0) std::memcpy(block, m_data, m_length);
+    // data may be our own block (appending a string to itself): copy before freeing.
+    std::memcpy(block + m_length, data, length);
+    std::free(m_data);
+    m_data = block;
+    m_length = static_cast<pmc_ulong>(total);
+    return PMC_S_OK;
+}
+
+pmc_long CPmcByteString::append_text(const char* text) {
+    if (text == nullptr) return PMC_S_OK;
+    return append(text, text_length(text));
+}
+
+pmc_long CPmcByteString::append_string(const IPmcByteString* other) {
+    if (other == nullptr) return PMC_S_OK;
+    return append(other->get_data(), other->get_length());
+}
+
+pmc_long CPmcByteString::clone(IPmcByteString** out) const {
+    if (out == nullptr) return PMC_E_INVALID_ARG;
+    *out = nullptr;
+    auto* copy = new (std::nothrow) CPmcByteString();
+    if (copy == nullptr) return PMC_E_NO_MEMORY;
+    if (copy->assign(m_data, m_length) != PMC_S_OK) {
+        copy->release();
+        return PMC_E_NO_MEMORY;
+    }
+    *out = copy;
+    return PMC_S_OK;
+}
+
+bool CPmcByteString::equals(const void* data, pmc_ulong length) const {
+    if (length == 0) return m_length == 0;
+    return length == m_length && std::memcmp(m_data, data, length) == 0;
+}
+
+bool CPmcByteString::equals_text(const char* text) const {
+    if (text == nullptr) return false;
+    return equals(text, text_length(text));
+}
+
+bool CPmcByteString::equals_string(const IPmcByteString* other) const {
+    if (other == nullptr) return false;
+    return equals(other->get_data(), other->get_length());
+}

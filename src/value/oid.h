@@ -1,0 +1,89 @@
+// OBJECT IDENTIFIER: a value kept as dotted decimal text, with the arc
+// operations variable names need and the table-index forms.
+#ifndef PMSNMP_VALUE_OID_H
+#define PMSNMP_VALUE_OID_H
+
+#include <cstddef>
+
+#include "value/text_buffer.h"
+#include "value/value_base.h"
+
+class CPmsOid : public IPmsOid, public CPmsValueBase {
+public:
+    // IPmsValue
+    pmc_long accept(IPmsValueVisitor* visitor) override;
+    IPmsValue* clone(pmc_long* status) const override;
+    pmc_long assign(const IPmsValue* other) override;
+    void clear() override;
+    pmc_long get_type() const override { return PMS_TYPE_OID; }
+    bool equals(const IPmsValue* other) const override;
+    IPmsOid* as_oid() override { return this; }
+    void query_interface(pmc_long id, void** out) override;
+    bool is_valid() const override;
+    pmc_ulong get_uint(pmc_long* status) const override;
+    pmc_long set_uint(pmc_ulong number) override;
+    pmc_long get_text_into(IPmcByteString* out) const override;
+    pmc_long set_text(const char* text) override;
+    const unsigned char* get_bytes(pmc_ulong* length, pmc_long* status) const override;
+    pmc_long set_bytes(const unsigned char* data, pmc_ulong count) override;
+    pmc_ulong get_length() const override { return arc_count(); }
+    pmc_ulong get_index_length(bool implied) const override;
+    pmc_ulong get_element(pmc_ulong position, pmc_long* status) const override;
+    pmc_long append_index(IPmsOid* oid, bool implied) const override;
+    pmc_long write_index(IPmsOid* oid, bool implied) const override;
+    pmc_long read_index(IPmsOid* source, bool implied, pmc_ulong count) override;
+
+    // IPmsOid
+    IPmsOid* clone_oid(pmc_long* status) const override;
+    pmc_long compare_text(const char* text, pmc_long* status) const override;
+    pmc_long compare(const IPmsOid* other, pmc_long* status) const override;
+    pmc_long remove_prefix_text(const char* prefix) override;
+    pmc_long remove_prefix(const IPmsOid* prefix) override;
+    pmc_long append_text(const char* text) override;
+    pmc_long append_arc(pmc_ulong arc) override;
+    pmc_long append_oid(const IPmsOid* other) override;
+    pmc_long append_text_index(const char* text, pmc_long type, bool implied) override;
+    pmc_long append_value_index(const IPmsValue* value, bool implied) override;
+    IPmsOid* pop_oid(pmc_ulong count, pmc_long* status) override;
+    pmc_long pop_into_value(IPmsValue* value, pmc_ulong count) override;
+    pmc_ulong pop_arc(pmc_long* status) override;
+    IPmcByteString* pop_text_new(pmc_ulong count, pmc_long* status) override;
+    pmc_long pop_text_into(IPmcByteString* out, pmc_ulong count) override;
+    IPmsValue* pop_index_new(pmc_long type, pmc_long* status, bool implied, pmc_ulong count) override;
+    pmc_long pop_index_into(IPmsValue* value, bool implied, pmc_ulong count) override;
+    pmc_long remove_arcs(pmc_ulong start, pmc_ulong count) override;
+    IPmsValue* decode_index_new(pmc_long type, pmc_long* status, bool implied) override;
+    pmc_long decode_index_into(IPmsValue* value, bool implied) override;
+    pmc_long encode_index(const IPmsValue* value, bool implied) override;
+
+    // Inside the library: direct access for the codec's arc paths.
+    const PmcTextBuffer& text() const { return m_text; }
+    PmcTextBuffer& text() { return m_text; }
+    void set_arc_count(pmc_ulong count) { m_arc_count = static_cast<pmc_long>(count); }
+    void forget_arc_count() { m_arc_count = kUnknownCount; }
+    pmc_ulong arc_count() const;
+
+    // Our implementation behind any IPmsOid, or null for a foreign one.
+    static CPmsOid* from(const IPmsOid* oid);
+
+private:
+    static constexpr pmc_long kUnknownCount = -1;
+
+    // Character offset where arc k (< arc count) starts.
+    std::size_t arc_offset(pmc_ulong k) const;
+    // Characters of the first `count` arcs, without the following ".".
+    std::size_t prefix_length(pmc_ulong count) const;
+    void add_to_known_count(pmc_ulong arcs);
+
+    PmcTextBuffer m_text;
+    mutable pmc_long m_arc_count = 0;
+};
+
+// Relation of text a to text b by the identifiers' text order.
+pmc_long pms_compare_oid_texts(const char* a, std::size_t a_length, const char* b, std::size_t b_length);
+
+// The identifier grammar: empty, or arcs of digits without leading zeros
+// separated by single dots.
+bool pms_is_valid_oid_text(const char* text, std::size_t length);
+
+#endif
