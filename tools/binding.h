@@ -1,0 +1,50 @@
+// One variable binding as the tool sees it: the identifier, the SMI type and
+// the value copied out of the library's objects, so that printing and the
+// printer report need no library object alive.
+#ifndef PMSNMP_TOOLS_BINDING_H
+#define PMSNMP_TOOLS_BINDING_H
+
+#include <pmsnmp/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pmtool {
+
+struct Binding {
+    std::string oid;      // dotted decimal, no leading dot
+    pmc_long type = PMS_TYPE_NULL;
+    std::int64_t number = 0;  // INTEGER, Counter32, Gauge32, TimeTicks, Counter64
+    std::string octets;   // OCTET STRING, Opaque, IpAddress (raw octets)
+    std::string oid_value;  // OBJECT IDENTIFIER values, dotted decimal
+
+    // True for noSuchObject, noSuchInstance and endOfMibView: the agent
+    // lacks the object, which is not an error.
+    bool is_absent() const;
+    bool is_numeric() const;
+};
+
+using Bindings = std::vector<Binding>;
+
+// True when the identifier text lies strictly below root (both dotted
+// decimal, leading dots ignored).
+bool oid_is_below(const std::string& oid, const std::string& root);
+
+// The arcs after root ("43.11.1.1.6.1.2" below "43.11.1.1.6" gives "1.2");
+// empty when oid is not below root.
+std::string oid_suffix(const std::string& oid, const std::string& root);
+
+// The arcs of a dotted identifier (non-numbers read as 0).
+std::vector<unsigned long> oid_arcs(const std::string& text);
+
+// SNMP order of two identifiers (arc by arc): negative, 0 or positive.
+int compare_oids(const std::string& a, const std::string& b);
+
+// Dotted decimal without a leading dot, or empty when the text is not an
+// object identifier (at least two arcs, each a 32-bit unsigned number).
+std::string normalize_oid(const std::string& text);
+
+}  // namespace pmtool
+
+#endif

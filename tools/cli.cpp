@@ -1,0 +1,212 @@
+#include "cli.h"
+
+#include "commands.h"
+#include "log/log_config.h"
+#include "log/log_levels.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <map>
+
+namespace pmtool {
+
+namespace {
+
+constexpr unsigned short kDefaultPort = 161;
+
+struct CommandLine {
+    std::string version = "1";
+    std::string community = "public";
+    unsigned short port = kDefaultPort;
+    pmc_long timeout_ms = 1000;
+    pmc_long retries = 1;
+    pmc_ulong max_size = 0;
+    std::string user;
+    std::string level;
+    std::string auth_protocol;
+    std::string auth_pass;
+    std::string priv_protocol;
+    std::string priv_pass;
+    std::string context;
+    std::string trace_file;
+    std::string trace_level = "trace";
+    bool json = false;
+
+    std::string host;
+    std::vector<std::string> oids;
+    std::string root;
+    std::string oid;
+    std::string instance;
+    pmc_long value = 0;
+};
+
+const std::map<std::string, pmc_long> kVersions = {
+    {"1", PMS_VERSION_1}, {"2c", PMS_VERSION_2C}, {"3", PMS_VERSION_3}};
+const std::map<std::string, pmc_long> kLevels = {
+    {"noAuthNoPriv", PMS_SEC_NO_AUTH_NO_PRIV}, {"authNoPriv", PMS_SEC_AUTH_NO_PRIV},
+    {"authPriv", PMS_SEC_AUTH_PRIV}};
+const std::map<std::string, pmc_long> kAuthProtocols = {{"MD5", PMS_AUTH_MD5}, {"SHA", PMS_AUTH_SHA}};
+const std::map<std::string, pmc_long> kPrivProtocols = {{"DES", PMS_PRIV_DES}, {"AES", PMS_PRIV_AES}};
+// Each level includes the more severe ones.
+const std::map<std::string, pmc_ulong> kTraceLevels = {
+    {"error", PMC_LOG_ERROR},
+    {"warn", PMC_LOG_ERROR | PMC_LOG_WARN},
+    {"info", PMC_LOG_ERROR | PMC_LOG_WARN | PMC_LOG_INFO},
+    {"debug", PMC_LOG_ERROR | PMC_LOG_WARN | PMC_LOG_INFO | PMC_LOG_DEBUG},
+    {"trace", PMC_LOG_ALL}};
+
+template <class Value>
+std::vector<std::string> keys_of(const std::map<std::string, Value>& map) {
+    std::vector<std::string> keys;
+    for (const auto& entry : map) keys.push_back(entry.first);
+    return keys;
+}
+
+void add_common_options(CLI::App* command, CommandLine& line) {
+    command->add_option("-v,--snmp-version", line.version, "SNMP version: 1, 2c or 3")
+        ->check(CLI::IsMember(keys_of(kVersions)))
+        ->capture_default_str();
+    command->add_option("-c,--community", line.community, "community (SNMPv1, SNMPv2c)")->capture_default_str();
+    command->add_option("-p,--port", line.port, "agent's UDP port, unless HOST:PORT gives one")
+        ->check(CLI::Range(1, 65535))
+        ->capture_default_str();
+    command->add_option("-t,--timeout", line.timeout_ms, "time-out per try in milliseconds")
+        ->check(CLI::Range(1, 600000))
+        ->capture_default_str();
+    command->add_option("-r,--retries", line.retries, "tries after the first")
+        ->check(CLI::Range(0, 100))
+        ->capture_default_str();
+    command->add_option("--max-size", line.max_size, "largest request in octets (0: library limit)")
+        ->check(CLI::Range(0, 65535))
+        ->capture_default_str();
+    command->add_option("-u,--user", line.user, "SNMPv3 security name");
+    command->add_option("-l,--level", line.level, "SNMPv3 security level")
+        ->check(CLI::IsMember(keys_of(kLevels)));
+    command->add_option("-a,--auth-protocol", line.auth_protocol, "SNMPv3 authentication protocol")
+        ->check(CLI::IsMember(keys_of(kAuthProtocols), CLI::ignore_case));
+    command->add_option("-A,--auth-pass", line.auth_pass, "SNMPv3 authentication pass phrase");
+    command->add_option("-x,--priv-protocol", line.priv_protocol, "SNMPv3 privacy protocol")
+        ->check(CLI::IsMember(keys_of(kPrivProtocols), CLI::ignore_case));
+    command->add_option("-X,--priv-pass", line.priv_pass, "SNMPv3 privacy pass phrase");
+    command->add_option("-n,--context", line.context, "SNMPv3 context name");
+    command->add_option("--trace", line.trace_file, "write the library's trace log to FILE");
+    command->add_option("--trace-level", line.trace_level, "trace detail")
+        ->check(CLI::IsMember(keys_of(kTraceLevels)))
+        ->capture_default_str();
+    command->add_flag("--json", line.json, "print JSON instead of text");
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Checks what CLI11 cannot see alone; a non-empty result is the reason.
+std::string make_agent_options(const CommandLine& line, AgentOptions* options) {
+    std::string error;
+    if (!parse_host(line.host, line.port, &options->host, &error)) return error;
+    options->version = kVersions.at(line.version);
+    options->community = line.community;
+    options->timeout_ms = line.timeout_ms;
+    options->retries = line.retries;
+    options->max_size = line.max_size;
+    options->user = line.user;
+    options->context = line.context;
+    options->auth_pass = line.auth_pass;
+    options->priv_pass = line.priv_pass;
+    if (!line.auth_protocol.empty()) options->auth_protocol = kAuthProtocols.at(upper(line.auth_protocol));
+    if (!line.priv_protocol.empty()) options->priv_protocol = kPrivProtocols.at(upper(line.priv_protocol));
+    if (options->version != PMS_VERSION_3) return std::string();
+
+    if (line.user.empty()) return "SNMPv3 needs a security name (-u)";
+    // Without -l, the level follows from the pass phrases given, as with
+    // the Net-SNMP tools' habit of naming only what is used.
+    if (!line.level.empty()) {
+        options->security_level = kLevels.at(line.level);
+    } else {
+        options->security_level = line.priv_pass.empty()
+                                      ? (line.auth_pass.empty() ? PMS_SEC_NO_AUTH_NO_PRIV : PMS_SEC_AUTH_NO_PRIV)
+                                      : PMS_SEC_AUTH_PRIV;
+    }
+    if (options->security_level != PMS_SEC_NO_AUTH_NO_PRIV) {
+        if (line.auth_pass.empty()) return "SNMPv3 level " + line.level + " needs an authentication pass phrase (-A)";
+        if (options->auth_protocol == 0) options->auth_protocol = PMS_AUTH_MD5;
+    }
+    if (options->security_level == PMS_SEC_AUTH_PRIV) {
+        if (line.priv_pass.empty()) return "SNMPv3 level authPriv needs a privacy pass phrase (-X)";
+        if (options->priv_protocol == 0) options->priv_protocol = PMS_PRIV_DES;
+    }
+    return std::string();
+}
+
+int configure_trace(const CommandLine& line, const Output& output) {
+    if (line.trace_file.empty()) return kExitOk;
+    const pmc_long status =
+        pmc_log_configure(kTraceLevels.at(line.trace_level), PMC_LOG_FLAGS_DEFAULT, line.trace_file.c_str());
+    if (status != PMC_S_OK) return report_failure(output, "cannot open trace file '" + line.trace_file + "'");
+    return kExitOk;
+}
+
+std::string usage_message(const CLI::App*, const CLI::Error& error) {
+    return std::string("pmsnmp: ") + error.what() + " (see --help)\n";
+}
+
+}  // namespace
+
+int run_cli(int argc, char** argv) {
+    CLI::App app{"pmsnmp: ask SNMP agents for data and printers for their status.\n"
+                 "HOST is an address or name, with an optional port: 192.0.2.7, printer.example:161, "
+                 "[2001:db8::7]:161. OIDs are numeric (1.3.6.1.2.1.1.5.0).",
+                 "pmsnmp"};
+    app.require_subcommand(1);
+    app.failure_message(usage_message);
+    app.set_version_flag("--version", "pmsnmp 0.1.0");
+
+    CommandLine line;
+    CLI::App* get = app.add_subcommand("get", "read objects (GetRequest); prints them as snmpget -On does");
+    add_common_options(get, line);
+    get->add_option("HOST", line.host, "agent address")->required();
+    get->add_option("OID", line.oids, "object identifiers")->required();
+
+    CLI::App* walk = app.add_subcommand("walk", "read a subtree (GetNextRequest); prints as snmpwalk -On does");
+    add_common_options(walk, line);
+    walk->add_option("HOST", line.host, "agent address")->required();
+    walk->add_option("ROOT", line.root, "identifier of the subtree")->required();
+
+    CLI::App* set = app.add_subcommand("set", "write an INTEGER object (SetRequest) at OID.INSTANCE");
+    add_common_options(set, line);
+    set->add_option("HOST", line.host, "agent address")->required();
+    set->add_option("OID", line.oid, "object identifier of the column or scalar")->required();
+    set->add_option("INSTANCE", line.instance, "instance arcs appended to OID (0 for a scalar)")->required();
+    set->add_option("VALUE", line.value, "the INTEGER value")->required();
+
+    CLI::App* status = app.add_subcommand(
+        "status", "printer status report: devices, errors, supplies, trays, alerts, console, page count");
+    add_common_options(status, line);
+    status->add_option("HOST", line.host, "printer address")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+
+    const Output output{std::cout, std::cerr, line.json};
+    AgentOptions options;
+    const std::string error = make_agent_options(line, &options);
+    if (!error.empty()) {
+        output.err << "pmsnmp: " << error << std::endl;
+        return kExitUsage;
+    }
+    if (configure_trace(line, output) != kExitOk) return kExitFailure;
+
+    SnmpAgent agent(options);
+    if (get->parsed()) return run_get(agent, line.oids, output);
+    if (walk->parsed()) return run_walk(agent, line.root, output);
+    if (set->parsed()) return run_set(agent, line.oid, line.instance, line.value, output);
+    return run_status(agent, output);
+}
+
+}  // namespace pmtool

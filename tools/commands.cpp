@@ -1,0 +1,64 @@
+#include "commands.h"
+
+#include "binding_format.h"
+#include "cli.h"
+#include "printer_status.h"
+#include "render.h"
+
+namespace pmtool {
+
+namespace {
+
+void print_bindings(const Bindings& bindings, const Output& output) {
+    if (output.json) {
+        output.out << bindings_json(bindings);
+        return;
+    }
+    for (const Binding& binding : bindings) output.out << format_binding(binding) << '\n';
+}
+
+}  // namespace
+
+int report_failure(const Output& output, const std::string& reason) {
+    output.err << "pmsnmp: " << reason << std::endl;
+    return kExitFailure;
+}
+
+int run_get(SnmpAgent& agent, const std::vector<std::string>& oids, const Output& output) {
+    Bindings bindings;
+    if (agent.get_many(oids, &bindings) != PMC_S_OK) return report_failure(output, agent.reason());
+    print_bindings(bindings, output);
+    return kExitOk;
+}
+
+int run_walk(SnmpAgent& agent, const std::string& root, const Output& output) {
+    Bindings bindings;
+    if (agent.walk(root, &bindings) != PMC_S_OK) return report_failure(output, agent.reason());
+    // Like snmpwalk: an empty subtree may still be an object of its own.
+    if (bindings.empty() && agent.get_many({root}, &bindings) != PMC_S_OK)
+        return report_failure(output, agent.reason());
+    print_bindings(bindings, output);
+    return kExitOk;
+}
+
+int run_set(SnmpAgent& agent, const std::string& oid, const std::string& instance, pmc_long value,
+            const Output& output) {
+    if (agent.set_integer(oid, instance, value) != PMC_S_OK) return report_failure(output, agent.reason());
+    Binding written;
+    const std::string suffix = (!instance.empty() && instance[0] == '.') ? instance.substr(1) : instance;
+    written.oid = normalize_oid(suffix.empty() ? oid : oid + "." + suffix);
+    written.type = PMS_TYPE_INTEGER;
+    written.number = value;
+    print_bindings({written}, output);
+    return kExitOk;
+}
+
+int run_status(SnmpAgent& agent, const Output& output) {
+    PrinterReport report;
+    report.host = agent.options().host.display();
+    if (read_printer_report(agent, &report) != PMC_S_OK) return report_failure(output, agent.reason());
+    output.out << (output.json ? render_report_json(report) : render_report_text(report));
+    return kExitOk;
+}
+
+}  // namespace pmtool

@@ -1,0 +1,7 @@
+// pmsnmp: SNMP get, walk, set and a printer status report from the command
+// line, on top of the pmsnmp library.
+#include "cli.h"
+
+int main(int argc, char** argv) {
+    return pmtool::run_cli(argc, argv);
+}

@@ -1,0 +1,70 @@
+// What a printer status report reads: objects of MIB-II's system group, the
+// Host Resources MIB (RFC 2790) and the Printer MIB (RFC 3805), and the
+// names of their enumerations.
+#ifndef PMSNMP_TOOLS_PRINTER_MIB_H
+#define PMSNMP_TOOLS_PRINTER_MIB_H
+
+#include <string>
+
+namespace pmtool {
+namespace mib {
+
+// Scalars.
+constexpr const char* kSysDescr = "1.3.6.1.2.1.1.1.0";
+constexpr const char* kSysName = "1.3.6.1.2.1.1.5.0";
+
+// hrDeviceTable and hrPrinterTable columns (index: hrDeviceIndex).
+constexpr const char* kHrDeviceType = "1.3.6.1.2.1.25.3.2.1.2";
+constexpr const char* kHrDeviceDescr = "1.3.6.1.2.1.25.3.2.1.3";
+constexpr const char* kHrDeviceStatus = "1.3.6.1.2.1.25.3.2.1.5";
+constexpr const char* kHrPrinterStatus = "1.3.6.1.2.1.25.3.5.1.1";
+constexpr const char* kHrPrinterDetectedErrorState = "1.3.6.1.2.1.25.3.5.1.2";
+constexpr const char* kHrDevicePrinter = "1.3.6.1.2.1.25.3.1.5";  // hrDeviceType value
+
+// Printer MIB columns (index: hrDeviceIndex, then the row's own index).
+constexpr const char* kPrtGeneralPrinterName = "1.3.6.1.2.1.43.5.1.1.16";
+constexpr const char* kPrtGeneralSerialNumber = "1.3.6.1.2.1.43.5.1.1.17";
+constexpr const char* kPrtMarkerLifeCount = "1.3.6.1.2.1.43.10.2.1.4";
+constexpr const char* kPrtInputMaxCapacity = "1.3.6.1.2.1.43.8.2.1.9";
+constexpr const char* kPrtInputCurrentLevel = "1.3.6.1.2.1.43.8.2.1.10";
+constexpr const char* kPrtInputName = "1.3.6.1.2.1.43.8.2.1.13";
+constexpr const char* kPrtSuppliesClass = "1.3.6.1.2.1.43.11.1.1.4";
+constexpr const char* kPrtSuppliesType = "1.3.6.1.2.1.43.11.1.1.5";
+constexpr const char* kPrtSuppliesDescription = "1.3.6.1.2.1.43.11.1.1.6";
+constexpr const char* kPrtSuppliesUnit = "1.3.6.1.2.1.43.11.1.1.7";
+constexpr const char* kPrtSuppliesMaxCapacity = "1.3.6.1.2.1.43.11.1.1.8";
+constexpr const char* kPrtSuppliesLevel = "1.3.6.1.2.1.43.11.1.1.9";
+constexpr const char* kPrtConsoleDisplayBufferText = "1.3.6.1.2.1.43.16.5.1.2";
+constexpr const char* kPrtAlertSeverityLevel = "1.3.6.1.2.1.43.18.1.1.2";
+constexpr const char* kPrtAlertGroup = "1.3.6.1.2.1.43.18.1.1.4";
+constexpr const char* kPrtAlertLocation = "1.3.6.1.2.1.43.18.1.1.6";
+constexpr const char* kPrtAlertCode = "1.3.6.1.2.1.43.18.1.1.7";
+constexpr const char* kPrtAlertDescription = "1.3.6.1.2.1.43.18.1.1.8";
+
+// Special values of capacities and levels (PrtMarkerSuppliesLevelTC and
+// friends).
+constexpr long kLevelOther = -1;
+constexpr long kLevelUnknown = -2;
+constexpr long kLevelSomeRemaining = -3;
+
+// prtMarkerSuppliesClass.
+constexpr long kClassSupplyThatIsConsumed = 3;
+constexpr long kClassReceptacleThatIsFilled = 4;
+
+// Enumeration names; an unlisted code gives an empty text.
+std::string device_status_name(long code);    // hrDeviceStatus
+std::string printer_status_name(long code);   // hrPrinterStatus
+std::string supply_class_name(long code);     // prtMarkerSuppliesClass
+std::string supply_type_name(long code);      // prtMarkerSuppliesType
+std::string supply_unit_name(long code);      // prtMarkerSuppliesSupplyUnit
+std::string alert_severity_name(long code);   // prtAlertSeverityLevel
+std::string alert_group_name(long code);      // prtAlertGroup
+std::string alert_code_name(long code);       // prtAlertCode
+
+// Supply types that collect waste: they fill up instead of running out.
+bool supply_type_is_waste(long type);
+
+}  // namespace mib
+}  // namespace pmtool
+
+#endif
