@@ -1,0 +1,86 @@
+#include "codec/backward_writer.h"
+
+#include "codec/ber.h"
+
+void CPmsBackwardWriter::put_length(pmc_ulong length) {
+    if (length < NPmcBer::LENGTH_LONG_FORM) {
+        put(static_cast<unsigned char>(length));
+        return;
+    }
+    unsigned char octets = 0;
+    while (length != 0) {
+        put(static_cast<unsigned char>(length & 0xFF));
+        length >>= 8;
+        ++octets;
+    }
+    put(static_cast<unsigned char>(NPmcBer::LENGTH_LONG_FORM | octets));
+}
+
+void CPmsBackwardWriter::put_signed(pmc_long number) {
+    // The octet count comes from the magnitude bits: those of the complement
+    // for a negative number.
+    const pmc_ulong bits = static_cast<pmc_ulong>(number < 0 ? ~number : number);
+    int count = 4;
+    if (bits < 0x80u) {
+        count = 1;
+    } else if (bits < 0x8000u) {
+        count = 2;
+    } else if (bits < 0x800000u) {
+        count = 3;
+    }
+    pmc_ulong pattern = static_cast<pmc_ulong>(number);
+    for (int i = 0; i < count; ++i) {
+        put(static_cast<unsigned char>(pattern & 0xFF));
+        pattern >>= 8;
+    }
+}
+
+void CPmsBackwardWriter::put_unsigned(pmc_ulong number) {
+    do {
+        put(static_cast<unsigned char>(number & 0xFF));
+        number >>= 8;
+    } while (number != 0);
+    // A set top bit would read back as negative: lead with a zero octet.
+    if (!overflow_ && (*position_ & 0x80) != 0) put(0x00);
+}
+
+void CPmsBackwardWriter::put_counter64(pmc_ulong high, pmc_ulong low) {
+    if (high == 0) {
+        put_unsigned(low);
+        return;
+    }
+    for (int i = 0; i < 4; ++i) {
+        put(static_cast<unsigned char>(low & 0xFF));
+        low >>= 8;
+    }
+    put_unsigned(high);
+}
+
+void CPmsBackwardWriter::put_subidentifier(unsigned long long value) {
+    put(static_cast<unsigned char>(value & NPmcBer::SUBID_MASK));
+    value >>= 7;
+    while (value != 0) {
+        put(static_cast<unsigned char>(NPmcBer::SUBID_MORE | (value & NPmcBer::SUBID_MASK)));
+        value >>= 7;
+    }
+}
+
+void CPmsBackwardWriter::put_oid_arcs(const pmc_ulong* arcs, pmc_ulong count) {
+    if (count < 2) return;  // no arcs: empty contents
+    for (pmc_ulong i = count - 1; i >= 2; --i) put_subidentifier(arcs[i]);
+    // 64-bit so that a large second arc cannot wrap the packed first one.
+    put_subidentifier(static_cast<unsigned long long>(arcs[0]) * NPmcBer::FIRST_ARC_FACTOR +
+                      arcs[1]);
+}
+
+void CPmsBackwardWriter::put_integer(unsigned char tag, pmc_long number) {
+    const pmc_ulong before = written();
+    put_signed(number);
+    put_header(tag, written() - before);
+}
+
+void CPmsBackwardWriter::put_unsigned_element(unsigned char tag, pmc_ulong number) {
+    const pmc_ulong before = written();
+    put_unsigned(number);
+    put_header(tag, written() - before);
+}

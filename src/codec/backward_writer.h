@@ -1,0 +1,66 @@
+// Writes BER from the end of a block towards its start, so that every
+// element's length is known when its header is written.
+#ifndef PMSNMP_CODEC_BACKWARD_WRITER_H
+#define PMSNMP_CODEC_BACKWARD_WRITER_H
+
+#include <cstring>
+
+#include <pmsnmp/types.h>
+
+class CPmsBackwardWriter {
+public:
+    CPmsBackwardWriter(unsigned char* start, pmc_ulong size)
+        : start_(start), end_(start + size), position_(start + size) {}
+
+    // Once a write does not fit, the flag stays set and every later write
+    // fails, so callers check it only at the points that report -211.
+    void put(unsigned char octet) {
+        if (overflow_ || position_ == start_) {
+            overflow_ = true;
+            return;
+        }
+        *--position_ = octet;
+    }
+    void put_run(const unsigned char* octets, pmc_ulong count) {
+        if (overflow_ || static_cast<pmc_ulong>(position_ - start_) < count) {
+            overflow_ = true;
+            return;
+        }
+        position_ -= count;
+        if (count != 0) std::memcpy(position_, octets, count);
+    }
+
+    void put_length(pmc_ulong length);
+    void put_header(unsigned char tag, pmc_ulong length) {
+        put_length(length);
+        put(tag);
+    }
+    // Contents only: two's complement in the fewest octets.
+    void put_signed(pmc_long number);
+    // Contents only: big-endian, fewest octets with the top bit of the first
+    // one clear.
+    void put_unsigned(pmc_ulong number);
+    // Contents of a Counter64 from its halves.
+    void put_counter64(pmc_ulong high, pmc_ulong low);
+    // Contents of an identifier with count arcs (count must not be 1).
+    void put_oid_arcs(const pmc_ulong* arcs, pmc_ulong count);
+
+    // Whole elements.
+    void put_integer(unsigned char tag, pmc_long number);
+    void put_unsigned_element(unsigned char tag, pmc_ulong number);
+
+    bool overflowed() const { return overflow_; }
+    // Octets written so far (from the position to the end).
+    pmc_ulong written() const { return static_cast<pmc_ulong>(end_ - position_); }
+    unsigned char* position() const { return position_; }
+
+private:
+    void put_subidentifier(unsigned long long value);
+
+    unsigned char* start_;
+    unsigned char* end_;
+    unsigned char* position_;
+    bool overflow_ = false;
+};
+
+#endif

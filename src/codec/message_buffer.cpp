@@ -1,0 +1,99 @@
+#include "codec/message_buffer.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+class CPmsMessageBuffer final : public IPmsMessageBuffer {
+public:
+    CPmsMessageBuffer() = default;
+    CPmsMessageBuffer(const CPmsMessageBuffer&) = delete;
+    CPmsMessageBuffer& operator=(const CPmsMessageBuffer&) = delete;
+    virtual ~CPmsMessageBuffer() { free_block(); }
+
+    void release() override { delete this; }
+
+    void attach(unsigned char* data, pmc_ulong size, pmc_long mode) override {
+        free_block();
+        start_ = data;
+        size_ = data != nullptr ? size : 0;
+        capacity_ = size_;
+        mode_ = mode;
+        current_ = start_;
+    }
+
+    unsigned char* detach(pmc_ulong* size) override {
+        unsigned char* block = start_;
+        if (size != nullptr) *size = size_;
+        forget();
+        return block;
+    }
+
+    void free_data() override { free_block(); }
+
+    unsigned char* data() override { return start_; }
+    const unsigned char* data() const override { return start_; }
+    pmc_ulong size() const override { return size_; }
+
+    bool allocate(pmc_ulong n) override {
+        // A library block that is already large enough is kept: the session
+        // encodes into the same buffer on every try.
+        if (mode_ == PMS_BUFFER_LIBRARY && start_ != nullptr && capacity_ >= n) {
+            size_ = n;
+            current_ = start_;
+            return true;
+        }
+        free_block();
+        if (n == 0) return true;
+        unsigned char* block = new (std::nothrow) unsigned char[n];
+        if (block == nullptr) return false;
+        start_ = block;
+        size_ = n;
+        capacity_ = n;
+        mode_ = PMS_BUFFER_LIBRARY;
+        current_ = start_;
+        return true;
+    }
+
+    unsigned char* current() override { return current_; }
+
+    void seek(pmc_ulong offset) override { current_ = start_ + (offset < size_ ? offset : size_); }
+
+    pmc_ulong remaining() const override {
+        return static_cast<pmc_ulong>(start_ + size_ - current_);
+    }
+
+private:
+    void free_block() {
+        if (start_ != nullptr) {
+            if (mode_ == PMS_BUFFER_LIBRARY) {
+                delete[] start_;
+            } else if (mode_ == PMS_BUFFER_MALLOC) {
+                std::free(start_);
+            }
+        }
+        forget();
+    }
+    void forget() {
+        start_ = nullptr;
+        current_ = nullptr;
+        size_ = 0;
+        capacity_ = 0;
+        mode_ = PMS_BUFFER_LIBRARY;
+    }
+
+    unsigned char* start_ = nullptr;
+    unsigned char* current_ = nullptr;
+    pmc_ulong size_ = 0;
+    pmc_ulong capacity_ = 0;
+    pmc_long mode_ = PMS_BUFFER_LIBRARY;
+};
+
+}  // namespace
+
+IPmsMessageBuffer* create_message_buffer(pmc_long* status) {
+    IPmsMessageBuffer* buffer = new (std::nothrow) CPmsMessageBuffer();
+    if (status != nullptr) *status = buffer != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
+    return buffer;
+}

@@ -1,0 +1,442 @@
+#include "codec/message_decoder.h"
+
+#include <cstring>
+#include <new>
+
+#include "codec/ber.h"
+#include "log/component_log.h"
+#include "message/pdu_factory.h"
+#include "message/snmp_packet.h"
+#include "value/oid_arcs.h"
+#include "value/value_factory.h"
+
+namespace {
+
+constexpr pmc_ulong COMMUNITY_INLINE = 256;
+constexpr unsigned long long SUBID_MAX = 0xFFFFFFFFull;
+
+pmc_long pdu_type_of_tag(unsigned char tag) {
+    switch (tag) {
+    case NPmcBer::TAG_PDU_BASE + PMS_PDU_GET: return PMS_PDU_GET;
+    case NPmcBer::TAG_PDU_BASE + PMS_PDU_GET_NEXT: return PMS_PDU_GET_NEXT;
+    case NPmcBer::TAG_PDU_BASE + PMS_PDU_RESPONSE: return PMS_PDU_RESPONSE;
+    case NPmcBer::TAG_PDU_BASE + PMS_PDU_SET: return PMS_PDU_SET;
+    case NPmcBer::TAG_PDU_BASE + PMS_PDU_TRAP: return PMS_PDU_TRAP;
+    case NPmcBer::TAG_PDU_BASE + PMS_PDU_GET_BULK: return PMS_PDU_GET_BULK;
+    case NPmcBer::TAG_PDU_BASE + PMS_PDU_INFORM: return PMS_PDU_INFORM;
+    case NPmcBer::TAG_PDU_TRAP_V2: return PMS_PDU_TRAP;
+    case NPmcBer::TAG_PDU_BASE + PMS_PDU_REPORT: return PMS_PDU_REPORT;
+    default: return PMS_PDU_NONE;
+    }
+}
+
+bool is_value_tag(unsigned char tag) {
+    switch (tag) {
+    case NPmcBer::TAG_INTEGER:
+    case NPmcBer::TAG_OCTET_STRING:
+    case NPmcBer::TAG_NULL:
+    case NPmcBer::TAG_OID:
+    case NPmcBer::TAG_IP_ADDRESS:
+    case NPmcBer::TAG_COUNTER32:
+    case NPmcBer::TAG_GAUGE32:
+    case NPmcBer::TAG_TIME_TICKS:
+    case NPmcBer::TAG_OPAQUE:
+    case NPmcBer::TAG_COUNTER64:
+    case NPmcBer::TAG_NO_SUCH_OBJECT:
+    case NPmcBer::TAG_NO_SUCH_INSTANCE:
+    case NPmcBer::TAG_END_OF_MIB_VIEW:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void log_error(const char* line) { pmc_snmp_log()->write_line(PMC_LOG_ERROR, "%s", line); }
+
+}  // namespace
+
+CPmsMessageDecoder::~CPmsMessageDecoder() { delete[] community_; }
+
+void CPmsMessageDecoder::release() {
+    if (in_use_ != nullptr) {
+        *in_use_ = false;
+    } else {
+        delete this;
+    }
+}
+
+pmc_long CPmsMessageDecoder::decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* packet,
+                                    pmc_long translate_type, bool header_only) {
+    target_ = nullptr;
+    version_ = 0;
+    header_only_ = header_only;
+    if (buffer == nullptr || packet == nullptr) return PMC_E_INVALID_ARG;
+    const unsigned char* start = buffer->current();
+    const unsigned char* end = buffer->data() + buffer->size();
+    if (start == nullptr) start = end;
+    reader_ = CPmsForwardReader(start, end);
+
+    unsigned char tag = 0;
+    pmc_ulong length = 0;
+    if (!reader_.read_octet(&tag) || tag != NPmcBer::TAG_SEQUENCE ||
+        reader_.read_length(&length) != PMC_S_OK) {
+        return PMC_E_DECODE;
+    }
+    if (length < reader_.remaining()) {
+        pmc_snmp_log()->write_line(PMC_LOG_INFO, "received packet is redundancy. be cut down.");
+        reader_.limit(length);
+    } else if (length > reader_.remaining()) {
+        log_error("decode error: lack of received packet. can't go on decoding any more.");
+        return PMC_E_DECODE;
+    }
+
+    IPmsPdu* pdu = nullptr;
+    pmc_long status = prepare_packet(packet, translate_type, &target_, &pdu);
+    if (status != PMC_S_OK) return status;
+    status = target_->accept(this);
+    if (status != PMC_S_OK) return status;
+    return decode_pdu(pdu);
+}
+
+pmc_long CPmsMessageDecoder::prepare_packet(IPmsSnmpPacket* packet, pmc_long translate_type,
+                                            IPmsSnmpTarget** target, IPmsPdu** pdu) {
+    pmc_long status = PMC_S_OK;
+    *target = packet->get_target();
+    if (*target == nullptr) {
+        if (translate_type == PMS_TRANSLATE_NONE) {
+            log_error("decode error: unknown translate type.");
+            return PMC_E_INVALID_ARG;
+        }
+        if (translate_type != PMS_SECURITY_COMMUNITY) return PMC_E_INVALID_ARG;
+        *target = create_target_for_type(translate_type, &status);
+        if (*target == nullptr) return status;
+        packet->set_target(*target);
+    }
+    *pdu = packet->get_pdu();
+    if (*pdu == nullptr) {
+        *pdu = create_pdu(&status);
+        if (*pdu == nullptr) return status;
+        packet->set_pdu(*pdu);
+    }
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::read_integer(pmc_ulong* bits) {
+    const unsigned char* contents = nullptr;
+    pmc_ulong length = 0;
+    const pmc_long status = reader_.read_element(NPmcBer::TAG_INTEGER, &contents, &length);
+    if (status != PMC_S_OK) return status;
+    return NPmcBerContents::read_integer(contents, length, bits);
+}
+
+pmc_long CPmsMessageDecoder::visit_community_header(IPmsCommunityTarget* target) {
+    pmc_ulong bits = 0;
+    pmc_long status = read_integer(&bits);
+    if (status != PMC_S_OK) return status;
+    const pmc_long version = static_cast<pmc_long>(bits);
+    if (version != PMS_VERSION_1 && version != PMS_VERSION_2C) {
+        log_error("decode error: unsupported snmp version.");
+        return PMC_E_DECODE;
+    }
+    version_ = version;
+    target_->set_version(version);
+
+    const unsigned char* community = nullptr;
+    pmc_ulong length = 0;
+    status = reader_.read_element(NPmcBer::TAG_OCTET_STRING, &community, &length);
+    if (status != PMC_S_OK) return status;
+    return set_community(target, community, length);
+}
+
+pmc_long CPmsMessageDecoder::set_community(IPmsCommunityTarget* target,
+                                           const unsigned char* octets, pmc_ulong length) {
+    // The answer normally repeats the request's community: keep the text
+    // then, which spares the target a copy.
+    const char* current = target->get_community();
+    if (current != nullptr && std::strlen(current) == length &&
+        std::memcmp(current, octets, length) == 0) {
+        return PMC_S_OK;
+    }
+    char inline_text[COMMUNITY_INLINE];
+    char* text = inline_text;
+    if (length >= COMMUNITY_INLINE) {
+        if (length >= community_capacity_) {
+            delete[] community_;
+            community_capacity_ = 0;
+            community_ = new (std::nothrow) char[static_cast<std::size_t>(length) + 1];
+            if (community_ == nullptr) return PMC_E_NO_MEMORY;
+            community_capacity_ = length + 1;
+        }
+        text = community_;
+    }
+    if (length != 0) std::memcpy(text, octets, length);
+    text[length] = '\0';
+    return target->set_community(text);
+}
+
+pmc_long CPmsMessageDecoder::visit_v3_header(IPmsV3Target*) { return PMC_E_NOT_SUPPORTED; }
+
+pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
+    unsigned char tag = 0;
+    if (!reader_.read_octet(&tag)) return PMC_E_DECODE;
+    const pmc_long type = pdu_type_of_tag(tag);
+    pdu->set_type(type);
+    if (type == PMS_PDU_NONE) {
+        log_error("decode error: unknown pdu type.");
+        return PMC_E_DECODE;
+    }
+    pmc_ulong length = 0;
+    pmc_long status = reader_.read_length(&length);
+    if (status != PMC_S_OK) return status;
+    if (length != reader_.remaining()) {
+        log_error("decode error: pdu length is wrong.");
+        return PMC_E_DECODE;
+    }
+
+    if (type == PMS_PDU_TRAP) {
+        if (version_ != PMS_VERSION_1) return PMC_E_NOT_SUPPORTED;
+        status = decode_trap_fields(pdu);
+    } else {
+        status = decode_request_header(pdu);
+    }
+    if (status != PMC_S_OK || header_only_) return status;
+
+    IPmsVarBindList* list = pdu->get_varbind_list();
+    if (list == nullptr) {
+        list = create_varbind_list(&status);
+        if (list == nullptr) return status;
+        pdu->set_varbind_list(list);
+    }
+    status = decode_bindings(list);
+    if (status != PMC_S_OK) return status;
+
+    const pmc_long error_status = type == PMS_PDU_TRAP ? PMS_ERR_NO_ERROR : pdu->get_error_status();
+    if (error_status != PMS_ERR_NO_ERROR) {
+        list->apply_error(error_status, pdu->get_error_index());
+    } else {
+        list->set_all_status(PMS_ERR_NO_ERROR);
+    }
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::decode_request_header(IPmsPdu* pdu) {
+    pmc_ulong bits = 0;
+    pmc_long status = read_integer(&bits);
+    if (status != PMC_S_OK) return status;
+    pdu->set_request_id(static_cast<pmc_long>(bits));
+
+    status = read_integer(&bits);
+    if (status != PMC_S_OK) return status;
+    const pmc_long error_status = static_cast<pmc_long>(bits);
+    if (error_status < PMS_ERR_NO_ERROR || error_status > PMS_ERR_LAST) {
+        log_error("decode error: error_status's value is wrong.");
+        return PMC_E_DECODE;
+    }
+    pdu->set_error_status(error_status);
+
+    status = read_integer(&bits);
+    if (status != PMC_S_OK) return status;
+    pdu->set_error_index(static_cast<pmc_long>(bits));
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::decode_bindings(IPmsVarBindList* list) {
+    unsigned char tag = 0;
+    pmc_ulong length = 0;
+    if (!reader_.read_octet(&tag) || tag != NPmcBer::TAG_SEQUENCE ||
+        reader_.read_length(&length) != PMC_S_OK) {
+        return PMC_E_DECODE;
+    }
+    if (length != reader_.remaining()) {
+        log_error("decode error: length of var bind list is wrong.");
+        return PMC_E_DECODE;
+    }
+
+    const pmc_ulong reusable = list->count();
+    pmc_ulong decoded = 0;
+    pmc_long status = PMC_S_OK;
+    for (; !reader_.at_end(); ++decoded) {
+        IPmsVarBind* binding = nullptr;
+        if (decoded < reusable) {
+            binding = list->get_at(decoded);
+            if (binding == nullptr) return PMC_E_INVALID_ARG;
+        } else {
+            binding = create_varbind(&status);
+            if (binding == nullptr) return status;
+            status = list->append(binding);
+            if (status != PMC_S_OK) {
+                binding->release();
+                return status;
+            }
+        }
+        status = decode_binding(binding);
+        if (status != PMC_S_OK) return status;
+    }
+    for (pmc_ulong i = reusable; i > decoded; --i) list->remove_at(i - 1, nullptr);
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding) {
+    pmc_ulong length = 0;
+    pmc_long status = reader_.read_header(NPmcBer::TAG_SEQUENCE, &length);
+    if (status != PMC_S_OK) return status;
+    const unsigned char* binding_end = reader_.position() + length;
+
+    IPmsOid* name = binding->get_oid();
+    if (name == nullptr) {
+        name = pms_create_oid(&status);
+        if (name == nullptr) return status;
+        binding->set_oid(name);
+    }
+    status = visit_oid(name);
+    if (status != PMC_S_OK) return status;
+
+    unsigned char tag = 0;
+    if (!reader_.peek_octet(&tag)) return PMC_E_DECODE;
+    if (!is_value_tag(tag)) {
+        log_error("decode error: unknown asn type.");
+        return PMC_E_DECODE;
+    }
+    IPmsValue* value = binding->get_value();
+    if (value == nullptr || value->get_type() != tag) {
+        value = pms_create_value(tag, &status);
+        if (value == nullptr) return status;
+        binding->set_value(value);
+    }
+    status = value->accept(this);
+    if (status != PMC_S_OK) return status;
+    if (reader_.position() != binding_end) {
+        log_error("decode error: length of var bind is wrong.");
+        return PMC_E_DECODE;
+    }
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::read_oid_arcs(pmc_ulong spare, pmc_ulong* count) {
+    *count = 0;
+    const unsigned char* contents = nullptr;
+    pmc_ulong length = 0;
+    pmc_long status = reader_.read_element(NPmcBer::TAG_OID, &contents, &length);
+    if (status != PMC_S_OK) return status;
+    if (length == 0) return PMC_S_OK;
+    // Each octet ends at most one sub-identifier; the first one gives two
+    // arcs.
+    if (!arcs_.reserve(length + 1 + spare)) return PMC_E_NO_MEMORY;
+    pmc_ulong* arcs = arcs_.data();
+    pmc_ulong n = 0;
+    pmc_ulong i = 0;
+    while (i < length) {
+        unsigned long long value = 0;
+        unsigned char octet = 0;
+        do {
+            octet = contents[i++];
+            value = (value << 7) | (octet & NPmcBer::SUBID_MASK);
+            // Arcs are 32 bits; the first sub-identifier also carries
+            // 40 * arc0.
+            if (value > SUBID_MAX + NPmcBer::FIRST_ARC_FACTOR * NPmcBer::FIRST_ARC_MAX) {
+                log_error("decode error. oid format is wrong.");
+                return PMC_E_DECODE;
+            }
+        } while ((octet & NPmcBer::SUBID_MORE) != 0 && i < length);
+        if ((octet & NPmcBer::SUBID_MORE) != 0) {
+            log_error("decode error. oid format is wrong.");
+            return PMC_E_DECODE;
+        }
+        if (n == 0) {
+            unsigned long long first = value / NPmcBer::FIRST_ARC_FACTOR;
+            if (first > NPmcBer::FIRST_ARC_MAX) first = NPmcBer::FIRST_ARC_MAX;
+            arcs[n++] = static_cast<pmc_ulong>(first);
+            value -= first * NPmcBer::FIRST_ARC_FACTOR;
+        }
+        if (value > SUBID_MAX) {
+            log_error("decode error. oid format is wrong.");
+            return PMC_E_DECODE;
+        }
+        arcs[n++] = static_cast<pmc_ulong>(value);
+    }
+    *count = n;
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::visit_oid(IPmsOid* value) {
+    pmc_ulong count = 0;
+    pmc_long status = read_oid_arcs(0, &count);
+    if (status == PMC_S_OK) status = pms_oid_assign_arcs(value, arcs_.data(), count);
+    // A failed identifier is left empty rather than half-read.
+    if (status != PMC_S_OK) value->clear();
+    return status;
+}
+
+pmc_long CPmsMessageDecoder::read_octets_value(IPmsValue* value) {
+    const unsigned char* contents = nullptr;
+    pmc_ulong length = 0;
+    const pmc_long status =
+        reader_.read_element(static_cast<unsigned char>(value->get_type()), &contents, &length);
+    if (status != PMC_S_OK) return status;
+    return value->set_bytes(contents, length);
+}
+
+pmc_long CPmsMessageDecoder::visit_octet_string(IPmsValue* value) {
+    return read_octets_value(value);
+}
+
+pmc_long CPmsMessageDecoder::visit_integer(IPmsValue* value) {
+    pmc_ulong bits = 0;
+    const pmc_long status = read_integer(&bits);
+    if (status != PMC_S_OK) return status;
+    return value->set_int(static_cast<pmc_long>(bits));
+}
+
+pmc_long CPmsMessageDecoder::read_empty_value(IPmsValue* value) {
+    const unsigned char* contents = nullptr;
+    pmc_ulong length = 0;
+    const pmc_long status =
+        reader_.read_element(static_cast<unsigned char>(value->get_type()), &contents, &length);
+    if (status != PMC_S_OK) return status;
+    return length == 0 ? PMC_S_OK : PMC_E_DECODE;
+}
+
+pmc_long CPmsMessageDecoder::visit_null(IPmsValue* value) { return read_empty_value(value); }
+
+pmc_long CPmsMessageDecoder::read_unsigned_value(IPmsValue* value) {
+    const unsigned char* contents = nullptr;
+    pmc_ulong length = 0;
+    pmc_long status =
+        reader_.read_element(static_cast<unsigned char>(value->get_type()), &contents, &length);
+    if (status != PMC_S_OK) return status;
+    pmc_ulong bits = 0;
+    status = NPmcBerContents::read_integer(contents, length, &bits);
+    if (status != PMC_S_OK) return status;
+    return value->set_uint(bits);
+}
+
+pmc_long CPmsMessageDecoder::visit_counter32(IPmsValue* value) { return read_unsigned_value(value); }
+pmc_long CPmsMessageDecoder::visit_gauge32(IPmsValue* value) { return read_unsigned_value(value); }
+pmc_long CPmsMessageDecoder::visit_time_ticks(IPmsValue* value) {
+    return read_unsigned_value(value);
+}
+
+pmc_long CPmsMessageDecoder::visit_counter64(IPmsValue* value) {
+    const unsigned char* contents = nullptr;
+    pmc_ulong length = 0;
+    pmc_long status = reader_.read_element(NPmcBer::TAG_COUNTER64, &contents, &length);
+    if (status != PMC_S_OK) {
+        log_error("decode error: counter64 format is wrong.");
+        return status;
+    }
+    pmc_ulong high = 0;
+    pmc_ulong low = 0;
+    status = NPmcBerContents::read_counter64(contents, length, &high, &low);
+    if (status != PMC_S_OK) return status;
+    status = value->set_uint_high(high);
+    if (status != PMC_S_OK) return status;
+    return value->set_uint_low(low);
+}
+
+pmc_long CPmsMessageDecoder::visit_ip_address(IPmsValue* value) { return read_octets_value(value); }
+pmc_long CPmsMessageDecoder::visit_ipv6_address(IPmsValue* value) {
+    return read_octets_value(value);
+}
+pmc_long CPmsMessageDecoder::visit_udp_address(IPmsValue*) { return PMC_E_NOT_SUPPORTED; }
+pmc_long CPmsMessageDecoder::visit_ipx_address(IPmsValue*) { return PMC_E_NOT_SUPPORTED; }
+pmc_long CPmsMessageDecoder::visit_exception(IPmsValue* value) { return read_empty_value(value); }

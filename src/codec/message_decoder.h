@@ -1,0 +1,75 @@
+// The BER decoder of SNMPv1/v2c messages. It fills the packet's existing
+// objects where it can: bindings are reused in order and a value is replaced
+// only when its kind differs from the tag on the wire, so that a steady
+// stream of answers of one shape allocates nothing.
+#ifndef PMSNMP_CODEC_MESSAGE_DECODER_H
+#define PMSNMP_CODEC_MESSAGE_DECODER_H
+
+#include <pmsnmp/pdu.h>
+
+#include "codec/arc_buffer.h"
+#include "codec/codec_registry.h"
+#include "codec/forward_reader.h"
+#include "message/snmp_target.h"
+
+class CPmsMessageDecoder final : public IPmsMessageDecoder,
+                                 public IPmsValueVisitor,
+                                 public IPmsHeaderVisitor {
+public:
+    // in_use, when given, marks a reusable instance: release() clears the
+    // flag instead of deleting.
+    explicit CPmsMessageDecoder(bool* in_use = nullptr) : in_use_(in_use) {}
+    CPmsMessageDecoder(const CPmsMessageDecoder&) = delete;
+    CPmsMessageDecoder& operator=(const CPmsMessageDecoder&) = delete;
+    virtual ~CPmsMessageDecoder();
+
+    void release() override;
+    pmc_long decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* packet, pmc_long translate_type,
+                    bool header_only) override;
+
+    pmc_long visit_oid(IPmsOid* value) override;
+    pmc_long visit_octet_string(IPmsValue* value) override;
+    pmc_long visit_integer(IPmsValue* value) override;
+    pmc_long visit_null(IPmsValue* value) override;
+    pmc_long visit_counter32(IPmsValue* value) override;
+    pmc_long visit_gauge32(IPmsValue* value) override;
+    pmc_long visit_time_ticks(IPmsValue* value) override;
+    pmc_long visit_counter64(IPmsValue* value) override;
+    pmc_long visit_ip_address(IPmsValue* value) override;
+    pmc_long visit_ipv6_address(IPmsValue* value) override;
+    pmc_long visit_udp_address(IPmsValue* value) override;
+    pmc_long visit_ipx_address(IPmsValue* value) override;
+    pmc_long visit_exception(IPmsValue* value) override;
+
+    pmc_long visit_community_header(IPmsCommunityTarget* target) override;
+    pmc_long visit_v3_header(IPmsV3Target* target) override;
+
+private:
+    pmc_long prepare_packet(IPmsSnmpPacket* packet, pmc_long translate_type,
+                            IPmsSnmpTarget** target, IPmsPdu** pdu);
+    pmc_long decode_pdu(IPmsPdu* pdu);
+    pmc_long decode_request_header(IPmsPdu* pdu);
+    pmc_long decode_trap_fields(IPmsPdu* pdu);  // trap_decoding.cpp
+    pmc_long decode_bindings(IPmsVarBindList* list);
+    pmc_long decode_binding(IPmsVarBind* binding);
+    pmc_long read_integer(pmc_ulong* bits);
+    // Reads an OBJECT IDENTIFIER element into arcs_ (room is left for
+    // `spare` more arcs); *count receives the arcs read.
+    pmc_long read_oid_arcs(pmc_ulong spare, pmc_ulong* count);
+    pmc_long read_unsigned_value(IPmsValue* value);
+    pmc_long read_octets_value(IPmsValue* value);
+    pmc_long read_empty_value(IPmsValue* value);
+    pmc_long set_community(IPmsCommunityTarget* target, const unsigned char* octets,
+                           pmc_ulong length);
+
+    bool* in_use_;
+    CPmsForwardReader reader_{nullptr, nullptr};
+    IPmsSnmpTarget* target_ = nullptr;
+    pmc_long version_ = 0;
+    bool header_only_ = false;
+    CPmsArcBuffer arcs_;
+    char* community_ = nullptr;  // heap room for a long community
+    pmc_ulong community_capacity_ = 0;
+};
+
+#endif

@@ -1,0 +1,67 @@
+// The BER encoder of SNMPv1/v2c messages: writes a packet backwards into the
+// buffer, sized by the target's maximum message size.
+#ifndef PMSNMP_CODEC_MESSAGE_ENCODER_H
+#define PMSNMP_CODEC_MESSAGE_ENCODER_H
+
+#include <pmsnmp/pdu.h>
+
+#include "codec/arc_buffer.h"
+#include "codec/backward_writer.h"
+#include "codec/codec_registry.h"
+#include "message/snmp_target.h"
+
+class CPmsMessageEncoder final : public IPmsMessageEncoder,
+                                 public IPmsValueVisitor,
+                                 public IPmsHeaderVisitor {
+public:
+    // in_use, when given, marks a reusable instance: release() clears the
+    // flag instead of deleting.
+    explicit CPmsMessageEncoder(bool* in_use = nullptr) : in_use_(in_use) {}
+    CPmsMessageEncoder(const CPmsMessageEncoder&) = delete;
+    CPmsMessageEncoder& operator=(const CPmsMessageEncoder&) = delete;
+    virtual ~CPmsMessageEncoder() = default;
+
+    void release() override;
+    pmc_long encode(IPmsSnmpPacket* packet, IPmsMessageBuffer* buffer,
+                    pmc_ulong* encoded_count) override;
+
+    pmc_long visit_oid(IPmsOid* value) override;
+    pmc_long visit_octet_string(IPmsValue* value) override;
+    pmc_long visit_integer(IPmsValue* value) override;
+    pmc_long visit_null(IPmsValue* value) override;
+    pmc_long visit_counter32(IPmsValue* value) override;
+    pmc_long visit_gauge32(IPmsValue* value) override;
+    pmc_long visit_time_ticks(IPmsValue* value) override;
+    pmc_long visit_counter64(IPmsValue* value) override;
+    pmc_long visit_ip_address(IPmsValue* value) override;
+    pmc_long visit_ipv6_address(IPmsValue* value) override;
+    pmc_long visit_udp_address(IPmsValue* value) override;
+    pmc_long visit_ipx_address(IPmsValue* value) override;
+    pmc_long visit_exception(IPmsValue* value) override;
+
+    pmc_long visit_community_header(IPmsCommunityTarget* target) override;
+    pmc_long visit_v3_header(IPmsV3Target* target) override;
+
+private:
+    pmc_long encode_pdu(IPmsPdu* pdu);
+    pmc_long encode_bindings(IPmsVarBindList* list);
+    pmc_long encode_binding(IPmsVarBind* binding);
+    pmc_long encode_oid(const IPmsOid* oid);
+    // An identifier element from its arcs; one arc is refused (-2).
+    pmc_long put_oid_element(const pmc_ulong* arcs, pmc_ulong count);
+    pmc_long encode_trap_fields(IPmsPdu* pdu);  // trap_encoding.cpp
+    pmc_long read_arcs(const IPmsOid* oid, pmc_ulong* count);
+    pmc_long put_unsigned_value(IPmsValue* value);
+    pmc_long put_octets_value(IPmsValue* value);
+    // Records the size of the element that started at `before` octets.
+    pmc_long finish_element(pmc_ulong before);
+
+    bool* in_use_;
+    CPmsBackwardWriter writer_{nullptr, 0};
+    pmc_long version_ = 0;
+    pmc_ulong encoded_count_ = 0;
+    pmc_ulong last_size_ = 0;
+    CPmsArcBuffer arcs_;
+};
+
+#endif
