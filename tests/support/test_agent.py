@@ -304,7 +304,9 @@ class Agent:
         out = []
         for kind in self.before:
             if kind == "stray":
-                other = (req.request_id + 1000) & 0x7FFFFFFF
+                # Far from any identifier a concurrent client could be using.
+                other = (req.request_id + 0x40000000) & 0xFFFFFFFF
+                other = other - (1 << 32) if other >= (1 << 31) else other
                 out.append(encode_response(req.version, req.community, other, 0, 0, req.bindings))
             elif kind == "garbage":
                 out.append(b"\xde\xad\xbe\xef garbage \x00\xff")
@@ -370,8 +372,9 @@ def main():
     agent = Agent(scenario)
     sock = bind_udp(args.bind)
     reply_sock = bind_udp(answer_from) if answer_from else sock
-    print("PORT %d" % sock.getsockname()[1], flush=True)
+    # The state exists before anyone learns the port.
     write_state(args.state, agent)
+    print("PORT %d" % sock.getsockname()[1], flush=True)
 
     deadline = time.monotonic() + args.lifetime
     pending = []  # heap of (due, sequence, datagrams, peer)
