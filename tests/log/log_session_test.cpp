@@ -175,9 +175,9 @@ TEST_F(LogSessionTest, VaListFormWritesTheSameLine) {
 }
 
 TEST(LogRootSession, AddSessionCopiesSettingsAndWriters) {
+    CaptureWriter writer;  // outlives the sessions that count it
     pmc::Owned<CPmcLogRootSession> root(CPmcLogRootSession::create());
     EXPECT_STREQ(root->get_name(), "All");
-    CaptureWriter writer;
     root->add_writer(&writer);
     root->set_level_mask(PMC_LOG_ERROR | PMC_LOG_WARN);
     root->set_line_flags(PMC_LOG_FLAG_THREAD);
