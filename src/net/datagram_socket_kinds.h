@@ -10,7 +10,7 @@ protected:
     pmc_long startup() override;
 };
 
-class DataGramSocketIPv4 final : public DataGramSocketV1 {
+class DataGramSocketIPv4 : public DataGramSocketV1 {
 protected:
     pmc_long set_any_address(CPmcNetworkAddress* address) override;
     bool from_sockaddr(const sockaddr_storage* record, CPmcNetworkAddress* address) override;
@@ -18,7 +18,7 @@ protected:
     pmc_long create_handle() override;
 };
 
-class DataGramSocketIPX final : public DataGramSocketV1 {
+class DataGramSocketIPX : public DataGramSocketV1 {
 protected:
     pmc_long set_any_address(CPmcNetworkAddress* address) override;
     bool from_sockaddr(const sockaddr_storage* record, CPmcNetworkAddress* address) override;
@@ -27,7 +27,7 @@ protected:
 };
 
 // Protocol-independent class (socket version 2.2), used for IPv6.
-class DataGramSocketIPv6 final : public DataGramSocket {
+class DataGramSocketIPv6 : public DataGramSocket {
 protected:
     pmc_long startup() override;
     pmc_long set_any_address(CPmcNetworkAddress* address) override;

@@ -10,7 +10,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
-#include <unistd.h>
+#include <link.h>
 #endif
 
 namespace NPmcSocketAPI {
@@ -100,9 +100,20 @@ int lookup_error() { return static_cast<int>(GetLastError()); }
 void close_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 #else
 void* open_library(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
+// dlsym also searches the libraries this one depends on; like
+// GetProcAddress, take only what the library itself exports.
+bool exported_by(void* library, void* symbol) {
+    link_map* own = nullptr;
+    link_map* owner = nullptr;
+    Dl_info info;
+    return dlinfo(library, RTLD_DI_LINKMAP, &own) == 0 &&
+           dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) != 0 &&
+           own == owner;
+}
+
 void* find_symbol(void* library, int index) {
     void* symbol = dlsym(library, kEntryNames[index]);
-    if (symbol != nullptr) return symbol;
+    if (symbol != nullptr && exported_by(library, symbol)) return symbol;
     switch (index) {
         case 0: return reinterpret_cast<void*>(&builtin_startup);
         case 1: return reinterpret_cast<void*>(&builtin_cleanup);
