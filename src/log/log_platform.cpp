@@ -31,6 +31,22 @@ long current_thread_id() {
 #endif
 }
 
+// Converting to local time is most of a line's cost; lines come in bursts
+// within one second, so each thread keeps the last conversion.
+const std::tm& local_time_of(std::time_t seconds) {
+    thread_local std::time_t cached_seconds = -1;
+    thread_local std::tm cached{};
+    if (seconds != cached_seconds) {
+#if defined(_WIN32)
+        localtime_s(&cached, &seconds);
+#else
+        localtime_r(&seconds, &cached);
+#endif
+        cached_seconds = seconds;
+    }
+    return cached;
+}
+
 }  // namespace
 
 PmcLogStamp pmc_log_stamp_now() {
@@ -39,12 +55,7 @@ PmcLogStamp pmc_log_stamp_now() {
     const std::time_t seconds = system_clock::to_time_t(now);
     const auto since_epoch =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
+    const std::tm& local = local_time_of(seconds);
     PmcLogStamp stamp;
     stamp.year = local.tm_year + 1900;
     stamp.month = local.tm_mon + 1;
