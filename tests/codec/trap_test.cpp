@@ -123,7 +123,7 @@ TEST(Trap, DecodeThenEncodeGivesTheCanonicalFields) {
     const Bytes wire = encode(pdu.get(), target.get(), &status);
     ASSERT_EQ(status, PMC_S_OK);
     // The received agent-addr (192.168.0.1) is not kept: 0.0.0.0 goes out.
-    EXPECT_EQ(to_hex(wire), to_hex(message(0, "x", 0xA4,
+    EXPECT_EQ(to_hex(wire), to_hex(message(0, "public", 0xA4,
                                            cat({hex("06 08 2B 06 01 06 03 01 01 05 40 04 00 00 00 00"),
                                                 integer(3), integer(0), hex("43 01 05 30 00")}))));
 }
