@@ -29,6 +29,7 @@ Scenario (JSON object, every key optional):
                    "bad_version", "long_length"
     walk           "normal" | "stuck" (GetNext answers the requested names
                    themselves, so the walk does not advance)
+    withhold_answer  send only the "before" datagrams, never the answer
 
 State file (rewritten after every request): {"count": n, "ids": [...],
 "sizes": [...], "types": [...]} with the request identifiers, binding
@@ -252,6 +253,7 @@ class Agent:
         self.delay = float(scenario.get("delay_ms", 0)) / 1000.0
         self.before = list(scenario.get("before", []))
         self.walk = scenario.get("walk", "normal")
+        self.withhold_answer = bool(scenario.get("withhold_answer", False))
         self.count = 0
         self.ids, self.sizes, self.types = [], [], []
 
@@ -415,7 +417,8 @@ def main():
                                  error_status, error_index, bindings)
         sequence += 1
         heapq.heappush(pending, (time.monotonic() + agent.delay, sequence,
-                                 agent.extras(req, answer) + [answer], peer))
+                                 agent.extras(req, answer) + ([] if agent.withhold_answer else [answer]),
+                                 peer))
     return 0
 
 
