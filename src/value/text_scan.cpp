@@ -2,6 +2,9 @@
 
 namespace {
 
+constexpr std::uint64_t kSaturated = 0xFFFFFFFFu;
+constexpr std::uint64_t kLargestNegative = 0x80000000u;
+
 bool is_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -29,17 +32,23 @@ bool scan_number(const char** cursor, unsigned base, std::size_t max_chars, pmc_
     if (base == 16 && room(p + 1) && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && hex_digit(p[2]) >= 0) {
         p += 2;
     }
-    pmc_ulong number = 0;
+    std::uint64_t number = 0;
     bool any = false;
     while (room(p)) {
         const int digit = hex_digit(*p);
         if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
-        number = number * base + static_cast<pmc_ulong>(digit);
+        // Saturate instead of wrapping, so that 4294967306 cannot pass for 10.
+        number = number * base + static_cast<unsigned>(digit);
+        if (number > kSaturated) number = kSaturated + 1;
         any = true;
         ++p;
     }
     if (!any) return false;
-    *value = negative ? 0u - number : number;
+    if (number > kSaturated || (negative && number > kLargestNegative)) {
+        *value = kSaturated;
+    } else {
+        *value = static_cast<pmc_ulong>(negative ? 0u - number : number);
+    }
     *cursor = p;
     return true;
 }

@@ -20,7 +20,8 @@ bool pms_scan_decimal64(const char* text, std::uint64_t* value);
 // One sscanf-style conversion at *cursor: white space, an optional sign and
 // at least one digit (hexadecimal: an optional 0x prefix), at most max_chars
 // characters after the white space (0: unlimited). Advances *cursor and
-// stores the number modulo 2^32 on success.
+// stores the number as 32 bits (negatives in two's complement); a number
+// outside the 32-bit range reads 0xFFFFFFFF, larger than any byte or port.
 bool pms_scan_decimal(const char** cursor, pmc_ulong* value);
 bool pms_scan_hex(const char** cursor, std::size_t max_chars, pmc_ulong* value);
 

@@ -1,0 +1,90 @@
+// The codec's one-pass arc paths.
+#include <vector>
+
+#include "value/oid_arcs.h"
+#include "value_test_util.h"
+
+namespace {
+
+TEST(OidArcs, ReadsEveryArc) {
+    OwnedOid oid = make_oid("1.3.6.1.4294967295.0");
+    pmc_ulong arcs[8] = {};
+    pmc_ulong count = 99;
+    ASSERT_EQ(pms_oid_read_arcs(oid.get(), arcs, 8, &count), PMC_S_OK);
+    ASSERT_EQ(count, 6u);
+    EXPECT_EQ(std::vector<pmc_ulong>(arcs, arcs + count), (std::vector<pmc_ulong>{1, 3, 6, 1, 4294967295u, 0}));
+}
+
+TEST(OidArcs, EmptyHasNoArcs) {
+    OwnedOid oid = make_oid("");
+    pmc_ulong count = 99;
+    EXPECT_EQ(pms_oid_read_arcs(oid.get(), nullptr, 0, &count), PMC_S_OK);
+    EXPECT_EQ(count, 0u);
+}
+
+TEST(OidArcs, TooSmallBufferTellsTheNeed) {
+    OwnedOid oid = make_oid("1.3.6.1.2.1.1.1.0");
+    pmc_ulong arcs[4] = {};
+    pmc_ulong count = 0;
+    EXPECT_EQ(pms_oid_read_arcs(oid.get(), arcs, 4, &count), PMC_E_OUT_OF_RANGE);
+    EXPECT_EQ(count, 9u);
+    EXPECT_EQ(arcs[3], 1u);
+    EXPECT_EQ(pms_oid_read_arcs(oid.get(), nullptr, 0, &count), PMC_E_OUT_OF_RANGE);
+    EXPECT_EQ(count, 9u);
+}
+
+TEST(OidArcs, MalformedTextRefused) {
+    for (const char* text : {"1..3", ".1", "1.", "1.03", "1.a", " 1", "1.-3", "00"}) {
+        OwnedOid oid = make_oid(text);
+        pmc_ulong arcs[8] = {};
+        pmc_ulong count = 0;
+        EXPECT_EQ(pms_oid_read_arcs(oid.get(), arcs, 8, &count), PMC_E_INVALID_ARG) << text;
+    }
+}
+
+TEST(OidArcs, LargeArcsWrap) {
+    OwnedOid oid = make_oid("4294967296.4294967301");
+    pmc_ulong arcs[2] = {};
+    pmc_ulong count = 0;
+    ASSERT_EQ(pms_oid_read_arcs(oid.get(), arcs, 2, &count), PMC_S_OK);
+    EXPECT_EQ(arcs[0], 0u);
+    EXPECT_EQ(arcs[1], 5u);
+}
+
+TEST(OidArcs, BadArguments) {
+    OwnedOid oid = make_oid("1.3");
+    pmc_ulong arcs[2];
+    pmc_ulong count = 0;
+    EXPECT_EQ(pms_oid_read_arcs(nullptr, arcs, 2, &count), PMC_E_INVALID_ARG);
+    EXPECT_EQ(pms_oid_read_arcs(oid.get(), arcs, 2, nullptr), PMC_E_INVALID_ARG);
+    EXPECT_EQ(pms_oid_read_arcs(oid.get(), nullptr, 2, &count), PMC_E_INVALID_ARG);
+    EXPECT_EQ(pms_oid_assign_arcs(nullptr, arcs, 0), PMC_E_INVALID_ARG);
+    EXPECT_EQ(pms_oid_assign_arcs(oid.get(), nullptr, 1), PMC_E_INVALID_ARG);
+    EXPECT_EQ(text_of(*oid), "1.3");
+}
+
+TEST(OidArcs, AssignReplacesTextAndCount) {
+    OwnedOid oid = make_oid("9.9.9.9.9");
+    const pmc_ulong arcs[] = {1, 3, 6, 1, 4294967295u, 0};
+    ASSERT_EQ(pms_oid_assign_arcs(oid.get(), arcs, 6), PMC_S_OK);
+    EXPECT_EQ(text_of(*oid), "1.3.6.1.4294967295.0");
+    EXPECT_EQ(oid->get_length(), 6u);
+    EXPECT_EQ(oid->get_element(4, nullptr), 4294967295u);
+    ASSERT_EQ(pms_oid_assign_arcs(oid.get(), arcs, 0), PMC_S_OK);
+    EXPECT_EQ(text_of(*oid), "");
+    EXPECT_EQ(oid->get_length(), 0u);
+}
+
+TEST(OidArcs, RoundTripOfLongIdentifier) {
+    std::vector<pmc_ulong> arcs;
+    for (pmc_ulong i = 0; i < 300; ++i) arcs.push_back(i * 7919u);
+    OwnedOid oid = make_oid("");
+    ASSERT_EQ(pms_oid_assign_arcs(oid.get(), arcs.data(), static_cast<pmc_ulong>(arcs.size())), PMC_S_OK);
+    EXPECT_TRUE(oid->is_valid());
+    std::vector<pmc_ulong> back(arcs.size());
+    pmc_ulong count = 0;
+    ASSERT_EQ(pms_oid_read_arcs(oid.get(), back.data(), static_cast<pmc_ulong>(back.size()), &count), PMC_S_OK);
+    EXPECT_EQ(back, arcs);
+}
+
+}  // namespace
