@@ -18,7 +18,8 @@
 class IPmcLogSession : public IPmcLogObject {
 public:
     virtual const char* get_name() = 0;  // lent
-    // Adds a reference to writer and sends every later line to it too.
+    // Adds a reference to writer and sends every later line to it too; a
+    // writer the session has already is not added twice.
     virtual pmc_long add_writer(IPmcLogWriter* writer) = 0;
     virtual pmc_long set_level_mask(pmc_ulong mask) = 0;
     virtual pmc_ulong get_level_mask() = 0;

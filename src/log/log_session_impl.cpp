@@ -58,6 +58,8 @@ template <class Interface>
 pmc_long CPmcLogSessionImpl<Interface>::add_writer(IPmcLogWriter* writer) {
     if (writer == nullptr) return PMC_E_INVALID_ARG;
     std::lock_guard<std::mutex> guard(lock_);
+    // A writer the root already gave us would print every line twice.
+    if (std::find(writers_.begin(), writers_.end(), writer) != writers_.end()) return PMC_S_OK;
     try {
         writers_.push_back(writer);
     } catch (const std::bad_alloc&) {

@@ -88,6 +88,19 @@ TEST_F(LogManagerTest, NewSessionTakesRootSettingsAndItsOwnWriter) {
     manager_.reset();
 }
 
+TEST_F(LogManagerTest, WriterGivenAgainWithTheSessionPrintsOnce) {
+    CaptureWriter writer;
+    manager_->root()->add_writer(&writer);
+    manager_->root()->set_level_mask(PMC_LOG_ALL);
+    pmc_long status = PMC_E_FAIL;
+    IPmcLogSession* session = manager_->get_session("twice", &writer, &status);
+    ASSERT_EQ(status, PMC_S_OK);
+    session->write_line(PMC_LOG_INFO, "once");
+    EXPECT_EQ(writer.lines().size(), 1u);
+    manager_.reset();
+    EXPECT_EQ(writer.refs(), 1u);
+}
+
 TEST_F(LogManagerTest, WritersAreSharedByTargetAndType) {
     pmc_long status = PMC_E_FAIL;
     IPmcLogWriter* file = manager_->create_writer("file", "trace", &status);
