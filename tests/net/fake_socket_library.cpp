@@ -11,7 +11,7 @@
 // Knobs and counters the tests reach with dlsym.
 extern "C" {
 #define FAKESOCK_DATA __attribute__((visibility("default")))
-FAKESOCK_DATA int fakesock_fail_startup = 0;
+FAKESOCK_DATA int fakesock_fail_startup = 0;  // -1: every start-up, else one version word
 FAKESOCK_DATA int fakesock_fail_socket = 0;
 FAKESOCK_DATA int fakesock_fail_sendto = 0;
 FAKESOCK_DATA int fakesock_short_send = 0;
@@ -19,7 +19,7 @@ FAKESOCK_DATA int fakesock_fail_select = 0;
 FAKESOCK_DATA int fakesock_fail_recvfrom = 0;
 FAKESOCK_DATA int fakesock_fail_setsockopt = 0;
 FAKESOCK_DATA int fakesock_error = 0;  // what WSAGetLastError answers after a failure
-FAKESOCK_DATA int fakesock_startups = 0;
+FAKESOCK_DATA int fakesock_startups = 0;  // successful ones
 FAKESOCK_DATA int fakesock_cleanups = 0;
 FAKESOCK_DATA unsigned char fakesock_last_destination[128] = {};
 }
@@ -45,9 +45,10 @@ struct InAddr {
 
 }  // namespace
 
-FAKESOCK_EXPORT int WSAStartup(unsigned short, void*) {
+FAKESOCK_EXPORT int WSAStartup(unsigned short version, void*) {
+    if (fakesock_fail_startup == -1 || fakesock_fail_startup == version) return injected_failure();
     ++fakesock_startups;
-    return fakesock_fail_startup ? injected_failure() : 0;
+    return 0;
 }
 FAKESOCK_EXPORT int WSACleanup() {
     ++fakesock_cleanups;

@@ -143,7 +143,7 @@ TEST(SocketApi, FailingStartupLogsAndScopeStillCleansUp) {
     ASSERT_EQ(fake.install(), PMC_S_OK);
     SocketLogCapture& log = SocketLogCapture::instance();
     log.clear();
-    fake.knob("fakesock_fail_startup") = 1;
+    fake.knob("fakesock_fail_startup") = -1;
     const int cleanups = fake.knob("fakesock_cleanups");
 
     EXPECT_EQ(NPmcSocketAPI::startup_v11(), PMC_E_FAIL);

@@ -1,0 +1,157 @@
+// Datagram sockets over the stand-in socket library: failures the system
+// will not produce on demand, and the balance of start-ups and clean-ups.
+#include "fake_socket_library.h"
+#include "socket_log_capture.h"
+
+#include "net/datagram_socket.h"
+
+#include <pmsnmp/owned.h>
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+using Socket = pmc::Owned<DataGramSocket>;
+using Address = pmc::Owned<CPmcNetworkAddress>;
+
+class DatagramFailures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(fake_.install(), PMC_S_OK);
+        SocketLogCapture::instance().clear();
+    }
+
+    Socket open(pmc_long kind = PMC_ADDRESS_IPV4) {
+        DataGramSocket* raw = nullptr;
+        EXPECT_EQ(pmc_create_datagram_socket(kind, 0, &raw), PMC_S_OK);
+        return Socket(raw);
+    }
+
+    Address to(const char* text, unsigned short port) {
+        Address address(pmc_create_network_address(nullptr));
+        address->assign(text, 0, port);
+        return address;
+    }
+
+    int& knob(const char* name) { return fake_.knob(name); }
+    // Successful start-ups not yet balanced by a clean-up.
+    int outstanding_startups() { return knob("fakesock_startups") - knob("fakesock_cleanups"); }
+    SocketLogCapture& log() { return SocketLogCapture::instance(); }
+
+    FakeSocketLibrary fake_{PMSNMP_FAKESOCK};
+};
+
+TEST_F(DatagramFailures, FailingSendtoIsMinus205) {
+    Socket sender = open();
+    ASSERT_TRUE(sender);
+    Address destination = to("127.0.0.1", 9);
+    knob("fakesock_fail_sendto") = 1;
+    EXPECT_EQ(sender->send("abc", 3, destination.get()), PMC_E_SEND);
+    EXPECT_TRUE(log().has("Error", "fail send(). WSAGetLastError()=10055"));
+}
+
+TEST_F(DatagramFailures, ShortSendWarnsAndSucceeds) {
+    Socket receiver = open();
+    Socket sender = open();
+    ASSERT_TRUE(receiver && sender);
+    Address destination = to("127.0.0.1", receiver->get_local_address()->get_port());
+    knob("fakesock_short_send") = 1;
+    EXPECT_EQ(sender->send("abcd", 4, destination.get()), PMC_S_OK);
+    EXPECT_TRUE(log().has("Warn ", "send(). size of sended bytes is not same that of buffer."));
+    char buffer[8];
+    pmc_long received = 0;
+    CPmcNetworkAddress* raw = nullptr;
+    ASSERT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_S_OK);
+    Address source(raw);
+    EXPECT_EQ(received, 3);
+}
+
+TEST_F(DatagramFailures, FailingSelectIsMinus204) {
+    Socket socket = open();
+    ASSERT_TRUE(socket);
+    knob("fakesock_fail_select") = 1;
+    char buffer[8];
+    pmc_long received = 0;
+    CPmcNetworkAddress* source = nullptr;
+    EXPECT_EQ(socket->receive(buffer, sizeof buffer, -1, &received, &source), PMC_E_RECEIVE);
+    EXPECT_EQ(source, nullptr);
+    EXPECT_TRUE(log().has("Error", "fail select(). WSAGetLastError()=10055"));
+}
+
+TEST_F(DatagramFailures, FailingRecvfromIsMinus204AndReportsTheCount) {
+    Socket receiver = open();
+    Socket sender = open();
+    ASSERT_TRUE(receiver && sender);
+    Address destination = to("127.0.0.1", receiver->get_local_address()->get_port());
+    ASSERT_EQ(sender->send("x", 1, destination.get()), PMC_S_OK);
+    knob("fakesock_fail_recvfrom") = 1;
+    char buffer[8];
+    pmc_long received = 0;
+    CPmcNetworkAddress* source = nullptr;
+    EXPECT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &source), PMC_E_RECEIVE);
+    EXPECT_EQ(received, -1);
+    EXPECT_EQ(source, nullptr);
+    EXPECT_TRUE(log().has("Error", "fail recvfrom(). WSAGetLastError()=10055"));
+}
+
+TEST_F(DatagramFailures, FailingSetsockoptIsMinus1) {
+    Socket v4 = open();
+    ASSERT_TRUE(v4);
+    knob("fakesock_fail_setsockopt") = 1;
+    EXPECT_EQ(v4->set_broadcast(true), PMC_E_FAIL);
+    EXPECT_TRUE(log().has("Error", "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=10055"));
+    // The injected failure stops the join before the system sees it.
+    EXPECT_EQ(v4->join_multicast("239.1.2.3"), PMC_E_FAIL);
+    EXPECT_TRUE(log().has("Error", "fail setsockopt(). can't set multicast flag. WSAGetLastError()=10055"));
+}
+
+TEST_F(DatagramFailures, FailingSocketCreationIsMinus201AndBalanced) {
+    const int held = outstanding_startups();
+    knob("fakesock_fail_socket") = 1;
+    DataGramSocket* raw = nullptr;
+    EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_E_SOCKET_CREATE);
+    EXPECT_EQ(raw, nullptr);
+    EXPECT_TRUE(log().has("Error", "fail socket(). WSAGetLastError()=10055"));
+    EXPECT_EQ(outstanding_startups(), held);
+}
+
+TEST_F(DatagramFailures, FailedStartupOwesNoCleanup) {
+    const int held = outstanding_startups();
+    knob("fakesock_fail_startup") = 0x0101;  // the socket's version only
+    DataGramSocket* raw = nullptr;
+    EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_E_FAIL);
+    EXPECT_EQ(raw, nullptr);
+    EXPECT_TRUE(log().has("Error", "fail WSAStartup(1.1). WSAGetLastError()=10055"));
+    EXPECT_EQ(outstanding_startups(), held);
+}
+
+TEST_F(DatagramFailures, EachSocketHoldsOneStartup) {
+    const int held = outstanding_startups();
+    {
+        Socket a = open(PMC_ADDRESS_IPV4);
+        Socket b = open(PMC_ADDRESS_IPV6);
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(outstanding_startups(), held + 2);
+    }
+    EXPECT_EQ(outstanding_startups(), held);
+}
+
+TEST_F(DatagramFailures, LimitedBroadcastTextConverts) {
+    Socket socket = open();
+    ASSERT_TRUE(socket);
+    // Failing sendto keeps the datagram on this host; the record it was
+    // given shows the conversion.
+    knob("fakesock_fail_sendto") = 1;
+    Address destination = to("255.255.255.255", 161);
+    EXPECT_EQ(socket->send("x", 1, destination.get()), PMC_E_SEND);
+    sockaddr_in record;
+    std::memcpy(&record, fake_.symbol("fakesock_last_destination"), sizeof record);
+    EXPECT_EQ(record.sin_family, AF_INET);
+    EXPECT_EQ(record.sin_port, htons(161));
+    EXPECT_EQ(record.sin_addr.s_addr, INADDR_BROADCAST);
+}
+
+}  // namespace
