@@ -8,6 +8,7 @@
 #include <pmsnmp/owned.h>
 
 #include "message/snmp_target.h"
+#include "net/network_address.h"
 
 namespace {
 
@@ -346,6 +347,59 @@ TEST(SnmpTargetTest, CloneKeepsTheKindAndIsIndependent) {
     expect_common_filled(v3_copy.get());
     expect_v3_filled(v3_of(v3_copy.get()));
     EXPECT_NE(v3_of(v3.get())->get_engine_id(), v3_of(v3_copy.get())->get_engine_id());
+}
+
+pmc::Owned<CPmcNetworkAddress> address(const char* text, unsigned short port) {
+    pmc_long status = PMC_E_FAIL;
+    pmc::Owned<CPmcNetworkAddress> result(pmc_create_network_address_from_text(text, port, &status));
+    EXPECT_EQ(PMC_S_OK, status) << text;
+    return result;
+}
+
+TEST(SnmpTargetTest, SetAddressKeepsAClone) {
+    Target target = community_target();
+    pmc::Owned<CPmcNetworkAddress> agent = address("127.0.0.1", 161);
+    ASSERT_EQ(PMC_S_OK, target->set_address(agent.get()));
+    CPmcNetworkAddress* kept = target->get_address();
+    ASSERT_NE(nullptr, kept);
+    EXPECT_NE(agent.get(), kept);
+    EXPECT_STREQ("127.0.0.1", kept->get_text());
+    EXPECT_EQ(161, kept->get_port());
+    agent.reset();  // the target's copy outlives the original
+    EXPECT_STREQ("127.0.0.1", target->get_address()->get_text());
+
+    ASSERT_EQ(PMC_S_OK, target->set_address(target->get_address()));  // its own address
+    EXPECT_STREQ("127.0.0.1", target->get_address()->get_text());
+    ASSERT_EQ(PMC_S_OK, target->set_address(nullptr));
+    EXPECT_EQ(nullptr, target->get_address());
+}
+
+TEST(SnmpTargetTest, CommunityTargetsWithDifferentAddressesAreEqual) {
+    Target a = community_target("public");
+    Target b = community_target("public");
+    pmc::Owned<CPmcNetworkAddress> first = address("127.0.0.1", 161);
+    pmc::Owned<CPmcNetworkAddress> second = address("::1", 1161);
+    ASSERT_EQ(PMC_S_OK, a->set_address(first.get()));
+    ASSERT_EQ(PMC_S_OK, b->set_address(second.get()));
+    EXPECT_TRUE(a->equals(b.get()));
+}
+
+TEST(SnmpTargetTest, CopiesCloneTheAddress) {
+    Target source = v3_target();
+    fill_v3(v3_of(source.get()));
+    pmc::Owned<CPmcNetworkAddress> agent = address("::1", 16100);
+    ASSERT_EQ(PMC_S_OK, source->set_address(agent.get()));
+    Target copy(source->clone(nullptr));
+    ASSERT_TRUE(copy);
+    ASSERT_NE(nullptr, copy->get_address());
+    EXPECT_NE(source->get_address(), copy->get_address());
+    EXPECT_STREQ("::1", copy->get_address()->get_text());
+    EXPECT_EQ(16100, copy->get_address()->get_port());
+
+    // Copying from a source without address leaves none.
+    Target bare = v3_target();
+    ASSERT_EQ(PMC_S_OK, copy->copy_from(bare.get()));
+    EXPECT_EQ(nullptr, copy->get_address());
 }
 
 // Records which header operation a target chose.
