@@ -199,7 +199,7 @@ TEST(RequestSession, MaximumSizeTooSmallForOneBindingIsRefused) {
 
 TEST(RequestSession, DatagramsThatAnswerNothingAreDiscarded) {
     LogCapture::instance();
-    const char* const kinds[] = {"stray", "garbage", "truncated", "bad_version", "long_length"};
+    const char* const kinds[] = {"stray", "empty", "garbage", "truncated", "bad_version", "long_length", "bad_binding"};
     for (const char* kind : kinds) {
         SCOPED_TRACE(kind);
         LogCapture::instance().clear();
@@ -242,12 +242,19 @@ TEST(RequestSession, TriesCountRetriesPlusOne) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("drop " + std::to_string(c.drop_first) + ", retries " + std::to_string(c.retries));
+        LogCapture::instance().clear();
         TestAgent agent(scenario(R"("drop_first": )" + std::to_string(c.drop_first)));
         ASSERT_TRUE(agent.running()) << agent.error();
         pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port(), PMS_VERSION_1, 150, c.retries);
         pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, {"1.3.6.1.2.1.1.5.0"});
         EXPECT_EQ(send(pdu.get(), target.get()).status, c.status);
         EXPECT_EQ(agent.request_count(), c.tries);
+        LogCapture& log = LogCapture::instance();
+        EXPECT_EQ(log.count("_send_and_receive(): timeout= 150, retries=" + std::to_string(c.retries)), 1);
+        EXPECT_EQ(log.count("_send_and_receive(): try "), c.tries);
+        EXPECT_EQ(log.count("_send_and_receive(): try 0, destination=127.0.0.1"), 1);
+        EXPECT_EQ(log.count("_send_and_receive(): receive timeout."), c.status == PMC_S_OK ? c.tries - 1 : c.tries);
+        EXPECT_EQ(log.count("_send_and_receive(): receive from 127.0.0.1"), c.status == PMC_S_OK ? 1 : 0);
         // Every try resends the same request.
         const nlohmann::json ids = agent.state()["ids"];
         for (const auto& id : ids) EXPECT_EQ(id, ids[0]);
@@ -380,7 +387,10 @@ TEST(SessionDispatcher, ServesOnlyTargetsItKnows) {
     EXPECT_EQ(dispatcher->send_sync(pdu.get(), no_address.get()), PMC_E_INVALID_ARG);
 
     IPmsSnmpPacketList* replies = nullptr;
+    LogCapture::instance().clear();
     EXPECT_EQ(dispatcher->send_broad_cast_sync(pdu.get(), good.get(), nullptr), PMC_E_INVALID_ARG);
+    EXPECT_EQ(LogCapture::instance().count("[SessionDispatcher::send_broad_cast_sync] enter."), 1);
+    EXPECT_EQ(LogCapture::instance().count("[SessionDispatcher::send_broad_cast_sync] exit."), 1);
     EXPECT_EQ(dispatcher->send_broad_cast_sync(nullptr, good.get(), &replies), PMC_E_INVALID_ARG);
     EXPECT_EQ(dispatcher->send_broad_cast_sync(static_cast<IPmsSnmpPacket*>(nullptr), &replies), PMC_E_INVALID_ARG);
     // Broadcast discovery is not built yet.

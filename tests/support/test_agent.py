@@ -25,8 +25,9 @@ Scenario (JSON object, every key optional):
     delay_ms       send every answer this many milliseconds late
     answer_from    send answers from a socket bound to this address
     before         list of extra datagrams sent ahead of each answer:
-                   "stray" (another request id), "garbage", "truncated",
-                   "bad_version", "long_length"
+                   "stray" (another request id), "empty", "garbage", "truncated",
+                   "bad_version", "long_length", "bad_binding" (the right
+                   request id with an undecodable value)
     walk           "normal" | "stuck" (GetNext answers the requested names
                    themselves, so the walk does not advance)
     withhold_answer  send only the "before" datagrams, never the answer
@@ -310,12 +311,18 @@ class Agent:
                 other = (req.request_id + 0x40000000) & 0xFFFFFFFF
                 other = other - (1 << 32) if other >= (1 << 31) else other
                 out.append(encode_response(req.version, req.community, other, 0, 0, req.bindings))
+            elif kind == "empty":
+                out.append(b"")
             elif kind == "garbage":
                 out.append(b"\xde\xad\xbe\xef garbage \x00\xff")
             elif kind == "truncated":
                 out.append(answer[:max(1, len(answer) // 2)])
             elif kind == "bad_version":
                 out.append(encode_response(3, req.community, req.request_id, 0, 0, req.bindings))
+            elif kind == "bad_binding":
+                # The right request id, then a value of a type SNMP lacks.
+                broken = [(oid, 0x99, b"") for oid, _, _ in req.bindings]
+                out.append(encode_response(req.version, req.community, req.request_id, 0, 0, broken))
             elif kind == "long_length":
                 out.append(b"\x30\x84\x7f\xff\xff\xff" + answer[2:])
         return out
