@@ -8,28 +8,49 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <pthread.h>
 #include <unistd.h>
+
+#include <atomic>
 #endif
 
 namespace {
 
-long current_process_id() {
 #if defined(_WIN32)
-    return static_cast<long>(GetCurrentProcessId());
+long current_process_id() { return static_cast<long>(GetCurrentProcessId()); }
+long current_thread_id() { return static_cast<long>(GetCurrentThreadId()); }
 #else
-    return static_cast<long>(getpid());
-#endif
+// Both identifiers are system calls; each thread asks once and asks again
+// after a fork, where the child's thread has new identifiers but keeps
+// the parent's thread-local copies.
+std::atomic<unsigned> g_fork_generation{0};
+
+void count_fork() { g_fork_generation.fetch_add(1, std::memory_order_relaxed); }
+
+struct Identifiers {
+    unsigned generation = 0;
+    long process_id = 0;
+    long thread_id = 0;
+};
+
+const Identifiers& current_identifiers() {
+    static const int watching = pthread_atfork(nullptr, nullptr, count_fork);
+    (void)watching;
+    thread_local Identifiers cached;
+    thread_local bool known = false;
+    const unsigned generation = g_fork_generation.load(std::memory_order_relaxed);
+    if (!known || cached.generation != generation) {
+        cached.generation = generation;
+        cached.process_id = static_cast<long>(getpid());
+        cached.thread_id = static_cast<long>(gettid());
+        known = true;
+    }
+    return cached;
 }
 
-long current_thread_id() {
-#if defined(_WIN32)
-    return static_cast<long>(GetCurrentThreadId());
-#else
-    // A thread keeps its identifier: ask the kernel once.
-    thread_local const long id = static_cast<long>(gettid());
-    return id;
+long current_process_id() { return current_identifiers().process_id; }
+long current_thread_id() { return current_identifiers().thread_id; }
 #endif
-}
 
 // Converting to local time is most of a line's cost; lines come in bursts
 // within one second, so each thread keeps the last conversion.

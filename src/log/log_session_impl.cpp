@@ -177,7 +177,10 @@ pmc_long CPmcLogSessionImpl<Interface>::write_line_v(pmc_long level, const char*
     layout.radix = radix_;
     layout.indentation = indentation_.c_str();
     char line[PMC_LOG_LINE_SIZE];
-    pmc_format_log_line(line, layout, pmc_log_stamp_now(), level, format, args);
+    const bool stamped = (flags_ & (PMC_LOG_FLAG_TIME | PMC_LOG_FLAG_PROCESS |
+                                    PMC_LOG_FLAG_THREAD)) != 0;
+    pmc_format_log_line(line, layout, stamped ? pmc_log_stamp_now() : PmcLogStamp{}, level,
+                        format, args);
 
     pmc_long result = PMC_S_OK;
     for (IPmcLogWriter* writer : writers_) {

@@ -1,5 +1,6 @@
 #include "log/log_line.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -76,6 +77,23 @@ TEST(LogLine, EachFlagShowsItsOwnField) {
     }
 }
 
+TEST(LogLine, WideAndNegativeNumbersPrintAsPrintfWould) {
+    PmcLogStamp stamp = fixed_stamp();
+    stamp.year = 12345;
+    stamp.process_id = -5;
+    stamp.thread_id = 123456789;
+    char line[PMC_LOG_LINE_SIZE];
+    va_list none{};
+    const char* format = nullptr;
+    pmc_format_log_line(line, layout_of("n", 7), stamp, PMC_LOG_ERROR, format, none);
+    EXPECT_EQ(std::string(line).substr(0, 47), "12345/03/07 09:05:04:042,       -5, 123456789, ");
+    pmc_format_log_line(line, layout_of("n", 6, 16), stamp, PMC_LOG_ERROR, format, none);
+    EXPECT_EQ(std::string(line).substr(23, 22), ", FFFFFFFB, 075BCD15, ");
+    stamp.month = -1;
+    pmc_format_log_line(line, layout_of("n", 1), stamp, PMC_LOG_ERROR, format, none);
+    EXPECT_EQ(std::string(line).substr(0, 26), "12345/-1/07 09:05:04:042, ");
+}
+
 TEST(LogLine, HexRadixPrintsEightUpperCaseDigits) {
     EXPECT_EQ(format_line(layout_of("socket", 6, 16), PMC_LOG_WARN, "w"),
               std::string(23, ' ') + ", 00001234, 0000ABCD, socket          , Warn , w");
@@ -143,6 +161,22 @@ TEST(LogLine, StampOfNowIsPlausible) {
     EXPECT_TRUE(stamp.millisecond >= 0 && stamp.millisecond < 1000);
     EXPECT_EQ(stamp.process_id, static_cast<long>(getpid()));
     EXPECT_EQ(stamp.thread_id, static_cast<long>(gettid()));
+}
+
+TEST(LogLine, StampInForkedChildHasTheChildsIdentifiers) {
+    pmc_log_stamp_now();  // the parent's identifiers are now cached
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        PmcLogStamp stamp = pmc_log_stamp_now();
+        bool right = stamp.process_id == static_cast<long>(getpid()) &&
+                     stamp.thread_id == static_cast<long>(gettid());
+        _exit(right ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
