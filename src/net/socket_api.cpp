@@ -201,8 +201,11 @@ pmc_long load() {
         if (library != nullptr) break;
     }
     if (library == nullptr) return PMC_E_NO_SOCKET_LIBRARY;
+    // Publish the handle only once the table is filled: readers that see it
+    // skip the lock.
+    const pmc_long status = set_api_locked(library);
     g_library.store(library);
-    return set_api_locked(library);
+    return status;
 }
 
 pmc_long set_api(void* library) {
