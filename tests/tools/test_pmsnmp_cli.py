@@ -1,0 +1,457 @@
+#!/usr/bin/env python3
+"""The pmsnmp tool run as a user runs it, against real agents on loopback:
+snmpsim serving recordings of real printers (and the demo printer), and
+snmpd with the tests' own configuration.
+
+Environment: PMSNMP_TOOL (the built tool), PMSNMP_SOURCE_DIR (the checkout),
+PMSNMP_PRINTER_DATA (recordings; default ../shared/data/printers next to the
+checkout). Tests that need the recordings skip when the folder is absent.
+"""
+
+import json
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import tempfile
+import time
+import unittest
+
+SOURCE_DIR = os.environ.get(
+    "PMSNMP_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+TOOL = os.environ.get("PMSNMP_TOOL", os.path.join(SOURCE_DIR, "build", "tools", "pmsnmp"))
+PRINTER_DATA = os.environ.get(
+    "PMSNMP_PRINTER_DATA", os.path.join(SOURCE_DIR, "..", "shared", "data", "printers"))
+DEMO_RECORDING = os.path.join(SOURCE_DIR, "tools", "demo", "printer.snmprec")
+SNMPD_CONF = os.path.join(SOURCE_DIR, "tests", "support", "snmpd.conf")
+RECORDINGS = ["brother", "epson", "jetdirect", "sharp", "xerox"]
+NET_SNMP_ENV = dict(os.environ, MIBS="", MIBDIRS="/nonexistent")
+
+
+def free_udp_port():
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def run_tool(*args, timeout=60):
+    started = time.monotonic()
+    done = subprocess.run([TOOL, *args], capture_output=True, text=True, timeout=timeout)
+    return done.returncode, done.stdout, done.stderr, time.monotonic() - started
+
+
+def net_snmp(program, *args):
+    done = subprocess.run([program, "-On", *args], capture_output=True, text=True,
+                          env=NET_SNMP_ENV, timeout=60)
+    return done.stdout
+
+
+def wait_until_answering(community, endpoint, process):
+    for _ in range(100):
+        code, _, _, _ = run_tool("get", "-t", "200", "-r", "0", "-c", community, endpoint,
+                                 "1.3.6.1.2.1.1.1.0")
+        if code == 0:
+            return True
+        if process.poll() is not None:
+            return False
+        time.sleep(0.2)
+    return False
+
+
+def stop_process(process):
+    if process.poll() is None:
+        os.kill(process.pid, signal.SIGTERM)
+        try:
+            process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            os.kill(process.pid, signal.SIGKILL)
+            process.wait()
+
+
+class ToolBasics(unittest.TestCase):
+    """Command-line behaviour that needs no agent, or no answering one."""
+
+    def test_help_on_every_subcommand(self):
+        for command in ([], ["get"], ["walk"], ["set"], ["status"]):
+            code, out, _, _ = run_tool(*command, "--help")
+            self.assertEqual(code, 0, command)
+            self.assertIn("Usage", out)
+            if command:
+                for option in ("--snmp-version", "--community", "--timeout", "--retries",
+                               "--max-size", "--trace", "--json", "-u", "-X"):
+                    self.assertIn(option, out, (command, option))
+
+    def test_usage_errors_are_one_line(self):
+        cases = [
+            ["get", "127.0.0.1"],                       # no OID
+            ["frobnicate", "127.0.0.1"],                 # no such subcommand
+            ["get", "-v", "4", "127.0.0.1", "1.3.6.1"],  # no such version
+            ["status", "-t", "0", "127.0.0.1"],          # time-out out of range
+        ]
+        for args in cases:
+            code, out, err, _ = run_tool(*args)
+            self.assertEqual(code, 2, args)
+            self.assertEqual(out, "")
+            self.assertEqual(len(err.strip().splitlines()), 1, (args, err))
+            self.assertTrue(err.startswith("pmsnmp: "), err)
+
+    def test_unknown_host_text_fails_before_any_request(self):
+        for host in ("no such host", "printer_1!", "1.2.3.999", "[::1", "127.0.0.1:0",
+                     "127.0.0.1:70000", "[::1]x"):
+            code, _, err, elapsed = run_tool("get", "-c", "public", host, "1.3.6.1.2.1.1.1.0")
+            self.assertNotEqual(code, 0, host)
+            self.assertEqual(len(err.strip().splitlines()), 1, err)
+            self.assertRegex(err, "unknown host|bad port", host)
+            self.assertLess(elapsed, 5)
+
+    def test_bad_oid(self):
+        port = free_udp_port()
+        for oid in ("1.3..6", "iso.3.6", "1", "1.3.6.x", "1.3.6.99999999999"):
+            code, out, err, _ = run_tool("get", "127.0.0.1:%d" % port, oid)
+            self.assertNotEqual(code, 0, oid)
+            self.assertEqual(out, "")
+            self.assertIn("bad OID", err)
+        code, _, err, _ = run_tool("walk", "127.0.0.1:%d" % port, "1.3.6..1")
+        self.assertNotEqual(code, 0)
+        self.assertIn("bad OID", err)
+
+    def test_silent_agent_times_out_within_configured_time(self):
+        # A bound socket that never answers: every try waits the full time-out.
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as silent:
+            silent.bind(("127.0.0.1", 0))
+            port = silent.getsockname()[1]
+            code, out, err, elapsed = run_tool("get", "-t", "300", "-r", "1", "-c", "public",
+                                               "127.0.0.1:%d" % port, "1.3.6.1.2.1.1.1.0")
+            self.assertEqual(code, 1)
+            self.assertEqual(out, "")
+            self.assertEqual(len(err.strip().splitlines()), 1, err)
+            self.assertIn("no answer from 127.0.0.1:%d within 300 ms" % port, err)
+            self.assertGreaterEqual(elapsed, 0.55)   # two tries of 300 ms
+            self.assertLess(elapsed, 3.0)
+            code, _, err, elapsed = run_tool("status", "-t", "200", "-r", "0",
+                                             "127.0.0.1:%d" % port)
+            self.assertEqual(code, 1)
+            self.assertIn("no answer", err)
+            self.assertLess(elapsed, 2.0)  # the report gives up after the first time-out
+
+    def test_snmpv3_options_are_accepted_and_reported(self):
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as silent:
+            silent.bind(("127.0.0.1", 0))
+            endpoint = "127.0.0.1:%d" % silent.getsockname()[1]
+            code, _, err, _ = run_tool("get", "-v", "3", "-u", "monitor", "-l", "authPriv",
+                                       "-a", "SHA", "-A", "auth-pass-1", "-x", "AES", "-X",
+                                       "priv-pass-1", "-n", "", "-t", "200", "-r", "0",
+                                       endpoint, "1.3.6.1.2.1.1.1.0")
+            self.assertNotEqual(code, 0)
+            self.assertEqual(len(err.strip().splitlines()), 1, err)
+            self.assertIn("SNMPv3", err)
+        code, _, err, _ = run_tool("get", "-v", "3", "127.0.0.1", "1.3.6.1.2.1.1.1.0")
+        self.assertEqual(code, 2)
+        self.assertIn("security name", err)
+        code, _, err, _ = run_tool("get", "-v", "3", "-u", "x", "-l", "authPriv", "-A",
+                                   "auth-pass-1", "127.0.0.1", "1.3.6.1.2.1.1.1.0")
+        self.assertEqual(code, 2)
+        self.assertIn("-X", err)
+
+    def test_trace_file_records_the_request(self):
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as silent, \
+                tempfile.TemporaryDirectory() as folder:
+            silent.bind(("127.0.0.1", 0))
+            trace = os.path.join(folder, "trace.log")
+            run_tool("get", "--trace", trace, "--trace-level", "debug", "-t", "100", "-r", "0",
+                     "127.0.0.1:%d" % silent.getsockname()[1], "1.3.6.1.2.1.1.1.0")
+            with open(trace, encoding="utf-8", errors="replace") as lines:
+                text = lines.read()
+            self.assertIn("_send_and_receive(): timeout= 100, retries=0", text)
+            self.assertIn("receive timeout.", text)
+            self.assertNotIn("enter.", text)  # Trace lines stay out at level debug
+        code, _, err, _ = run_tool("get", "--trace", "/nonexistent/dir/trace.log",
+                                   "127.0.0.1:1161", "1.3.6.1.2.1.1.1.0")
+        self.assertEqual(code, 1)
+        self.assertIn("cannot open trace file", err)
+
+
+@unittest.skipUnless(os.path.isdir(PRINTER_DATA), "printer recordings not present")
+@unittest.skipUnless(shutil.which("snmpsimd"), "snmpsimd not installed")
+class PrinterRecordings(unittest.TestCase):
+    """snmpsim serving the real printer recordings; community = file name."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="pmsnmp-tool-snmpsim-")
+        data = os.path.join(cls.folder, "data")
+        cache = os.path.join(cls.folder, "cache")
+        os.mkdir(data)
+        os.mkdir(cache)
+        for name in RECORDINGS:
+            shutil.copy(os.path.join(PRINTER_DATA, name + ".snmprec"),
+                        os.path.join(data, name + ".snmprec"))
+        shutil.copy(DEMO_RECORDING, os.path.join(data, "demo.snmprec"))
+        user_args = []
+        if os.geteuid() == 0:
+            # snmpsimd will not run as root; nobody must read and write here.
+            subprocess.run(["chown", "-R", "nobody:nogroup", cls.folder], check=True)
+            os.chmod(cls.folder, 0o755)
+            user_args = ["--process-user=nobody", "--process-group=nogroup"]
+        cls.port = free_udp_port()
+        cls.v4 = "127.0.0.1:%d" % cls.port
+        cls.v6 = "[::1]:%d" % cls.port
+        cls.agent = subprocess.Popen(
+            ["snmpsimd", "--data-dir=" + data, "--cache-dir=" + cache,
+             "--agent-udpv4-endpoint=" + cls.v4, "--agent-udpv6-endpoint=" + cls.v6,
+             "--logging-method=file:" + os.path.join(cls.folder, "snmpsimd.log"), *user_args],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not wait_until_answering("sharp", cls.v4, cls.agent):
+            stop_process(cls.agent)
+            shutil.rmtree(cls.folder, ignore_errors=True)
+            raise unittest.SkipTest("snmpsimd did not start")
+
+    @classmethod
+    def tearDownClass(cls):
+        stop_process(cls.agent)
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    def status_json(self, community, *options, endpoint=None):
+        code, out, err, _ = run_tool("status", "--json", "-c", community, *options,
+                                     endpoint or self.v4)
+        self.assertEqual(code, 0, err)
+        return json.loads(out)
+
+    def test_sharp_page_count_error_state_and_colour_toners(self):
+        for version in ("1", "2c"):
+            report = self.status_json("sharp", "-v", version)
+            printer = report["printer"]
+            self.assertEqual(printer["page_count"], 121104)
+            self.assertEqual(printer["detected_error_state"],
+                             {"hex": "2000", "conditions": ["lowToner"]})
+            self.assertEqual(printer["device_status"], {"code": 3, "name": "warning"})
+            self.assertIsNone(printer["printer_status"])  # not in the recording
+            self.assertEqual(printer["serial_number"], "6509415X00")
+            toners = {s["description"]: s["percent"] for s in report["supplies"]
+                      if s["type"] and s["type"]["name"] == "toner"}
+            self.assertEqual(toners, {"Cyan Toner": 55, "Magenta Toner": 19,
+                                      "Yellow Toner": 40, "Black Toner": 34})
+            waste = [s for s in report["supplies"] if s["description"] == "Waste Toner"][0]
+            self.assertTrue(waste["receptacle"])
+            self.assertEqual(waste["state"], "raw")  # capacity -2: no percentage
+            fuser = [s for s in report["supplies"] if s["description"] == "Fusing Unit"][0]
+            self.assertEqual(fuser["state"], "unknown")
+            trays = [(t["name"], t["current_level"], t["max_capacity"]) for t in report["input_trays"]]
+            self.assertEqual(trays[:2], [("Bypass Tray", 0, 100), ("Tray 1", 181, 550)])
+            self.assertEqual(trays[-1][0], "Auto Select")  # index 31 sorts after 5
+            self.assertEqual(report["alerts"], [])
+            self.assertEqual(report["console"], [])
+
+    def test_sharp_text_report(self):
+        code, out, err, _ = run_tool("status", "-c", "sharp", self.v4)
+        self.assertEqual(code, 0, err)
+        self.assertRegex(out, r"Errors +lowToner\n")
+        self.assertRegex(out, r"Page count +121104\n")
+        self.assertRegex(out, r"Magenta Toner +toner +\[####-{16}\] +19%\n")
+        self.assertRegex(out, r"Printer status +\(absent\)\n")
+
+    def test_brother_some_remaining_toner(self):
+        report = self.status_json("brother")
+        toner = report["supplies"][0]
+        self.assertEqual(toner["description"], "Black Toner Cartridge")
+        self.assertEqual((toner["max_capacity"], toner["level"]), (-2, -3))
+        self.assertEqual(toner["state"], "some_remaining")
+        self.assertIsNone(toner["percent"])
+        drum = report["supplies"][1]
+        self.assertEqual(drum["percent"], 96)  # 11501 of 12000
+        self.assertEqual(report["printer"]["detected_error_state"]["conditions"], [])
+        self.assertEqual([t["state"] for t in report["input_trays"]], ["some_remaining"] * 3)
+        code, out, _, _ = run_tool("status", "-c", "brother", self.v6)
+        self.assertEqual(code, 0)
+        self.assertRegex(out, r"Black Toner Cartridge +toner +some remaining\n")
+
+    def test_colour_printers_list_their_four_colours(self):
+        expected = {
+            "epson": [("Black Ink Supply Unit T9441/T9451/T9461", 1),
+                      ("Cyan Ink Supply Unit T9442/T9452", 1),
+                      ("Magenta Ink Supply Unit T9443/T9453", 1),
+                      ("Yellow Ink Supply Unit T9444/T9454", 1)],
+            "jetdirect": [("Black Cartridge HP CF410A", 54), ("Cyan Cartridge HP CF411A", 44),
+                          ("Magenta Cartridge HP CF413A This description is longer than 32", 76),
+                          ("Yellow Cartridge HP CF412A", 71)],
+        }
+        for community, supplies in expected.items():
+            report = self.status_json(community)
+            got = [(s["description"], s["percent"]) for s in report["supplies"]]
+            self.assertEqual(got, supplies, community)
+        xerox = self.status_json("xerox")
+        self.assertEqual(len(xerox["supplies"]), 12)
+        self.assertEqual(xerox["supplies"][0]["percent"], 20)  # 1060 of 5300
+        epson = self.status_json("epson")
+        self.assertEqual(epson["printer"]["detected_error_state"], {"hex": "", "conditions": []})
+
+    def test_absent_objects_are_null_not_errors(self):
+        report = self.status_json("xerox")
+        printer = report["printer"]
+        for key in ("name", "device_index", "device_status", "printer_status",
+                    "detected_error_state", "page_count"):
+            self.assertIsNone(printer[key], key)
+        self.assertEqual(report["input_trays"], [])
+        self.assertEqual(report["alerts"], [])
+        code, out, _, _ = run_tool("get", "-c", "xerox", self.v4, "1.3.6.1.2.1.25.3.5.1.1.1",
+                                   "1.3.6.1.2.1.1.1.0")
+        self.assertEqual(code, 0)
+        lines = out.splitlines()
+        self.assertEqual(lines[0], ".1.3.6.1.2.1.25.3.5.1.1.1 = "
+                                   "No Such Object available on this agent at this OID")
+        self.assertTrue(lines[1].startswith(".1.3.6.1.2.1.1.1.0 = STRING: \"Xerox AltaLink"))
+
+    def test_demo_printer_full_report(self):
+        report = self.status_json("demo")
+        printer = report["printer"]
+        self.assertEqual(printer["name"], "Demo Laser 4200")
+        self.assertEqual(printer["printer_status"], {"code": 3, "name": "idle"})
+        self.assertEqual(printer["detected_error_state"]["conditions"],
+                         ["lowToner", "inputTrayMissing"])
+        waste = report["supplies"][4]
+        self.assertEqual(waste["class"], {"code": 4, "name": "receptacleThatIsFilled"})
+        self.assertEqual((waste["level"], waste["percent"], waste["text"]), (30, 70, "70% full"))
+        self.assertEqual([(a["severity"]["name"], a["code"]["name"], a["description"])
+                          for a in report["alerts"]],
+                         [("warning", "markerTonerAlmostEmpty", "Black toner is low"),
+                          ("critical", "inputMediaTrayMissing", "Tray 2 is missing")])
+        self.assertEqual(report["console"], ["Toner low: Black", "Ready"])
+        self.assertEqual(self.status_json("demo", endpoint=self.v6), report | {"host": self.v6})
+
+    def test_get_prints_like_snmpget(self):
+        oids = ["1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.2.0", "1.3.6.1.2.1.1.3.0",
+                "1.3.6.1.2.1.43.10.2.1.4.1.1", "1.3.6.1.2.1.25.3.5.1.2.1",
+                "1.3.6.1.2.1.43.11.1.1.9.1.4"]
+        for version in ("1", "2c"):
+            code, out, err, _ = run_tool("get", "-v", version, "-c", "sharp", self.v4, *oids)
+            self.assertEqual(code, 0, err)
+            self.assertEqual(out, net_snmp("snmpget", "-v", version, "-c", "sharp", self.v4, *oids))
+
+    def test_walk_prints_like_snmpwalk(self):
+        for community in RECORDINGS:
+            for version, root in (("1", "1.3.6.1.2.1.43"), ("2c", "1.3.6.1.2.1.25")):
+                code, out, err, _ = run_tool("walk", "-v", version, "-c", community, self.v4, root)
+                self.assertEqual(code, 0, err)
+                expected = net_snmp("snmpwalk", "-v", version, "-c", community, self.v4, root)
+                expected = expected.replace("End of MIB\n", "")  # snmpwalk's own remark
+                if "No Such Object" in expected or not expected.strip():
+                    continue  # empty subtree: covered below
+                self.assertEqual(out, expected, (community, version, root))
+
+    def test_walk_of_missing_subtree(self):
+        code, out, _, _ = run_tool("walk", "-c", "xerox", self.v4, "1.3.6.1.2.1.43.18")
+        self.assertEqual(code, 0)
+        self.assertEqual(out, ".1.3.6.1.2.1.43.18 = No Such Object available on this agent at this OID\n")
+
+    def test_walk_json(self):
+        code, out, _, _ = run_tool("walk", "--json", "-c", "sharp", self.v4, "1.3.6.1.2.1.43.10.2.1.4")
+        self.assertEqual(code, 0)
+        self.assertEqual(json.loads(out), [{"oid": ".1.3.6.1.2.1.43.10.2.1.4.1.1",
+                                            "type": "Counter32", "value": 121104}])
+
+    def test_wrong_community_times_out_with_reason(self):
+        code, out, err, elapsed = run_tool("status", "-t", "300", "-r", "0", "-c", "nosuchprinter",
+                                           self.v4)
+        self.assertEqual(code, 1)
+        self.assertEqual(out, "")
+        self.assertEqual(err.strip(), "pmsnmp: no answer from %s within 300 ms (1 tries): "
+                                      "agent unreachable, or wrong community" % self.v4)
+        self.assertLess(elapsed, 2.5)
+
+
+@unittest.skipUnless(os.path.exists("/usr/sbin/snmpd"), "snmpd not installed")
+class NetSnmpAgent(unittest.TestCase):
+    """snmpd with the tests' own configuration (tests/support/snmpd.conf)."""
+
+    WRITABLE = "1.3.6.1.4.1.8072.9999.9999.1"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="pmsnmp-tool-snmpd-")
+        cls.port = free_udp_port()
+        cls.v4 = "127.0.0.1:%d" % cls.port
+        cls.v6 = "[::1]:%d" % cls.port
+        env = dict(os.environ, MIBS="", SNMP_PERSISTENT_DIR=cls.folder)
+        cls.agent = subprocess.Popen(
+            ["/usr/sbin/snmpd", "-f", "-Lf", os.path.join(cls.folder, "snmpd.log"), "-C",
+             "-c", SNMPD_CONF, "-p", os.path.join(cls.folder, "snmpd.pid"),
+             "udp:" + cls.v4, "udp6:" + cls.v6],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+        if not wait_until_answering("pmsread", cls.v4, cls.agent):
+            stop_process(cls.agent)
+            shutil.rmtree(cls.folder, ignore_errors=True)
+            raise unittest.SkipTest("snmpd did not start")
+
+    @classmethod
+    def tearDownClass(cls):
+        stop_process(cls.agent)
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    def test_get_and_walk_match_net_snmp(self):
+        for version in ("1", "2c"):
+            for endpoint in (self.v4, self.v6):
+                code, out, _, _ = run_tool("get", "-v", version, "-c", "pmsread", endpoint,
+                                           "1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.5.0")
+                self.assertEqual(code, 0)
+                self.assertEqual(out, '.1.3.6.1.2.1.1.1.0 = STRING: "pmsnmp test agent"\n'
+                                      '.1.3.6.1.2.1.1.5.0 = STRING: "pmsnmp-agent"\n')
+            code, out, _, _ = run_tool("walk", "-v", version, "-c", "pmsread", self.v4,
+                                       "1.3.6.1.2.1.1.9")
+            self.assertEqual(code, 0)
+            expected = net_snmp("snmpwalk", "-v", version, "-c", "pmsread", self.v4,
+                                "1.3.6.1.2.1.1.9")
+            self.assertEqual(out, expected)
+            self.assertGreater(len(out.splitlines()), 3)
+
+    def test_set_integer_and_read_back(self):
+        for version, value in (("1", "42"), ("2c", "-5")):
+            code, out, err, _ = run_tool("set", "-v", version, "-c", "pmswrite", self.v4,
+                                         self.WRITABLE, "0", value)
+            self.assertEqual(code, 0, err)
+            self.assertEqual(out, ".%s.0 = INTEGER: %s\n" % (self.WRITABLE, value))
+            self.assertEqual(net_snmp("snmpget", "-v", "2c", "-c", "pmsread", self.v4,
+                                      self.WRITABLE + ".0"),
+                             ".%s.0 = INTEGER: %s\n" % (self.WRITABLE, value))
+
+    def test_refused_set_fails_with_agent_error(self):
+        # A read-only community, and a read-only object: both must fail.
+        code, _, err, _ = run_tool("set", "-v", "2c", "-c", "pmswrite", self.v4,
+                                   "1.3.6.1.2.1.1.7", "0", "3")
+        self.assertEqual(code, 1)
+        self.assertRegex(err, r"^pmsnmp: the agent answered (notWritable|noAccess)"
+                              r" for \.1\.3\.6\.1\.2\.1\.1\.7\.0\n$")
+        code, _, err, _ = run_tool("set", "-v", "1", "-c", "pmsread", "-t", "300", "-r", "0",
+                                   self.v4, self.WRITABLE, "0", "9")
+        self.assertEqual(code, 1)
+        self.assertTrue(err.startswith("pmsnmp: "), err)
+
+    def test_missing_object_is_absent_in_v1_and_v2c(self):
+        for version in ("1", "2c"):
+            code, out, _, _ = run_tool("get", "-v", version, "-c", "pmsread", self.v4,
+                                       "1.3.6.1.2.1.1.5.0", "1.3.6.1.2.1.43.10.2.1.4.1.1",
+                                       "1.3.6.1.2.1.1.4.0")
+            self.assertEqual(code, 0)
+            lines = out.splitlines()
+            self.assertEqual(len(lines), 3)
+            self.assertIn("No Such", lines[1])
+            self.assertEqual(lines[2], '.1.3.6.1.2.1.1.4.0 = STRING: "pmsnmp tests"')
+
+    def test_status_of_a_host_that_is_no_printer(self):
+        code, out, err, _ = run_tool("status", "--json", "-c", "pmsread", self.v4)
+        self.assertEqual(code, 0, err)
+        report = json.loads(out)
+        self.assertEqual(report["system"], {"name": "pmsnmp-agent",
+                                            "description": "pmsnmp test agent"})
+        self.assertEqual(report["supplies"], [])
+        self.assertIsNone(report["printer"]["page_count"])
+
+    def test_small_max_size_still_answers(self):
+        oids = ["1.3.6.1.2.1.1.%d.0" % n for n in (1, 2, 4, 5, 6)] * 5  # no sysUpTime
+        code, out, err, _ = run_tool("get", "--max-size", "200", "-c", "pmsread", self.v4, *oids)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out, net_snmp("snmpget", "-v", "1", "-c", "pmsread", self.v4, *oids))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
