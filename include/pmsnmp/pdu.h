@@ -3,6 +3,7 @@
 //
 // Ownership: set... takes what it is given and releases what it replaces,
 // get... lends, detach... hands over, a list releases what it still holds.
+// A call that fails takes nothing: the caller keeps what it passed.
 #ifndef PMSNMP_PDU_H
 #define PMSNMP_PDU_H
 

@@ -11,6 +11,7 @@ struct PmcListIterator;
 // Typical walk: create_iterator; current/next until current is null;
 // release_iterator. The list owns its elements: removal from the front or
 // back, clear and release dispose of them; erase hands the element over.
+// An insertion that fails (-2 null, -3 refused) takes nothing.
 template <class T>
 class IPmcPtrList {
 public:
