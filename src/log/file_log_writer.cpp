@@ -24,6 +24,7 @@ bool file_exists(const std::string& path) {
 }  // namespace
 
 CPmcFileLogWriter* CPmcFileLogWriter::create(const char* target) {
+    if (target == nullptr) return nullptr;
     try {
         return new CPmcFileLogWriter(target);
     } catch (const std::bad_alloc&) {

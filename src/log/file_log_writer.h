@@ -12,7 +12,8 @@
 
 class CPmcFileLogWriter final : public IPmcLogFileWriter {
 public:
-    // A new writer named target with no path yet, or null without memory.
+    // A new writer named target with no path yet; null without memory or
+    // without a target.
     static CPmcFileLogWriter* create(const char* target);
 
     pmc_long query_interface(const char* iid, void** out) override;

@@ -194,6 +194,7 @@ template class CPmcLogSessionImpl<IPmcLogSession>;
 template class CPmcLogSessionImpl<IPmcLogSessionGroup>;
 
 CPmcLogSession* CPmcLogSession::create(const char* name) {
+    if (name == nullptr) return nullptr;
     try {
         return new CPmcLogSession(name);
     } catch (const std::bad_alloc&) {

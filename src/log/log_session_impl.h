@@ -62,7 +62,8 @@ private:
 
 class CPmcLogSession final : public CPmcLogSessionImpl<IPmcLogSession> {
 public:
-    // A new session with the default settings, or null without memory.
+    // A new session with the default settings, or null without memory or
+    // without a name.
     static CPmcLogSession* create(const char* name);
 
 protected:

@@ -8,6 +8,7 @@
 #include "log/null_log_objects.h"
 
 CPmcStdoutLogWriter* CPmcStdoutLogWriter::create(const char* target) {
+    if (target == nullptr) return nullptr;
     try {
         return new CPmcStdoutLogWriter(target);
     } catch (const std::bad_alloc&) {

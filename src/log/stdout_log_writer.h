@@ -10,7 +10,7 @@
 
 class CPmcStdoutLogWriter final : public IPmcLogWriter {
 public:
-    // A new writer named target, or null without memory.
+    // A new writer named target; null without memory or without a target.
     static CPmcStdoutLogWriter* create(const char* target);
 
     pmc_long query_interface(const char* iid, void** out) override;
