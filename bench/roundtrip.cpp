@@ -1,0 +1,291 @@
+// Request round trips and walks through the get-data facade against the
+// Net-SNMP peers, in one run against the same local snmpd:
+//   - get_integer of one binding vs Net-SNMP's synchronous API opening a
+//     session per request (we open a socket per exchange: the fair pair),
+//     and vs Net-SNMP reusing one session (the stretch figure);
+//   - a walk of 1.3.6.1.2.1 vs `snmpwalk -v1 -On`.
+// snmpd is pinned to CPU 0; every client runs once on CPU 0 (same_cpu) and
+// once on CPU 1 (cross_cpu), since a loopback exchange costs an order of
+// magnitude more across CPUs and unpinned runs jump between the two.
+// The last lines give R = the peer's median time / ours (R >= 1: we are at
+// least as fast).
+#include <malloc.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <pmsnmp/pmsnmp.h>
+
+// The fixture's configuration lives in tests/support beside this folder.
+#define PMSNMP_TEST_SUPPORT_DIR                                              \
+    (std::string(__FILE__).substr(0, std::string(__FILE__).rfind("/bench/")) + \
+     "/tests/support")
+#include "../tests/support/snmpd_fixture.h"
+
+namespace {
+
+constexpr int kAgentCpu = 0;
+constexpr int kRepetitions = 5;
+constexpr double kRoundtripMinSeconds = 0.2;
+constexpr int kWalkIterations = 1;
+constexpr pmc_long kTimeoutMs = 2000;
+constexpr pmc_long kRetries = 1;
+const char* const kScalar = "1.3.6.1.2.1.2.1";  // ifNumber, an INTEGER
+const oid kScalarOid[] = {1, 3, 6, 1, 2, 1, 2, 1, 0};
+const char* const kWalkRoot = "1.3.6.1.2.1";
+const char* const kSystemRoot = "1.3.6.1.2.1.1";
+
+pmstest::SnmpdFixture* agent = nullptr;
+int client_cpus[2] = {0, 1};  // same_cpu, cross_cpu
+const char* const kPlacements[2] = {"same_cpu", "cross_cpu"};
+
+void pin_self(int cpu) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    sched_setaffinity(0, sizeof set, &set);
+}
+
+pmc::Owned<IPmcGetData> open_facade() {
+    pmc::Owned<IPmcGetData> object(pmc_create_get_data(nullptr));
+    object->set_community(pmstest::SnmpdFixture::kReadCommunity);
+    object->open("127.0.0.1", PMC_ADDRESS_IPV4, agent->port(), PMS_VERSION_1, nullptr, 0, 0, 0,
+                 nullptr, nullptr, nullptr, kTimeoutMs, kRetries, 0);
+    return object;
+}
+
+void BM_FacadeGetInteger(benchmark::State& state, int placement) {
+    pin_self(client_cpus[placement]);
+    auto object = open_facade();
+    for (auto _ : state) {
+        object->add_get_variable(kScalar, true);
+        pmc_long value = 0;
+        if (object->get_integer(&value) != PMC_S_OK) {
+            state.SkipWithError("get_integer failed");
+            break;
+        }
+        benchmark::DoNotOptimize(value);
+    }
+}
+
+netsnmp_session* open_netsnmp(const std::string& peer) {
+    netsnmp_session settings;
+    snmp_sess_init(&settings);
+    settings.version = SNMP_VERSION_1;
+    settings.peername = const_cast<char*>(peer.c_str());
+    settings.community =
+        reinterpret_cast<u_char*>(const_cast<char*>(pmstest::SnmpdFixture::kReadCommunity));
+    settings.community_len = std::strlen(pmstest::SnmpdFixture::kReadCommunity);
+    settings.timeout = kTimeoutMs * 1000L;
+    settings.retries = kRetries;
+    return snmp_open(&settings);
+}
+
+// One GET of the scalar on an open session; false when it failed.
+bool netsnmp_get(netsnmp_session* session, long* value) {
+    netsnmp_pdu* request = snmp_pdu_create(SNMP_MSG_GET);
+    snmp_add_null_var(request, kScalarOid, OID_LENGTH(kScalarOid));
+    netsnmp_pdu* response = nullptr;
+    const int status = snmp_synch_response(session, request, &response);
+    const bool ok = status == STAT_SUCCESS && response != nullptr &&
+                    response->errstat == SNMP_ERR_NOERROR && response->variables != nullptr &&
+                    response->variables->type == ASN_INTEGER;
+    if (ok) *value = *response->variables->val.integer;
+    if (response != nullptr) snmp_free_pdu(response);
+    return ok;
+}
+
+void BM_NetSnmpSessionPerRequest(benchmark::State& state, int placement) {
+    pin_self(client_cpus[placement]);
+    const std::string peer = agent->ipv4_peer();
+    for (auto _ : state) {
+        netsnmp_session* session = open_netsnmp(peer);
+        long value = 0;
+        const bool ok = session != nullptr && netsnmp_get(session, &value);
+        if (session != nullptr) snmp_close(session);
+        if (!ok) {
+            state.SkipWithError("net-snmp get failed");
+            break;
+        }
+        benchmark::DoNotOptimize(value);
+    }
+}
+
+void BM_NetSnmpReusedSession(benchmark::State& state, int placement) {
+    pin_self(client_cpus[placement]);
+    netsnmp_session* session = open_netsnmp(agent->ipv4_peer());
+    if (session == nullptr) {
+        state.SkipWithError("snmp_open failed");
+        return;
+    }
+    for (auto _ : state) {
+        long value = 0;
+        if (!netsnmp_get(session, &value)) {
+            state.SkipWithError("net-snmp get failed");
+            break;
+        }
+        benchmark::DoNotOptimize(value);
+    }
+    snmp_close(session);
+}
+
+// Walks root through the facade; reports the objects returned and the heap
+// the kept responses take per object (flat when memory grows linearly).
+void facade_walk(benchmark::State& state, int placement, const char* root) {
+    pin_self(client_cpus[placement]);
+    double objects = 0;
+    double bytes_per_object = 0;
+    for (auto _ : state) {
+        auto object = open_facade();
+        pmc::Owned<IPmcPtrList<IPmsPdu>> responses(pms_create_pdu_list(nullptr));
+        object->add_get_variable(root, false);
+        const std::size_t before = mallinfo2().uordblks;
+        if (object->walk(responses.get(), root) != PMC_S_OK) {
+            state.SkipWithError("walk failed");
+            break;
+        }
+        const std::size_t after = mallinfo2().uordblks;
+        objects = responses->count();
+        bytes_per_object = objects > 0 ? static_cast<double>(after - before) / objects : 0;
+    }
+    state.counters["objects"] = objects;
+    state.counters["heap_bytes_per_object"] = bytes_per_object;
+}
+
+void BM_FacadeWalk(benchmark::State& state, int placement) {
+    facade_walk(state, placement, kWalkRoot);
+}
+
+void BM_FacadeWalkSystem(benchmark::State& state, int placement) {
+    facade_walk(state, placement, kSystemRoot);
+}
+
+void BM_Snmpwalk(benchmark::State& state, int placement) {
+    const std::string cpu = std::to_string(client_cpus[placement]);
+    double lines = 0;
+    for (auto _ : state) {
+        pmstest::ToolResult result =
+            agent->run_tool({"taskset", "-c", cpu, "snmpwalk", "-v1", "-c",
+                             pmstest::SnmpdFixture::kReadCommunity, "-On", "-t", "2", "-r", "1",
+                             agent->ipv4_peer(), kWalkRoot});
+        if (result.exit_code != 0) {
+            state.SkipWithError("snmpwalk failed");
+            break;
+        }
+        lines = 0;
+        for (char c : result.out) lines += c == '\n';
+    }
+    state.counters["lines"] = lines;
+}
+
+// Console output as usual, and the median real time of every benchmark.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> medians;
+};
+
+void register_all() {
+    for (int p = 0; p < 2; ++p) {
+        const std::string where = std::string("/") + kPlacements[p];
+        benchmark::RegisterBenchmark(("roundtrip/facade" + where).c_str(), BM_FacadeGetInteger, p)
+            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("roundtrip/net-snmp" + where).c_str(),
+                                     BM_NetSnmpSessionPerRequest, p)
+            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("roundtrip/net-snmp-reused" + where).c_str(),
+                                     BM_NetSnmpReusedSession, p)
+            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("walk/facade" + where).c_str(), BM_FacadeWalk, p)
+            ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("walk/snmpwalk" + where).c_str(), BM_Snmpwalk, p)
+            ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+    // The same walk over a subtree a tenth the size: equal bytes per object
+    // mean memory grows linearly with the objects returned.
+    benchmark::RegisterBenchmark("walk/facade-system/same_cpu", BM_FacadeWalkSystem, 0)
+        ->Iterations(kWalkIterations)->UseRealTime()->Unit(benchmark::kMillisecond);
+}
+
+std::string ratio(const MedianReporter& reporter, const std::string& peer,
+                  const std::string& ours) {
+    const auto p = reporter.medians.find(peer);
+    const auto o = reporter.medians.find(ours);
+    if (p == reporter.medians.end() || o == reporter.medians.end() || o->second <= 0) {
+        return "n/a";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", p->second / o->second);
+    return text;
+}
+
+void print_line(const MedianReporter& reporter, const char* label, const std::string& peer,
+                const std::string& ours) {
+    std::printf("%s: same_cpu=%s cross_cpu=%s\n", label,
+                ratio(reporter, peer + "/same_cpu", ours + "/same_cpu").c_str(),
+                ratio(reporter, peer + "/cross_cpu", ours + "/cross_cpu").c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (sysconf(_SC_NPROCESSORS_ONLN) < 2) client_cpus[1] = 0;  // no second CPU to cross to
+
+    std::string error;
+    pmstest::SnmpdFixture snmpd;
+    if (!snmpd.start(&error)) {
+        std::fprintf(stderr, "snmpd: %s\n", error.c_str());
+        return 1;
+    }
+    agent = &snmpd;
+    snmpd.run_tool({"taskset", "-pc", std::to_string(kAgentCpu), std::to_string(snmpd.pid())});
+
+    // The in-process Net-SNMP peer reads no MIB and no user configuration.
+    for (const std::string& entry : snmpd.environment_strings()) {
+        const std::size_t eq = entry.find('=');
+        const std::string name = entry.substr(0, eq);
+        if (name == "MIBS" || name == "SNMP_PERSISTENT_DIR" || name == "SNMPCONFPATH") {
+            setenv(name.c_str(), entry.substr(eq + 1).c_str(), 1);
+        }
+    }
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+    init_snmp("pmsnmp-bench");
+
+    register_all();
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    snmp_shutdown("pmsnmp-bench");
+    snmpd.stop();
+
+    print_line(reporter, "roundtrip vs net-snmp", "roundtrip/net-snmp", "roundtrip/facade");
+    print_line(reporter, "walk vs snmpwalk", "walk/snmpwalk", "walk/facade");
+    print_line(reporter, "roundtrip vs net-snmp-reused", "roundtrip/net-snmp-reused",
+               "roundtrip/facade");
+    return 0;
+}
