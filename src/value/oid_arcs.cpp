@@ -62,6 +62,10 @@ pmc_long pms_oid_assign_arcs(IPmsOid* oid, const pmc_ulong* arcs, pmc_ulong coun
     if (oid == nullptr || (arcs == nullptr && count != 0)) return PMC_E_INVALID_ARG;
     const std::size_t length = dotted_length(arcs, count);
     if (CPmsOid* ours = CPmsOid::from(oid)) {
+        if (count == 0) {
+            ours->clear();
+            return PMC_S_OK;
+        }
         char* text = ours->text().overwrite(length);
         if (text == nullptr) return PMC_E_NO_MEMORY;
         write_dotted(text, arcs, count);

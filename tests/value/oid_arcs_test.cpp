@@ -75,6 +75,16 @@ TEST(OidArcs, AssignReplacesTextAndCount) {
     EXPECT_EQ(oid->get_length(), 0u);
 }
 
+TEST(OidArcs, AssignReusesTheTextBlock) {
+    OwnedOid oid = make_oid("1.3.6.1.2.1.43.11.1.1.9.1");
+    pmc_ulong length = 0;
+    const unsigned char* before = oid->get_bytes(&length, nullptr);
+    const pmc_ulong arcs[] = {1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 8, 2};
+    ASSERT_EQ(pms_oid_assign_arcs(oid.get(), arcs, 12), PMC_S_OK);
+    EXPECT_EQ(oid->get_bytes(&length, nullptr), before);
+    EXPECT_EQ(text_of(*oid), "1.3.6.1.2.1.43.11.1.1.8.2");
+}
+
 TEST(OidArcs, RoundTripOfLongIdentifier) {
     std::vector<pmc_ulong> arcs;
     for (pmc_ulong i = 0; i < 300; ++i) arcs.push_back(i * 7919u);
