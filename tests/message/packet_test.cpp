@@ -35,14 +35,6 @@ Packet packet(IPmsPdu* p, IPmsSnmpTarget* t) {
     return result;
 }
 
-TEST(SnmpPacketTest, NewPacketHoldsNothing) {
-    Packet p(create_packet(nullptr));
-    EXPECT_EQ(nullptr, p->get_pdu());
-    EXPECT_EQ(nullptr, p->get_target());
-    EXPECT_EQ(nullptr, p->detach_pdu());
-    EXPECT_EQ(nullptr, p->detach_target());
-}
-
 TEST(SnmpPacketTest, SetReplacesAndDetachHandsOver) {
     IPmsPdu* first_pdu = pdu(1);
     IPmsSnmpTarget* first_target = community("public");

@@ -74,17 +74,6 @@ TEST(PduTest, NewPduIsEmpty) {
     EXPECT_EQ(nullptr, pdu->get_trap_oid());
 }
 
-TEST(PduTest, HeaderFieldsRoundTrip) {
-    Pdu pdu = new_pdu(PMS_PDU_GET_BULK);
-    pdu->set_request_id(-7);
-    pdu->set_error_status(2);   // non-repeaters
-    pdu->set_error_index(25);   // max-repetitions
-    EXPECT_EQ(PMS_PDU_GET_BULK, pdu->get_type());
-    EXPECT_EQ(-7, pdu->get_request_id());
-    EXPECT_EQ(2, pdu->get_error_status());
-    EXPECT_EQ(25, pdu->get_error_index());
-}
-
 TEST(PduTest, ClearDropsEverythingAndResetsTheHeader) {
     Pdu pdu = trap(100, "1.3.6.1.4.1.9.0.1");
     pdu->set_error_index(3);
@@ -150,17 +139,6 @@ TEST(PduTest, TrapOidMustBeAnIdentifierAndIsKeptThroughItsIdentifierView) {
     }
     EXPECT_EQ(PMC_E_INVALID_ARG, pdu->set_trap_oid(nullptr));
     EXPECT_EQ(direct, pdu->get_trap_oid());
-}
-
-TEST(PduTest, DetachHandsTrapFieldsOver) {
-    Pdu pdu = trap(7, "1.3.6.1.4.1.1");
-    pmc::Owned<IPmsValue> time(pdu->detach_timestamp());
-    pmc::Owned<IPmsOid> id(pdu->detach_trap_oid());
-    EXPECT_EQ(7u, time->get_uint(nullptr));
-    EXPECT_EQ(PMS_OID_EQUAL, id->compare_text("1.3.6.1.4.1.1", nullptr));
-    EXPECT_EQ(nullptr, pdu->get_timestamp());
-    EXPECT_EQ(nullptr, pdu->get_trap_oid());
-    EXPECT_EQ(nullptr, pdu->detach_timestamp());
 }
 
 TEST(PduTest, BindingOperationsCreateTheListOnDemand) {

@@ -149,14 +149,6 @@ TEST(SnmpTargetTest, QueryInterfaceAnswersThisKindsIdentifiers) {
     community->query_interface(PMS_IID_SNMP_TARGET, nullptr);  // ignored
 }
 
-TEST(SnmpTargetTest, CommonFieldsRoundTrip) {
-    Target target = community_target();
-    fill_common(target.get());
-    expect_common_filled(target.get());
-    target->set_port(65535);
-    EXPECT_EQ(65535, target->get_port());
-}
-
 TEST(SnmpTargetTest, CommunityIsCopiedAndCanBeDropped) {
     Target target = community_target();
     IPmsCommunityTarget* community = community_of(target.get());
