@@ -172,20 +172,15 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
     // discard cannot stretch a try (rounding each step would).
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
     pmc_long status = PMC_E_TIMEOUT;
+    // At least one receive, which does not wait when there is no time.
     bool first = true;
     for (pmc_long remaining = remaining_ms(deadline); first || remaining > 0; remaining = remaining_ms(deadline)) {
         first = false;
-        pmc_long status_of_datagram = PMC_S_OK;
-        unsigned char* block = new (std::nothrow) unsigned char[PMS_RECEIVE_BUFFER_SIZE];
+        pmc::Owned<IPmsMessageBuffer> answer(create_message_buffer(&status));
+        unsigned char* block = answer ? new (std::nothrow) unsigned char[PMS_RECEIVE_BUFFER_SIZE] : nullptr;
         if (block == nullptr) {
             *end_tries = true;
             return PMC_E_NO_MEMORY;
-        }
-        pmc::Owned<IPmsMessageBuffer> answer(create_message_buffer(&status_of_datagram));
-        if (!answer) {
-            delete[] block;
-            *end_tries = true;
-            return status_of_datagram;
         }
         pmc_long received = 0;
         CPmcNetworkAddress* sender = nullptr;
