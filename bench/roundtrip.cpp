@@ -191,6 +191,8 @@ void BM_Snmpwalk(benchmark::State& state, int placement) {
 // Console output as usual, and the median real time of every benchmark.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
+    MedianReporter()
+        : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
