@@ -15,6 +15,15 @@ namespace {
 
 constexpr unsigned short kDefaultPort = 161;
 
+constexpr const char* kExamples =
+    "Examples:\n"
+    "  pmsnmp status 192.0.2.7\n"
+    "  pmsnmp status -c private --json printer.example\n"
+    "  pmsnmp get -v 2c 192.0.2.7 1.3.6.1.2.1.1.5.0 1.3.6.1.2.1.43.10.2.1.4.1.1\n"
+    "  pmsnmp walk 192.0.2.7 1.3.6.1.2.1.43.11.1.1\n"
+    "  pmsnmp set -c private 192.0.2.7:1161 1.3.6.1.4.1.8072.9999.9999.1 0 42\n"
+    "Exit status: 0 success, 1 the agent or the network failed, 2 wrong command line.";
+
 struct CommandLine {
     std::string version = "1";
     std::string community = "public";
@@ -64,36 +73,43 @@ std::vector<std::string> keys_of(const std::map<std::string, Value>& map) {
 }
 
 void add_common_options(CLI::App* command, CommandLine& line) {
-    command->add_option("-v,--snmp-version", line.version, "SNMP version: 1, 2c or 3")
-        ->check(CLI::IsMember(keys_of(kVersions)))
-        ->capture_default_str();
-    command->add_option("-c,--community", line.community, "community (SNMPv1, SNMPv2c)")->capture_default_str();
-    command->add_option("-p,--port", line.port, "agent's UDP port, unless HOST:PORT gives one")
-        ->check(CLI::Range(1, 65535))
-        ->capture_default_str();
-    command->add_option("-t,--timeout", line.timeout_ms, "time-out per try in milliseconds")
-        ->check(CLI::Range(1, 600000))
-        ->capture_default_str();
-    command->add_option("-r,--retries", line.retries, "tries after the first")
-        ->check(CLI::Range(0, 100))
-        ->capture_default_str();
-    command->add_option("--max-size", line.max_size, "largest request in octets (0: library limit)")
-        ->check(CLI::Range(0, 65535))
-        ->capture_default_str();
-    command->add_option("-u,--user", line.user, "SNMPv3 security name");
-    command->add_option("-l,--level", line.level, "SNMPv3 security level")
-        ->check(CLI::IsMember(keys_of(kLevels)));
-    command->add_option("-a,--auth-protocol", line.auth_protocol, "SNMPv3 authentication protocol")
-        ->check(CLI::IsMember(keys_of(kAuthProtocols), CLI::ignore_case));
-    command->add_option("-A,--auth-pass", line.auth_pass, "SNMPv3 authentication pass phrase");
-    command->add_option("-x,--priv-protocol", line.priv_protocol, "SNMPv3 privacy protocol")
-        ->check(CLI::IsMember(keys_of(kPrivProtocols), CLI::ignore_case));
-    command->add_option("-X,--priv-pass", line.priv_pass, "SNMPv3 privacy pass phrase");
-    command->add_option("-n,--context", line.context, "SNMPv3 context name");
-    command->add_option("--trace", line.trace_file, "write the library's trace log to FILE");
-    command->add_option("--trace-level", line.trace_level, "trace detail")
-        ->check(CLI::IsMember(keys_of(kTraceLevels)))
-        ->capture_default_str();
+    // Validators without descriptions: the type names say what is allowed.
+    command->add_option("-v,--snmp-version", line.version, "SNMP version (default 1)")
+        ->check(CLI::IsMember(keys_of(kVersions)).description(""))
+        ->type_name("1|2c|3");
+    command->add_option("-c,--community", line.community, "community for SNMPv1 and SNMPv2c (default public)")
+        ->type_name("COMMUNITY");
+    command->add_option("-p,--port", line.port, "agent's UDP port unless HOST gives one (default 161)")
+        ->check(CLI::Range(1, 65535).description(""))
+        ->type_name("PORT");
+    command->add_option("-t,--timeout", line.timeout_ms, "time-out of each try in milliseconds (default 1000)")
+        ->check(CLI::Range(1, 600000).description(""))
+        ->type_name("MS");
+    command->add_option("-r,--retries", line.retries, "tries after the first (default 1)")
+        ->check(CLI::Range(0, 100).description(""))
+        ->type_name("N");
+    command->add_option("--max-size", line.max_size,
+                        "largest request message in octets; bigger requests are split (default: 1400)")
+        ->check(CLI::Range(0, 65535).description(""))
+        ->type_name("OCTETS");
+    command->add_option("-u,--user", line.user, "SNMPv3 security name")->type_name("NAME");
+    command->add_option("-l,--level", line.level, "SNMPv3 security level (default: from -A and -X)")
+        ->check(CLI::IsMember(keys_of(kLevels)).description(""))
+        ->type_name("noAuthNoPriv|authNoPriv|authPriv");
+    command->add_option("-a,--auth-protocol", line.auth_protocol, "SNMPv3 authentication protocol (default MD5)")
+        ->check(CLI::IsMember(keys_of(kAuthProtocols), CLI::ignore_case).description(""))
+        ->type_name("MD5|SHA");
+    command->add_option("-A,--auth-pass", line.auth_pass, "SNMPv3 authentication pass phrase")
+        ->type_name("PASSPHRASE");
+    command->add_option("-x,--priv-protocol", line.priv_protocol, "SNMPv3 privacy protocol (default DES)")
+        ->check(CLI::IsMember(keys_of(kPrivProtocols), CLI::ignore_case).description(""))
+        ->type_name("DES|AES");
+    command->add_option("-X,--priv-pass", line.priv_pass, "SNMPv3 privacy pass phrase")->type_name("PASSPHRASE");
+    command->add_option("-n,--context", line.context, "SNMPv3 context name")->type_name("NAME");
+    command->add_option("--trace", line.trace_file, "append the library's trace log to FILE")->type_name("FILE");
+    command->add_option("--trace-level", line.trace_level, "detail of the trace log (default trace: all)")
+        ->check(CLI::IsMember(keys_of(kTraceLevels)).description(""))
+        ->type_name("error|warn|info|debug|trace");
     command->add_flag("--json", line.json, "print JSON instead of text");
 }
 
@@ -155,10 +171,11 @@ std::string usage_message(const CLI::App*, const CLI::Error& error) {
 }  // namespace
 
 int run_cli(int argc, char** argv) {
-    CLI::App app{"pmsnmp: ask SNMP agents for data and printers for their status.\n"
-                 "HOST is an address or name, with an optional port: 192.0.2.7, printer.example:161, "
-                 "[2001:db8::7]:161. OIDs are numeric (1.3.6.1.2.1.1.5.0).",
+    CLI::App app{"pmsnmp: SNMP requests and printer status reports from the command line.\n"
+                 "HOST is an address or a name with an optional port: 192.0.2.7, printer.example:161,\n"
+                 "[2001:db8::7]:161. OIDs are numeric (1.3.6.1.2.1.1.5.0). Each subcommand has --help.",
                  "pmsnmp"};
+    app.footer(kExamples);
     app.require_subcommand(1);
     app.failure_message(usage_message);
     app.set_version_flag("--version", "pmsnmp 0.1.0");
@@ -166,25 +183,27 @@ int run_cli(int argc, char** argv) {
     CommandLine line;
     CLI::App* get = app.add_subcommand("get", "read objects (GetRequest); prints them as snmpget -On does");
     add_common_options(get, line);
-    get->add_option("HOST", line.host, "agent address")->required();
-    get->add_option("OID", line.oids, "object identifiers")->required();
+    get->add_option("HOST", line.host, "agent address")->required()->type_name("");
+    get->add_option("OID", line.oids, "object identifiers")->required()->type_name("");
 
     CLI::App* walk = app.add_subcommand("walk", "read a subtree (GetNextRequest); prints as snmpwalk -On does");
     add_common_options(walk, line);
-    walk->add_option("HOST", line.host, "agent address")->required();
-    walk->add_option("ROOT", line.root, "identifier of the subtree")->required();
+    walk->add_option("HOST", line.host, "agent address")->required()->type_name("");
+    walk->add_option("ROOT", line.root, "identifier of the subtree")->required()->type_name("OID");
 
     CLI::App* set = app.add_subcommand("set", "write an INTEGER object (SetRequest) at OID.INSTANCE");
     add_common_options(set, line);
-    set->add_option("HOST", line.host, "agent address")->required();
-    set->add_option("OID", line.oid, "object identifier of the column or scalar")->required();
-    set->add_option("INSTANCE", line.instance, "instance arcs appended to OID (0 for a scalar)")->required();
-    set->add_option("VALUE", line.value, "the INTEGER value")->required();
+    set->add_option("HOST", line.host, "agent address")->required()->type_name("");
+    set->add_option("OID", line.oid, "object identifier of the column or scalar")->required()->type_name("OID");
+    set->add_option("INSTANCE", line.instance, "instance arcs appended to OID (0 for a scalar)")
+        ->required()
+        ->type_name("ARCS");
+    set->add_option("VALUE", line.value, "the INTEGER value")->required()->type_name("INTEGER");
 
     CLI::App* status = app.add_subcommand(
         "status", "printer status report: devices, errors, supplies, trays, alerts, console, page count");
     add_common_options(status, line);
-    status->add_option("HOST", line.host, "printer address")->required();
+    status->add_option("HOST", line.host, "printer address")->required()->type_name("");
 
     try {
         app.parse(argc, argv);
