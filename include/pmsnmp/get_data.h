@@ -68,6 +68,8 @@ public:
     //   -7 — when the request has no binding;
     //   -2 — null responses, invalid root_oid, or not opened;
     //   else the exchange's status. Responses added before an end stay.
+    // Afterwards the request holds the last answer; open again to start a
+    // fresh request.
     virtual pmc_long walk(IPmcPtrList<IPmsPdu>* responses, const char* root_oid) = 0;
 
     // Sends a GetRequest and copies the first answer's text form with its
