@@ -241,7 +241,7 @@ pmc_long SnmpAgent::walk_with_facade(const std::string& root, Bindings* out) {
     if (!responses) return fail(status);
     status = data->walk(responses.get(), root.c_str());
     if (status == PMC_E_FAIL) {
-        reason_ = "the agent answered an error during the walk of ." + root;
+        reason_ = "the walk of ." + root + " failed: the agent answered an error, or its answers did not advance";
         return status;
     }
     if (status != PMC_S_OK) return fail(status);

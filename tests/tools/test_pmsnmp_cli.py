@@ -14,6 +14,7 @@ import shutil
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -25,6 +26,7 @@ PRINTER_DATA = os.environ.get(
     "PMSNMP_PRINTER_DATA", os.path.join(SOURCE_DIR, "..", "shared", "data", "printers"))
 DEMO_RECORDING = os.path.join(SOURCE_DIR, "tools", "demo", "printer.snmprec")
 SNMPD_CONF = os.path.join(SOURCE_DIR, "tests", "support", "snmpd.conf")
+TEST_AGENT = os.path.join(SOURCE_DIR, "tests", "support", "test_agent.py")
 RECORDINGS = ["brother", "epson", "jetdirect", "sharp", "xerox"]
 NET_SNMP_ENV = dict(os.environ, MIBS="", MIBDIRS="/nonexistent")
 
@@ -451,6 +453,104 @@ class NetSnmpAgent(unittest.TestCase):
         code, out, err, _ = run_tool("get", "--max-size", "200", "-c", "pmsread", self.v4, *oids)
         self.assertEqual(code, 0, err)
         self.assertEqual(out, net_snmp("snmpget", "-v", "1", "-c", "pmsread", self.v4, *oids))
+
+
+class ScriptedAgent(unittest.TestCase):
+    """The project's scriptable test agent, for answers a real agent never gives."""
+
+    BASE = "1.3.6.1.4.1.99999.1"
+
+    def start_agent(self, scenario):
+        folder = tempfile.mkdtemp(prefix="pmsnmp-tool-agent-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        path = os.path.join(folder, "scenario.json")
+        with open(path, "w", encoding="utf-8") as out:
+            json.dump(scenario, out)
+        agent = subprocess.Popen([sys.executable, TEST_AGENT, "--scenario", path, "--lifetime", "120"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(agent.stdout.close)
+        self.addCleanup(stop_process, agent)
+        first = agent.stdout.readline().split()
+        self.assertEqual(first[0], "PORT")
+        return "127.0.0.1:" + first[1]
+
+    def table(self, count=5):
+        return {"%s.%d.0" % (self.BASE, n): ["integer", n * 10] for n in range(1, count + 1)}
+
+    def test_refused_sets_fail_with_the_agents_reason(self):
+        endpoint = self.start_agent({"table": self.table(3),
+                                     "read_only": [self.BASE + ".2.0"],
+                                     "no_access": [self.BASE + ".3.0"]})
+        for version in ("1", "2c"):
+            code, out, err, _ = run_tool("set", "-v", version, endpoint, self.BASE + ".1", "0", "77")
+            self.assertEqual((code, out), (0, ".%s.1.0 = INTEGER: 77\n" % self.BASE), err)
+            for arc, reason in ((2, "readOnly"), (3, "noAccess"), (9, "noSuchName")):
+                code, out, err, _ = run_tool("set", "-v", version, endpoint,
+                                             "%s.%d" % (self.BASE, arc), "0", "1")
+                self.assertEqual(code, 1, (version, arc))
+                self.assertEqual(out, "")
+                self.assertEqual(err, "pmsnmp: the agent answered %s for .%s.%d.0\n"
+                                      % (reason, self.BASE, arc))
+        code, out, _, _ = run_tool("get", endpoint, self.BASE + ".1.0")
+        self.assertEqual(out, ".%s.1.0 = INTEGER: 77\n" % self.BASE)
+
+    def test_dropped_request_is_retried(self):
+        endpoint = self.start_agent({"table": self.table(1), "drop_first": 1})
+        code, out, err, elapsed = run_tool("get", "-t", "300", "-r", "1", endpoint, self.BASE + ".1.0")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out, ".%s.1.0 = INTEGER: 10\n" % self.BASE)
+        self.assertGreaterEqual(elapsed, 0.28)
+
+    def test_late_answer_is_a_time_out(self):
+        endpoint = self.start_agent({"table": self.table(1), "delay_ms": 900})
+        code, _, err, elapsed = run_tool("get", "-t", "200", "-r", "0", endpoint, self.BASE + ".1.0")
+        self.assertEqual(code, 1)
+        self.assertIn("no answer from %s within 200 ms" % endpoint, err)
+        self.assertLess(elapsed, 0.85)
+
+    def test_stray_and_broken_datagrams_are_passed_over(self):
+        endpoint = self.start_agent({"table": self.table(2),
+                                     "before": ["stray", "garbage", "truncated", "empty"]})
+        for version in ("1", "2c"):
+            code, out, err, _ = run_tool("get", "-v", version, endpoint, self.BASE + ".1.0",
+                                         self.BASE + ".2.0")
+            self.assertEqual(code, 0, err)
+            self.assertEqual(out, ".%s.1.0 = INTEGER: 10\n.%s.2.0 = INTEGER: 20\n"
+                             % (self.BASE, self.BASE))
+
+    def test_too_big_answers_split_the_request(self):
+        endpoint = self.start_agent({"table": self.table(5), "too_big_above": 2})
+        oids = ["%s.%d.0" % (self.BASE, n) for n in range(1, 6)]
+        code, out, err, _ = run_tool("get", endpoint, *oids)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out, "".join(".%s = INTEGER: %d\n" % (oid, 10 * n)
+                                      for n, oid in enumerate(oids, start=1)))
+
+    def test_walks_end_at_the_end_of_the_view(self):
+        # The supplies table is the last thing the agent has: SNMPv1 ends
+        # with noSuchName, SNMPv2c with endOfMibView.
+        endpoint = self.start_agent({"table": {
+            "1.3.6.1.2.1.1.5.0": ["octets", "last-printer"],
+            "1.3.6.1.2.1.43.11.1.1.6.1.1": ["octets", "Black Toner"],
+            "1.3.6.1.2.1.43.11.1.1.8.1.1": ["integer", 100],
+            "1.3.6.1.2.1.43.11.1.1.9.1.1": ["integer", 12]}})
+        for version in ("1", "2c"):
+            code, out, err, _ = run_tool("walk", "-v", version, endpoint, "1.3.6.1.2.1.43.11.1.1.9")
+            self.assertEqual((code, out), (0, ".1.3.6.1.2.1.43.11.1.1.9.1.1 = INTEGER: 12\n"), err)
+            code, out, err, _ = run_tool("status", "--json", "-v", version, endpoint)
+            self.assertEqual(code, 0, err)
+            report = json.loads(out)
+            self.assertEqual(report["system"]["name"], "last-printer")
+            self.assertEqual([(s["description"], s["percent"]) for s in report["supplies"]],
+                             [("Black Toner", 12)])
+
+    def test_stuck_agent_ends_the_walk(self):
+        endpoint = self.start_agent({"table": self.table(3), "walk": "stuck"})
+        for version in ("1", "2c"):
+            code, _, err, elapsed = run_tool("walk", "-v", version, "-t", "300", endpoint,
+                                             self.BASE + ".1.0", timeout=30)
+            self.assertEqual(code, 0, err)
+            self.assertLess(elapsed, 5)
 
 
 if __name__ == "__main__":
