@@ -26,7 +26,7 @@ bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record, CPmcNetwo
     const auto* in = reinterpret_cast<const sockaddr_in*>(record);
     const char* text = api.inet_ntoa(in->sin_addr);
     if (text != nullptr && address->set_text(text) != PMC_S_OK) return false;
-    return address->set_port(api.ntohs(in->sin_port)) == PMC_S_OK &&
+    return address->set_port((api.ntohs)(in->sin_port)) == PMC_S_OK &&
            address->set_kind(PMC_ADDRESS_IPV4) == PMC_S_OK;
 }
 
@@ -40,7 +40,7 @@ bool DataGramSocketIPv4::to_sockaddr(sockaddr_storage* record, CPmcNetworkAddres
     std::memset(record, 0, sizeof *record);
     auto* in = reinterpret_cast<sockaddr_in*>(record);
     in->sin_family = AF_INET;
-    in->sin_port = api.htons(address->get_port());
+    in->sin_port = (api.htons)(address->get_port());
     in->sin_addr.s_addr = value;
     return true;
 }

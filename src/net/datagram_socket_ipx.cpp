@@ -50,7 +50,7 @@ bool DataGramSocketIPX::from_sockaddr(const sockaddr_storage* record, CPmcNetwor
     std::snprintf(text, sizeof text, "%02x%02x%02x%02x:%02x%02x%02x%02x%02x%02x", net[0], net[1],
                   net[2], net[3], node[0], node[1], node[2], node[3], node[4], node[5]);
     return address->set_text(text) == PMC_S_OK &&
-           address->set_port(NPmcSocketAPI::table().ntohs(socket_number(&ipx))) == PMC_S_OK &&
+           address->set_port((NPmcSocketAPI::table().ntohs)(socket_number(&ipx))) == PMC_S_OK &&
            address->set_kind(PMC_ADDRESS_IPX) == PMC_S_OK;
 }
 
@@ -71,7 +71,7 @@ bool DataGramSocketIPX::to_sockaddr(sockaddr_storage* record, CPmcNetworkAddress
 #else
     ipx.sipx_family = AF_IPX;
 #endif
-    socket_number(&ipx) = NPmcSocketAPI::table().htons(address->get_port());
+    socket_number(&ipx) = (NPmcSocketAPI::table().htons)(address->get_port());
     std::memset(record, 0, sizeof *record);
     std::memcpy(record, &ipx, sizeof ipx);
     return true;

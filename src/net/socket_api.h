@@ -68,7 +68,8 @@ constexpr int kEntryCount = 23;
 const char* entry_name(int index);
 
 // The table (filled by load/set_api). Callers start up first, so every
-// entry they use is present.
+// entry they use is present. Call htons and ntohs as (table().htons)(x):
+// the C library may define those names as macros.
 const Table& table();
 
 // Loads the socket library once and fills the table: 0, -10 (no library)

@@ -37,7 +37,7 @@ TEST(SocketApi, LoadsTheCLibraryWithEveryEntry) {
     for (int i = 0; i < NPmcSocketAPI::kEntryCount; ++i) {
         EXPECT_NE(entries[i], nullptr) << NPmcSocketAPI::entry_name(i);
     }
-    EXPECT_EQ(t.htons(0x1234), htons(0x1234));
+    EXPECT_EQ((t.htons)(0x1234), htons(0x1234));
 }
 
 TEST(SocketApi, EntryNamesFollowTableOrder) {
