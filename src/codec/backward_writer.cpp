@@ -2,11 +2,7 @@
 
 #include "codec/ber.h"
 
-void CPmsBackwardWriter::put_length(pmc_ulong length) {
-    if (length < NPmcBer::LENGTH_LONG_FORM) {
-        put(static_cast<unsigned char>(length));
-        return;
-    }
+void CPmsBackwardWriter::put_long_length(pmc_ulong length) {
     unsigned char octets = 0;
     while (length != 0) {
         put(static_cast<unsigned char>(length & 0xFF));
@@ -67,10 +63,32 @@ void CPmsBackwardWriter::put_subidentifier(unsigned long long value) {
 
 void CPmsBackwardWriter::put_oid_arcs(const pmc_ulong* arcs, pmc_ulong count) {
     if (count < 2) return;  // no arcs: empty contents
-    for (pmc_ulong i = count - 1; i >= 2; --i) put_subidentifier(arcs[i]);
+    // A 32-bit arc takes at most 5 octets, the packed first one at most 5
+    // too (2^32 + 79 < 2^35): with that much room no octet needs a check.
+    constexpr pmc_ulong MAX_SUBID_OCTETS = 5;
+    const pmc_ulong room = static_cast<pmc_ulong>(position_ - start_);
+    if (overflow_ || count > room / MAX_SUBID_OCTETS) {
+        for (pmc_ulong i = count - 1; i >= 2; --i) put_subidentifier(arcs[i]);
+        put_subidentifier(static_cast<unsigned long long>(arcs[0]) * NPmcBer::FIRST_ARC_FACTOR +
+                          arcs[1]);
+        return;
+    }
+    unsigned char* p = position_;
+    for (pmc_ulong i = count - 1; i >= 2; --i) {
+        pmc_ulong arc = arcs[i];
+        *--p = static_cast<unsigned char>(arc & NPmcBer::SUBID_MASK);
+        for (arc >>= 7; arc != 0; arc >>= 7) {
+            *--p = static_cast<unsigned char>(NPmcBer::SUBID_MORE | (arc & NPmcBer::SUBID_MASK));
+        }
+    }
     // 64-bit so that a large second arc cannot wrap the packed first one.
-    put_subidentifier(static_cast<unsigned long long>(arcs[0]) * NPmcBer::FIRST_ARC_FACTOR +
-                      arcs[1]);
+    unsigned long long first =
+        static_cast<unsigned long long>(arcs[0]) * NPmcBer::FIRST_ARC_FACTOR + arcs[1];
+    *--p = static_cast<unsigned char>(first & NPmcBer::SUBID_MASK);
+    for (first >>= 7; first != 0; first >>= 7) {
+        *--p = static_cast<unsigned char>(NPmcBer::SUBID_MORE | (first & NPmcBer::SUBID_MASK));
+    }
+    position_ = p;
 }
 
 void CPmsBackwardWriter::put_integer(unsigned char tag, pmc_long number) {

@@ -30,7 +30,13 @@ public:
         if (count != 0) std::memcpy(position_, octets, count);
     }
 
-    void put_length(pmc_ulong length);
+    void put_length(pmc_ulong length) {
+        if (length < 0x80) {
+            put(static_cast<unsigned char>(length));
+        } else {
+            put_long_length(length);
+        }
+    }
     void put_header(unsigned char tag, pmc_ulong length) {
         put_length(length);
         put(tag);
@@ -55,6 +61,7 @@ public:
     unsigned char* position() const { return position_; }
 
 private:
+    void put_long_length(pmc_ulong length);
     void put_subidentifier(unsigned long long value);
 
     unsigned char* start_;

@@ -269,14 +269,14 @@ pmc_long CPmsMessageDecoder::decode_bindings(IPmsVarBindList* list) {
                 return status;
             }
         }
-        status = decode_binding(binding);
+        status = decode_binding(binding, decoded);
         if (status != PMC_S_OK) return status;
     }
     for (pmc_ulong i = reusable; i > decoded; --i) list->remove_at(i - 1, nullptr);
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding) {
+pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding, pmc_ulong position) {
     pmc_ulong length = 0;
     pmc_long status = reader_.read_header(NPmcBer::TAG_SEQUENCE, &length);
     if (status != PMC_S_OK) return status;
@@ -288,7 +288,7 @@ pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding) {
         if (name == nullptr) return status;
         binding->set_oid(name);
     }
-    status = visit_oid(name);
+    status = decode_name(name, position);
     if (status != PMC_S_OK) return status;
 
     unsigned char tag = 0;
@@ -316,8 +316,14 @@ pmc_long CPmsMessageDecoder::read_oid_arcs(pmc_ulong spare, pmc_ulong* count) {
     *count = 0;
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    pmc_long status = reader_.read_element(NPmcBer::TAG_OID, &contents, &length);
+    const pmc_long status = reader_.read_element(NPmcBer::TAG_OID, &contents, &length);
     if (status != PMC_S_OK) return status;
+    return parse_oid_arcs(contents, length, spare, count);
+}
+
+pmc_long CPmsMessageDecoder::parse_oid_arcs(const unsigned char* contents, pmc_ulong length,
+                                            pmc_ulong spare, pmc_ulong* count) {
+    *count = 0;
     if (length == 0) return PMC_S_OK;
     // Each octet ends at most one sub-identifier; the first one gives two
     // arcs.
@@ -326,6 +332,11 @@ pmc_long CPmsMessageDecoder::read_oid_arcs(pmc_ulong spare, pmc_ulong* count) {
     pmc_ulong n = 0;
     pmc_ulong i = 0;
     while (i < length) {
+        // Most arcs after the first are below 128: one octet, no carry.
+        if (n != 0 && contents[i] < NPmcBer::SUBID_MORE) {
+            arcs[n++] = contents[i++];
+            continue;
+        }
         unsigned long long value = 0;
         unsigned char octet = 0;
         do {
@@ -355,6 +366,50 @@ pmc_long CPmsMessageDecoder::read_oid_arcs(pmc_ulong spare, pmc_ulong* count) {
         arcs[n++] = static_cast<pmc_ulong>(value);
     }
     *count = n;
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name, pmc_ulong position) {
+    const unsigned char* contents = nullptr;
+    pmc_ulong length = 0;
+    pmc_long status = reader_.read_element(NPmcBer::TAG_OID, &contents, &length);
+    if (status != PMC_S_OK) {
+        name->clear();
+        return status;
+    }
+    NameMemo* memo = position < NAME_MEMOS ? &names_[position] : nullptr;
+    if (memo != nullptr && memo->oid == name && memo->wire_length == length &&
+        std::memcmp(memo->wire, contents, length) == 0) {
+        // Same octets as last time: the text they give is memo->text. The
+        // identifier may have been changed since, so compare before skipping.
+        pmc_ulong text_length = 0;
+        const unsigned char* text = name->get_bytes(&text_length, nullptr);
+        if (text_length == memo->text_length &&
+            (text_length == 0 || std::memcmp(text, memo->text, text_length) == 0)) {
+            return PMC_S_OK;
+        }
+    }
+    pmc_ulong count = 0;
+    status = parse_oid_arcs(contents, length, 0, &count);
+    if (status == PMC_S_OK) status = pms_oid_assign_arcs(name, arcs_.data(), count);
+    if (status != PMC_S_OK) {
+        name->clear();
+        if (memo != nullptr) memo->oid = nullptr;
+        return status;
+    }
+    if (memo != nullptr) {
+        pmc_ulong text_length = 0;
+        const unsigned char* text = name->get_bytes(&text_length, nullptr);
+        if (length <= NameMemo::WIRE_MAX && text_length <= NameMemo::TEXT_MAX) {
+            memo->oid = name;
+            memo->wire_length = length;
+            memo->text_length = text_length;
+            if (length != 0) std::memcpy(memo->wire, contents, length);
+            if (text_length != 0) std::memcpy(memo->text, text, text_length);
+        } else {
+            memo->oid = nullptr;
+        }
+    }
     return PMC_S_OK;
 }
 

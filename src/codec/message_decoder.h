@@ -51,11 +51,16 @@ private:
     pmc_long decode_request_header(IPmsPdu* pdu);
     pmc_long decode_trap_fields(IPmsPdu* pdu);  // trap_decoding.cpp
     pmc_long decode_bindings(IPmsVarBindList* list);
-    pmc_long decode_binding(IPmsVarBind* binding);
+    pmc_long decode_binding(IPmsVarBind* binding, pmc_ulong position);
+    // A binding's name; skips rewriting the identifier when it already holds
+    // what the wire says (an answer repeats the request's names).
+    pmc_long decode_name(IPmsOid* name, pmc_ulong position);
     pmc_long read_integer(pmc_ulong* bits);
     // Reads an OBJECT IDENTIFIER element into arcs_ (room is left for
     // `spare` more arcs); *count receives the arcs read.
     pmc_long read_oid_arcs(pmc_ulong spare, pmc_ulong* count);
+    pmc_long parse_oid_arcs(const unsigned char* contents, pmc_ulong length, pmc_ulong spare,
+                            pmc_ulong* count);
     pmc_long read_unsigned_value(IPmsValue* value);
     pmc_long read_octets_value(IPmsValue* value);
     pmc_long read_empty_value(IPmsValue* value);
@@ -70,6 +75,20 @@ private:
     CPmsArcBuffer arcs_;
     char* community_ = nullptr;  // heap room for a long community
     pmc_ulong community_capacity_ = 0;
+
+    // The names last decoded at the first positions of a list: the wire
+    // octets and the text they gave, for the identifier object they went to.
+    struct NameMemo {
+        static constexpr pmc_ulong WIRE_MAX = 48;
+        static constexpr pmc_ulong TEXT_MAX = 160;
+        const IPmsOid* oid = nullptr;
+        pmc_ulong wire_length = 0;
+        pmc_ulong text_length = 0;
+        unsigned char wire[WIRE_MAX];
+        unsigned char text[TEXT_MAX];
+    };
+    static constexpr pmc_ulong NAME_MEMOS = 32;
+    NameMemo names_[NAME_MEMOS];
 };
 
 #endif

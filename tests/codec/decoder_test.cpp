@@ -314,3 +314,44 @@ TEST(Decoder, RoundTripThroughTheEncoder) {
 }
 
 }  // namespace
+
+namespace {
+
+// The decoder remembers the names it wrote; a name changed by the caller in
+// between, or a different identifier object at the same position, must
+// still be rewritten from the wire.
+TEST(Decoder, RepeatedNamesStayCorrectWhenTheCallerChangesThem) {
+    OwnedPdu pdu = request(2);
+    OwnedTarget target = make_target("public");
+    const Bytes wire = response(5, 0, 0, cat({binding(NAME1, integer(1)), binding(NAME2, integer(2))}));
+    ASSERT_EQ(decode(wire, pdu.get(), target.get()), PMC_S_OK);
+    ASSERT_EQ(decode(wire, pdu.get(), target.get()), PMC_S_OK);
+    IPmsOid* first = pdu->get_varbind_list()->get_at(0)->get_oid();
+    EXPECT_EQ(oid_text(first), "1.3.6.1.2.1.43.11.1.1.9.1.1");
+
+    ASSERT_EQ(first->set_text("1.3.6.1.2.1.43.11.1.1.9.1.7"), PMC_S_OK);
+    ASSERT_EQ(decode(wire, pdu.get(), target.get()), PMC_S_OK);
+    EXPECT_EQ(oid_text(first), "1.3.6.1.2.1.43.11.1.1.9.1.1");
+
+    pdu->get_varbind_list()->get_at(1)->set_oid(make_oid("1.3.6.1.9").release());
+    ASSERT_EQ(decode(wire, pdu.get(), target.get()), PMC_S_OK);
+    EXPECT_EQ(oid_text(pdu->get_varbind_list()->get_at(1)->get_oid()), "1.3.6.1.2.1.43.11.1.1.9.1.2");
+
+    // Another PDU whose identifiers hold other texts, the same wire.
+    OwnedPdu other = make_pdu(PMS_PDU_GET, 1);
+    add_binding(other.get(), "1.3.6.1.2.1.1.5.0");
+    add_binding(other.get(), "1.3.6.1.2.1.1.6.0");
+    ASSERT_EQ(decode(wire, other.get(), target.get()), PMC_S_OK);
+    EXPECT_EQ(oid_text(other->get_varbind_list()->get_at(0)->get_oid()), "1.3.6.1.2.1.43.11.1.1.9.1.1");
+    EXPECT_EQ(oid_text(other->get_varbind_list()->get_at(1)->get_oid()), "1.3.6.1.2.1.43.11.1.1.9.1.2");
+
+    // A failed name leaves the identifier empty, and the next good answer
+    // fills it again.
+    const Bytes bad = response(5, 0, 0, binding(hex("06 02 2B 86"), integer(1)));
+    EXPECT_EQ(decode(bad, pdu.get(), target.get()), PMC_E_DECODE);
+    EXPECT_EQ(oid_text(pdu->get_varbind_list()->get_at(0)->get_oid()), "");
+    ASSERT_EQ(decode(wire, pdu.get(), target.get()), PMC_S_OK);
+    EXPECT_EQ(oid_text(pdu->get_varbind_list()->get_at(0)->get_oid()), "1.3.6.1.2.1.43.11.1.1.9.1.1");
+}
+
+}  // namespace
