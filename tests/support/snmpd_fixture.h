@@ -14,10 +14,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -196,24 +198,33 @@ private:
         return port;
     }
 
+    // fork/exec rather than posix_spawn so that the agent gets SIGTERM when
+    // the test process dies without stopping it (a crash, an abort).
     bool spawn_agent(std::string* error) {
         const std::string port = std::to_string(port_);
         Strings args({PMSNMP_SNMPD_PROGRAM, "-f", "-Lf", dir_ + "/snmpd.log", "-C", "-c",
                       std::string(PMSNMP_TEST_SUPPORT_DIR) + "/snmpd.conf", "-p",
                       dir_ + "/snmpd.pid", "udp:127.0.0.1:" + port, "udp6:[::1]:" + port});
         Strings env = environment();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        const int rc = posix_spawn(&pid_, PMSNMP_SNMPD_PROGRAM, &actions, nullptr, args.get(),
-                                   env.get());
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
+        const pid_t parent = getpid();
+        pid_ = fork();
+        if (pid_ < 0) {
             pid_ = -1;
-            *error = std::string("cannot start " PMSNMP_SNMPD_PROGRAM ": ") + std::strerror(rc);
+            *error = std::string("fork: ") + std::strerror(errno);
             return false;
+        }
+        if (pid_ == 0) {
+            // Only async-signal-safe calls between fork and exec.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent) _exit(1);
+            const int null_fd = open("/dev/null", O_RDWR);
+            if (null_fd >= 0) {
+                dup2(null_fd, STDIN_FILENO);
+                dup2(null_fd, STDOUT_FILENO);
+                dup2(null_fd, STDERR_FILENO);
+            }
+            execve(PMSNMP_SNMPD_PROGRAM, args.get(), env.get());
+            _exit(127);
         }
         return true;
     }
