@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <string>
 
 namespace {
 
@@ -23,29 +22,50 @@ const std::size_t kLimitedBroadcastLength = 15;
 
 int last_error() { return NPmcSocketAPI::table().WSAGetLastError(); }
 
-// Expands the "::" of an IPv6 text into zero groups; false when the result
-// would not fit the work area.
-bool expand_ipv6_text(const std::string& text, std::string& expanded) {
-    const std::size_t gap = text.find("::");
-    if (gap == std::string::npos) {
-        expanded = text.substr(0, kIpv6WorkArea);
+// The expanded text of parse_ipv6_text, bounded by its work area.
+class Ipv6WorkArea {
+public:
+    // False once a piece no longer fits; the area is then left as it was.
+    bool append(const char* text, std::size_t length) {
+        if (length > kIpv6WorkArea - used_) return false;
+        std::memcpy(text_ + used_, text, length);
+        used_ += length;
+        text_[used_] = '\0';
         return true;
     }
+    bool append(const char* text) { return append(text, std::strlen(text)); }
+    bool ends_with_colon() const { return used_ > 0 && text_[used_ - 1] == ':'; }
+    const char* text() const { return text_; }
+
+private:
+    char text_[kIpv6WorkArea + 1] = {};
+    std::size_t used_ = 0;
+};
+
+// Expands the "::" of an IPv6 text into zero groups; false when the result
+// would not fit the work area.
+bool expand_ipv6_text(const char* text, Ipv6WorkArea& area) {
+    const char* gap = std::strstr(text, "::");
+    if (gap == nullptr) {
+        const std::size_t length = std::strlen(text);
+        return area.append(text, length < kIpv6WorkArea ? length : kIpv6WorkArea);
+    }
     int colons = 0;
-    for (char c : text) {
-        if (c == ':' && colons < kIpv6Groups) ++colons;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c == ':' && colons < kIpv6Groups) ++colons;
     }
-    const std::string after = text.substr(gap + 2);
-    if (gap == 0) {
-        for (int i = 0; i < kIpv6Groups + 1 - colons; ++i) expanded += "0:";
-    } else {
-        expanded = text.substr(0, gap) + ":";
-        for (int i = 0; i < kIpv6Groups - colons; ++i) expanded += "0:";
+    int zero_groups = kIpv6Groups - colons;
+    if (gap == text) {
+        ++zero_groups;
+    } else if (!area.append(text, static_cast<std::size_t>(gap - text)) || !area.append(":")) {
+        return false;
     }
-    expanded += after;
+    for (int i = 0; i < zero_groups; ++i) {
+        if (!area.append("0:")) return false;
+    }
+    if (!area.append(gap + 2)) return false;
     // A trailing "::" stands for zero groups at the end too.
-    if (!expanded.empty() && expanded.back() == ':') expanded += "0";
-    return expanded.size() <= kIpv6WorkArea;
+    return !area.ends_with_colon() || area.append("0");
 }
 
 }  // namespace
@@ -241,10 +261,10 @@ pmc_long DataGramSocket::join_multicast(const char* group) {
 
 pmc_long DataGramSocket::parse_ipv6_text(const char* text, unsigned char out[16]) {
     if (text == nullptr || out == nullptr) return PMC_E_INVALID_ARG;
-    std::string expanded;
+    Ipv6WorkArea expanded;
     if (!expand_ipv6_text(text, expanded)) return PMC_E_INVALID_ARG;
     unsigned groups[kIpv6Groups];
-    if (std::sscanf(expanded.c_str(), "%x:%x:%x:%x:%x:%x:%x:%x", &groups[0], &groups[1], &groups[2],
+    if (std::sscanf(expanded.text(), "%x:%x:%x:%x:%x:%x:%x:%x", &groups[0], &groups[1], &groups[2],
                     &groups[3], &groups[4], &groups[5], &groups[6], &groups[7]) != kIpv6Groups) {
         return PMC_E_INVALID_ARG;
     }

@@ -5,27 +5,26 @@
 
 #include <pmsnmp/owned.h>
 
+#include <cstring>
+#include <memory>
 #include <new>
-#include <string>
 
 namespace {
 
 // Address texts are stored with hexadecimal letters in lower case, so IPX
 // and IPv6 texts compare byte for byte.
-std::string lower_hex_letters(const char* text) {
-    std::string lowered(text);
-    for (char& c : lowered) {
-        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lowered;
-}
-
 pmc_long make_lowered_copy(const char* text, pmc::Owned<IPmcByteString>& copy) {
+    const std::size_t length = std::strlen(text);
+    std::unique_ptr<char[]> lowered(new (std::nothrow) char[length + 1]);
+    if (!lowered) return PMC_E_NO_MEMORY;
+    for (std::size_t i = 0; i <= length; ++i) {
+        const char c = text[i];
+        lowered[i] = c >= 'A' && c <= 'F' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
     pmc_long status = PMC_S_OK;
     copy.reset(pmc_create_byte_string(&status));
     if (!copy) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
-    const std::string lowered = lower_hex_letters(text);
-    return copy->assign(lowered.data(), static_cast<pmc_ulong>(lowered.size()));
+    return copy->assign(lowered.get(), static_cast<pmc_ulong>(length));
 }
 
 class NetworkAddress final : public CPmcNetworkAddress {
