@@ -117,7 +117,8 @@ pmc_long CPmcAddressResolverV4::canonical_text(const char* text, IPmcByteString*
     unsigned parts[4];
     if (kind != PMC_ADDRESS_IPV4 || !parse_ipv4(text, parts)) return PMC_E_UNKNOWN_ADDRESS;
     char canonical[16];
-    std::snprintf(canonical, sizeof canonical, "%u.%u.%u.%u", parts[0], parts[1], parts[2], parts[3]);
+    std::snprintf(canonical, sizeof canonical, "%u.%u.%u.%u", parts[0], parts[1], parts[2],
+                  parts[3]);
     return new_string(canonical, out);
 }
 

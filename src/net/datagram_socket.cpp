@@ -100,23 +100,26 @@ pmc_long DataGramSocket::open() {
     started_ = true;
     const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
     if (create_handle() != PMC_S_OK) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail socket(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail socket(). WSAGetLastError()=%d",
+                                     last_error());
         return PMC_E_SOCKET_CREATE;
     }
     sockaddr_storage record;
     if (!to_sockaddr(&record, local_)) return PMC_E_SOCKET_BIND;
     if (api.bind(handle_, reinterpret_cast<const sockaddr*>(&record), kRecordLength) != 0) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail bind(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail bind(). WSAGetLastError()=%d",
+                                     last_error());
         return PMC_E_SOCKET_BIND;
     }
     sockaddr_storage bound;
     std::memset(&bound, 0, sizeof bound);
     socklen_t length = kRecordLength;
-    if (api.getsockname(handle_, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return PMC_E_FAIL;
+    if (api.getsockname(handle_, reinterpret_cast<sockaddr*>(&bound), &length) != 0)
+        return PMC_E_FAIL;
     if (!from_sockaddr(&bound, local_)) return PMC_E_FAIL;
     const int port = local_->get_port();
     pmc_socket_log()->write_line(PMC_LOG_DEBUG, "create socket. id:0x%x port:%d(0x%x)",
-                         static_cast<unsigned>(handle_), port, static_cast<unsigned>(port));
+                                 static_cast<unsigned>(handle_), port, static_cast<unsigned>(port));
     return PMC_S_OK;
 }
 
@@ -133,21 +136,22 @@ pmc_long DataGramSocket::send(const void* data, pmc_ulong length, CPmcNetworkAdd
     if (data == nullptr || destination == nullptr) return PMC_E_INVALID_ARG;
     const int local_port = local_->get_port();
     const int port = destination->get_port();
-    pmc_socket_log()->write_line(PMC_LOG_DEBUG,
-                         "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).",
-                         local_port, static_cast<unsigned>(local_port), destination->get_text(), port,
-                         static_cast<unsigned>(port));
+    pmc_socket_log()->write_line(
+        PMC_LOG_DEBUG, "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).",
+        local_port, static_cast<unsigned>(local_port), destination->get_text(), port,
+        static_cast<unsigned>(port));
     sockaddr_storage record;
     if (!to_sockaddr(&record, destination)) return PMC_E_INVALID_ARG;
     const ssize_t sent = NPmcSocketAPI::table().sendto(
         handle_, data, length, 0, reinterpret_cast<const sockaddr*>(&record), kRecordLength);
     if (sent == -1) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail send(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail send(). WSAGetLastError()=%d",
+                                     last_error());
         return PMC_E_SEND;
     }
     if (static_cast<pmc_ulong>(sent) != length) {
         pmc_socket_log()->write_line(PMC_LOG_WARN,
-                             "send(). size of sended bytes is not same that of buffer.");
+                                     "send(). size of sended bytes is not same that of buffer.");
     }
     return PMC_S_OK;
 }
@@ -171,7 +175,8 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
     }
     const int ready = api.select(handle_ + 1, &readable, nullptr, nullptr, wait);
     if (ready == -1) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail select(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail select(). WSAGetLastError()=%d",
+                                     last_error());
         return PMC_E_RECEIVE;
     }
     if (ready == 0) {
@@ -185,22 +190,24 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
         api.recvfrom(handle_, buffer, capacity, 0, reinterpret_cast<sockaddr*>(&record), &length);
     *received = static_cast<pmc_long>(count);
     if (count < 0) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail recvfrom(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail recvfrom(). WSAGetLastError()=%d",
+                                     last_error());
         return PMC_E_RECEIVE;
     }
     pmc::Owned<CPmcNetworkAddress> sender(pmc_create_network_address(nullptr));
     if (!sender) return PMC_E_NO_MEMORY;
     if (!from_sockaddr(&record, sender.get())) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR,
-                             "[DataGramSocket::receive] fail create CPmcNetworkAddress ( success recvfrom() ).");
+        pmc_socket_log()->write_line(
+            PMC_LOG_ERROR,
+            "[DataGramSocket::receive] fail create CPmcNetworkAddress ( success recvfrom() ).");
         return PMC_E_FAIL;
     }
     const int local_port = local_->get_port();
     const int port = sender->get_port();
-    pmc_socket_log()->write_line(PMC_LOG_DEBUG,
-                         "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
-                         local_port, static_cast<unsigned>(local_port), sender->get_text(), port,
-                         static_cast<unsigned>(port));
+    pmc_socket_log()->write_line(
+        PMC_LOG_DEBUG, "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
+        local_port, static_cast<unsigned>(local_port), sender->get_text(), port,
+        static_cast<unsigned>(port));
     *source = sender.release();
     return PMC_S_OK;
 }
@@ -211,10 +218,11 @@ pmc_long DataGramSocket::set_broadcast(bool flag) {
     const pmc_long kind = local_->get_kind();
     if (kind != PMC_ADDRESS_IPV4 && kind != PMC_ADDRESS_IPX) return PMC_S_OK;
     const int value = flag ? 1 : 0;
-    if (NPmcSocketAPI::table().setsockopt(handle_, SOL_SOCKET, SO_BROADCAST, &value, sizeof value) != 0) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR,
-                             "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=%d",
-                             last_error());
+    if (NPmcSocketAPI::table().setsockopt(handle_, SOL_SOCKET, SO_BROADCAST, &value,
+                                          sizeof value) != 0) {
+        pmc_socket_log()->write_line(
+            PMC_LOG_ERROR, "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=%d",
+            last_error());
         return PMC_E_FAIL;
     }
     return PMC_S_OK;
@@ -229,14 +237,15 @@ pmc_long DataGramSocket::join_multicast(const char* group) {
             const in_addr_t address = api.inet_addr(group);
             if (address == INADDR_NONE &&
                 std::strncmp(group, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
-                pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail inet_addr(). WSAGetLastError()=%d",
-                                     last_error());
+                pmc_socket_log()->write_line(
+                    PMC_LOG_ERROR, "fail inet_addr(). WSAGetLastError()=%d", last_error());
                 return PMC_E_FAIL;
             }
             ip_mreq membership{};
             membership.imr_multiaddr.s_addr = address;
             membership.imr_interface.s_addr = INADDR_ANY;
-            result = api.setsockopt(handle_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
+            result = api.setsockopt(handle_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership,
+                                    sizeof membership);
             break;
         }
         case PMC_ADDRESS_IPV6: {
@@ -244,16 +253,16 @@ pmc_long DataGramSocket::join_multicast(const char* group) {
             const pmc_long status = parse_ipv6_text(group, membership.ipv6mr_multiaddr.s6_addr);
             if (status != PMC_S_OK) return status;
             membership.ipv6mr_interface = 0;
-            result = api.setsockopt(handle_, IPPROTO_IPV6, IPV6_JOIN_GROUP, &membership, sizeof membership);
+            result = api.setsockopt(handle_, IPPROTO_IPV6, IPV6_JOIN_GROUP, &membership,
+                                    sizeof membership);
             break;
         }
-        default:
-            return PMC_E_INVALID_ARG;
+        default: return PMC_E_INVALID_ARG;
     }
     if (result != 0) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR,
-                             "fail setsockopt(). can't set multicast flag. WSAGetLastError()=%d",
-                             last_error());
+        pmc_socket_log()->write_line(
+            PMC_LOG_ERROR, "fail setsockopt(). can't set multicast flag. WSAGetLastError()=%d",
+            last_error());
         return PMC_E_FAIL;
     }
     return PMC_S_OK;

@@ -21,7 +21,8 @@ pmc_long DataGramSocketIPv4::create_handle() {
     return handle_ == PMC_INVALID_SOCKET ? PMC_E_FAIL : PMC_S_OK;
 }
 
-bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record, CPmcNetworkAddress* address) {
+bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record,
+                                       CPmcNetworkAddress* address) {
     const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
     const auto* in = reinterpret_cast<const sockaddr_in*>(record);
     const char* text = api.inet_ntoa(in->sin_addr);
@@ -34,7 +35,8 @@ bool DataGramSocketIPv4::to_sockaddr(sockaddr_storage* record, CPmcNetworkAddres
     const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
     const char* text = address->get_text();
     const in_addr_t value = api.inet_addr(text);
-    if (value == INADDR_NONE && std::strncmp(text, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
+    if (value == INADDR_NONE &&
+        std::strncmp(text, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
         return false;
     }
     std::memset(record, 0, sizeof *record);

@@ -49,17 +49,18 @@ pmc_long DataGramSocketIPv6::set_any_address(CPmcNetworkAddress* address) {
 }
 
 pmc_long DataGramSocketIPv6::create_handle() {
-    handle_ = NPmcSocketAPI::table().socket(pmc_family_from_kind(local_->get_kind()), SOCK_DGRAM, 0);
+    handle_ =
+        NPmcSocketAPI::table().socket(pmc_family_from_kind(local_->get_kind()), SOCK_DGRAM, 0);
     return handle_ == PMC_INVALID_SOCKET ? PMC_E_FAIL : PMC_S_OK;
 }
 
-bool DataGramSocketIPv6::from_sockaddr(const sockaddr_storage* record, CPmcNetworkAddress* address) {
+bool DataGramSocketIPv6::from_sockaddr(const sockaddr_storage* record,
+                                       CPmcNetworkAddress* address) {
     char host[kHostBufferSize];
     char service[kServiceBufferSize];
-    if (NPmcSocketAPI::table().getnameinfo(reinterpret_cast<const sockaddr*>(record),
-                                           record_length(local_->get_kind()), host, sizeof host,
-                                           service, sizeof service,
-                                           NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
+    if (NPmcSocketAPI::table().getnameinfo(
+            reinterpret_cast<const sockaddr*>(record), record_length(local_->get_kind()), host,
+            sizeof host, service, sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
         return false;
     }
     address->set_text(host);  // a scoped or odd host text still gives port and kind

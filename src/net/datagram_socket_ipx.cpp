@@ -16,13 +16,17 @@ namespace {
 #if defined(_WIN32)
 constexpr int kIpxProtocol = NSPROTO_IPX;
 typedef SOCKADDR_IPX IpxRecord;
-unsigned char* network_bytes(IpxRecord* r) { return reinterpret_cast<unsigned char*>(r->sa_netnum); }
+unsigned char* network_bytes(IpxRecord* r) {
+    return reinterpret_cast<unsigned char*>(r->sa_netnum);
+}
 unsigned char* node_bytes(IpxRecord* r) { return reinterpret_cast<unsigned char*>(r->sa_nodenum); }
 unsigned short& socket_number(IpxRecord* r) { return r->sa_socket; }
 #else
 constexpr int kIpxProtocol = 0;
 typedef sockaddr_ipx IpxRecord;
-unsigned char* network_bytes(IpxRecord* r) { return reinterpret_cast<unsigned char*>(&r->sipx_network); }
+unsigned char* network_bytes(IpxRecord* r) {
+    return reinterpret_cast<unsigned char*>(&r->sipx_network);
+}
 unsigned char* node_bytes(IpxRecord* r) { return r->sipx_node; }
 unsigned short& socket_number(IpxRecord* r) { return r->sipx_port; }
 #endif
@@ -65,7 +69,8 @@ bool DataGramSocketIPX::to_sockaddr(sockaddr_storage* record, CPmcNetworkAddress
     unsigned char* net = network_bytes(&ipx);
     unsigned char* node = node_bytes(&ipx);
     for (int i = 0; i < kNetworkLength; ++i) net[i] = static_cast<unsigned char>(bytes[i]);
-    for (int i = 0; i < kNodeLength; ++i) node[i] = static_cast<unsigned char>(bytes[kNetworkLength + i]);
+    for (int i = 0; i < kNodeLength; ++i)
+        node[i] = static_cast<unsigned char>(bytes[kNetworkLength + i]);
 #if defined(_WIN32)
     ipx.sa_family = AF_IPX;
 #else

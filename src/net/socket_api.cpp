@@ -33,10 +33,10 @@ constexpr unsigned short kVersion11 = 0x0101;
 constexpr unsigned short kVersion22 = 0x0202;
 
 const char* const kEntryNames[kEntryCount] = {
-    "WSAStartup", "WSACleanup",  "WSAGetLastError", "socket",       "bind",
-    "htons",      "ntohs",       "getsockname",     "gethostname",  "gethostbyname",
-    "getsockopt", "setsockopt",  "inet_addr",       "inet_ntoa",    "sendto",
-    "recvfrom",   "select",      kCloseName,        "gethostbyaddr", "getservbyname",
+    "WSAStartup",  "WSACleanup",  "WSAGetLastError", "socket",        "bind",
+    "htons",       "ntohs",       "getsockname",     "gethostname",   "gethostbyname",
+    "getsockopt",  "setsockopt",  "inet_addr",       "inet_ntoa",     "sendto",
+    "recvfrom",    "select",      kCloseName,        "gethostbyaddr", "getservbyname",
     "getaddrinfo", "getnameinfo", "freeaddrinfo"};
 
 Table g_table{};
@@ -94,7 +94,8 @@ void* open_library(const char* name) {
     return reinterpret_cast<void*>(module);
 }
 void* find_symbol(void* library, int index) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), kEntryNames[index]));
+    return reinterpret_cast<void*>(
+        GetProcAddress(static_cast<HMODULE>(library), kEntryNames[index]));
 }
 int lookup_error() { return static_cast<int>(GetLastError()); }
 void close_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
@@ -138,9 +139,10 @@ pmc_long fill(void* library) {
         void* symbol = find_symbol(library, i);
         store(i, symbol);
         if (symbol == nullptr) {
-            pmc_socket_log()->write_line(PMC_LOG_ERROR,
-                                 "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
-                                 kEntryNames[i], lookup_error());
+            pmc_socket_log()->write_line(
+                PMC_LOG_ERROR,
+                "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
+                kEntryNames[i], lookup_error());
             return PMC_E_FAIL;
         }
     }
@@ -154,9 +156,10 @@ pmc_long fill(void* library) {
                 g_protocol_independent.store(false);
                 return PMC_S_OK;
             }
-            pmc_socket_log()->write_line(PMC_LOG_ERROR,
-                                 "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
-                                 kEntryNames[i], error);
+            pmc_socket_log()->write_line(
+                PMC_LOG_ERROR,
+                "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
+                kEntryNames[i], error);
             return PMC_E_FAIL;
         }
     }
@@ -173,9 +176,10 @@ pmc_long startup(unsigned short version) {
     StartupData data;
     if (g_table.WSAStartup(version, &data) != 0) {
         pmc_socket_log()->write_line(PMC_LOG_ERROR,
-                             version == kVersion11 ? "fail WSAStartup(1.1). WSAGetLastError()=%d"
-                                                   : "fail WSAStartup(2.2). WSAGetLastError()=%d",
-                             g_table.WSAGetLastError());
+                                     version == kVersion11
+                                         ? "fail WSAStartup(1.1). WSAGetLastError()=%d"
+                                         : "fail WSAStartup(2.2). WSAGetLastError()=%d",
+                                     g_table.WSAGetLastError());
         return PMC_E_FAIL;
     }
     return PMC_S_OK;
@@ -228,9 +232,7 @@ pmc_long set_api_locked(void* library) {
 
 bool is_loaded() { return g_library.load() != nullptr; }
 
-bool has_protocol_independent_api() {
-    return load() == PMC_S_OK && g_protocol_independent.load();
-}
+bool has_protocol_independent_api() { return load() == PMC_S_OK && g_protocol_independent.load(); }
 
 pmc_long startup_v11() { return startup(kVersion11); }
 

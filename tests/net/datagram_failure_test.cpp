@@ -102,10 +102,12 @@ TEST_F(DatagramFailures, FailingSetsockoptIsMinus1) {
     ASSERT_TRUE(v4);
     knob("fakesock_fail_setsockopt") = 1;
     EXPECT_EQ(v4->set_broadcast(true), PMC_E_FAIL);
-    EXPECT_TRUE(log().has("Error", "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=10055"));
+    EXPECT_TRUE(
+        log().has("Error", "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=10055"));
     // The injected failure stops the join before the system sees it.
     EXPECT_EQ(v4->join_multicast("239.1.2.3"), PMC_E_FAIL);
-    EXPECT_TRUE(log().has("Error", "fail setsockopt(). can't set multicast flag. WSAGetLastError()=10055"));
+    EXPECT_TRUE(
+        log().has("Error", "fail setsockopt(). can't set multicast flag. WSAGetLastError()=10055"));
 }
 
 TEST_F(DatagramFailures, FailingSocketCreationIsMinus201AndBalanced) {

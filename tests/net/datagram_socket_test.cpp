@@ -262,12 +262,14 @@ TEST(DatagramSocket, SendAndReceiveAreLogged) {
     Address source(raw);
     char line[160];
     std::snprintf(line, sizeof line,
-                  "[DataGramSocket::send] send packet. port:%d(0x%x) -> 127.0.0.1:%d(0x%x).", from_port,
-                  static_cast<unsigned>(from_port), to_port, static_cast<unsigned>(to_port));
+                  "[DataGramSocket::send] send packet. port:%d(0x%x) -> 127.0.0.1:%d(0x%x).",
+                  from_port, static_cast<unsigned>(from_port), to_port,
+                  static_cast<unsigned>(to_port));
     EXPECT_TRUE(log.has("Debug", line)) << line;
     std::snprintf(line, sizeof line,
                   "[DataGramSocket::receive] receive packet port:%d(0x%x) <- 127.0.0.1:%d(0x%x).",
-                  to_port, static_cast<unsigned>(to_port), from_port, static_cast<unsigned>(from_port));
+                  to_port, static_cast<unsigned>(to_port), from_port,
+                  static_cast<unsigned>(from_port));
     EXPECT_TRUE(log.has("Debug", line)) << line;
 }
 
@@ -324,7 +326,8 @@ TEST(DatagramSocket, ParsesIpv6Texts) {
 TEST(DatagramSocket, LongIpv6TextsWithoutGapAreCutToTheWorkArea) {
     // 8 groups of 4 digits and 7 colons are 39 characters; the rest is cut.
     unsigned char bytes[16];
-    EXPECT_EQ(DataGramSocket::parse_ipv6_text("0001:0002:0003:0004:0005:0006:0007:0008:ffffffffffff", bytes),
+    EXPECT_EQ(DataGramSocket::parse_ipv6_text(
+                  "0001:0002:0003:0004:0005:0006:0007:0008:ffffffffffff", bytes),
               PMC_S_OK);
     EXPECT_EQ(bytes[15], 0x08);
 }

@@ -18,7 +18,7 @@ FAKESOCK_DATA int fakesock_short_send = 0;
 FAKESOCK_DATA int fakesock_fail_select = 0;
 FAKESOCK_DATA int fakesock_fail_recvfrom = 0;
 FAKESOCK_DATA int fakesock_fail_setsockopt = 0;
-FAKESOCK_DATA int fakesock_error = 0;  // what WSAGetLastError answers after a failure
+FAKESOCK_DATA int fakesock_error = 0;     // what WSAGetLastError answers after a failure
 FAKESOCK_DATA int fakesock_startups = 0;  // successful ones
 FAKESOCK_DATA int fakesock_cleanups = 0;
 FAKESOCK_DATA unsigned char fakesock_last_destination[128] = {};
@@ -77,12 +77,13 @@ FAKESOCK_EXPORT int gethostname(char* name, unsigned long length) {
 }
 FAKESOCK_EXPORT void* gethostbyname(const char*) { return nullptr; }
 FAKESOCK_EXPORT int getsockopt(int fd, int level, int name, void* value, unsigned* length) {
-    return real<int (*)(int, int, int, void*, unsigned*)>("getsockopt")(fd, level, name, value, length);
+    return real<int (*)(int, int, int, void*, unsigned*)>("getsockopt")(fd, level, name, value,
+                                                                        length);
 }
 FAKESOCK_EXPORT int setsockopt(int fd, int level, int name, const void* value, unsigned length) {
     if (fakesock_fail_setsockopt) return injected_failure();
     return real<int (*)(int, int, int, const void*, unsigned)>("setsockopt")(fd, level, name, value,
-                                                                            length);
+                                                                             length);
 }
 FAKESOCK_EXPORT unsigned inet_addr(const char* text) {
     return real<unsigned (*)(const char*)>("inet_addr")(text);
@@ -101,8 +102,8 @@ FAKESOCK_EXPORT long sendto(int fd, const void* data, unsigned long length, int 
     return real<long (*)(int, const void*, unsigned long, int, const void*, unsigned)>("sendto")(
         fd, data, length, flags, address, address_length);
 }
-FAKESOCK_EXPORT long recvfrom(int fd, void* buffer, unsigned long capacity, int flags, void* address,
-                              unsigned* address_length) {
+FAKESOCK_EXPORT long recvfrom(int fd, void* buffer, unsigned long capacity, int flags,
+                              void* address, unsigned* address_length) {
     if (fakesock_fail_recvfrom) return injected_failure();
     return real<long (*)(int, void*, unsigned long, int, void*, unsigned*)>("recvfrom")(
         fd, buffer, capacity, flags, address, address_length);
@@ -110,22 +111,24 @@ FAKESOCK_EXPORT long recvfrom(int fd, void* buffer, unsigned long capacity, int 
 #if !defined(FAKESOCK_OMIT_SELECT)
 FAKESOCK_EXPORT int select(int count, void* readable, void* writable, void* failed, void* timeout) {
     if (fakesock_fail_select) return injected_failure();
-    return real<int (*)(int, void*, void*, void*, void*)>("select")(count, readable, writable, failed,
-                                                                   timeout);
+    return real<int (*)(int, void*, void*, void*, void*)>("select")(count, readable, writable,
+                                                                    failed, timeout);
 }
 #endif
 FAKESOCK_EXPORT int close(int fd) { return real<int (*)(int)>("close")(fd); }
 FAKESOCK_EXPORT void* gethostbyaddr(const void*, unsigned, int) { return nullptr; }
 FAKESOCK_EXPORT void* getservbyname(const char*, const char*) { return nullptr; }
 #if !defined(FAKESOCK_OMIT_ADDRINFO)
-FAKESOCK_EXPORT int getaddrinfo(const char* node, const char* service, const void* hints, void** list) {
-    return real<int (*)(const char*, const char*, const void*, void**)>("getaddrinfo")(node, service,
-                                                                                      hints, list);
+FAKESOCK_EXPORT int getaddrinfo(const char* node, const char* service, const void* hints,
+                                void** list) {
+    return real<int (*)(const char*, const char*, const void*, void**)>("getaddrinfo")(
+        node, service, hints, list);
 }
-FAKESOCK_EXPORT int getnameinfo(const void* address, unsigned length, char* host, unsigned host_length,
-                                char* service, unsigned service_length, int flags) {
-    return real<int (*)(const void*, unsigned, char*, unsigned, char*, unsigned, int)>("getnameinfo")(
-        address, length, host, host_length, service, service_length, flags);
+FAKESOCK_EXPORT int getnameinfo(const void* address, unsigned length, char* host,
+                                unsigned host_length, char* service, unsigned service_length,
+                                int flags) {
+    return real<int (*)(const void*, unsigned, char*, unsigned, char*, unsigned, int)>(
+        "getnameinfo")(address, length, host, host_length, service, service_length, flags);
 }
 FAKESOCK_EXPORT void freeaddrinfo(void* list) { real<void (*)(void*)>("freeaddrinfo")(list); }
 #endif

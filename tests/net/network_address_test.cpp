@@ -15,9 +15,10 @@ using Address = pmc::Owned<CPmcNetworkAddress>;
 using String = pmc::Owned<IPmcByteString>;
 
 std::string text_of(IPmcByteString* string) {
-    return string->get_length() == 0 ? std::string()
-                                      : std::string(reinterpret_cast<const char*>(string->get_data()),
-                                                    string->get_length());
+    return string->get_length() == 0
+               ? std::string()
+               : std::string(reinterpret_cast<const char*>(string->get_data()),
+                             string->get_length());
 }
 
 Address make_address(const char* text, unsigned short port = 0) {

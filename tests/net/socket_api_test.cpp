@@ -25,14 +25,14 @@ TEST(SocketApi, LoadsTheCLibraryWithEveryEntry) {
     EXPECT_TRUE(NPmcSocketAPI::has_protocol_independent_api());
     const NPmcSocketAPI::Table& t = NPmcSocketAPI::table();
     const void* entries[] = {
-        as_pointer(t.WSAStartup),   as_pointer(t.WSACleanup),    as_pointer(t.WSAGetLastError),
-        as_pointer(t.socket),       as_pointer(t.bind),          as_pointer(t.htons),
-        as_pointer(t.ntohs),        as_pointer(t.getsockname),   as_pointer(t.gethostname),
-        as_pointer(t.gethostbyname), as_pointer(t.getsockopt),   as_pointer(t.setsockopt),
-        as_pointer(t.inet_addr),    as_pointer(t.inet_ntoa),     as_pointer(t.sendto),
-        as_pointer(t.recvfrom),     as_pointer(t.select),        as_pointer(t.closesocket),
+        as_pointer(t.WSAStartup),    as_pointer(t.WSACleanup),    as_pointer(t.WSAGetLastError),
+        as_pointer(t.socket),        as_pointer(t.bind),          as_pointer(t.htons),
+        as_pointer(t.ntohs),         as_pointer(t.getsockname),   as_pointer(t.gethostname),
+        as_pointer(t.gethostbyname), as_pointer(t.getsockopt),    as_pointer(t.setsockopt),
+        as_pointer(t.inet_addr),     as_pointer(t.inet_ntoa),     as_pointer(t.sendto),
+        as_pointer(t.recvfrom),      as_pointer(t.select),        as_pointer(t.closesocket),
         as_pointer(t.gethostbyaddr), as_pointer(t.getservbyname), as_pointer(t.getaddrinfo),
-        as_pointer(t.getnameinfo),  as_pointer(t.freeaddrinfo)};
+        as_pointer(t.getnameinfo),   as_pointer(t.freeaddrinfo)};
     static_assert(sizeof entries / sizeof entries[0] == NPmcSocketAPI::kEntryCount, "table size");
     for (int i = 0; i < NPmcSocketAPI::kEntryCount; ++i) {
         EXPECT_NE(entries[i], nullptr) << NPmcSocketAPI::entry_name(i);
@@ -93,7 +93,8 @@ TEST(SocketApi, MissingRequiredFunctionFailsWithOneLineNamingIt) {
 
     const std::vector<std::string> errors = log.matching("fail GetProcAddress");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(log.has("Error", "[NPmcSocketAPI::set_api] fail GetProcAddress \"select\": GetLastError()=127"));
+    EXPECT_TRUE(log.has(
+        "Error", "[NPmcSocketAPI::set_api] fail GetProcAddress \"select\": GetLastError()=127"));
     EXPECT_TRUE(log.has("Trace", "[NPmcSocketAPI::set_api] enter."));
     EXPECT_TRUE(log.has("Trace", "[NPmcSocketAPI::set_api] exit."));
     // Entries before the missing one come from the new library; those after

@@ -45,7 +45,8 @@ public:
         const std::string tail = std::string(level_tag) + ", " + message;
         std::lock_guard<std::mutex> lock(lock_);
         for (const std::string& line : lines_) {
-            if (line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0) {
+            if (line.size() >= tail.size() &&
+                line.compare(line.size() - tail.size(), tail.size(), tail) == 0) {
                 return true;
             }
         }
