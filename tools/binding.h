@@ -15,7 +15,9 @@ namespace pmtool {
 struct Binding {
     std::string oid;      // dotted decimal, no leading dot
     pmc_long type = PMS_TYPE_NULL;
-    std::int64_t number = 0;  // INTEGER, Counter32, Gauge32, TimeTicks, Counter64
+    // INTEGER, Counter32, Gauge32, TimeTicks; a Counter64 keeps its 64 bits
+    // here and is read back as unsigned.
+    std::int64_t number = 0;
     std::string octets;   // OCTET STRING, Opaque, IpAddress (raw octets)
     std::string oid_value;  // OBJECT IDENTIFIER values, dotted decimal
 

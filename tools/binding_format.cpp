@@ -104,6 +104,8 @@ std::string format_value(const Binding& binding) {
         return "No Such Instance currently exists at this OID";
     case PMS_TYPE_END_OF_MIB_VIEW:
         return "No more variables left in this MIB View (It is past the end of the MIB tree)";
+    case PMS_TYPE_COUNTER64:
+        return label + ": " + std::to_string(static_cast<std::uint64_t>(binding.number));
     default:
         if (binding.is_numeric()) return label + ": " + std::to_string(binding.number);
         return label;
@@ -121,7 +123,9 @@ std::string bindings_json(const Bindings& bindings) {
         Json row;
         row["oid"] = "." + binding.oid;
         row["type"] = type_label(binding);
-        if (binding.is_numeric()) {
+        if (binding.type == PMS_TYPE_COUNTER64) {
+            row["value"] = static_cast<std::uint64_t>(binding.number);
+        } else if (binding.is_numeric()) {
             row["value"] = binding.number;
         } else if (binding.type == PMS_TYPE_OCTET_STRING && is_printable(binding.octets)) {
             row["value"] = binding.octets;

@@ -52,6 +52,12 @@ void general_section(std::ostringstream& out, const PrinterReport& report) {
     field(out, "Description", or_absent(report.sys_descr));
     field(out, "Printer name", or_absent(report.printer_name));
     field(out, "Serial number", or_absent(report.serial_number));
+    std::string device = kAbsent;
+    if (report.device_index) {
+        device = report.device_descr ? printable_text(*report.device_descr) + " " : std::string();
+        device += "(hrDeviceIndex " + std::to_string(*report.device_index) + ")";
+    }
+    field(out, "Device", device);
     field(out, "Device status", enumerated(report.device_status, mib::device_status_name));
     field(out, "Printer status", enumerated(report.printer_status, mib::printer_status_name));
     std::string errors = kAbsent;

@@ -34,6 +34,7 @@ TEST(BindingFormat, LikeNetSnmp) {
         {make(PMS_TYPE_COUNTER32, 4294967295LL), "Counter32: 4294967295"},
         {make(PMS_TYPE_GAUGE32, 7), "Gauge32: 7"},
         {make(PMS_TYPE_COUNTER64, 1LL << 40), "Counter64: 1099511627776"},
+        {make(PMS_TYPE_COUNTER64, -1), "Counter64: 18446744073709551615"},
         {make(PMS_TYPE_TIME_TICKS, 217539735), "Timeticks: (217539735) 25 days, 4:16:37.35"},
         {make(PMS_TYPE_IP_ADDRESS, 0, std::string("\xc0\x00\x02\x07", 4)), "IpAddress: 192.0.2.7"},
         {make(PMS_TYPE_OID, 0, {}, "1.3.6.1.4.1.2435.2.3.9.1"), "OID: .1.3.6.1.4.1.2435.2.3.9.1"},

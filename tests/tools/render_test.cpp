@@ -65,6 +65,7 @@ TEST(TextReport, ShowsValuesAbsenceAndFullness) {
     EXPECT_NE(text.find("Printer 127.0.0.1:161\n"), std::string::npos);
     EXPECT_NE(text.find("  Name            office\n"), std::string::npos);
     EXPECT_NE(text.find("  Description     (absent)\n"), std::string::npos);
+    EXPECT_NE(text.find("  Device          (hrDeviceIndex 1)\n"), std::string::npos);
     EXPECT_NE(text.find("  Device status   warning (3)\n"), std::string::npos);
     EXPECT_NE(text.find("  Errors          lowToner\n"), std::string::npos);
     EXPECT_NE(text.find("  Page count      121104\n"), std::string::npos);
