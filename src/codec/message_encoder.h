@@ -45,7 +45,10 @@ public:
 private:
     pmc_long encode_pdu(IPmsPdu* pdu);
     pmc_long encode_bindings(IPmsVarBindList* list);
-    pmc_long encode_binding(IPmsVarBind* binding);
+    pmc_long encode_binding(IPmsVarBind* binding, pmc_ulong position);
+    // A binding's name; a text already encoded at this position last time
+    // reuses those octets (a monitor polls the same names again and again).
+    pmc_long encode_name(const IPmsOid* name, pmc_ulong position);
     pmc_long encode_oid(const IPmsOid* oid);
     // An identifier element from its arcs; one arc is refused (-2).
     pmc_long put_oid_element(const pmc_ulong* arcs, pmc_ulong count);
@@ -62,6 +65,17 @@ private:
     pmc_ulong encoded_count_ = 0;
     pmc_ulong last_size_ = 0;
     CPmsArcBuffer arcs_;
+
+    struct NameMemo {
+        static constexpr pmc_ulong TEXT_MAX = 160;
+        static constexpr pmc_ulong WIRE_MAX = 48;
+        pmc_ulong text_length = 0;
+        pmc_ulong wire_length = 0;  // 0: nothing remembered
+        char text[TEXT_MAX];
+        unsigned char wire[WIRE_MAX];
+    };
+    static constexpr pmc_ulong NAME_MEMOS = 32;
+    NameMemo names_[NAME_MEMOS];
 };
 
 #endif

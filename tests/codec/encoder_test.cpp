@@ -225,3 +225,40 @@ TEST(CodecRegistry, TransStreamIsSelectedAndSelectionCanChange) {
 }
 
 }  // namespace
+
+namespace {
+
+// The encoder reuses the octets of a name it wrote at the same position
+// before; a changed name must never go out with the old octets.
+TEST(Encoder, RepeatedNamesFollowTheirText) {
+    OwnedTarget target = make_target("abc");
+    OwnedPdu pdu = make_pdu(PMS_PDU_GET, 1);
+    add_binding(pdu.get(), "1.3.6.1.2.1.1.1.0");
+    add_binding(pdu.get(), "1.3.6.1.2.1.1.5.0");
+    pmc_long status = -99;
+    const Bytes first = encode(pdu.get(), target.get(), &status);
+    ASSERT_EQ(status, PMC_S_OK);
+    EXPECT_EQ(encode(pdu.get(), target.get(), &status), first);
+
+    IPmsOid* name = pdu->get_varbind_list()->get_at(0)->get_oid();
+    ASSERT_EQ(name->set_text("1.3.6.1.2.1.1.2.0"), PMC_S_OK);
+    const Bytes changed = encode(pdu.get(), target.get(), &status);
+    ASSERT_EQ(status, PMC_S_OK);
+    EXPECT_EQ(to_hex(Bytes(changed.begin() + 25, changed.begin() + 35)), "06 08 2B 06 01 02 01 01 02 00");
+
+    // A name that cannot be written is refused every time, not remembered.
+    ASSERT_EQ(name->set_text("1"), PMC_S_OK);
+    encode(pdu.get(), target.get(), &status);
+    EXPECT_EQ(status, PMC_E_INVALID_ARG);
+    encode(pdu.get(), target.get(), &status);
+    EXPECT_EQ(status, PMC_E_INVALID_ARG);
+
+    // An identifier as a value is never taken for the name at its position.
+    OwnedPdu set = make_pdu(PMS_PDU_SET, 1);
+    add_binding(set.get(), "1.3.6.1.2.1.1.2.0", OwnedValue(make_oid("1.3.6.1.4.1.9").release()));
+    const Bytes with_value = encode(set.get(), target.get(), &status);
+    ASSERT_EQ(status, PMC_S_OK);
+    EXPECT_EQ(to_hex(Bytes(with_value.end() - 8, with_value.end())), "06 06 2B 06 01 04 01 09");
+}
+
+}  // namespace
