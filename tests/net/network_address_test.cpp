@@ -125,18 +125,6 @@ TEST(AddressResolver, NullArgumentsAreRefused) {
     }
 }
 
-TEST(AddressKinds, FamilyMapping) {
-    EXPECT_EQ(pmc_kind_from_family(AF_INET), PMC_ADDRESS_IPV4);
-    EXPECT_EQ(pmc_kind_from_family(AF_IPX), PMC_ADDRESS_IPX);
-    EXPECT_EQ(pmc_kind_from_family(AF_INET6), PMC_ADDRESS_IPV6);
-    EXPECT_EQ(pmc_kind_from_family(AF_UNIX), PMC_ADDRESS_NONE);
-    EXPECT_EQ(pmc_family_from_kind(PMC_ADDRESS_NONE), AF_UNSPEC);
-    EXPECT_EQ(pmc_family_from_kind(PMC_ADDRESS_IPV4), AF_INET);
-    EXPECT_EQ(pmc_family_from_kind(PMC_ADDRESS_IPX), AF_IPX);
-    EXPECT_EQ(pmc_family_from_kind(PMC_ADDRESS_IPV6), AF_INET6);
-    EXPECT_EQ(pmc_family_from_kind(3), 3);
-}
-
 TEST(AddressTextFunctions, ProcessResolver) {
     pmc_long kind = -1;
     EXPECT_EQ(pmc_address_kind_of_text("::1", &kind), PMC_S_OK);

@@ -40,16 +40,6 @@ TEST(SocketApi, LoadsTheCLibraryWithEveryEntry) {
     EXPECT_EQ((t.htons)(0x1234), htons(0x1234));
 }
 
-TEST(SocketApi, EntryNamesFollowTableOrder) {
-    EXPECT_STREQ(NPmcSocketAPI::entry_name(0), "WSAStartup");
-    EXPECT_STREQ(NPmcSocketAPI::entry_name(16), "select");
-    EXPECT_STREQ(NPmcSocketAPI::entry_name(19), "getservbyname");
-    EXPECT_STREQ(NPmcSocketAPI::entry_name(20), "getaddrinfo");
-    EXPECT_STREQ(NPmcSocketAPI::entry_name(22), "freeaddrinfo");
-    EXPECT_EQ(NPmcSocketAPI::entry_name(23), nullptr);
-    EXPECT_EQ(NPmcSocketAPI::entry_name(-1), nullptr);
-}
-
 TEST(SocketApi, ConcurrentStartupsLoadOnce) {
     std::vector<pmc_long> results(8, PMC_E_FAIL);
     std::vector<std::thread> threads;
