@@ -5,7 +5,7 @@
 #ifndef PMSNMP_TOOLS_SNMP_AGENT_H
 #define PMSNMP_TOOLS_SNMP_AGENT_H
 
-#include "host_spec.h"
+#include "endpoint.h"
 #include "mib_reader.h"
 
 #include <string>
@@ -17,7 +17,7 @@ class IPmsSnmpTarget;
 namespace pmtool {
 
 struct AgentOptions {
-    HostSpec host;
+    Endpoint host;
     pmc_long version = PMS_VERSION_1;
     std::string community = "public";
     std::string user;

@@ -1,10 +1,10 @@
-#include "host_spec.h"
+#include "endpoint.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(HostSpec, NumericFormsAndPorts) {
+TEST(Endpoint, NumericFormsAndPorts) {
     const struct {
         const char* text;
         const char* address;
@@ -20,38 +20,38 @@ TEST(HostSpec, NumericFormsAndPorts) {
         {"localhost:2000", "127.0.0.1", PMC_ADDRESS_IPV4, 2000},
     };
     for (const auto& c : cases) {
-        pmtool::HostSpec spec;
+        pmtool::Endpoint endpoint;
         std::string error;
-        ASSERT_TRUE(pmtool::parse_host(c.text, 161, &spec, &error)) << c.text << ": " << error;
-        EXPECT_EQ(spec.address, c.address) << c.text;
-        EXPECT_EQ(spec.kind, c.kind) << c.text;
-        EXPECT_EQ(spec.port, c.port) << c.text;
+        ASSERT_TRUE(pmtool::parse_host(c.text, 161, &endpoint, &error)) << c.text << ": " << error;
+        EXPECT_EQ(endpoint.address, c.address) << c.text;
+        EXPECT_EQ(endpoint.kind, c.kind) << c.text;
+        EXPECT_EQ(endpoint.port, c.port) << c.text;
     }
 }
 
-TEST(HostSpec, Display) {
-    pmtool::HostSpec spec;
+TEST(Endpoint, Display) {
+    pmtool::Endpoint endpoint;
     std::string error;
-    ASSERT_TRUE(pmtool::parse_host("::1", 1161, &spec, &error));
-    EXPECT_EQ(spec.display(), "[::1]:1161");
-    ASSERT_TRUE(pmtool::parse_host("127.0.0.1", 1161, &spec, &error));
-    EXPECT_EQ(spec.display(), "127.0.0.1:1161");
+    ASSERT_TRUE(pmtool::parse_host("::1", 1161, &endpoint, &error));
+    EXPECT_EQ(endpoint.display(), "[::1]:1161");
+    ASSERT_TRUE(pmtool::parse_host("127.0.0.1", 1161, &endpoint, &error));
+    EXPECT_EQ(endpoint.display(), "127.0.0.1:1161");
 }
 
 // Refused without a name lookup: none of these can be a host name.
-TEST(HostSpec, BadTextIsRefusedWithAReason) {
+TEST(Endpoint, BadTextIsRefusedWithAReason) {
     for (const char* text : {"", "no such host", "printer_1", "1.2.3.999", "[::1", "[::1]x", "[::1]:",
                              "127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:http", "-printer", "a..b",
                              "1:2:3:zz"}) {
-        pmtool::HostSpec spec;
+        pmtool::Endpoint endpoint;
         std::string error;
-        EXPECT_FALSE(pmtool::parse_host(text, 161, &spec, &error)) << text;
+        EXPECT_FALSE(pmtool::parse_host(text, 161, &endpoint, &error)) << text;
         EXPECT_FALSE(error.empty()) << text;
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
 }
 
-TEST(HostSpec, HostNameSyntax) {
+TEST(Endpoint, HostNameSyntax) {
     EXPECT_TRUE(pmtool::is_host_name("printer"));
     EXPECT_TRUE(pmtool::is_host_name("printer-2.example.org"));
     EXPECT_TRUE(pmtool::is_host_name("printer.example.org."));

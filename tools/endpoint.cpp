@@ -1,4 +1,4 @@
-#include "host_spec.h"
+#include "endpoint.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -22,7 +22,7 @@ bool parse_port(const std::string& text, unsigned short* port) {
     return true;
 }
 
-bool numeric_address(const std::string& host, HostSpec* out) {
+bool numeric_address(const std::string& host, Endpoint* out) {
     unsigned char buffer[sizeof(struct in6_addr)];
     char text[INET6_ADDRSTRLEN];
     if (inet_pton(AF_INET, host.c_str(), buffer) == 1) {
@@ -39,7 +39,7 @@ bool numeric_address(const std::string& host, HostSpec* out) {
 }
 
 // First IPv4 answer, else the first IPv6 one.
-bool resolve_name(const std::string& host, HostSpec* out) {
+bool resolve_name(const std::string& host, Endpoint* out) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
@@ -65,7 +65,7 @@ bool resolve_name(const std::string& host, HostSpec* out) {
 
 }  // namespace
 
-std::string HostSpec::display() const {
+std::string Endpoint::display() const {
     const std::string shown = kind == PMC_ADDRESS_IPV6 ? "[" + address + "]" : address;
     return shown + ":" + std::to_string(port);
 }
@@ -88,9 +88,9 @@ bool is_host_name(const std::string& text) {
     return last.find_first_not_of("0123456789") != std::string::npos;
 }
 
-bool parse_host(const std::string& text, unsigned short default_port, HostSpec* out, std::string* error) {
-    HostSpec spec;
-    spec.port = default_port;
+bool parse_host(const std::string& text, unsigned short default_port, Endpoint* out, std::string* error) {
+    Endpoint endpoint;
+    endpoint.port = default_port;
     std::string port_text;
     bool has_port = false;
     if (!text.empty() && text[0] == '[') {
@@ -99,7 +99,7 @@ bool parse_host(const std::string& text, unsigned short default_port, HostSpec* 
             *error = "unknown host '" + text + "': missing ']'";
             return false;
         }
-        spec.host = text.substr(1, close - 1);
+        endpoint.host = text.substr(1, close - 1);
         if (close + 1 < text.size()) {
             if (text[close + 1] != ':') {
                 *error = "unknown host '" + text + "'";
@@ -110,27 +110,27 @@ bool parse_host(const std::string& text, unsigned short default_port, HostSpec* 
         }
     } else if (std::count(text.begin(), text.end(), ':') == 1) {
         const std::size_t colon = text.find(':');
-        spec.host = text.substr(0, colon);
+        endpoint.host = text.substr(0, colon);
         port_text = text.substr(colon + 1);
         has_port = true;
     } else {
-        spec.host = text;  // a name, IPv4, or an IPv6 address without a port
+        endpoint.host = text;  // a name, IPv4, or an IPv6 address without a port
     }
-    if (has_port && !parse_port(port_text, &spec.port)) {
+    if (has_port && !parse_port(port_text, &endpoint.port)) {
         *error = "bad port '" + port_text + "' in '" + text + "' (1 to 65535)";
         return false;
     }
-    if (!numeric_address(spec.host, &spec)) {
-        if (!is_host_name(spec.host)) {
-            *error = "unknown host '" + spec.host + "': not an IPv4 or IPv6 address or a host name";
+    if (!numeric_address(endpoint.host, &endpoint)) {
+        if (!is_host_name(endpoint.host)) {
+            *error = "unknown host '" + endpoint.host + "': not an IPv4 or IPv6 address or a host name";
             return false;
         }
-        if (!resolve_name(spec.host, &spec)) {
-            *error = "unknown host '" + spec.host + "': the name does not resolve";
+        if (!resolve_name(endpoint.host, &endpoint)) {
+            *error = "unknown host '" + endpoint.host + "': the name does not resolve";
             return false;
         }
     }
-    *out = spec;
+    *out = endpoint;
     return true;
 }
 
