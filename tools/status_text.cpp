@@ -20,7 +20,8 @@ std::string describe_status(pmc_long status, const AgentOptions& options) {
     switch (status) {
     case PMC_E_TIMEOUT:
         return "no answer from " + host + " within " + std::to_string(options.timeout_ms) + " ms (" +
-               std::to_string(options.retries + 1) + " tries): agent unreachable, or wrong community";
+               std::to_string(options.retries + 1) + (options.retries == 0 ? " try" : " tries") +
+               "): agent unreachable, or wrong community";
     case PMC_E_NOT_SUPPORTED:
         if (options.version == PMS_VERSION_3) return "SNMPv3 is not supported yet by the library";
         return "the operation is not supported for this agent";

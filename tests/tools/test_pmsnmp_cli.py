@@ -362,7 +362,7 @@ class PrinterRecordings(unittest.TestCase):
                                            self.v4)
         self.assertEqual(code, 1)
         self.assertEqual(out, "")
-        self.assertEqual(err.strip(), "pmsnmp: no answer from %s within 300 ms (1 tries): "
+        self.assertEqual(err.strip(), "pmsnmp: no answer from %s within 300 ms (1 try): "
                                       "agent unreachable, or wrong community" % self.v4)
         self.assertLess(elapsed, 2.5)
 
