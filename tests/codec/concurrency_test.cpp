@@ -1,0 +1,67 @@
+// Encoders and decoders are reused per thread: threads must not see each
+// other's state, and two codecs taken on one thread must be distinct.
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "codec/trans_stream_codec.h"
+#include "codec_test_support.h"
+#include "wire_builder.h"
+
+namespace {
+
+TEST(CodecConcurrency, ThreadsEncodeAndDecodeTheirOwnMessages) {
+    constexpr int threads = 4;
+    constexpr int rounds = 300;
+    std::vector<int> failures(threads, 0);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([t, &failures] {
+            for (int r = 0; r < rounds; ++r) {
+                OwnedPdu pdu = make_pdu(PMS_PDU_SET, t * 100000 + r);
+                const std::string name = "1.3.6.1.4.1." + std::to_string(t) + "." + std::to_string(r);
+                OwnedOid oid = make_oid(name);
+                pdu->add_varbind(oid.release(), make_int(t * 1000 + r).release());
+                OwnedTarget target = make_target(("c" + std::to_string(t)).c_str());
+                pmc_long status = -99;
+                const Bytes wire = encode(pdu.get(), target.get(), &status);
+                OwnedPdu back = make_pdu(PMS_PDU_NONE, 0);
+                OwnedTarget back_target = make_target(nullptr);
+                if (status != PMC_S_OK || decode(wire, back.get(), back_target.get()) != PMC_S_OK ||
+                    back->get_request_id() != t * 100000 + r ||
+                    oid_text(back->get_varbind_list()->get_at(0)->get_oid()) != name ||
+                    back->get_varbind_list()->get_at(0)->get_value()->get_int(nullptr) != t * 1000 + r) {
+                    ++failures[static_cast<std::size_t>(t)];
+                }
+            }
+        });
+    }
+    for (std::thread& worker : workers) worker.join();
+    for (int t = 0; t < threads; ++t) EXPECT_EQ(failures[static_cast<std::size_t>(t)], 0) << "thread " << t;
+}
+
+TEST(CodecConcurrency, TwoCodecsOnOneThreadAreDistinct) {
+    IPmsCodecFactory* factory = trans_stream_codec_factory();
+    EXPECT_STREQ(factory->name(), "TransStream");
+    pmc_long status = -99;
+    pmc::Owned<IPmsMessageDecoder> first(factory->create_decoder(&status));
+    ASSERT_EQ(status, PMC_S_OK);
+    pmc::Owned<IPmsMessageDecoder> second(factory->create_decoder(&status));
+    ASSERT_EQ(status, PMC_S_OK);
+    EXPECT_NE(first.get(), second.get());
+    pmc::Owned<IPmsMessageEncoder> encoder_a(factory->create_encoder(&status));
+    pmc::Owned<IPmsMessageEncoder> encoder_b(factory->create_encoder(&status));
+    EXPECT_NE(encoder_a.get(), encoder_b.get());
+
+    // The registry still works while this thread holds its reusable ones.
+    OwnedPdu pdu = make_pdu(PMS_PDU_GET, 3);
+    add_binding(pdu.get(), "1.3.6.1.2.1.1.1.0");
+    OwnedTarget target = make_target("abc");
+    const Bytes wire = encode(pdu.get(), target.get(), &status);
+    ASSERT_EQ(status, PMC_S_OK);
+    OwnedPdu back = make_pdu(PMS_PDU_NONE, 0);
+    EXPECT_EQ(decode(wire, back.get(), target.get()), PMC_S_OK);
+    EXPECT_EQ(back->get_request_id(), 3);
+}
+
+}  // namespace
