@@ -58,14 +58,17 @@ public:
     // addresses. false with *error set when it cannot.
     bool start(std::string* error) {
         if (!make_dir(error)) return false;
+        bool spawned = false;
         for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
             port_ = free_port();
             if (port_ == 0) continue;
             if (!spawn_agent(error)) return false;
+            spawned = true;
             if (wait_until_answering()) return true;
             stop_process();
         }
-        *error = "snmpd did not answer; see " + dir_ + "/snmpd.log";
+        *error = spawned ? "snmpd did not answer; see " + dir_ + "/snmpd.log"
+                         : std::string("no port free on both 127.0.0.1 and ::1 (IPv6 loopback?)");
         return false;
     }
 
