@@ -21,6 +21,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -67,7 +68,7 @@ public:
             if (wait_until_answering()) return true;
             stop_process();
         }
-        *error = spawned ? "snmpd did not answer; see " + dir_ + "/snmpd.log"
+        *error = spawned ? "snmpd did not answer; its log:\n" + read_log()
                          : std::string("no port free on both 127.0.0.1 and ::1 (IPv6 loopback?)");
         return false;
     }
@@ -161,6 +162,18 @@ private:
     };
 
     Strings environment() const { return Strings(environment_strings()); }
+
+    // The folder goes with the fixture, so failures quote the log itself.
+    std::string read_log() const {
+        std::string text;
+        FILE* file = std::fopen((dir_ + "/snmpd.log").c_str(), "r");
+        if (file == nullptr) return "(no log)";
+        char chunk[1024];
+        std::size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
+        std::fclose(file);
+        return text;
+    }
 
     bool make_dir(std::string* error) {
         if (!dir_.empty()) return true;
