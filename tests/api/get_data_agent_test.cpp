@@ -209,6 +209,40 @@ INSTANTIATE_TEST_SUITE_P(
                  "1.3.6.1.2.1.43.11", "1.3.6.1.2.1.43.11", PMC_S_OK, {}, 1}),
     [](const ::testing::TestParamInfo<WalkCase>& info) { return std::string(info.param.name); });
 
+TEST(AgentWalkColumns, AllBindingsAdvanceTogetherBoundedByTheFirst) {
+    pmc_test::TestAgent agent(R"({"table": {
+        "1.3.6.1.2.1.43.11.1.1.9.1.1": ["integer", 80],
+        "1.3.6.1.2.1.43.11.1.1.9.1.2": ["integer", 60],
+        "1.3.6.1.2.1.43.12.1.1.4.1.1": ["octets", "black"],
+        "1.3.6.1.2.1.43.12.1.1.4.1.2": ["octets", "cyan"],
+        "1.3.6.1.2.1.43.13.1.0": ["integer", 1]}})");
+    ASSERT_TRUE(agent.running()) << agent.error();
+    auto object = open_agent(agent);
+    pmc::Owned<IPmcPtrList<IPmsPdu>> responses(pms_create_pdu_list(nullptr));
+    ASSERT_EQ(object->add_get_variable("1.3.6.1.2.1.43.11.1.1.9", false), PMC_S_OK);
+    ASSERT_EQ(object->add_get_variable("1.3.6.1.2.1.43.12.1.1.4", false), PMC_S_OK);
+    EXPECT_EQ(object->walk(responses.get(), "1.3.6.1.2.1.43.11.1.1.9"), PMC_S_OK);
+
+    const std::vector<std::vector<std::string>> expected = {
+        {"1.3.6.1.2.1.43.11.1.1.9.1.1", "80", "1.3.6.1.2.1.43.12.1.1.4.1.1", "black"},
+        {"1.3.6.1.2.1.43.11.1.1.9.1.2", "60", "1.3.6.1.2.1.43.12.1.1.4.1.2", "cyan"},
+    };
+    ASSERT_EQ(responses->count(), expected.size());
+    IPmcPtrList<IPmsPdu>::iterator it = responses->create_iterator(nullptr);
+    for (const auto& row : expected) {
+        IPmsVarBindList* list = responses->current(it)->get_varbind_list();
+        ASSERT_EQ(list->count(), 2u);
+        const pmstest::WalkEntry level = pmstest::entry_of(list->get_at(0));
+        const pmstest::WalkEntry colour = pmstest::entry_of(list->get_at(1));
+        EXPECT_EQ((std::vector<std::string>{level.oid, level.value, colour.oid, colour.value}),
+                  row);
+        responses->next(it);
+    }
+    responses->release_iterator(it);
+    // The third answer leaves the first column's subtree and ends the walk.
+    EXPECT_EQ(agent.state()["sizes"], nlohmann::json({2, 2, 2}));
+}
+
 TEST(AgentWalkArgs, RefusesAnInvalidRootAndAnEmptyRequest) {
     pmc_test::TestAgent agent(kPrinterTable);
     ASSERT_TRUE(agent.running()) << agent.error();
