@@ -76,6 +76,10 @@ void CPmsBackwardWriter::put_oid_arcs(const pmc_ulong* arcs, pmc_ulong count) {
     unsigned char* p = position_;
     for (pmc_ulong i = count - 1; i >= 2; --i) {
         pmc_ulong arc = arcs[i];
+        if (arc < NPmcBer::SUBID_MORE) {
+            *--p = static_cast<unsigned char>(arc);
+            continue;
+        }
         *--p = static_cast<unsigned char>(arc & NPmcBer::SUBID_MASK);
         for (arc >>= 7; arc != 0; arc >>= 7) {
             *--p = static_cast<unsigned char>(NPmcBer::SUBID_MORE | (arc & NPmcBer::SUBID_MASK));
