@@ -4,6 +4,7 @@
 #include <new>
 
 #include "codec/ber.h"
+#include "codec/octet_copy.h"
 #include "log/component_log.h"
 #include "message/pdu_factory.h"
 #include "message/snmp_packet.h"
@@ -404,8 +405,8 @@ pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name, pmc_ulong position) {
             memo->oid = name;
             memo->wire_length = length;
             memo->text_length = text_length;
-            if (length != 0) std::memcpy(memo->wire, contents, length);
-            if (text_length != 0) std::memcpy(memo->text, text, text_length);
+            pms_copy_octets(memo->wire, contents, length);
+            pms_copy_octets(memo->text, text, text_length);
         } else {
             memo->oid = nullptr;
         }

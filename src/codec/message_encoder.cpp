@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "codec/ber.h"
+#include "codec/octet_copy.h"
 #include "log/component_log.h"
 #include "message/pdu_factory.h"
 #include "message/snmp_packet.h"
@@ -173,8 +174,8 @@ pmc_long CPmsMessageEncoder::encode_name(const IPmsOid* name, pmc_ulong position
     const pmc_ulong header = 2 + ((element[1] & 0x80) != 0 ? (element[1] & 0x7F) : 0);
     const pmc_ulong contents = writer_.written() - before - header;
     if (contents != 0 && contents <= NameMemo::WIRE_MAX && text_length <= NameMemo::TEXT_MAX) {
-        std::memcpy(memo.wire, element + header, contents);
-        if (text_length != 0) std::memcpy(memo.text, text, text_length);
+        pms_copy_octets(memo.wire, element + header, contents);
+        pms_copy_octets(memo.text, text, text_length);
         memo.text_length = text_length;
         memo.wire_length = contents;
     }
