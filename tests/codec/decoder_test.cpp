@@ -355,3 +355,25 @@ TEST(Decoder, RepeatedNamesStayCorrectWhenTheCallerChangesThem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Decoder, BindingsWithoutNameOrValueGetThem) {
+    OwnedPdu pdu = make_pdu(PMS_PDU_GET, 1);
+    pmc_long status = -99;
+    IPmsVarBind* empty = create_varbind(&status);
+    ASSERT_EQ(status, PMC_S_OK);
+    ASSERT_EQ(pdu->append_varbind(empty), PMC_S_OK);
+    add_binding(pdu.get(), "1.3.6.1.2.1.1.1.0");
+    pdu->get_varbind_list()->get_at(1)->set_value(nullptr);
+    OwnedTarget target = make_target("public");
+    const Bytes wire = response(1, 0, 0, cat({binding(NAME1, octets("a")), binding(NAME2, hex("43 01 07"))}));
+    ASSERT_EQ(decode(wire, pdu.get(), target.get()), PMC_S_OK);
+    EXPECT_EQ(pdu->get_varbind_list()->get_at(0), empty);
+    EXPECT_EQ(oid_text(empty->get_oid()), "1.3.6.1.2.1.43.11.1.1.9.1.1");
+    EXPECT_EQ(bytes_of(empty->get_value()), Bytes({'a'}));
+    EXPECT_EQ(value_at(pdu.get(), 1)->get_type(), PMS_TYPE_TIME_TICKS);
+    EXPECT_EQ(value_at(pdu.get(), 1)->get_uint(nullptr), 7u);
+}
+
+}  // namespace
