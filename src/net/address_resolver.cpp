@@ -5,6 +5,10 @@
 
 #include <pmsnmp/owned.h>
 
+#if !defined(_WIN32)
+#include <arpa/inet.h>
+#endif
+
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +61,24 @@ bool lookup_numeric(const char* text, AddrInfoList& result) {
            result.list != nullptr;
 }
 
+// A plain IP text in binary, as inet_pton reads it.
+struct PlainAddress {
+    int family = AF_UNSPEC;
+    unsigned char bytes[sizeof(in6_addr)] = {};
+};
+
+bool read_plain(const char* text, PlainAddress& address) {
+    if (inet_pton(AF_INET, text, address.bytes) == 1) {
+        address.family = AF_INET;
+        return true;
+    }
+    if (inet_pton(AF_INET6, text, address.bytes) == 1) {
+        address.family = AF_INET6;
+        return true;
+    }
+    return false;
+}
+
 std::atomic<CPmcAddressResolver*> g_resolver{nullptr};
 std::mutex g_resolver_lock;
 
@@ -84,6 +106,19 @@ int pmc_family_from_kind(pmc_long kind) {
         case PMC_ADDRESS_IPV6: return AF_INET6;
         default: return static_cast<int>(kind);
     }
+}
+
+bool pmc_plain_ip_kind(const char* text, pmc_long* kind) {
+    PlainAddress address;
+    if (text == nullptr || kind == nullptr || !read_plain(text, address)) return false;
+    *kind = pmc_kind_from_family(address.family);
+    return true;
+}
+
+bool pmc_plain_ip_canonical(const char* text, char* out, std::size_t capacity) {
+    PlainAddress address;
+    if (text == nullptr || out == nullptr || !read_plain(text, address)) return false;
+    return inet_ntop(address.family, address.bytes, out, static_cast<socklen_t>(capacity)) != nullptr;
 }
 
 bool pmc_is_ipx_text(const char* text) {
@@ -130,6 +165,8 @@ pmc_long CPmcAddressResolverV6::classify(const char* text, pmc_long* kind) {
         *kind = PMC_ADDRESS_IPX;
         return PMC_S_OK;
     }
+    // Every address the agent answers from is classified: spare it the lookup.
+    if (pmc_plain_ip_kind(text, kind)) return PMC_S_OK;
     AddrInfoList result;
     if (!lookup_numeric(text, result)) {
         *kind = PMC_ADDRESS_NONE;
@@ -144,9 +181,10 @@ pmc_long CPmcAddressResolverV6::canonical_text(const char* text, IPmcByteString*
     NPmcSocketAPI::StartupScope scope(NPmcSocketAPI::StartupScope::V22);
     if (scope.status() != PMC_S_OK) return scope.status();
     if (pmc_is_ipx_text(text)) return new_string(text, out);
+    char host[kHostBufferSize];
+    if (pmc_plain_ip_canonical(text, host, sizeof host)) return new_string(host, out);
     AddrInfoList result;
     if (!lookup_numeric(text, result)) return PMC_E_FAIL;
-    char host[kHostBufferSize];
     if (NPmcSocketAPI::table().getnameinfo(result.list->ai_addr, result.list->ai_addrlen, host,
                                            sizeof host, nullptr, 0, NI_NUMERICHOST) != 0) {
         return PMC_E_FAIL;

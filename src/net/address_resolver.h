@@ -5,6 +5,8 @@
 
 #include <pmsnmp/value.h>
 
+#include <cstddef>
+
 class CPmcAddressResolver {
 public:
     // A new string with the canonical text (the caller releases it).
@@ -41,6 +43,14 @@ CPmcAddressResolver* pmc_address_resolver(pmc_long* status);
 // Address kind <-> socket address family.
 pmc_long pmc_kind_from_family(int family);
 int pmc_family_from_kind(pmc_long kind);
+
+// The resolver's fast path for plain dotted-quad IPv4 and plain IPv6 texts
+// (what inet_pton takes): the kind, or the canonical text into out, exactly
+// as the numeric getaddrinfo/getnameinfo would give them. False for any
+// other text (short or octal IPv4 forms, scoped IPv6, names), which the
+// caller hands to the system lookup.
+bool pmc_plain_ip_kind(const char* text, pmc_long* kind);
+bool pmc_plain_ip_canonical(const char* text, char* out, std::size_t capacity);
 
 // True for the 21-character IPX text "nnnnnnnn:hhhhhhhhhhhh".
 bool pmc_is_ipx_text(const char* text);

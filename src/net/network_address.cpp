@@ -5,6 +5,7 @@
 
 #include <pmsnmp/owned.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -13,18 +14,24 @@ namespace {
 
 // Address texts are stored with hexadecimal letters in lower case, so IPX
 // and IPv6 texts compare byte for byte.
+bool is_upper_hex(char c) { return c >= 'A' && c <= 'F'; }
+
 pmc_long make_lowered_copy(const char* text, pmc::Owned<IPmcByteString>& copy) {
     const std::size_t length = std::strlen(text);
-    std::unique_ptr<char[]> lowered(new (std::nothrow) char[length + 1]);
-    if (!lowered) return PMC_E_NO_MEMORY;
-    for (std::size_t i = 0; i <= length; ++i) {
-        const char c = text[i];
-        lowered[i] = c >= 'A' && c <= 'F' ? static_cast<char>(c - 'A' + 'a') : c;
+    // Most texts (every IPv4 one) have nothing to lower: copy them as they are.
+    std::unique_ptr<char[]> lowered;
+    if (std::find_if(text, text + length, is_upper_hex) != text + length) {
+        lowered.reset(new (std::nothrow) char[length + 1]);
+        if (!lowered) return PMC_E_NO_MEMORY;
+        for (std::size_t i = 0; i <= length; ++i) {
+            const char c = text[i];
+            lowered[i] = is_upper_hex(c) ? static_cast<char>(c - 'A' + 'a') : c;
+        }
     }
     pmc_long status = PMC_S_OK;
     copy.reset(pmc_create_byte_string(&status));
     if (!copy) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
-    return copy->assign(lowered.get(), static_cast<pmc_ulong>(length));
+    return copy->assign(lowered ? lowered.get() : text, static_cast<pmc_ulong>(length));
 }
 
 class NetworkAddress final : public CPmcNetworkAddress {
