@@ -1,6 +1,5 @@
 #include "value/oid_arcs.h"
 
-#include <charconv>
 #include <memory>
 #include <new>
 
@@ -8,12 +7,13 @@
 
 namespace {
 
+// Most arcs are short: test the usual widths before dividing.
 std::size_t decimal_width(pmc_ulong arc) {
-    std::size_t width = 1;
-    while (arc >= 10) {
-        arc /= 10;
-        ++width;
-    }
+    if (arc < 10) return 1;
+    if (arc < 100) return 2;
+    if (arc < 1000) return 3;
+    std::size_t width = 4;
+    for (arc /= 10000; arc != 0; arc /= 10) ++width;
     return width;
 }
 
@@ -23,31 +23,62 @@ std::size_t dotted_length(const pmc_ulong* arcs, pmc_ulong count) {
     return length;
 }
 
+// "00" to "99", two characters each.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes arc's digits so that they end just before `end`.
+void write_arc_backwards(char* end, pmc_ulong arc) {
+    while (arc >= 100) {
+        const pmc_ulong pair = (arc % 100) * 2;
+        arc /= 100;
+        *--end = kDigitPairs[pair + 1];
+        *--end = kDigitPairs[pair];
+    }
+    if (arc >= 10) {
+        *--end = kDigitPairs[arc * 2 + 1];
+        *--end = kDigitPairs[arc * 2];
+    } else {
+        *--end = static_cast<char>('0' + arc);
+    }
+}
+
 // Writes the dotted form into text, which has room for exactly that.
 void write_dotted(char* text, const pmc_ulong* arcs, pmc_ulong count) {
     char* p = text;
     for (pmc_ulong i = 0; i < count; ++i) {
         if (i != 0) *p++ = '.';
-        p = std::to_chars(p, p + 10, arcs[i]).ptr;
+        const pmc_ulong arc = arcs[i];
+        if (arc < 10) {
+            *p++ = static_cast<char>('0' + arc);
+        } else {
+            p += decimal_width(arc);
+            write_arc_backwards(p, arc);
+        }
     }
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// The value of a character as a digit; above 9 for any other character.
+unsigned digit_of(char c) { return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0'; }
 
-}  // namespace
-
-pmc_long pms_oid_read_arcs(const IPmsOid* oid, pmc_ulong* arcs, pmc_ulong capacity, pmc_ulong* count) {
-    if (oid == nullptr || count == nullptr || (arcs == nullptr && capacity != 0)) return PMC_E_INVALID_ARG;
-    pmc_ulong length = 0;
-    const unsigned char* bytes = oid->get_bytes(&length, nullptr);
-    const char* p = bytes != nullptr ? reinterpret_cast<const char*>(bytes) : "";
-    const char* const end = bytes != nullptr ? p + length : p;
+// The arcs of [p, end). `terminated` says that *end is readable and no digit
+// (our identifiers keep a NUL there), so the digit loop needs no bounds test.
+template <bool terminated>
+pmc_long read_dotted(const char* p, const char* const end, pmc_ulong* arcs, pmc_ulong capacity,
+                     pmc_ulong* count) {
     pmc_ulong found = 0;
     while (p != end) {
         // One arc: "0" or digits without a leading zero, then "." and more or the end.
-        if (!is_digit(*p) || (*p == '0' && p + 1 != end && is_digit(p[1]))) return PMC_E_INVALID_ARG;
-        pmc_ulong arc = 0;
-        for (; p != end && is_digit(*p); ++p) arc = arc * 10u + static_cast<pmc_ulong>(*p - '0');
+        const char* const first = p;
+        pmc_ulong arc = digit_of(*p);
+        if (arc > 9) return PMC_E_INVALID_ARG;
+        ++p;
+        for (unsigned digit; (terminated || p != end) && (digit = digit_of(*p)) <= 9; ++p) {
+            arc = arc * 10u + digit;
+        }
+        if (*first == '0' && p - first > 1) return PMC_E_INVALID_ARG;
         if (found < capacity) arcs[found] = arc;
         ++found;
         if (p == end) break;
@@ -56,6 +87,20 @@ pmc_long pms_oid_read_arcs(const IPmsOid* oid, pmc_ulong* arcs, pmc_ulong capaci
     }
     *count = found;
     return found > capacity ? PMC_E_OUT_OF_RANGE : PMC_S_OK;
+}
+
+}  // namespace
+
+pmc_long pms_oid_read_arcs(const IPmsOid* oid, pmc_ulong* arcs, pmc_ulong capacity, pmc_ulong* count) {
+    if (oid == nullptr || count == nullptr || (arcs == nullptr && capacity != 0)) return PMC_E_INVALID_ARG;
+    if (const CPmsOid* ours = CPmsOid::from(oid)) {
+        const char* text = ours->text().c_str();
+        return read_dotted<true>(text, text + ours->text().length(), arcs, capacity, count);
+    }
+    pmc_ulong length = 0;
+    const unsigned char* bytes = oid->get_bytes(&length, nullptr);
+    const char* p = bytes != nullptr ? reinterpret_cast<const char*>(bytes) : "";
+    return read_dotted<false>(p, bytes != nullptr ? p + length : p, arcs, capacity, count);
 }
 
 pmc_long pms_oid_assign_arcs(IPmsOid* oid, const pmc_ulong* arcs, pmc_ulong count) {

@@ -30,7 +30,12 @@ public:
     FORWARD(pmc_ulong, get_uint, (pmc_long* s), (s), const)
     FORWARD(IPmcByteString*, get_text_new, (pmc_long* s), (s), const)
     FORWARD(pmc_long, get_text_into, (IPmcByteString* o), (o), const)
-    FORWARD(const unsigned char*, get_bytes, (pmc_ulong* l, pmc_long* s), (l, s), const)
+    const unsigned char* get_bytes(pmc_ulong* l, pmc_long* s) const override {
+        if (window_.empty() || l == nullptr) return inner_->get_bytes(l, s);
+        *l = static_cast<pmc_ulong>(window_length_);
+        if (s != nullptr) *s = PMC_S_OK;
+        return reinterpret_cast<const unsigned char*>(window_.data());
+    }
     FORWARD(IPmcByteString*, get_bytes_new, (pmc_long* s), (s), const)
     FORWARD(pmc_long, get_bytes_into, (IPmcByteString* o), (o), const)
     FORWARD(unsigned short, get_port, (pmc_long* s), (s), const)
@@ -75,9 +80,17 @@ public:
 #undef FORWARD
 
     std::string text() const { return text_of(*inner_); }
+    // Lends the first `length` characters of `text` as its text, with no
+    // terminator after them, as a host's buffer may be.
+    void show(const std::string& text, std::size_t length) {
+        window_ = text;
+        window_length_ = length;
+    }
 
 private:
     OwnedOid inner_;
+    std::string window_;
+    std::size_t window_length_ = 0;
 };
 
 TEST(ForeignOid, ArcPathsUseTheInterface) {
@@ -120,6 +133,86 @@ TEST(ForeignOid, IndexFormsReadAndWriteIt) {
     OwnedOid id = make_oid("1.3");
     ASSERT_EQ(id->append_index(&foreign, false), PMC_S_OK);
     EXPECT_EQ(foreign.text(), "1.127.0.0.1.0.161.2.1.3");
+}
+
+}  // namespace
+
+namespace {
+
+// The arcs of a dotted text by the identifier grammar, or false.
+bool reference_arcs(const std::string& text, std::vector<pmc_ulong>* arcs) {
+    arcs->clear();
+    if (text.empty()) return true;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t dot = text.find('.', start);
+        const std::string part = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        if (part.empty() || (part.size() > 1 && part[0] == '0')) return false;
+        pmc_ulong arc = 0;
+        for (char c : part) {
+            if (c < '0' || c > '9') return false;
+            arc = arc * 10u + static_cast<pmc_ulong>(c - '0');
+        }
+        arcs->push_back(arc);
+        if (dot == std::string::npos) return true;
+        start = dot + 1;
+    }
+}
+
+TEST(ForeignOid, ArcReadingStopsAtTheLengthNotATerminator) {
+    const std::string texts[] = {"", "0", "7", "1.3", "1.3.6.1.2.1.43.11.1.1.9.1", "0.0", "10.200.3000",
+                                 "4294967295.4294967296", "99999999999", "1.03", "1..3", ".1", "1.",
+                                 "00", "1.a", std::string("1.3\0" "7", 5), std::string("1\0", 2)};
+    // What follows the text in the host's buffer must not be read as part of it.
+    const std::string tails[] = {"", "7", "0", ".5", "x", std::string(1, '\0')};
+    for (const std::string& text : texts) {
+        std::vector<pmc_ulong> expected;
+        const bool valid = reference_arcs(text, &expected);
+        OwnedOid ours = make_oid("");
+        ASSERT_EQ(ours->set_bytes(reinterpret_cast<const unsigned char*>(text.data()),
+                                  static_cast<pmc_ulong>(text.size())),
+                  PMC_S_OK);
+        pmc_ulong arcs[16] = {};
+        pmc_ulong count = 0;
+        ASSERT_EQ(pms_oid_read_arcs(ours.get(), arcs, 16, &count), valid ? PMC_S_OK : PMC_E_INVALID_ARG) << text;
+        if (valid) {
+            EXPECT_EQ(std::vector<pmc_ulong>(arcs, arcs + count), expected) << text;
+        }
+        for (const std::string& tail : tails) {
+            ForeignOid foreign("");
+            foreign.show(text + tail, text.size());
+            pmc_ulong foreign_arcs[16] = {};
+            pmc_ulong foreign_count = 0;
+            ASSERT_EQ(pms_oid_read_arcs(&foreign, foreign_arcs, 16, &foreign_count),
+                      valid ? PMC_S_OK : PMC_E_INVALID_ARG)
+                << text << " + " << tail;
+            if (valid) {
+                EXPECT_EQ(std::vector<pmc_ulong>(foreign_arcs, foreign_arcs + foreign_count), expected)
+                    << text << " + " << tail;
+            }
+        }
+    }
+}
+
+TEST(ForeignOid, ArcsAreWrittenAtEveryWidth) {
+    std::vector<pmc_ulong> arcs;
+    std::string expected;
+    for (pmc_ulong power = 1, width = 1; width <= 10; ++width, power *= 10u) {
+        // The last number of each width and the first of the next.
+        for (pmc_ulong arc : {power - 1, power, power + 1, power * 5u + 7u}) {
+            if (width == 10 && arc != power - 1 && arc != power) continue;  // beyond 32 bits
+            arcs.push_back(arc);
+        }
+    }
+    arcs.push_back(4294967295u);
+    for (pmc_ulong arc : arcs) expected += (expected.empty() ? "" : ".") + std::to_string(arc);
+    const auto count = static_cast<pmc_ulong>(arcs.size());
+    OwnedOid ours = make_oid("");
+    ASSERT_EQ(pms_oid_assign_arcs(ours.get(), arcs.data(), count), PMC_S_OK);
+    EXPECT_EQ(text_of(*ours), expected);
+    ForeignOid foreign("1");
+    ASSERT_EQ(pms_oid_assign_arcs(&foreign, arcs.data(), count), PMC_S_OK);
+    EXPECT_EQ(foreign.text(), expected);
 }
 
 }  // namespace
