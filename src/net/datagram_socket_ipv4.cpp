@@ -1,5 +1,7 @@
 #include "net/datagram_socket_kinds.h"
 
+#include "net/ipv4_text_memo.h"
+
 #include <cstring>
 
 const char* const kAnyAddressIPv4 = "0.0.0.0";
@@ -25,7 +27,7 @@ bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record,
                                        CPmcNetworkAddress* address) {
     const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
     const auto* in = reinterpret_cast<const sockaddr_in*>(record);
-    const char* text = api.inet_ntoa(in->sin_addr);
+    const char* text = PmcIpv4TextMemo::local().text(api.inet_ntoa, in->sin_addr);
     if (text != nullptr && address->set_text(text) != PMC_S_OK) return false;
     return address->set_port((api.ntohs)(in->sin_port)) == PMC_S_OK &&
            address->set_kind(PMC_ADDRESS_IPV4) == PMC_S_OK;
@@ -34,7 +36,7 @@ bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record,
 bool DataGramSocketIPv4::to_sockaddr(sockaddr_storage* record, CPmcNetworkAddress* address) {
     const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
     const char* text = address->get_text();
-    const in_addr_t value = api.inet_addr(text);
+    const in_addr_t value = PmcIpv4TextMemo::local().value(api.inet_addr, text);
     if (value == INADDR_NONE &&
         std::strncmp(text, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
         return false;
