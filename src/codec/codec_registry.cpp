@@ -7,6 +7,7 @@
 #include <pmsnmp/owned.h>
 
 #include "codec/borrowed_packet.h"
+#include "codec/peek_scratch.h"
 #include "codec/trans_stream_codec.h"
 #include "message/ptr_list_impl.h"
 
@@ -75,7 +76,10 @@ public:
         if (buffer == nullptr || error_status == nullptr || request_id == nullptr) {
             return PMC_E_INVALID_ARG;
         }
-        CPmsBorrowedPacket packet(nullptr, nullptr);
+        IPmsPdu* pdu = nullptr;
+        IPmsSnmpTarget* target = nullptr;
+        CPmsPeekScratch::local().lend(translate_type, &pdu, &target);
+        CPmsBorrowedPacket packet(pdu, target);
         const pmc_long status = run_decoder(buffer, &packet, translate_type, true);
         if (status == PMC_S_OK) {
             *request_id = packet.get_pdu()->get_request_id();
