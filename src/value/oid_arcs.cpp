@@ -1,5 +1,6 @@
 #include "value/oid_arcs.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -45,20 +46,30 @@ void write_arc_backwards(char* end, pmc_ulong arc) {
     }
 }
 
-// Writes the dotted form into text, which has room for exactly that.
-void write_dotted(char* text, const pmc_ulong* arcs, pmc_ulong count) {
+// Writes the dotted form into text, which has room for exactly that, and
+// returns its end.
+char* write_dotted(char* text, const pmc_ulong* arcs, pmc_ulong count) {
     char* p = text;
     for (pmc_ulong i = 0; i < count; ++i) {
         if (i != 0) *p++ = '.';
         const pmc_ulong arc = arcs[i];
         if (arc < 10) {
             *p++ = static_cast<char>('0' + arc);
+        } else if (arc < 100) {
+            *p++ = kDigitPairs[arc * 2];
+            *p++ = kDigitPairs[arc * 2 + 1];
         } else {
             p += decimal_width(arc);
             write_arc_backwards(p, arc);
         }
     }
+    return p;
 }
+
+// Up to this many arcs (every SNMP name) are written on the stack in one
+// pass and copied, rather than measured first.
+constexpr pmc_ulong kStagedArcs = 128;
+constexpr std::size_t kArcCharsMax = 11;  // ten digits and a dot
 
 // The value of a character as a digit; above 9 for any other character.
 unsigned digit_of(char c) { return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0'; }
@@ -75,10 +86,16 @@ pmc_long read_dotted(const char* p, const char* const end, pmc_ulong* arcs, pmc_
         pmc_ulong arc = digit_of(*p);
         if (arc > 9) return PMC_E_INVALID_ARG;
         ++p;
-        for (unsigned digit; (terminated || p != end) && (digit = digit_of(*p)) <= 9; ++p) {
+        unsigned digit = 0;
+        // Most arcs have one or two digits: no loop for those.
+        if ((terminated || p != end) && (digit = digit_of(*p)) <= 9) {
             arc = arc * 10u + digit;
+            ++p;
+            for (; (terminated || p != end) && (digit = digit_of(*p)) <= 9; ++p) {
+                arc = arc * 10u + digit;
+            }
+            if (*first == '0') return PMC_E_INVALID_ARG;
         }
-        if (*first == '0' && p - first > 1) return PMC_E_INVALID_ARG;
         if (found < capacity) arcs[found] = arc;
         ++found;
         if (p == end) break;
@@ -105,12 +122,22 @@ pmc_long pms_oid_read_arcs(const IPmsOid* oid, pmc_ulong* arcs, pmc_ulong capaci
 
 pmc_long pms_oid_assign_arcs(IPmsOid* oid, const pmc_ulong* arcs, pmc_ulong count) {
     if (oid == nullptr || (arcs == nullptr && count != 0)) return PMC_E_INVALID_ARG;
+    CPmsOid* ours = CPmsOid::from(oid);
+    if (ours != nullptr && count == 0) {
+        ours->clear();
+        return PMC_S_OK;
+    }
+    if (ours != nullptr && count <= kStagedArcs) {
+        char staged[kStagedArcs * kArcCharsMax];
+        const auto length = static_cast<std::size_t>(write_dotted(staged, arcs, count) - staged);
+        char* text = ours->text().overwrite(length);
+        if (text == nullptr) return PMC_E_NO_MEMORY;
+        std::memcpy(text, staged, length);
+        ours->set_arc_count(count);
+        return PMC_S_OK;
+    }
     const std::size_t length = dotted_length(arcs, count);
-    if (CPmsOid* ours = CPmsOid::from(oid)) {
-        if (count == 0) {
-            ours->clear();
-            return PMC_S_OK;
-        }
+    if (ours != nullptr) {
         char* text = ours->text().overwrite(length);
         if (text == nullptr) return PMC_E_NO_MEMORY;
         write_dotted(text, arcs, count);

@@ -97,4 +97,21 @@ TEST(OidArcs, RoundTripOfLongIdentifier) {
     EXPECT_EQ(back, arcs);
 }
 
+TEST(OidArcs, AssignAroundTheStagedArcCount) {
+    // Up to 128 arcs are written in one pass, more are measured first.
+    for (pmc_ulong count : {1u, 2u, 127u, 128u, 129u}) {
+        std::vector<pmc_ulong> arcs;
+        std::string expected;
+        for (pmc_ulong i = 0; i < count; ++i) {
+            const pmc_ulong arc = i % 3 == 0 ? 4294967295u - i : i * 37u;
+            arcs.push_back(arc);
+            expected += (i == 0 ? "" : ".") + std::to_string(arc);
+        }
+        OwnedOid oid = make_oid("7");
+        ASSERT_EQ(pms_oid_assign_arcs(oid.get(), arcs.data(), count), PMC_S_OK) << count;
+        EXPECT_EQ(text_of(*oid), expected) << count;
+        EXPECT_EQ(oid->get_length(), count);
+    }
+}
+
 }  // namespace
