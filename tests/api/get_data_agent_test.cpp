@@ -2,6 +2,7 @@
 // wrong kind, short answers, and every way a walk can end.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,9 @@ struct WalkCase {
     std::vector<std::string> names;
     int requests;
 };
+
+// Keeps test listings readable: the case's name, not its bytes.
+void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.name; }
 
 class AgentWalk : public ::testing::TestWithParam<WalkCase> {};
 
