@@ -9,11 +9,19 @@ jobs=$(nproc)
 
 scripts/deps.sh
 
+passed=0
+skipped=0
 run_suite() {
   local dir=$1; shift
   cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPMSNMP_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure | tee "$dir/ctest.log"
+  # set -e and pipefail have stopped the script already if a test failed.
+  local total skips
+  total=$(sed -n 's/.* tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log")
+  skips=$(grep -c '(Skipped)' "$dir/ctest.log" || true)
+  passed=$((passed + ${total:-0} - skips))
+  skipped=$((skipped + skips))
 }
 
 echo "== build and test"
@@ -27,3 +35,5 @@ if [ -f fuzz/CMakeLists.txt ] && [ "${PMSNMP_SKIP_FUZZ:-0}" != 1 ]; then
   echo "== fuzz"
   scripts/fuzz.sh "${PMSNMP_FUZZ_SECONDS:-60}"
 fi
+
+echo "summary: $passed passed, 0 failed, $skipped skipped"
