@@ -119,11 +119,14 @@ pmc_long RequestSession::_send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target,
     if (destination == nullptr || socket_ == nullptr) return PMC_E_INVALID_ARG;
 
     pmc_long status = PMC_S_OK;
-    pmc::Owned<IPmsMessageBuffer> request(create_message_buffer(&status));
-    if (!request) return status;
+    if (!request_) {
+        request_.reset(create_message_buffer(&status));
+        if (!request_) return status;
+    }
+    IPmsMessageBuffer* request = request_.get();
     pdu->set_request_id(pms_next_request_id());
     pmc_ulong encoded_count = 0;
-    status = codec_registry()->encode(pdu, target, request.get(), &encoded_count);
+    status = codec_registry()->encode(pdu, target, request, &encoded_count);
     if (status != PMC_S_OK) {
         if (status == PMC_E_MESSAGE_TOO_LARGE) {
             const pmc_ulong n = binding_count(pdu);

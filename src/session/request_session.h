@@ -3,6 +3,8 @@
 #ifndef PMSNMP_SESSION_REQUEST_SESSION_H
 #define PMSNMP_SESSION_REQUEST_SESSION_H
 
+#include <pmsnmp/owned.h>
+
 #include "codec/message_buffer.h"
 #include "net/datagram_socket.h"
 #include "session/request_fragmenter.h"
@@ -66,6 +68,9 @@ private:
                             bool* end_tries, CPmcNetworkAddress** source);
 
     DataGramSocket* socket_ = nullptr;
+    // The request's octets, kept for the next request: encoding reuses the
+    // block, since every request of a target asks for the same size.
+    pmc::Owned<IPmsMessageBuffer> request_;
     PieceExchange exchange_{this};
 };
 

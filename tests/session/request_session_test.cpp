@@ -1,5 +1,6 @@
 // The request path end to end: dispatcher, session, codec and socket against
 // the project's test agent on loopback.
+#include <algorithm>
 #include <chrono>
 #include <set>
 #include <string>
@@ -394,4 +395,37 @@ TEST(SessionDispatcher, ServesOnlyTargetsItKnows) {
     // Broadcast discovery is not built yet.
     EXPECT_EQ(dispatcher->send_broad_cast_sync(pdu.get(), good.get(), &replies), PMC_E_NOT_SUPPORTED);
     EXPECT_EQ(replies, nullptr);
+}
+
+TEST(RequestSession, OneSessionKeepsEachTargetsMaximumSize) {
+    // The session keeps its request buffer from one request to the next: a
+    // larger block left by one target must not let another send more.
+    TestAgent agent("{" + numbered_table(40) + "}");
+    ASSERT_TRUE(agent.running()) << agent.error();
+    pmc::Owned<IPmsSnmpTarget> large = make_target("127.0.0.1", agent.port(), PMS_VERSION_1, 1000, 0, 1400);
+    pmc::Owned<IPmsSnmpTarget> small = make_target("127.0.0.1", agent.port(), PMS_VERSION_1, 1000, 0, 200);
+    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(nullptr));
+    ASSERT_TRUE(dispatcher);
+    int requests_before = 0;
+    for (IPmsSnmpTarget* target : {large.get(), small.get(), large.get(), small.get()}) {
+        pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, numbered_oids(40));
+        ASSERT_EQ(dispatcher->send_sync(pdu.get(), target), PMC_S_OK);
+        ASSERT_EQ(oids_of(pdu.get()), numbered_oids(40));
+        for (pmc_ulong i = 0; i < 40; ++i) EXPECT_EQ(value_at(pdu.get(), i)->get_int(nullptr), static_cast<pmc_long>(10 * (i + 1)));
+        const nlohmann::json state = agent.state();
+        const int requests = state["count"].get<int>();
+        // The bindings each request of this round carried.
+        std::vector<int> sizes;
+        for (int i = requests_before; i < requests; ++i) sizes.push_back(state["sizes"][static_cast<std::size_t>(i)].get<int>());
+        if (target == large.get()) {
+            EXPECT_EQ(sizes, std::vector<int>{40});
+        } else {
+            EXPECT_GE(sizes.size(), 4u);
+            int total = 0;
+            for (int size : sizes) total += size;
+            EXPECT_EQ(total, 40);
+            EXPECT_LT(*std::max_element(sizes.begin(), sizes.end()), 20);
+        }
+        requests_before = requests;
+    }
 }
