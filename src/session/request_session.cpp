@@ -19,6 +19,15 @@ const char* text_of(CPmcNetworkAddress* address) {
     return text != nullptr ? text : "";
 }
 
+// Same text, kind and port, byte for byte.
+bool same_address(CPmcNetworkAddress* a, CPmcNetworkAddress* b) {
+    if (a == nullptr || b == nullptr) return false;
+    IPmcByteString* text_a = a->get_text_string();
+    IPmcByteString* text_b = b->get_text_string();
+    return text_a != nullptr && text_b != nullptr && text_a->equals_string(text_b) &&
+           a->get_kind() == b->get_kind() && a->get_port() == b->get_port();
+}
+
 pmc_ulong binding_count(IPmsPdu* pdu) {
     IPmsVarBindList* list = pdu->get_varbind_list();
     return list != nullptr ? list->count() : 0;
@@ -162,7 +171,9 @@ pmc_long RequestSession::_send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target,
         source.reset(sender);
         if (end_tries) break;
     }
-    if (status == PMC_S_OK) {
+    // The answer normally comes from the address asked: the target then
+    // keeps its own copy instead of trading it for an equal one.
+    if (status == PMC_S_OK && !same_address(target->get_address(), source.get())) {
         status = target->set_address(source.get());
     }
     if (status == PMC_E_TOO_BIG) *split_count = 2;

@@ -429,3 +429,32 @@ TEST(RequestSession, OneSessionKeepsEachTargetsMaximumSize) {
         requests_before = requests;
     }
 }
+
+TEST(RequestSession, AnswerFromTheAddressAskedKeepsTheTargetsAddress) {
+    TestAgent agent(scenario());
+    ASSERT_TRUE(agent.running()) << agent.error();
+    pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port());
+    CPmcNetworkAddress* before = target->get_address();
+    ASSERT_NE(before, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, {"1.3.6.1.2.1.1.5.0"});
+        ASSERT_EQ(send(pdu.get(), target.get()).status, PMC_S_OK);
+        EXPECT_EQ(text_of(value_at(pdu.get(), 0)), "lp-5");
+        // Equal in text, kind and port: the same object stays.
+        EXPECT_EQ(target->get_address(), before);
+        EXPECT_EQ(address_of(target.get()), "127.0.0.1");
+        EXPECT_EQ(target->get_address()->get_port(), agent.port());
+        EXPECT_EQ(target->get_address()->get_kind(), PMC_ADDRESS_IPV4);
+    }
+}
+
+TEST(RequestSession, AnswerFromAnotherPortReplacesTheTargetsAddress) {
+    // Same text, another port: not the address asked.
+    TestAgent agent(scenario(R"("answer_from": "127.0.0.1")"));
+    ASSERT_TRUE(agent.running()) << agent.error();
+    pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port());
+    pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, {"1.3.6.1.2.1.1.5.0"});
+    ASSERT_EQ(send(pdu.get(), target.get()).status, PMC_S_OK);
+    EXPECT_EQ(address_of(target.get()), "127.0.0.1");
+    EXPECT_NE(target->get_address()->get_port(), agent.port());
+}
