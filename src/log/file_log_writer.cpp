@@ -35,17 +35,11 @@ CPmcFileLogWriter* CPmcFileLogWriter::create(const char* target) {
 CPmcFileLogWriter::~CPmcFileLogWriter() { close(); }
 
 pmc_long CPmcFileLogWriter::query_interface(const char* iid, void** out) {
-    if (out == nullptr) return PMC_E_INVALID_ARG;
-    *out = nullptr;
-    if (iid == nullptr) return PMC_E_INVALID_ARG;
-    if (!pmc_log_iid_is(iid, PMC_IID_LOG_OBJECT) &&
-        !pmc_log_iid_is(iid, PMC_IID_LOG_LINE_WRITER) &&
-        !pmc_log_iid_is(iid, PMC_IID_LOG_FILE_SETTINGS)) {
-        return PMC_E_NO_INTERFACE;
-    }
-    add_ref();
-    *out = static_cast<IPmcLogFileWriter*>(this);
-    return PMC_S_OK;
+    return pmc_log_query(static_cast<IPmcLogFileWriter*>(this), iid, out, [](const char* id) {
+        return pmc_log_iid_is(id, PMC_IID_LOG_OBJECT) ||
+               pmc_log_iid_is(id, PMC_IID_LOG_LINE_WRITER) ||
+               pmc_log_iid_is(id, PMC_IID_LOG_FILE_SETTINGS);
+    });
 }
 
 pmc_ulong CPmcFileLogWriter::add_ref() { return refs_.add(); }

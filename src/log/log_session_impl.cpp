@@ -28,13 +28,8 @@ CPmcLogSessionImpl<Interface>::~CPmcLogSessionImpl() {
 
 template <class Interface>
 pmc_long CPmcLogSessionImpl<Interface>::query_interface(const char* iid, void** out) {
-    if (out == nullptr) return PMC_E_INVALID_ARG;
-    *out = nullptr;
-    if (iid == nullptr) return PMC_E_INVALID_ARG;
-    if (!accepts(iid)) return PMC_E_NO_INTERFACE;
-    add_ref();
-    *out = static_cast<Interface*>(this);
-    return PMC_S_OK;
+    return pmc_log_query(static_cast<Interface*>(this), iid, out,
+                         [this](const char* id) { return accepts(id); });
 }
 
 template <class Interface>

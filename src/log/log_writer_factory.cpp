@@ -14,13 +14,8 @@ CPmcLogWriterFactory* CPmcLogWriterFactory::create(const char* type, IPmcLogWrit
 }
 
 pmc_long CPmcLogWriterFactory::query_interface(const char* iid, void** out) {
-    if (out == nullptr) return PMC_E_INVALID_ARG;
-    *out = nullptr;
-    if (iid == nullptr) return PMC_E_INVALID_ARG;
-    if (!pmc_log_iid_is(iid, PMC_IID_LOG_OBJECT)) return PMC_E_NO_INTERFACE;
-    add_ref();
-    *out = static_cast<IPmcLogObject*>(this);
-    return PMC_S_OK;
+    return pmc_log_query(static_cast<IPmcLogObject*>(this), iid, out,
+                         [](const char* id) { return pmc_log_iid_is(id, PMC_IID_LOG_OBJECT); });
 }
 
 pmc_ulong CPmcLogWriterFactory::add_ref() { return refs_.add(); }

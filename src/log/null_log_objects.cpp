@@ -4,15 +4,11 @@
 
 namespace {
 
-// Shared query: answers iids for which accepts() holds, with no counting.
+// Their add_ref() and release() count nothing, so the shared query hands
+// them out without a reference to give back.
 template <class Self>
 pmc_long null_query(Self* self, const char* iid, void** out) {
-    if (out == nullptr) return PMC_E_INVALID_ARG;
-    *out = nullptr;
-    if (iid == nullptr) return PMC_E_INVALID_ARG;
-    if (!self->accepts(iid)) return PMC_E_NO_INTERFACE;
-    *out = self;
-    return PMC_S_OK;
+    return pmc_log_query(self, iid, out, [self](const char* id) { return self->accepts(id); });
 }
 
 class CPmcNullLogSession final : public IPmcLogSession {

@@ -17,15 +17,10 @@ CPmcStdoutLogWriter* CPmcStdoutLogWriter::create(const char* target) {
 }
 
 pmc_long CPmcStdoutLogWriter::query_interface(const char* iid, void** out) {
-    if (out == nullptr) return PMC_E_INVALID_ARG;
-    *out = nullptr;
-    if (iid == nullptr) return PMC_E_INVALID_ARG;
-    if (!pmc_log_iid_is(iid, PMC_IID_LOG_OBJECT) && !pmc_log_iid_is(iid, PMC_IID_LOG_LINE_WRITER)) {
-        return PMC_E_NO_INTERFACE;
-    }
-    add_ref();
-    *out = static_cast<IPmcLogWriter*>(this);
-    return PMC_S_OK;
+    return pmc_log_query(static_cast<IPmcLogWriter*>(this), iid, out, [](const char* id) {
+        return pmc_log_iid_is(id, PMC_IID_LOG_OBJECT) ||
+               pmc_log_iid_is(id, PMC_IID_LOG_LINE_WRITER);
+    });
 }
 
 pmc_ulong CPmcStdoutLogWriter::add_ref() { return refs_.add(); }
