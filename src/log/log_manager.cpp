@@ -4,6 +4,7 @@
 #include <new>
 
 #include "log/file_log_writer.h"
+#include "log/log_ref_count.h"
 #include "log/null_log_objects.h"
 #include "log/stdout_log_writer.h"
 
@@ -19,12 +20,6 @@ bool same_text(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 IPmcLogWriter* null_writer_of(const char* type) {
     if (same_text(type, PMC_LOG_WRITER_FILE)) return pmc_null_file_writer();
     return pmc_null_standard_writer();
-}
-
-template <class T>
-void release_all(std::vector<T*>& objects) {
-    for (T* object : objects) object->release();
-    objects.clear();
 }
 
 }  // namespace
@@ -57,10 +52,10 @@ CPmcLogManager* CPmcLogManager::create() {
 }
 
 CPmcLogManager::~CPmcLogManager() {
-    release_all(sessions_);
+    pmc_release_all(sessions_);
     if (root_ != nullptr) root_->release();
-    release_all(writers_);
-    release_all(factories_);
+    pmc_release_all(writers_);
+    pmc_release_all(factories_);
 }
 
 IPmcLogSessionGroup* CPmcLogManager::root() { return root_; }

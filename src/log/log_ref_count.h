@@ -3,6 +3,7 @@
 #define PMSNMP_LOG_REF_COUNT_H
 
 #include <atomic>
+#include <vector>
 
 #include <pmsnmp/types.h>
 
@@ -15,5 +16,12 @@ public:
 private:
     std::atomic<pmc_ulong> refs_{1};
 };
+
+// Gives back the reference held on each object and empties the list.
+template <class T>
+void pmc_release_all(std::vector<T*>& objects) {
+    for (T* object : objects) object->release();
+    objects.clear();
+}
 
 #endif

@@ -11,11 +11,6 @@ namespace {
 
 constexpr std::size_t PMC_LOG_INDENT_WIDTH = 4;
 
-void release_all(std::vector<IPmcLogWriter*>& writers) {
-    for (IPmcLogWriter* writer : writers) writer->release();
-    writers.clear();
-}
-
 }  // namespace
 
 template <class Interface>
@@ -23,7 +18,7 @@ CPmcLogSessionImpl<Interface>::CPmcLogSessionImpl(const std::string& name) : nam
 
 template <class Interface>
 CPmcLogSessionImpl<Interface>::~CPmcLogSessionImpl() {
-    release_all(writers_);
+    pmc_release_all(writers_);
 }
 
 template <class Interface>
@@ -71,7 +66,7 @@ void CPmcLogSessionImpl<Interface>::clear_writers() {
         std::lock_guard<std::mutex> guard(lock_);
         dropped.swap(writers_);
     }
-    release_all(dropped);
+    pmc_release_all(dropped);
 }
 
 template <class Interface>
@@ -237,6 +232,6 @@ pmc_long CPmcLogRootSession::add_session(IPmcLogSession* session) {
     }
     // The mask last, so that no line goes out before the writers are in.
     if (status == PMC_S_OK) session->set_level_mask(mask);
-    release_all(writers);
+    pmc_release_all(writers);
     return status;
 }
