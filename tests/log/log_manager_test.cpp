@@ -234,9 +234,13 @@ TEST_F(LogManagerTest, QueryInterfaceTable) {
             }
         }
     }
-    void* out = nullptr;
-    EXPECT_EQ(root->query_interface(nullptr, &out), PMC_E_INVALID_ARG);
-    EXPECT_EQ(root->query_interface(PMC_IID_LOG_OBJECT, nullptr), PMC_E_INVALID_ARG);
+    for (const Object& object : objects) {
+        void* out = reinterpret_cast<void*>(1);
+        EXPECT_EQ(object.object->query_interface(nullptr, &out), PMC_E_INVALID_ARG) << object.name;
+        EXPECT_EQ(out, nullptr) << object.name;
+        EXPECT_EQ(object.object->query_interface(PMC_IID_LOG_OBJECT, nullptr), PMC_E_INVALID_ARG)
+            << object.name;
+    }
 }
 
 TEST_F(LogManagerTest, SessionGroupAddsSessionsThroughItsInterface) {
