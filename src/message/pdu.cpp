@@ -5,17 +5,12 @@
 #include <pmsnmp/owned.h>
 
 #include "message/pdu_factory.h"
+#include "message/same_object.h"
 
 namespace {
 
 // What clear() leaves in the error status: no answer has been read yet.
 constexpr pmc_long kErrorStatusCleared = -1;
-
-// Both absent counts as equal.
-bool same_value(const IPmsValue* a, const IPmsValue* b) {
-    if (a == nullptr || b == nullptr) return a == b;
-    return a->equals(b);
-}
 
 class CPmsPdu final : public IPmsPdu {
 public:
@@ -86,8 +81,8 @@ public:
     bool equals(IPmsPdu* other) override {
         if (type_ == PMS_PDU_NONE || other == nullptr || other->get_type() != type_) return false;
         if (type_ == PMS_PDU_TRAP) {
-            if (!same_value(timestamp_.get(), other->get_timestamp()) ||
-                !same_value(trap_oid_.get(), other->get_trap_oid())) {
+            if (!pms_same_object(timestamp_.get(), other->get_timestamp()) ||
+                !pms_same_object(trap_oid_.get(), other->get_trap_oid())) {
                 return false;
             }
         } else if (request_id_ != other->get_request_id() ||
@@ -95,9 +90,7 @@ public:
                    error_status_ != other->get_error_status()) {
             return false;
         }
-        IPmsVarBindList* other_list = other->get_varbind_list();
-        if (!list_ || other_list == nullptr) return !list_ && other_list == nullptr;
-        return list_->equals(other_list);
+        return pms_same_object(list_.get(), other->get_varbind_list());
     }
 
     pmc_long get_type() override { return type_; }

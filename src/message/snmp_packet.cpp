@@ -5,6 +5,7 @@
 #include <pmsnmp/owned.h>
 
 #include "message/ptr_list_impl.h"
+#include "message/same_object.h"
 #include "message/snmp_packet.h"
 
 namespace {
@@ -36,14 +37,8 @@ public:
 
     bool equals(IPmsSnmpPacket* other) override {
         if (other == nullptr) return false;
-        IPmsPdu* other_pdu = other->get_pdu();
-        IPmsSnmpTarget* other_target = other->get_target();
-        const bool same_pdu = (!pdu_ || other_pdu == nullptr) ? (!pdu_ && other_pdu == nullptr)
-                                                               : pdu_->equals(other_pdu);
-        const bool same_target = (!target_ || other_target == nullptr)
-                                     ? (!target_ && other_target == nullptr)
-                                     : target_->equals(other_target);
-        return same_pdu && same_target;
+        return pms_same_object(pdu_.get(), other->get_pdu()) &&
+               pms_same_object(target_.get(), other->get_target());
     }
 
     void set_target(IPmsSnmpTarget* target) override {

@@ -4,6 +4,7 @@
 #include <pmsnmp/owned.h>
 
 #include "message/pdu_factory.h"
+#include "message/same_object.h"
 #include "value/value_factory.h"
 
 namespace {
@@ -35,8 +36,8 @@ public:
 
     bool equals(const IPmsVarBind* other) const override {
         if (other == nullptr) return false;
-        return same_value(value_.get(), other->get_value()) &&
-               same_value(oid_.get(), other->get_oid()) && status_ == other->get_status();
+        return pms_same_object(value_.get(), other->get_value()) &&
+               pms_same_object(oid_.get(), other->get_oid()) && status_ == other->get_status();
     }
 
     pmc_long set(IPmsOid* oid, IPmsValue* value) override {
@@ -71,12 +72,6 @@ private:
     template <class T>
     static void replace(pmc::Owned<T>& slot, T* object) {
         if (slot.get() != object) slot.reset(object);
-    }
-
-    // Both absent counts as equal.
-    static bool same_value(const IPmsValue* a, const IPmsValue* b) {
-        if (a == nullptr || b == nullptr) return a == b;
-        return a->equals(b);
     }
 
     pmc::Owned<IPmsOid> oid_;
