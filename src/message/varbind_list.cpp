@@ -37,18 +37,7 @@ public:
     pmc_ulong count() const override { return static_cast<pmc_ulong>(items_.size()); }
 
     pmc_long add(IPmsOid* oid, IPmsValue* value) override {
-        if (oid == nullptr) return PMC_E_INVALID_ARG;
-        // The slot is made first: once the binding holds the pair, nothing
-        // may fail any more.
-        if (!grow([this] { items_.push_back(nullptr); })) return PMC_E_NO_MEMORY;
-        pmc_long status = PMC_S_OK;
-        IPmsVarBind* binding = make_binding(oid, value, &status);
-        if (binding == nullptr) {
-            items_.pop_back();
-            return status;
-        }
-        items_.back() = binding;
-        return PMC_S_OK;
+        return add_pair(oid, value, End::kBack);
     }
 
     pmc_long append(IPmsVarBind* binding) override {
@@ -57,16 +46,7 @@ public:
     }
 
     pmc_long add_front(IPmsOid* oid, IPmsValue* value) override {
-        if (oid == nullptr) return PMC_E_INVALID_ARG;
-        if (!grow([this] { items_.push_front(nullptr); })) return PMC_E_NO_MEMORY;
-        pmc_long status = PMC_S_OK;
-        IPmsVarBind* binding = make_binding(oid, value, &status);
-        if (binding == nullptr) {
-            items_.pop_front();
-            return status;
-        }
-        items_.front() = binding;
-        return PMC_S_OK;
+        return add_pair(oid, value, End::kFront);
     }
 
     pmc_long insert_front(IPmsVarBind* binding) override {
@@ -153,6 +133,24 @@ public:
     }
 
 private:
+    enum class End { kFront, kBack };
+
+    // A new binding for the pair at one end of the list. The slot is made
+    // first: once the binding holds the pair, nothing may fail any more.
+    pmc_long add_pair(IPmsOid* oid, IPmsValue* value, End end) {
+        if (oid == nullptr) return PMC_E_INVALID_ARG;
+        const bool front = end == End::kFront;
+        if (!grow([&] { front ? items_.push_front(nullptr) : items_.push_back(nullptr); })) {
+            return PMC_E_NO_MEMORY;
+        }
+        IPmsVarBind*& slot = front ? items_.front() : items_.back();
+        pmc_long status = PMC_S_OK;
+        slot = make_binding(oid, value, &status);
+        if (slot != nullptr) return PMC_S_OK;
+        front ? items_.pop_front() : items_.pop_back();
+        return status;
+    }
+
     // Runs a container change that may allocate; false when memory ran out.
     template <class Change>
     static bool grow(Change change) noexcept {
