@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,72 +54,74 @@ TEST(ErrorState, AllDefinedBitsInOrder) {
     EXPECT_EQ(all.back(), "overduePreventMaint");
 }
 
-TEST(SupplyLevel, ConsumablesShowWhatIsLeft) {
-    const struct {
-        std::optional<long> level;
-        std::optional<long> max;
-        LevelKind kind;
-        int percent;
-        std::string text;
-    } cases[] = {
-        {55, 100, LevelKind::kPercent, 55, "55%"},
-        {0, 100, LevelKind::kPercent, 0, "0%"},
-        {1060, 5300, LevelKind::kPercent, 20, "20%"},
-        {1, 3, LevelKind::kPercent, 33, "33%"},
-        {2, 3, LevelKind::kPercent, 67, "67%"},
-        {150, 100, LevelKind::kPercent, 100, "100%"},  // over capacity: full, not 150%
-        {-1, 100, LevelKind::kOther, 0, "other"},
-        {-2, 100, LevelKind::kUnknown, 0, "unknown"},
-        {-3, -2, LevelKind::kSomeRemaining, 0, "some remaining"},
-        {-7, 100, LevelKind::kUnknown, 0, "unknown"},
-        {40, -2, LevelKind::kRaw, 0, "level 40 (capacity unknown)"},
-        {40, 0, LevelKind::kRaw, 0, "level 40 (capacity unknown)"},
-        {0, -2, LevelKind::kRaw, 0, "empty"},
-        {std::nullopt, 100, LevelKind::kAbsent, 0, "absent"},
-        {30, std::nullopt, LevelKind::kRaw, 0, "level 30 (capacity unknown)"},
-    };
-    for (const auto& c : cases) {
-        const pmtool::LevelReading reading = read_level(c.level, c.max, false);
+struct LevelCase {
+    std::optional<long> level;
+    std::optional<long> max;
+    LevelKind kind;
+    int percent;  // checked for kPercent only
+    std::string text;
+};
+
+void expect_readings(const std::vector<LevelCase>& cases, bool receptacle) {
+    for (const LevelCase& c : cases) {
+        const pmtool::LevelReading reading = read_level(c.level, c.max, receptacle);
+        EXPECT_EQ(reading.receptacle, receptacle) << c.text;
         EXPECT_EQ(reading.kind, c.kind) << c.text;
         if (c.kind == LevelKind::kPercent) {
             EXPECT_EQ(reading.percent, c.percent) << c.text;
         }
         EXPECT_EQ(level_text(reading), c.text);
     }
+}
+
+TEST(SupplyLevel, ConsumablesShowWhatIsLeft) {
+    expect_readings(
+        {
+            {55, 100, LevelKind::kPercent, 55, "55%"},
+            {0, 100, LevelKind::kPercent, 0, "0%"},
+            {1060, 5300, LevelKind::kPercent, 20, "20%"},
+            {1, 3, LevelKind::kPercent, 33, "33%"},
+            {2, 3, LevelKind::kPercent, 67, "67%"},
+            {150, 100, LevelKind::kPercent, 100, "100%"},  // over capacity: full, not 150%
+            {-1, 100, LevelKind::kOther, 0, "other"},
+            {-2, 100, LevelKind::kUnknown, 0, "unknown"},
+            {-3, -2, LevelKind::kSomeRemaining, 0, "some remaining"},
+            {-7, 100, LevelKind::kUnknown, 0, "unknown"},
+            {40, -2, LevelKind::kRaw, 0, "level 40 (capacity unknown)"},
+            {40, 0, LevelKind::kRaw, 0, "level 40 (capacity unknown)"},
+            {0, -2, LevelKind::kRaw, 0, "empty"},
+            {std::nullopt, 100, LevelKind::kAbsent, 0, "absent"},
+            {30, std::nullopt, LevelKind::kRaw, 0, "level 30 (capacity unknown)"},
+        },
+        false);
 }
 
 // A receptacle's level is the room left, so it is full when the level is 0.
 TEST(SupplyLevel, ReceptaclesShowHowFullTheyAre) {
-    const struct {
-        std::optional<long> level;
-        std::optional<long> max;
-        LevelKind kind;
-        int percent;
-        std::string text;
-    } cases[] = {
-        {30, 100, LevelKind::kPercent, 70, "70% full"},
-        {100, 100, LevelKind::kPercent, 0, "0% full"},
-        {0, 100, LevelKind::kPercent, 100, "100% full"},
-        {5, 20, LevelKind::kPercent, 75, "75% full"},
-        {-3, 100, LevelKind::kSomeRemaining, 0, "not full"},
-        {0, -2, LevelKind::kRaw, 0, "full"},
-        {100, -2, LevelKind::kRaw, 0, "room for 100 (capacity unknown)"},
-    };
-    for (const auto& c : cases) {
-        const pmtool::LevelReading reading = read_level(c.level, c.max, true);
-        EXPECT_TRUE(reading.receptacle);
-        EXPECT_EQ(reading.kind, c.kind) << c.text;
-        if (c.kind == LevelKind::kPercent) {
-            EXPECT_EQ(reading.percent, c.percent) << c.text;
-        }
-        EXPECT_EQ(level_text(reading), c.text);
-    }
+    expect_readings(
+        {
+            {30, 100, LevelKind::kPercent, 70, "70% full"},
+            {100, 100, LevelKind::kPercent, 0, "0% full"},
+            {0, 100, LevelKind::kPercent, 100, "100% full"},
+            {5, 20, LevelKind::kPercent, 75, "75% full"},
+            {-3, 100, LevelKind::kSomeRemaining, 0, "not full"},
+            {0, -2, LevelKind::kRaw, 0, "full"},
+            {100, -2, LevelKind::kRaw, 0, "room for 100 (capacity unknown)"},
+        },
+        true);
 }
 
+// The JSON report's "state" values: scripts read them.
 TEST(SupplyLevel, KindNamesAreStable) {
-    EXPECT_EQ(pmtool::level_kind_name(LevelKind::kSomeRemaining), "some_remaining");
-    EXPECT_EQ(pmtool::level_kind_name(LevelKind::kPercent), "percent");
-    EXPECT_EQ(pmtool::level_kind_name(LevelKind::kAbsent), "absent");
+    const struct {
+        LevelKind kind;
+        const char* name;
+    } cases[] = {
+        {LevelKind::kAbsent, "absent"},   {LevelKind::kPercent, "percent"},
+        {LevelKind::kRaw, "raw"},         {LevelKind::kOther, "other"},
+        {LevelKind::kUnknown, "unknown"}, {LevelKind::kSomeRemaining, "some_remaining"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(pmtool::level_kind_name(c.kind), c.name);
 }
 
 }  // namespace
