@@ -223,6 +223,7 @@ TEST_F(PtrListTest, NextStopsAtTheEnd) {
 }
 
 TEST_F(PtrListTest, EraseEveryElementWhileWalking) {
+    void* const sentinel = list_->internal_sentinel();
     for (const char* name : {"a", "b", "c"}) ASSERT_EQ(PMC_S_OK, list_->add(make(name)));
     PmcListIterator* it = list_->create_iterator(nullptr);
     Names taken;
@@ -233,7 +234,12 @@ TEST_F(PtrListTest, EraseEveryElementWhileWalking) {
     }
     EXPECT_EQ((Names{"a", "b", "c"}), taken);
     EXPECT_EQ(0u, list_->count());
-    EXPECT_EQ(list_->internal_sentinel(), list_->internal_sentinel());
+    // The end marker is the list's own and outlives every element.
+    EXPECT_NE(nullptr, sentinel);
+    EXPECT_EQ(sentinel, list_->internal_sentinel());
+    pmc::Owned<IPmcPtrList<Probe>> other(pmc_create_ptr_list<Probe, ProbePolicy>(nullptr));
+    ASSERT_TRUE(other);
+    EXPECT_NE(sentinel, other->internal_sentinel());
     list_->release_iterator(it);
 }
 
