@@ -4,13 +4,9 @@
 
 namespace pmtool {
 
-namespace {
-
 std::string strip_dot(const std::string& text) {
     return (!text.empty() && text[0] == '.') ? text.substr(1) : text;
 }
-
-}  // namespace
 
 std::vector<unsigned long> oid_arcs(const std::string& text) {
     std::vector<unsigned long> arcs;

@@ -43,6 +43,10 @@ std::vector<unsigned long> oid_arcs(const std::string& text);
 // SNMP order of two identifiers (arc by arc): negative, 0 or positive.
 int compare_oids(const std::string& a, const std::string& b);
 
+// text without its leading dot, if it has one; the library writes
+// identifiers with one, the tool and snmpget -On users without.
+std::string strip_dot(const std::string& text);
+
 // Dotted decimal without a leading dot, or empty when the text is not an
 // object identifier (at least two arcs, each a 32-bit unsigned number).
 std::string normalize_oid(const std::string& text);

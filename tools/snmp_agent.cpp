@@ -33,10 +33,6 @@ std::string bytes_of(const IPmsValue* value) {
     return std::string(reinterpret_cast<const char*>(data), length);
 }
 
-std::string strip_dot(const std::string& text) {
-    return (!text.empty() && text[0] == '.') ? text.substr(1) : text;
-}
-
 Binding to_binding(const IPmsVarBind* source) {
     Binding binding;
     if (source->get_oid() != nullptr) binding.oid = strip_dot(text_of(source->get_oid()));
@@ -283,7 +279,8 @@ pmc_long SnmpAgent::walk_with_get_next(const std::string& root, Bindings* out) {
     return PMC_E_FAIL;
 }
 
-pmc_long SnmpAgent::set_integer(const std::string& oid_text, const std::string& instance, pmc_long value) {
+pmc_long SnmpAgent::set_integer(const std::string& oid_text, const std::string& instance, pmc_long value,
+                                std::string* written) {
     std::string oid = normalize_oid(oid_text);
     const std::string suffix = instance.empty() ? std::string() : normalize_oid("0." + instance);
     if (oid.empty() || (!instance.empty() && suffix.empty())) {
@@ -304,6 +301,7 @@ pmc_long SnmpAgent::set_integer(const std::string& oid_text, const std::string& 
     if (status != PMC_S_OK) return fail(status);
     if (pdu->get_error_status() != PMS_ERR_NO_ERROR)
         return agent_error(pdu->get_error_status(), pdu->get_error_index(), {oid});
+    if (written != nullptr) *written = oid;
     return PMC_S_OK;
 }
 
