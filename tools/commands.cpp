@@ -43,10 +43,9 @@ int run_walk(SnmpAgent& agent, const std::string& root, const Output& output) {
 
 int run_set(SnmpAgent& agent, const std::string& oid, const std::string& instance, pmc_long value,
             const Output& output) {
-    if (agent.set_integer(oid, instance, value) != PMC_S_OK) return report_failure(output, agent.reason());
     Binding written;
-    const std::string suffix = (!instance.empty() && instance[0] == '.') ? instance.substr(1) : instance;
-    written.oid = normalize_oid(suffix.empty() ? oid : oid + "." + suffix);
+    if (agent.set_integer(oid, instance, value, &written.oid) != PMC_S_OK)
+        return report_failure(output, agent.reason());
     written.type = PMS_TYPE_INTEGER;
     written.number = value;
     print_bindings({written}, output);

@@ -43,8 +43,10 @@ public:
     // as noSuchObject bindings (SNMPv1 noSuchName included).
     pmc_long get_many(const std::vector<std::string>& oids, Bindings* out);
 
-    // Sets the INTEGER oid.instance to value.
-    pmc_long set_integer(const std::string& oid, const std::string& instance, pmc_long value);
+    // Sets the INTEGER oid.instance to value; *written (if given) gets the
+    // identifier set, in dotted decimal.
+    pmc_long set_integer(const std::string& oid, const std::string& instance, pmc_long value,
+                         std::string* written = nullptr);
 
     // One line saying why the last failing operation failed.
     const std::string& reason() const { return reason_; }
