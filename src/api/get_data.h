@@ -67,6 +67,7 @@ private:
     pmc_long _open_community_target(pmc::Owned<IPmsSnmpTarget>* out, CPmcNetworkAddress* address);
     // Sends the request PDU as type and leaves the answer in it.
     pmc_long _exchange(pmc_long type);
+    pmc_long _exchange(SessionDispatcher* dispatcher, pmc_long type);
     // The first binding's value, taken out of the request PDU (null if none).
     pmc::Owned<IPmsValue> _pop_value();
     // One GetNext step of walk: sends, then classifies the answer.

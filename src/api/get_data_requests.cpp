@@ -20,10 +20,14 @@ IPmsVarBind* first_binding(IPmsPdu* pdu) {
 }  // namespace
 
 pmc_long CPmcGetData::_exchange(pmc_long type) {
-    pdu_->set_type(type);
     pmc_long status = PMC_S_OK;
     pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
     if (!dispatcher) return status;
+    return _exchange(dispatcher.get(), type);
+}
+
+pmc_long CPmcGetData::_exchange(SessionDispatcher* dispatcher, pmc_long type) {
+    pdu_->set_type(type);
     return dispatcher->send_sync(pdu_.get(), current_target());
 }
 
@@ -110,8 +114,7 @@ pmc_long CPmcGetData::_walk_step(SessionDispatcher* dispatcher, const IPmsOid* r
     pmc::Owned<IPmsOid> asked(request->get_oid()->clone_oid(&status));
     if (!asked) return status;
 
-    pdu_->set_type(PMS_PDU_GET_NEXT);
-    status = dispatcher->send_sync(pdu_.get(), current_target());
+    status = _exchange(dispatcher, PMS_PDU_GET_NEXT);
     if (status != PMC_S_OK) return status;
 
     // An SNMPv1 agent ends its view with noSuchName and the names unchanged.
