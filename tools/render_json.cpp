@@ -14,7 +14,8 @@ Json optional_text(const std::optional<std::string>& text) {
     return text ? Json(printable_text(*text)) : Json(nullptr);
 }
 
-Json optional_number(const std::optional<long>& number) {
+template <class Number>
+Json optional_number(const std::optional<Number>& number) {
     return number ? Json(*number) : Json(nullptr);
 }
 
@@ -56,7 +57,7 @@ Json printer_json(const PrinterReport& report) {
     } else {
         printer["detected_error_state"] = nullptr;
     }
-    printer["page_count"] = report.page_count ? Json(*report.page_count) : Json(nullptr);
+    printer["page_count"] = optional_number(report.page_count);
     return printer;
 }
 
