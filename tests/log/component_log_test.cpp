@@ -15,6 +15,12 @@
 
 namespace {
 
+// What comes before the session name on a line without time, process or
+// thread, and the column where the level tag starts after the 16-wide name.
+const std::string kBlankStamps =
+    std::string(23, ' ') + ", " + std::string(8, ' ') + ", " + std::string(8, ' ') + ", ";
+constexpr std::size_t kTagColumn = 63;
+
 // Puts the process-wide log back to its silent default.
 struct SilenceAfter {
     ~SilenceAfter() { pmc_log_manager_impl()->configure(0, PMC_LOG_FLAGS_DEFAULT, nullptr); }
@@ -77,11 +83,11 @@ TEST(ComponentLog, TraceScopeWritesEnterAndExitOnEveryPath) {
     EXPECT_EQ(traced_operation(log, false), PMC_S_OK);
     std::vector<std::string> lines = capture.lines();
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0].substr(63), "Trace, [CPmsThing::operate(1)] enter.");
-    EXPECT_EQ(lines[1].substr(63), "Error, [CPmsThing::operate(1)] failed (110).");
-    EXPECT_EQ(lines[2].substr(63), "Trace, [CPmsThing::operate(1)] exit.");
-    EXPECT_EQ(lines[3].substr(63), "Trace, [CPmsThing::operate(1)] enter.");
-    EXPECT_EQ(lines[4].substr(63), "Trace, [CPmsThing::operate(1)] exit.");
+    EXPECT_EQ(lines[0].substr(kTagColumn), "Trace, [CPmsThing::operate(1)] enter.");
+    EXPECT_EQ(lines[1].substr(kTagColumn), "Error, [CPmsThing::operate(1)] failed (110).");
+    EXPECT_EQ(lines[2].substr(kTagColumn), "Trace, [CPmsThing::operate(1)] exit.");
+    EXPECT_EQ(lines[3].substr(kTagColumn), "Trace, [CPmsThing::operate(1)] enter.");
+    EXPECT_EQ(lines[4].substr(kTagColumn), "Trace, [CPmsThing::operate(1)] exit.");
     manager.reset();
 }
 
@@ -112,12 +118,10 @@ TEST(LogConfigure, TurnsTracingOnForExistingAndNewSessions) {
     later->write_line(PMC_LOG_ERROR, "later");
     snmp->write_line(PMC_LOG_INFO, "not enabled");
 
-    const std::string blank = std::string(23, ' ') + ", " + std::string(8, ' ') + ", " +
-                              std::string(8, ' ') + ", ";
-    EXPECT_EQ(read_file(path), blank + "snmp            , Trace, [A::b] enter.\n" +
-                                   blank + "snmp            , Trace, [A::b] exit.\n" +
-                                   blank + "socket          , Error, socket error 98\n" +
-                                   blank + "configured-later, Error, later\n");
+    EXPECT_EQ(read_file(path), kBlankStamps + "snmp            , Trace, [A::b] enter.\n" +
+                                   kBlankStamps + "snmp            , Trace, [A::b] exit.\n" +
+                                   kBlankStamps + "socket          , Error, socket error 98\n" +
+                                   kBlankStamps + "configured-later, Error, later\n");
 }
 
 TEST(LogConfigure, UnopenableFileChangesNothing) {
@@ -137,8 +141,7 @@ TEST(LogConfigure, StandardOutputWhenNoPathIsGiven) {
     pmc_snmp_log()->write_line(PMC_LOG_ERROR, "to stdout");
     pmc_snmp_log()->write_line(PMC_LOG_WARN, "not enabled");
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, std::string(23, ' ') + ", " + std::string(8, ' ') + ", " +
-                       std::string(8, ' ') + ", snmp            , Error, to stdout\n");
+    EXPECT_EQ(out, kBlankStamps + "snmp            , Error, to stdout\n");
 }
 
 }  // namespace
