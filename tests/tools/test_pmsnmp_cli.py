@@ -181,7 +181,32 @@ class ToolBasics(unittest.TestCase):
 
 @unittest.skipUnless(os.path.isdir(PRINTER_DATA), "printer recordings not present")
 @unittest.skipUnless(shutil.which("snmpsimd"), "snmpsimd not installed")
-class PrinterRecordings(unittest.TestCase):
+class AgentProcess(unittest.TestCase):
+    """Base of the classes that share one agent process in a scratch folder."""
+
+    @classmethod
+    def take_free_port(cls):
+        cls.port = free_udp_port()
+        cls.v4 = "127.0.0.1:%d" % cls.port
+        cls.v6 = "[::1]:%d" % cls.port
+
+    @classmethod
+    def start_agent(cls, argv, community, name, env=None):
+        """Starts argv; the whole class is skipped when it never answers."""
+        cls.agent = subprocess.Popen(argv, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, env=env)
+        if not wait_until_answering(community, cls.v4, cls.agent):
+            stop_process(cls.agent)
+            shutil.rmtree(cls.folder, ignore_errors=True)
+            raise unittest.SkipTest(name + " did not start")
+
+    @classmethod
+    def tearDownClass(cls):
+        stop_process(cls.agent)
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+
+class PrinterRecordings(AgentProcess):
     """snmpsim serving the real printer recordings; community = file name."""
 
     @classmethod
@@ -201,23 +226,12 @@ class PrinterRecordings(unittest.TestCase):
             subprocess.run(["chown", "-R", "nobody:nogroup", cls.folder], check=True)
             os.chmod(cls.folder, 0o755)
             user_args = ["--process-user=nobody", "--process-group=nogroup"]
-        cls.port = free_udp_port()
-        cls.v4 = "127.0.0.1:%d" % cls.port
-        cls.v6 = "[::1]:%d" % cls.port
-        cls.agent = subprocess.Popen(
+        cls.take_free_port()
+        cls.start_agent(
             ["snmpsimd", "--data-dir=" + data, "--cache-dir=" + cache,
              "--agent-udpv4-endpoint=" + cls.v4, "--agent-udpv6-endpoint=" + cls.v6,
              "--logging-method=file:" + os.path.join(cls.folder, "snmpsimd.log"), *user_args],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if not wait_until_answering("sharp", cls.v4, cls.agent):
-            stop_process(cls.agent)
-            shutil.rmtree(cls.folder, ignore_errors=True)
-            raise unittest.SkipTest("snmpsimd did not start")
-
-    @classmethod
-    def tearDownClass(cls):
-        stop_process(cls.agent)
-        shutil.rmtree(cls.folder, ignore_errors=True)
+            "sharp", "snmpsimd")
 
     def status_json(self, community, *options, endpoint=None):
         code, out, err, _ = run_tool("status", "--json", "-c", community, *options,
@@ -368,7 +382,7 @@ class PrinterRecordings(unittest.TestCase):
 
 
 @unittest.skipUnless(os.path.exists("/usr/sbin/snmpd"), "snmpd not installed")
-class NetSnmpAgent(unittest.TestCase):
+class NetSnmpAgent(AgentProcess):
     """snmpd with the tests' own configuration (tests/support/snmpd.conf)."""
 
     WRITABLE = "1.3.6.1.4.1.8072.9999.9999.1"
@@ -376,24 +390,13 @@ class NetSnmpAgent(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.mkdtemp(prefix="pmsnmp-tool-snmpd-")
-        cls.port = free_udp_port()
-        cls.v4 = "127.0.0.1:%d" % cls.port
-        cls.v6 = "[::1]:%d" % cls.port
+        cls.take_free_port()
         env = dict(os.environ, MIBS="", SNMP_PERSISTENT_DIR=cls.folder)
-        cls.agent = subprocess.Popen(
+        cls.start_agent(
             ["/usr/sbin/snmpd", "-f", "-Lf", os.path.join(cls.folder, "snmpd.log"), "-C",
              "-c", SNMPD_CONF, "-p", os.path.join(cls.folder, "snmpd.pid"),
              "udp:" + cls.v4, "udp6:" + cls.v6],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
-        if not wait_until_answering("pmsread", cls.v4, cls.agent):
-            stop_process(cls.agent)
-            shutil.rmtree(cls.folder, ignore_errors=True)
-            raise unittest.SkipTest("snmpd did not start")
-
-    @classmethod
-    def tearDownClass(cls):
-        stop_process(cls.agent)
-        shutil.rmtree(cls.folder, ignore_errors=True)
+            "pmsread", "snmpd", env=env)
 
     def test_get_and_walk_match_net_snmp(self):
         for version in ("1", "2c"):
