@@ -109,8 +109,8 @@ pmc_long RequestSession::check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget*
     pmc_long request_id = 0;
     const pmc_long status =
         codec_registry()->peek_response(buffer, &error_status, &request_id, target->translate_type());
-    // A header that cannot be read is a datagram that cannot be decoded.
-    if (status != PMC_S_OK) return status == PMC_E_DECODE ? PMC_E_DECODE : status;
+    // -250 (a header that cannot be read) makes the caller discard the datagram.
+    if (status != PMC_S_OK) return status;
     if (request_id == pdu->get_request_id()) {
         return error_status == PMS_ERR_TOO_BIG ? PMC_E_TOO_BIG : PMC_S_OK;
     }
