@@ -3,14 +3,20 @@
 //   - get_integer of one binding vs Net-SNMP's synchronous API opening a
 //     session per request (we open a socket per exchange: the fair pair),
 //     and vs Net-SNMP reusing one session (the stretch figure);
-//   - a walk of 1.3.6.1.2.1 vs `snmpwalk -v1 -On`.
+//   - a walk of 1.3.6.1.2.1 vs `snmpwalk -v1 -On`;
+//   - the same GET as raw datagrams on a socket per exchange and on one
+//     socket for all, which prices the socket each exchange of ours opens.
 // snmpd is pinned to CPU 0; every client runs once on CPU 0 (same_cpu) and
 // once on CPU 1 (cross_cpu), since a loopback exchange costs an order of
 // magnitude more across CPUs and unpinned runs jump between the two.
 // The last lines give R = the peer's median time / ours (R >= 1: we are at
 // least as fast).
+#include <arpa/inet.h>
 #include <malloc.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sched.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
@@ -45,7 +51,15 @@ const oid kScalarOid[] = {1, 3, 6, 1, 2, 1, 2, 1, 0};
 const char* const kWalkRoot = "1.3.6.1.2.1";
 const char* const kSystemRoot = "1.3.6.1.2.1.1";
 
+// GetRequest (v1, community "pmsread", request id 1) for ifNumber.0.
+const unsigned char kRawGet[] = {
+    0x30, 0x27, 0x02, 0x01, 0x00, 0x04, 0x07, 'p',  'm',  's',  'r',  'e',  'a',  'd',
+    0xa0, 0x19, 0x02, 0x01, 0x01, 0x02, 0x01, 0x00, 0x02, 0x01, 0x00, 0x30, 0x0e, 0x30,
+    0x0c, 0x06, 0x08, 0x2b, 0x06, 0x01, 0x02, 0x01, 0x02, 0x01, 0x00, 0x05, 0x00};
+constexpr int kRawReceiveSize = 2048;
+
 pmstest::SnmpdFixture* agent = nullptr;
+double walked_objects = 0;
 int client_cpus[2] = {0, 1};  // same_cpu, cross_cpu
 const char* const kPlacements[2] = {"same_cpu", "cross_cpu"};
 
@@ -164,10 +178,57 @@ void facade_walk(benchmark::State& state, int placement, const char* root) {
 
 void BM_FacadeWalk(benchmark::State& state, int placement) {
     facade_walk(state, placement, kWalkRoot);
+    walked_objects = state.counters["objects"];
 }
 
 void BM_FacadeWalkSystem(benchmark::State& state, int placement) {
     facade_walk(state, placement, kSystemRoot);
+}
+
+// A UDP socket bound to any port, as each exchange of ours opens one.
+int open_raw_socket() {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    sockaddr_storage bound{};
+    socklen_t length = sizeof bound;
+    if (fd >= 0 && (bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0 ||
+                    getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) != 0)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Sends the GET and waits for any answer; false on a failure or time-out.
+bool raw_exchange(int fd, const sockaddr_in& to) {
+    if (sendto(fd, kRawGet, sizeof kRawGet, 0, reinterpret_cast<const sockaddr*>(&to),
+               sizeof to) != static_cast<ssize_t>(sizeof kRawGet)) {
+        return false;
+    }
+    pollfd readable{fd, POLLIN, 0};
+    if (poll(&readable, 1, static_cast<int>(kTimeoutMs)) != 1) return false;
+    unsigned char answer[kRawReceiveSize];
+    return recv(fd, answer, sizeof answer, 0) > 0;
+}
+
+void BM_RawExchange(benchmark::State& state, int placement, bool socket_per_exchange) {
+    pin_self(client_cpus[placement]);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(agent->port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int shared = socket_per_exchange ? -1 : open_raw_socket();
+    for (auto _ : state) {
+        const int fd = socket_per_exchange ? open_raw_socket() : shared;
+        const bool ok = fd >= 0 && raw_exchange(fd, to);
+        if (socket_per_exchange && fd >= 0) close(fd);
+        if (!ok) {
+            state.SkipWithError("raw exchange failed");
+            break;
+        }
+    }
+    if (shared >= 0) close(shared);
 }
 
 void BM_Snmpwalk(benchmark::State& state, int placement) {
@@ -218,6 +279,13 @@ void register_all() {
                                      BM_NetSnmpReusedSession, p)
             ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("raw/socket-per-exchange" + where).c_str(),
+                                     BM_RawExchange, p, true)
+            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("raw/one-socket" + where).c_str(), BM_RawExchange, p, false)
+            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("walk/facade" + where).c_str(), BM_FacadeWalk, p)
             ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMillisecond);
@@ -248,6 +316,35 @@ void print_line(const MedianReporter& reporter, const char* label, const std::st
     std::printf("%s: same_cpu=%s cross_cpu=%s\n", label,
                 ratio(reporter, peer + "/same_cpu", ours + "/same_cpu").c_str(),
                 ratio(reporter, peer + "/cross_cpu", ours + "/cross_cpu").c_str());
+}
+
+// Median of a minus median of b, in microseconds, for one placement.
+std::string difference_us(const MedianReporter& reporter, const std::string& a,
+                          const std::string& b, double per) {
+    const auto x = reporter.medians.find(a);
+    const auto y = reporter.medians.find(b);
+    if (x == reporter.medians.end() || y == reporter.medians.end() || per <= 0) return "n/a";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1fus", (x->second - y->second) / per);
+    return text;
+}
+
+// Medians are in each benchmark's unit: the walks in ms, the raw ones in us.
+void print_costs(const MedianReporter& reporter) {
+    constexpr double kUsPerMs = 1000.0;
+    const double per_object = walked_objects / kUsPerMs;
+    std::printf("socket per exchange costs: same_cpu=%s cross_cpu=%s\n",
+                difference_us(reporter, "raw/socket-per-exchange/same_cpu", "raw/one-socket/same_cpu", 1)
+                    .c_str(),
+                difference_us(reporter, "raw/socket-per-exchange/cross_cpu",
+                              "raw/one-socket/cross_cpu", 1)
+                    .c_str());
+    std::printf("walk time over snmpwalk per object: same_cpu=%s cross_cpu=%s\n",
+                difference_us(reporter, "walk/facade/same_cpu", "walk/snmpwalk/same_cpu", per_object)
+                    .c_str(),
+                difference_us(reporter, "walk/facade/cross_cpu", "walk/snmpwalk/cross_cpu",
+                              per_object)
+                    .c_str());
 }
 
 }  // namespace
@@ -289,5 +386,6 @@ int main(int argc, char** argv) {
     print_line(reporter, "walk vs snmpwalk", "walk/snmpwalk", "walk/facade");
     print_line(reporter, "roundtrip vs net-snmp-reused", "roundtrip/net-snmp-reused",
                "roundtrip/facade");
+    print_costs(reporter);
     return 0;
 }
