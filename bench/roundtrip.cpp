@@ -299,52 +299,50 @@ void register_all() {
         ->Iterations(kWalkIterations)->UseRealTime()->Unit(benchmark::kMillisecond);
 }
 
-std::string ratio(const MedianReporter& reporter, const std::string& peer,
-                  const std::string& ours) {
+// One figure from the medians of two benchmarks (each in its own unit).
+using Figure = std::string (*)(double peer, double ours, double scale);
+
+std::string ratio(double peer, double ours, double) {
+    if (ours <= 0) return "n/a";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", peer / ours);
+    return text;
+}
+
+// How much longer ours took, divided by scale and shown in microseconds.
+std::string excess_us(double peer, double ours, double scale) {
+    if (scale <= 0) return "n/a";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1fus", (ours - peer) / scale);
+    return text;
+}
+
+std::string figure_for(const MedianReporter& reporter, const std::string& peer,
+                       const std::string& ours, Figure figure, double scale) {
     const auto p = reporter.medians.find(peer);
     const auto o = reporter.medians.find(ours);
-    if (p == reporter.medians.end() || o == reporter.medians.end() || o->second <= 0) {
-        return "n/a";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", p->second / o->second);
-    return text;
+    if (p == reporter.medians.end() || o == reporter.medians.end()) return "n/a";
+    return figure(p->second, o->second, scale);
 }
 
 void print_line(const MedianReporter& reporter, const char* label, const std::string& peer,
-                const std::string& ours) {
-    std::printf("%s: same_cpu=%s cross_cpu=%s\n", label,
-                ratio(reporter, peer + "/same_cpu", ours + "/same_cpu").c_str(),
-                ratio(reporter, peer + "/cross_cpu", ours + "/cross_cpu").c_str());
+                const std::string& ours, Figure figure = ratio, double scale = 1) {
+    std::string values;
+    for (const char* where : kPlacements) {
+        const std::string suffix = std::string("/") + where;
+        values += std::string(values.empty() ? "" : " ") + where + "=" +
+                  figure_for(reporter, peer + suffix, ours + suffix, figure, scale);
+    }
+    std::printf("%s: %s\n", label, values.c_str());
 }
 
-// Median of a minus median of b, in microseconds, for one placement.
-std::string difference_us(const MedianReporter& reporter, const std::string& a,
-                          const std::string& b, double per) {
-    const auto x = reporter.medians.find(a);
-    const auto y = reporter.medians.find(b);
-    if (x == reporter.medians.end() || y == reporter.medians.end() || per <= 0) return "n/a";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1fus", (x->second - y->second) / per);
-    return text;
-}
-
-// Medians are in each benchmark's unit: the walks in ms, the raw ones in us.
+// The raw exchanges are timed in us, the walks in ms.
 void print_costs(const MedianReporter& reporter) {
     constexpr double kUsPerMs = 1000.0;
-    const double per_object = walked_objects / kUsPerMs;
-    std::printf("socket per exchange costs: same_cpu=%s cross_cpu=%s\n",
-                difference_us(reporter, "raw/socket-per-exchange/same_cpu", "raw/one-socket/same_cpu", 1)
-                    .c_str(),
-                difference_us(reporter, "raw/socket-per-exchange/cross_cpu",
-                              "raw/one-socket/cross_cpu", 1)
-                    .c_str());
-    std::printf("walk time over snmpwalk per object: same_cpu=%s cross_cpu=%s\n",
-                difference_us(reporter, "walk/facade/same_cpu", "walk/snmpwalk/same_cpu", per_object)
-                    .c_str(),
-                difference_us(reporter, "walk/facade/cross_cpu", "walk/snmpwalk/cross_cpu",
-                              per_object)
-                    .c_str());
+    print_line(reporter, "socket per exchange costs", "raw/one-socket", "raw/socket-per-exchange",
+               excess_us);
+    print_line(reporter, "walk time over snmpwalk per object", "walk/snmpwalk", "walk/facade",
+               excess_us, walked_objects / kUsPerMs);
 }
 
 }  // namespace
