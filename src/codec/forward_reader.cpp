@@ -6,6 +6,32 @@ namespace {
 constexpr unsigned char LENGTH_OCTETS_MASK = 0x7F;
 constexpr pmc_ulong MAX_LENGTH_OCTETS = 4;
 constexpr pmc_ulong INTEGER_OCTETS = 4;
+constexpr pmc_ulong COUNTER64_OCTETS = 8;
+constexpr unsigned char SIGN_BIT = 0x80;
+
+// Sets aside leading octets that only pad the value, while more than
+// `fits` octets remain.
+void skip_padding(const unsigned char** contents, pmc_ulong* length, pmc_ulong fits,
+                  bool sign_padding) {
+    while (*length > fits) {
+        const unsigned char first = (*contents)[0];
+        const bool next_negative = ((*contents)[1] & SIGN_BIT) != 0;
+        const bool padding = (first == 0x00 && (!sign_padding || !next_negative)) ||
+                             (sign_padding && first == 0xFF && next_negative);
+        if (!padding) return;
+        ++*contents;
+        --*length;
+    }
+}
+
+// The 32-bit pattern of at most four octets, sign-extended.
+pmc_ulong pattern_of(const unsigned char* contents, pmc_ulong length) {
+    if (length == 0) return 0;
+    pmc_ulong value = (contents[0] & SIGN_BIT) != 0 ? 0xFFFFFFFFu : 0u;
+    for (pmc_ulong i = 0; i < length; ++i) value = (value << 8) | contents[i];
+    return value;
+}
+
 }  // namespace
 
 pmc_long CPmsForwardReader::read_length(pmc_ulong* length) {
@@ -17,7 +43,7 @@ pmc_long CPmsForwardReader::read_length(pmc_ulong* length) {
     }
     // Indefinite length (0x80) is prohibited in SNMP (RFC 3417, section 8).
     const pmc_ulong count = first & LENGTH_OCTETS_MASK;
-    if (count == 0) return PMC_E_DECODE;
+    if (count == 0) return refuse("indefinite length");
     pmc_ulong value = 0;
     for (pmc_ulong i = 0; i < count; ++i) {
         unsigned char octet = 0;
@@ -27,7 +53,7 @@ pmc_long CPmsForwardReader::read_length(pmc_ulong* length) {
         if (i + MAX_LENGTH_OCTETS >= count) {
             value = (value << 8) | octet;
         } else if (octet != 0) {
-            return PMC_E_DECODE;
+            return refuse("length beyond 32 bits");
         }
     }
     *length = value;
@@ -36,10 +62,11 @@ pmc_long CPmsForwardReader::read_length(pmc_ulong* length) {
 
 pmc_long CPmsForwardReader::read_header(unsigned char expected, pmc_ulong* length) {
     unsigned char tag = 0;
-    if (!read_octet(&tag) || tag != expected) return PMC_E_DECODE;
+    if (!read_octet(&tag)) return PMC_E_DECODE;
+    if (tag != expected) return refuse("unexpected tag");
     const pmc_long status = read_length(length);
     if (status != PMC_S_OK) return status;
-    return *length <= remaining() ? PMC_S_OK : PMC_E_DECODE;
+    return *length <= remaining() ? PMC_S_OK : refuse("contents run past the end");
 }
 
 pmc_long CPmsForwardReader::read_element(unsigned char expected, const unsigned char** contents,
@@ -53,23 +80,25 @@ pmc_long CPmsForwardReader::read_element(unsigned char expected, const unsigned 
 
 namespace NPmcBerContents {
 
-pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_ulong* bits) {
-    if (length == 0) {
-        *bits = 0;
-        return PMC_S_OK;
-    }
-    // Five octets are only valid as a zero octet before a 32-bit pattern
-    // with its top bit set.
-    if (length == INTEGER_OCTETS + 1 && contents[0] != 0) return PMC_E_DECODE;
-    pmc_ulong value = (contents[0] & 0x80) != 0 ? 0xFFFFFFFFu : 0u;
-    for (pmc_ulong i = 0; i < length; ++i) value = (value << 8) | contents[i];
-    *bits = value;
+pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value) {
+    skip_padding(&contents, &length, INTEGER_OCTETS, true);
+    if (length > INTEGER_OCTETS) return PMC_E_DECODE;
+    *value = static_cast<pmc_long>(pattern_of(contents, length));
+    return PMC_S_OK;
+}
+
+pmc_long read_unsigned(const unsigned char* contents, pmc_ulong length, pmc_ulong* value) {
+    skip_padding(&contents, &length, INTEGER_OCTETS, false);
+    if (length > INTEGER_OCTETS) return PMC_E_DECODE;
+    *value = pattern_of(contents, length);
     return PMC_S_OK;
 }
 
 pmc_long read_counter64(const unsigned char* contents, pmc_ulong length, pmc_ulong* high,
                         pmc_ulong* low) {
-    pmc_ulong split = length > INTEGER_OCTETS ? length - INTEGER_OCTETS : 0;
+    skip_padding(&contents, &length, COUNTER64_OCTETS, false);
+    if (length > COUNTER64_OCTETS) return PMC_E_DECODE;
+    const pmc_ulong split = length > INTEGER_OCTETS ? length - INTEGER_OCTETS : 0;
     pmc_ulong h = 0;
     pmc_ulong l = 0;
     for (pmc_ulong i = 0; i < split; ++i) h = (h << 8) | contents[i];

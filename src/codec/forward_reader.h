@@ -1,5 +1,6 @@
 // A bounds-checked cursor over received octets: every read either succeeds
-// inside [position, end) or fails with -250 and reads nothing beyond end.
+// inside [position, end) or fails with -250 and reads nothing beyond end;
+// failure() then says why, for the decoder's log line.
 #ifndef PMSNMP_CODEC_FORWARD_READER_H
 #define PMSNMP_CODEC_FORWARD_READER_H
 
@@ -16,13 +17,15 @@ public:
     pmc_ulong remaining() const { return static_cast<pmc_ulong>(end_ - position_); }
     bool at_end() const { return position_ == end_; }
     pmc_ulong consumed() const { return static_cast<pmc_ulong>(position_ - begin_); }
+    // Why the last failed read failed (a static text), or null.
+    const char* failure() const { return failure_; }
     // Narrows the readable range (never widens it).
     void limit(pmc_ulong length) {
         if (length < remaining()) end_ = position_ + length;
     }
 
     bool read_octet(unsigned char* octet) {
-        if (position_ == end_) return false;
+        if (position_ == end_) return fail("no octets left");
         *octet = *position_++;
         return true;
     }
@@ -47,17 +50,35 @@ public:
                           pmc_ulong* length);
 
 private:
+    bool fail(const char* reason) {
+        failure_ = reason;
+        return false;
+    }
+    pmc_long refuse(const char* reason) {
+        failure_ = reason;
+        return PMC_E_DECODE;
+    }
+
     const unsigned char* begin_;
     const unsigned char* position_;
     const unsigned char* end_;
+    const char* failure_ = nullptr;
 };
 
-// Content rules shared by the decoder's value kinds. All give 0 or -250.
+// Content rules shared by the decoder's value kinds. All give 0, or -250
+// for a value that does not fit its kind: padding an agent puts in front
+// never makes a larger number fit, and nothing is cut to size.
 namespace NPmcBerContents {
 
-// INTEGER and the unsigned kinds: the 32-bit pattern (sign-extended).
-pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_ulong* bits);
-// Counter64: the last four octets are the low half, those before the high.
+// INTEGER: -2^31 ... 2^31 - 1. Leading 0x00 or 0xFF octets that do not
+// change the value are accepted.
+pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value);
+// Counter32, Gauge32, TimeTicks: at most 32 bits after leading 0x00
+// octets. Up to four octets are taken as the 32-bit pattern, sign bit
+// included, as agents that leave out the zero octet mean it.
+pmc_long read_unsigned(const unsigned char* contents, pmc_ulong length, pmc_ulong* value);
+// Counter64: at most 64 bits after leading 0x00 octets; the last four
+// octets are the low half, those before the high.
 pmc_long read_counter64(const unsigned char* contents, pmc_ulong length, pmc_ulong* high,
                         pmc_ulong* low);
 

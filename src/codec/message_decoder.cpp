@@ -54,6 +54,13 @@ bool is_value_tag(unsigned char tag) {
 
 void log_error(const char* line) { pmc_snmp_log()->write_line(PMC_LOG_ERROR, "%s", line); }
 
+// The one log line of a refusal: what was being read and what was wrong.
+pmc_long refuse(const char* field, const char* reason) {
+    pmc_snmp_log()->write_line(PMC_LOG_ERROR, "decode error: %s: %s.", field,
+                               reason != nullptr ? reason : "malformed");
+    return PMC_E_DECODE;
+}
+
 }  // namespace
 
 CPmsMessageDecoder::~CPmsMessageDecoder() { delete[] community_; }
@@ -77,12 +84,9 @@ pmc_long CPmsMessageDecoder::decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* p
     if (start == nullptr) start = end;
     reader_ = CPmsForwardReader(start, end);
 
-    unsigned char tag = 0;
     pmc_ulong length = 0;
-    if (!reader_.read_octet(&tag) || tag != NPmcBer::TAG_SEQUENCE ||
-        reader_.read_length(&length) != PMC_S_OK) {
-        return PMC_E_DECODE;
-    }
+    const pmc_long opened = read_sequence_start("message", &length);
+    if (opened != PMC_S_OK) return opened;
     if (length < reader_.remaining()) {
         pmc_snmp_log()->write_line(PMC_LOG_INFO, "received packet is redundancy. be cut down.");
         reader_.limit(length);
@@ -122,19 +126,35 @@ pmc_long CPmsMessageDecoder::prepare_packet(IPmsSnmpPacket* packet, pmc_long tra
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::read_integer(pmc_ulong* bits) {
+pmc_long CPmsMessageDecoder::read_sequence_start(const char* field, pmc_ulong* length) {
+    unsigned char tag = 0;
+    if (!reader_.read_octet(&tag)) return refuse(field, reader_.failure());
+    if (tag != NPmcBer::TAG_SEQUENCE) return refuse(field, "unexpected tag");
+    if (reader_.read_length(length) != PMC_S_OK) return refuse(field, reader_.failure());
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::read_field(unsigned char tag, const char* field,
+                                        const unsigned char** contents, pmc_ulong* length) {
+    const pmc_long status = reader_.read_element(tag, contents, length);
+    return status == PMC_S_OK ? status : refuse(field, reader_.failure());
+}
+
+pmc_long CPmsMessageDecoder::read_integer(const char* field, pmc_long* value) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    const pmc_long status = reader_.read_element(NPmcBer::TAG_INTEGER, &contents, &length);
+    const pmc_long status = read_field(NPmcBer::TAG_INTEGER, field, &contents, &length);
     if (status != PMC_S_OK) return status;
-    return NPmcBerContents::read_integer(contents, length, bits);
+    if (NPmcBerContents::read_integer(contents, length, value) != PMC_S_OK) {
+        return refuse(field, "does not fit 32 bits");
+    }
+    return PMC_S_OK;
 }
 
 pmc_long CPmsMessageDecoder::visit_community_header(IPmsCommunityTarget* target) {
-    pmc_ulong bits = 0;
-    pmc_long status = read_integer(&bits);
+    pmc_long version = 0;
+    pmc_long status = read_integer("version", &version);
     if (status != PMC_S_OK) return status;
-    const pmc_long version = static_cast<pmc_long>(bits);
     if (version != PMS_VERSION_1 && version != PMS_VERSION_2C) {
         log_error("decode error: unsupported snmp version.");
         return PMC_E_DECODE;
@@ -144,7 +164,7 @@ pmc_long CPmsMessageDecoder::visit_community_header(IPmsCommunityTarget* target)
 
     const unsigned char* community = nullptr;
     pmc_ulong length = 0;
-    status = reader_.read_element(NPmcBer::TAG_OCTET_STRING, &community, &length);
+    status = read_field(NPmcBer::TAG_OCTET_STRING, "community", &community, &length);
     if (status != PMC_S_OK) return status;
     return set_community(target, community, length);
 }
@@ -179,7 +199,7 @@ pmc_long CPmsMessageDecoder::visit_v3_header(IPmsV3Target*) { return PMC_E_NOT_S
 
 pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
     unsigned char tag = 0;
-    if (!reader_.read_octet(&tag)) return PMC_E_DECODE;
+    if (!reader_.read_octet(&tag)) return refuse("pdu", reader_.failure());
     const pmc_long type = pdu_type_of_tag(tag);
     pdu->set_type(type);
     if (type == PMS_PDU_NONE) {
@@ -188,14 +208,17 @@ pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
     }
     pmc_ulong length = 0;
     pmc_long status = reader_.read_length(&length);
-    if (status != PMC_S_OK) return status;
+    if (status != PMC_S_OK) return refuse("pdu", reader_.failure());
     if (length != reader_.remaining()) {
         log_error("decode error: pdu length is wrong.");
         return PMC_E_DECODE;
     }
 
     if (type == PMS_PDU_TRAP) {
-        if (version_ != PMS_VERSION_1) return PMC_E_NOT_SUPPORTED;
+        if (version_ != PMS_VERSION_1) {
+            log_error("decode error: pdu: a trap is read in SNMPv1 messages only.");
+            return PMC_E_NOT_SUPPORTED;
+        }
         status = decode_trap_fields(pdu);
     } else {
         status = decode_request_header(pdu);
@@ -221,33 +244,31 @@ pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
 }
 
 pmc_long CPmsMessageDecoder::decode_request_header(IPmsPdu* pdu) {
-    pmc_ulong bits = 0;
-    pmc_long status = read_integer(&bits);
+    pmc_long request_id = 0;
+    pmc_long status = read_integer("request id", &request_id);
     if (status != PMC_S_OK) return status;
-    pdu->set_request_id(static_cast<pmc_long>(bits));
+    pdu->set_request_id(request_id);
 
-    status = read_integer(&bits);
+    pmc_long error_status = 0;
+    status = read_integer("error status", &error_status);
     if (status != PMC_S_OK) return status;
-    const pmc_long error_status = static_cast<pmc_long>(bits);
     if (error_status < PMS_ERR_NO_ERROR || error_status > PMS_ERR_LAST) {
         log_error("decode error: error_status's value is wrong.");
         return PMC_E_DECODE;
     }
     pdu->set_error_status(error_status);
 
-    status = read_integer(&bits);
+    pmc_long error_index = 0;
+    status = read_integer("error index", &error_index);
     if (status != PMC_S_OK) return status;
-    pdu->set_error_index(static_cast<pmc_long>(bits));
+    pdu->set_error_index(error_index);
     return PMC_S_OK;
 }
 
 pmc_long CPmsMessageDecoder::decode_bindings(IPmsVarBindList* list) {
-    unsigned char tag = 0;
     pmc_ulong length = 0;
-    if (!reader_.read_octet(&tag) || tag != NPmcBer::TAG_SEQUENCE ||
-        reader_.read_length(&length) != PMC_S_OK) {
-        return PMC_E_DECODE;
-    }
+    const pmc_long opened = read_sequence_start("binding list", &length);
+    if (opened != PMC_S_OK) return opened;
     if (length != reader_.remaining()) {
         log_error("decode error: length of var bind list is wrong.");
         return PMC_E_DECODE;
@@ -280,7 +301,7 @@ pmc_long CPmsMessageDecoder::decode_bindings(IPmsVarBindList* list) {
 pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding, pmc_ulong position) {
     pmc_ulong length = 0;
     pmc_long status = reader_.read_header(NPmcBer::TAG_SEQUENCE, &length);
-    if (status != PMC_S_OK) return status;
+    if (status != PMC_S_OK) return refuse("binding", reader_.failure());
     const unsigned char* binding_end = reader_.position() + length;
 
     IPmsOid* name = binding->get_oid();
@@ -293,7 +314,7 @@ pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding, pmc_ulong posi
     if (status != PMC_S_OK) return status;
 
     unsigned char tag = 0;
-    if (!reader_.peek_octet(&tag)) return PMC_E_DECODE;
+    if (!reader_.peek_octet(&tag)) return refuse("binding", "no value after the name");
     if (!is_value_tag(tag)) {
         log_error("decode error: unknown asn type.");
         return PMC_E_DECODE;
@@ -317,7 +338,7 @@ pmc_long CPmsMessageDecoder::read_oid_arcs(pmc_ulong spare, pmc_ulong* count) {
     *count = 0;
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    const pmc_long status = reader_.read_element(NPmcBer::TAG_OID, &contents, &length);
+    const pmc_long status = read_field(NPmcBer::TAG_OID, "identifier", &contents, &length);
     if (status != PMC_S_OK) return status;
     return parse_oid_arcs(contents, length, spare, count);
 }
@@ -373,7 +394,7 @@ pmc_long CPmsMessageDecoder::parse_oid_arcs(const unsigned char* contents, pmc_u
 pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name, pmc_ulong position) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    pmc_long status = reader_.read_element(NPmcBer::TAG_OID, &contents, &length);
+    pmc_long status = read_field(NPmcBer::TAG_OID, "binding name", &contents, &length);
     if (status != PMC_S_OK) {
         name->clear();
         return status;
@@ -427,7 +448,7 @@ pmc_long CPmsMessageDecoder::read_octets_value(IPmsValue* value) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
     const pmc_long status =
-        reader_.read_element(static_cast<unsigned char>(value->get_type()), &contents, &length);
+        read_field(static_cast<unsigned char>(value->get_type()), "value", &contents, &length);
     if (status != PMC_S_OK) return status;
     return value->set_bytes(contents, length);
 }
@@ -437,39 +458,44 @@ pmc_long CPmsMessageDecoder::visit_octet_string(IPmsValue* value) {
 }
 
 pmc_long CPmsMessageDecoder::visit_integer(IPmsValue* value) {
-    pmc_ulong bits = 0;
-    const pmc_long status = read_integer(&bits);
+    pmc_long number = 0;
+    const pmc_long status = read_integer("integer value", &number);
     if (status != PMC_S_OK) return status;
-    return value->set_int(static_cast<pmc_long>(bits));
+    return value->set_int(number);
 }
 
 pmc_long CPmsMessageDecoder::read_empty_value(IPmsValue* value) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
     const pmc_long status =
-        reader_.read_element(static_cast<unsigned char>(value->get_type()), &contents, &length);
+        read_field(static_cast<unsigned char>(value->get_type()), "value", &contents, &length);
     if (status != PMC_S_OK) return status;
-    return length == 0 ? PMC_S_OK : PMC_E_DECODE;
+    return length == 0 ? PMC_S_OK : refuse("value", "contents where none belong");
 }
 
 pmc_long CPmsMessageDecoder::visit_null(IPmsValue* value) { return read_empty_value(value); }
 
-pmc_long CPmsMessageDecoder::read_unsigned_value(IPmsValue* value) {
+pmc_long CPmsMessageDecoder::read_unsigned_value(IPmsValue* value, const char* kind) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    pmc_long status =
-        reader_.read_element(static_cast<unsigned char>(value->get_type()), &contents, &length);
+    const pmc_long status =
+        read_field(static_cast<unsigned char>(value->get_type()), kind, &contents, &length);
     if (status != PMC_S_OK) return status;
     pmc_ulong bits = 0;
-    status = NPmcBerContents::read_integer(contents, length, &bits);
-    if (status != PMC_S_OK) return status;
+    if (NPmcBerContents::read_unsigned(contents, length, &bits) != PMC_S_OK) {
+        return refuse(kind, "does not fit 32 bits");
+    }
     return value->set_uint(bits);
 }
 
-pmc_long CPmsMessageDecoder::visit_counter32(IPmsValue* value) { return read_unsigned_value(value); }
-pmc_long CPmsMessageDecoder::visit_gauge32(IPmsValue* value) { return read_unsigned_value(value); }
+pmc_long CPmsMessageDecoder::visit_counter32(IPmsValue* value) {
+    return read_unsigned_value(value, "counter32 value");
+}
+pmc_long CPmsMessageDecoder::visit_gauge32(IPmsValue* value) {
+    return read_unsigned_value(value, "gauge32 value");
+}
 pmc_long CPmsMessageDecoder::visit_time_ticks(IPmsValue* value) {
-    return read_unsigned_value(value);
+    return read_unsigned_value(value, "timeticks value");
 }
 
 pmc_long CPmsMessageDecoder::visit_counter64(IPmsValue* value) {
@@ -482,8 +508,9 @@ pmc_long CPmsMessageDecoder::visit_counter64(IPmsValue* value) {
     }
     pmc_ulong high = 0;
     pmc_ulong low = 0;
-    status = NPmcBerContents::read_counter64(contents, length, &high, &low);
-    if (status != PMC_S_OK) return status;
+    if (NPmcBerContents::read_counter64(contents, length, &high, &low) != PMC_S_OK) {
+        return refuse("counter64 value", "does not fit 64 bits");
+    }
     status = value->set_uint_high(high);
     if (status != PMC_S_OK) return status;
     return value->set_uint_low(low);

@@ -55,13 +55,19 @@ private:
     // A binding's name; skips rewriting the identifier when it already holds
     // what the wire says (an answer repeats the request's names).
     pmc_long decode_name(IPmsOid* name, pmc_ulong position);
-    pmc_long read_integer(pmc_ulong* bits);
+    // A SEQUENCE tag and its length (checked by the caller).
+    pmc_long read_sequence_start(const char* field, pmc_ulong* length);
+    // An element of the given tag; a refusal is logged naming field.
+    pmc_long read_field(unsigned char tag, const char* field, const unsigned char** contents,
+                        pmc_ulong* length);
+    // An INTEGER that must fit 32 bits (field names it in the log line).
+    pmc_long read_integer(const char* field, pmc_long* value);
     // Reads an OBJECT IDENTIFIER element into arcs_ (room is left for
     // `spare` more arcs); *count receives the arcs read.
     pmc_long read_oid_arcs(pmc_ulong spare, pmc_ulong* count);
     pmc_long parse_oid_arcs(const unsigned char* contents, pmc_ulong length, pmc_ulong spare,
                             pmc_ulong* count);
-    pmc_long read_unsigned_value(IPmsValue* value);
+    pmc_long read_unsigned_value(IPmsValue* value, const char* kind);
     pmc_long read_octets_value(IPmsValue* value);
     pmc_long read_empty_value(IPmsValue* value);
     pmc_long set_community(IPmsCommunityTarget* target, const unsigned char* octets,

@@ -37,22 +37,25 @@ pmc_long CPmsMessageDecoder::decode_trap_fields(IPmsPdu* pdu) {
     // agent-addr is read for its shape only; the trap form has no place for it.
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    status = reader_.read_element(NPmcBer::TAG_IP_ADDRESS, &contents, &length);
+    status = read_field(NPmcBer::TAG_IP_ADDRESS, "agent address", &contents, &length);
     if (status != PMC_S_OK) return status;
-    if (length != AGENT_ADDRESS_OCTETS) return PMC_E_DECODE;
+    if (length != AGENT_ADDRESS_OCTETS) {
+        pmc_snmp_log()->write_line(PMC_LOG_ERROR, "decode error: agent address: not %u octets.",
+                                   static_cast<unsigned>(AGENT_ADDRESS_OCTETS));
+        return PMC_E_DECODE;
+    }
 
-    pmc_ulong bits = 0;
-    status = read_integer(&bits);
+    pmc_long generic = 0;
+    status = read_integer("generic trap", &generic);
     if (status != PMC_S_OK) return status;
-    const pmc_long generic = static_cast<pmc_long>(bits);
-    status = read_integer(&bits);
+    pmc_long specific = 0;
+    status = read_integer("specific trap", &specific);
     if (status != PMC_S_OK) return status;
-    const pmc_ulong specific = bits;
 
     pmc_ulong* arcs = arcs_.data();
     if (generic == NPmcTrapOids::GENERIC_ENTERPRISE_SPECIFIC) {
         arcs[count++] = 0;
-        arcs[count++] = specific;
+        arcs[count++] = static_cast<pmc_ulong>(specific);
     } else if (generic < 0 || generic > NPmcTrapOids::GENERIC_ENTERPRISE_SPECIFIC) {
         pmc_snmp_log()->write_line(PMC_LOG_ERROR, "decode error: generic trap No. > 6. ");
         return PMC_E_DECODE;

@@ -183,51 +183,67 @@ TEST(ForwardReader, ElementsNeedTheExactTagAndTheirWholeContents) {
     EXPECT_EQ(again.read_element(0x02, &contents, &length), PMC_E_DECODE);  // 5 announced, 1 there
 }
 
+// Contents of each integer kind: what fits, whatever padding comes first,
+// and what does not fit (refused, never cut to its low octets).
 struct IntegerCase {
+    char kind;  // 'i' INTEGER, 'u' Counter32/Gauge32/TimeTicks, 'c' Counter64
     const char* contents;
     pmc_long status;
-    pmc_ulong bits;
+    unsigned long long value;  // Counter64 whole; the others as 32-bit patterns
 };
 
-TEST(ForwardReader, IntegerContents) {
-    const IntegerCase cases[] = {
-        {"", PMC_S_OK, 0},
-        {"7F", PMC_S_OK, 127},
-        {"FF", PMC_S_OK, 0xFFFFFFFFu},
-        {"FF 7F", PMC_S_OK, static_cast<pmc_ulong>(-129)},
-        {"00 80", PMC_S_OK, 128},
-        {"00 FF FF FF FF", PMC_S_OK, 0xFFFFFFFFu},
-        {"01 FF FF FF FF", PMC_E_DECODE, 0},
-        {"80 00 00 00", PMC_S_OK, 0x80000000u},
-        {"00 00 12 34 56 78", PMC_S_OK, 0x12345678u},  // longer: low 32 bits kept
-    };
-    for (const IntegerCase& c : cases) {
-        const Bytes contents = hex(c.contents);
-        pmc_ulong bits = 0;
-        EXPECT_EQ(NPmcBerContents::read_integer(contents.data(),
-                                                static_cast<pmc_ulong>(contents.size()), &bits),
-                  c.status)
-            << c.contents;
-        if (c.status == PMC_S_OK) {
-            EXPECT_EQ(bits, c.bits) << c.contents;
-        }
+pmc_long read_kind(char kind, const Bytes& contents, unsigned long long* value) {
+    const auto length = static_cast<pmc_ulong>(contents.size());
+    pmc_long number = 0;
+    pmc_ulong bits = 0;
+    pmc_ulong high = 0;
+    pmc_long status = PMC_E_FAIL;
+    if (kind == 'i') {
+        status = NPmcBerContents::read_integer(contents.data(), length, &number);
+        bits = static_cast<pmc_ulong>(number);
+    } else if (kind == 'u') {
+        status = NPmcBerContents::read_unsigned(contents.data(), length, &bits);
+    } else {
+        status = NPmcBerContents::read_counter64(contents.data(), length, &high, &bits);
     }
+    *value = (static_cast<unsigned long long>(high) << 32) | bits;
+    return status;
 }
 
-TEST(ForwardReader, Counter64Contents) {
-    pmc_ulong high = 9;
-    pmc_ulong low = 9;
-    const Bytes a = hex("00 80 00 00 00");
-    NPmcBerContents::read_counter64(a.data(), 5, &high, &low);
-    EXPECT_EQ(high, 0u);
-    EXPECT_EQ(low, 0x80000000u);
-    const Bytes b = hex("00 FF FF FF FF FF FF FF FF");
-    NPmcBerContents::read_counter64(b.data(), 9, &high, &low);
-    EXPECT_EQ(high, 0xFFFFFFFFu);
-    EXPECT_EQ(low, 0xFFFFFFFFu);
-    NPmcBerContents::read_counter64(nullptr, 0, &high, &low);
-    EXPECT_EQ(high, 0u);
-    EXPECT_EQ(low, 0u);
+TEST(ForwardReader, IntegerContentsFitTheirKind) {
+    const IntegerCase cases[] = {
+        {'i', "", PMC_S_OK, 0},
+        {'i', "7F", PMC_S_OK, 127},
+        {'i', "FF 7F", PMC_S_OK, static_cast<pmc_ulong>(-129)},
+        {'i', "80 00 00 00", PMC_S_OK, 0x80000000u},
+        {'i', "00 00 00 00 00 00 00 05", PMC_S_OK, 5},
+        {'i', "FF FF FF FF FF FB", PMC_S_OK, static_cast<pmc_ulong>(-5)},
+        {'i', "FF FF 80 00 00 00", PMC_S_OK, 0x80000000u},
+        {'i', "01 00 00 00 00 00 00 05", PMC_E_DECODE, 0},
+        {'i', "00 FF FF FF FF", PMC_E_DECODE, 0},  // 2^32 - 1
+        {'i', "00 80 00 00 00", PMC_E_DECODE, 0},  // 2^31
+        {'i', "FF 7F FF FF FF", PMC_E_DECODE, 0},  // -2^31 - 1
+        {'u', "FF", PMC_S_OK, 0xFFFFFFFFu},
+        {'u', "00 80", PMC_S_OK, 128},
+        {'u', "00 FF FF FF FF", PMC_S_OK, 0xFFFFFFFFu},
+        {'u', "00 00 00 12 34 56 78", PMC_S_OK, 0x12345678u},
+        {'u', "01 FF FF FF FF", PMC_E_DECODE, 0},
+        {'u', "00 00 12 34 56 78 9A", PMC_E_DECODE, 0},
+        {'u', "FF FF FF FF FF", PMC_E_DECODE, 0},  // 0xFF pads only INTEGER
+        {'c', "", PMC_S_OK, 0},
+        {'c', "00 80 00 00 00", PMC_S_OK, 0x80000000u},
+        {'c', "00 FF FF FF FF FF FF FF FF", PMC_S_OK, ~0ull},
+        {'c', "00 00 00 00 01 02 03 04 05 06 07 08", PMC_S_OK, 0x0102030405060708ull},
+        {'c', "01 00 00 00 00 00 00 00 00", PMC_E_DECODE, 0},
+        {'c', "00 00 00 01 02 03 04 05 06 07 08 09", PMC_E_DECODE, 0},
+    };
+    for (const IntegerCase& c : cases) {
+        unsigned long long value = 0;
+        EXPECT_EQ(read_kind(c.kind, hex(c.contents), &value), c.status) << c.kind << " " << c.contents;
+        if (c.status == PMC_S_OK) {
+            EXPECT_EQ(value, c.value) << c.kind << " " << c.contents;
+        }
+    }
 }
 
 TEST(MessageBuffer, NewBufferIsEmpty) {

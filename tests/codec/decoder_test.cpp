@@ -1,4 +1,6 @@
 // Decoding answers into the request's own objects, and every refusal.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "codec_test_support.h"
@@ -107,6 +109,8 @@ TEST(Decoder, EveryValueKind) {
     const ValueCase cases[] = {
         {"integer min", hex("02 04 80 00 00 00"), PMS_TYPE_INTEGER, "-2147483648"},
         {"integer empty", hex("02 00"), PMS_TYPE_INTEGER, "0"},
+        {"integer padded", hex("02 08 00 00 00 00 00 00 00 05"), PMS_TYPE_INTEGER, "5"},
+        {"integer padded negative", hex("02 06 FF FF FF FF FF FB"), PMS_TYPE_INTEGER, "-5"},
         {"gauge 5 octets", hex("42 05 00 FF FF FF FF"), PMS_TYPE_GAUGE32, "4294967295"},
         {"counter32", hex("41 02 00 80"), PMS_TYPE_COUNTER32, "128"},
         {"ticks", hex("43 01 05"), PMS_TYPE_TIME_TICKS, nullptr},
@@ -141,7 +145,7 @@ struct BadCase {
     const char* name;
     Bytes wire;
     pmc_long status;
-    const char* line;  // the log line, or null
+    const char* line;  // how the log line ends
 };
 
 TEST(Decoder, MalformedInputIsRefusedWithItsReason) {
@@ -149,27 +153,27 @@ TEST(Decoder, MalformedInputIsRefusedWithItsReason) {
     const Bytes list = tlv(0x30, good_binding);
     const Bytes header = cat({integer(5), integer(0), integer(0)});
     const BadCase cases[] = {
-        {"empty datagram", Bytes(), PMC_E_DECODE, nullptr},
-        {"not a sequence", hex("31 03 02 01 00"), PMC_E_DECODE, nullptr},
+        {"empty datagram", Bytes(), PMC_E_DECODE, "decode error: message: no octets left."},
+        {"not a sequence", hex("31 03 02 01 00"), PMC_E_DECODE, "decode error: message: unexpected tag."},
         {"outer length past datagram", hex("30 10 02 01 00"), PMC_E_DECODE,
          "decode error: lack of received packet. can't go on decoding any more."},
-        {"indefinite outer length", hex("30 80 02 01 00 00 00"), PMC_E_DECODE, nullptr},
+        {"indefinite outer length", hex("30 80 02 01 00 00 00"), PMC_E_DECODE, "decode error: message: indefinite length."},
         {"version 3", message(3, "public", 0xA2, cat({header, list})), PMC_E_DECODE,
          "decode error: unsupported snmp version."},
         {"version 2 (SNMPv3 code)", message(PMS_VERSION_3, "public", 0xA2, cat({header, list})),
          PMC_E_DECODE, "decode error: unsupported snmp version."},
         {"community tag", tlv(0x30, cat({integer(0), tlv(0x44, Bytes{'a'}), tlv(0xA2, cat({header, list}))})),
-         PMC_E_DECODE, nullptr},
+         PMC_E_DECODE, "decode error: community: unexpected tag."},
         {"unknown pdu", message(0, "public", 0xA9, cat({header, list})), PMC_E_DECODE,
          "decode error: unknown pdu type."},
         {"pdu length short", tlv(0x30, cat({integer(0), octets("public"), hex("A2 05"), header, list})),
          PMC_E_DECODE, "decode error: pdu length is wrong."},
         {"indefinite pdu length", tlv(0x30, cat({integer(0), octets("public"), hex("A2 80"), header, list})),
-         PMC_E_DECODE, nullptr},
-        {"v2 trap in v2c", message(1, "public", 0xA7, cat({header, list})), PMC_E_NOT_SUPPORTED, nullptr},
+         PMC_E_DECODE, "decode error: pdu: indefinite length."},
+        {"v2 trap in v2c", message(1, "public", 0xA7, cat({header, list})), PMC_E_NOT_SUPPORTED, "decode error: pdu: a trap is read in SNMPv1 messages only."},
         {"list length", message(0, "public", 0xA2, cat({header, hex("30 03"), good_binding})), PMC_E_DECODE,
          "decode error: length of var bind list is wrong."},
-        {"list tag", message(0, "public", 0xA2, cat({header, tlv(0x31, good_binding)})), PMC_E_DECODE, nullptr},
+        {"list tag", message(0, "public", 0xA2, cat({header, tlv(0x31, good_binding)})), PMC_E_DECODE, "decode error: binding list: unexpected tag."},
         {"binding length", message(0, "public", 0xA2,
                                    cat({header, tlv(0x30, cat({hex("30 10"), NAME1, integer(1), integer(2)}))})),
          PMC_E_DECODE, "decode error: length of var bind is wrong."},
@@ -177,32 +181,60 @@ TEST(Decoder, MalformedInputIsRefusedWithItsReason) {
          "decode error: unknown asn type."},
         {"ipv6 tag is not a wire type", response(5, 0, 0, binding(NAME1, hex("48 00"))), PMC_E_DECODE,
          "decode error: unknown asn type."},
-        {"value missing", response(5, 0, 0, tlv(0x30, NAME1)), PMC_E_DECODE, nullptr},
-        {"name not an oid", response(5, 0, 0, binding(integer(1), integer(1))), PMC_E_DECODE, nullptr},
+        {"value missing", response(5, 0, 0, tlv(0x30, NAME1)), PMC_E_DECODE, "decode error: binding: no value after the name."},
+        {"name not an oid", response(5, 0, 0, binding(integer(1), integer(1))), PMC_E_DECODE, "decode error: binding name: unexpected tag."},
         {"gauge 01 FF FF FF FF", response(5, 0, 0, binding(NAME1, hex("42 05 01 FF FF FF FF"))), PMC_E_DECODE,
-         nullptr},
-        {"null with contents", response(5, 0, 0, binding(NAME1, hex("05 01 00"))), PMC_E_DECODE, nullptr},
-        {"exception with contents", response(5, 0, 0, binding(NAME1, hex("81 01 00"))), PMC_E_DECODE, nullptr},
+         "decode error: gauge32 value: does not fit 32 bits."},
+        {"null with contents", response(5, 0, 0, binding(NAME1, hex("05 01 00"))), PMC_E_DECODE, "decode error: value: contents where none belong."},
+        {"exception with contents", response(5, 0, 0, binding(NAME1, hex("81 01 00"))), PMC_E_DECODE, "decode error: value: contents where none belong."},
         {"oid cut inside a sub-identifier", response(5, 0, 0, binding(hex("06 02 2B 86"), integer(1))),
          PMC_E_DECODE, "decode error. oid format is wrong."},
         {"oid arc above 32 bits", response(5, 0, 0, binding(hex("06 07 2B 90 80 80 80 80 00"), integer(1))),
          PMC_E_DECODE, "decode error. oid format is wrong."},
         {"counter64 runs out", response(5, 0, 0, tlv(0x30, cat({NAME1, hex("46 09 00 01")}))), PMC_E_DECODE,
          "decode error: counter64 format is wrong."},
-        {"octets run out", response(5, 0, 0, tlv(0x30, cat({NAME1, hex("04 09 41")}))), PMC_E_DECODE, nullptr},
+        {"octets run out", response(5, 0, 0, tlv(0x30, cat({NAME1, hex("04 09 41")}))), PMC_E_DECODE, "decode error: value: contents run past the end."},
         {"length 0x80 in a value", response(5, 0, 0, tlv(0x30, cat({NAME1, hex("04 80 41 00 00")}))),
-         PMC_E_DECODE, nullptr},
+         PMC_E_DECODE, "decode error: value: indefinite length."},
         {"length of 5 octets", response(5, 0, 0, tlv(0x30, cat({NAME1, hex("04 85 01 00 00 00 01 41")}))),
-         PMC_E_DECODE, nullptr},
+         PMC_E_DECODE, "decode error: value: length beyond 32 bits."},
+        {"request id of 6 octets", tlv(0x30, cat({integer(0), octets("public"),
+                                                   tlv(0xA2, cat({hex("02 06 00 01 00 00 00 05"), integer(0),
+                                                                  integer(0), list}))})),
+         PMC_E_DECODE, "decode error: request id: does not fit 32 bits."},
+        {"error index of 2^32", tlv(0x30, cat({integer(0), octets("public"),
+                                                tlv(0xA2, cat({integer(5), integer(0), hex("02 05 01 00 00 00 00"),
+                                                               list}))})),
+         PMC_E_DECODE, "decode error: error index: does not fit 32 bits."},
+        {"integer of 8 octets", response(5, 0, 0, binding(NAME1, hex("02 08 01 00 00 00 00 00 00 05"))),
+         PMC_E_DECODE, "decode error: integer value: does not fit 32 bits."},
+        {"counter32 of 2^32", response(5, 0, 0, binding(NAME1, hex("41 05 01 00 00 00 00"))), PMC_E_DECODE,
+         "decode error: counter32 value: does not fit 32 bits."},
+        {"timeticks of 9 octets", response(5, 0, 0, binding(NAME1, hex("43 09 00 FF FF FF FF FF FF FF FF"))),
+         PMC_E_DECODE, "decode error: timeticks value: does not fit 32 bits."},
+        {"counter64 of 12 octets", response(5, 0, 0, binding(NAME1, hex("46 0C 00 00 00 01 00 00 00 00 00 00 00 07"))),
+         PMC_E_DECODE, "decode error: counter64 value: does not fit 64 bits."},
+        {"specific trap of 2^31", message(0, "public", 0xA4, cat({NAME1, hex("40 04 7F 00 00 01"), integer(6),
+                                                                   hex("02 05 00 80 00 00 00"), hex("43 01 05"),
+                                                                   hex("30 00")})),
+         PMC_E_DECODE, "decode error: specific trap: does not fit 32 bits."},
+        {"agent address of 5 octets", message(0, "public", 0xA4, cat({NAME1, hex("40 05 7F 00 00 01 00"),
+                                                                       integer(6), integer(1), hex("43 01 05"),
+                                                                       hex("30 00")})),
+         PMC_E_DECODE, "decode error: agent address: not 4 octets."},
     };
     for (const BadCase& c : cases) {
         SnmpLogCapture log;
         OwnedPdu pdu = request(1);
         OwnedTarget target = make_target("public");
         EXPECT_EQ(decode(c.wire, pdu.get(), target.get()), c.status) << c.name;
-        if (c.line != nullptr) {
-            EXPECT_TRUE(log.has_line(c.line)) << c.name;
-        }
+        EXPECT_TRUE(log.has_line(c.line)) << c.name;
+        // One line per refusal, saying what was wrong.
+        const std::vector<std::string> lines = log.lines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& line) { return line.find("decode error") != std::string::npos; }),
+                  1)
+            << c.name;
     }
 }
 
