@@ -22,6 +22,66 @@ const std::size_t kLimitedBroadcastLength = 15;
 
 int last_error() { return NPmcSocketAPI::table().WSAGetLastError(); }
 
+#if defined(MSG_TRUNC)
+// recvfrom then gives a datagram's whole length even when it was cut.
+constexpr int kReportWholeLength = MSG_TRUNC;
+#else
+constexpr int kReportWholeLength = 0;
+#endif
+
+// The outcome of a wait: readable, time-out, or failure (already logged).
+enum class Wait { Readable, TimedOut, Failed };
+
+// poll watches a descriptor of any number; select cannot go past
+// FD_SETSIZE, which a busy host process soon hands out.
+Wait wait_with_poll(PmcSocket handle, pmc_long timeout_ms) {
+    PmcPollRecord record{};
+    record.fd = handle;
+    record.events = POLLIN;
+    int limit = timeout_ms < 0 ? 0 : static_cast<int>(timeout_ms);
+    if (timeout_ms == kWaitForever) limit = -1;
+    const int ready = NPmcSocketAPI::table().poll(&record, 1, limit);
+    if (ready == -1) {
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail poll(). WSAGetLastError()=%d", last_error());
+        return Wait::Failed;
+    }
+    if (ready == 0) {
+        pmc_socket_log()->write_line(PMC_LOG_TRACE, "poll API timeout.");
+        return Wait::TimedOut;
+    }
+    return Wait::Readable;
+}
+
+Wait wait_with_select(PmcSocket handle, pmc_long timeout_ms) {
+    // FD_SET beyond the set's size would write past it.
+    if (handle < 0 || handle >= FD_SETSIZE) {
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "select() cannot wait on socket %d (limit %d).",
+                                     static_cast<int>(handle), static_cast<int>(FD_SETSIZE));
+        return Wait::Failed;
+    }
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(handle, &readable);
+    timeval limit{};
+    timeval* wait = nullptr;
+    if (timeout_ms != kWaitForever) {
+        limit.tv_sec = timeout_ms / kMillisecondsPerSecond;
+        limit.tv_usec = (timeout_ms % kMillisecondsPerSecond) * kMicrosecondsPerMillisecond;
+        wait = &limit;
+    }
+    const int ready = NPmcSocketAPI::table().select(handle + 1, &readable, nullptr, nullptr, wait);
+    if (ready == -1) {
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail select(). WSAGetLastError()=%d",
+                                     last_error());
+        return Wait::Failed;
+    }
+    if (ready == 0) {
+        pmc_socket_log()->write_line(PMC_LOG_TRACE, "select API timeout.");
+        return Wait::TimedOut;
+    }
+    return Wait::Readable;
+}
+
 // The expanded text of parse_ipv6_text, bounded by its work area.
 class Ipv6WorkArea {
 public:
@@ -160,39 +220,25 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
                                  pmc_long* received, CPmcNetworkAddress** source) {
     if (buffer == nullptr || received == nullptr || source == nullptr) return PMC_E_INVALID_ARG;
     *source = nullptr;
-    const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
-    // FD_SET beyond the set's size would write past it.
-    if (handle_ < 0 || handle_ >= FD_SETSIZE) return PMC_E_RECEIVE;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(handle_, &readable);
-    timeval limit{};
-    timeval* wait = nullptr;
-    if (timeout_ms != kWaitForever) {
-        limit.tv_sec = timeout_ms / kMillisecondsPerSecond;
-        limit.tv_usec = (timeout_ms % kMillisecondsPerSecond) * kMicrosecondsPerMillisecond;
-        wait = &limit;
-    }
-    const int ready = api.select(handle_ + 1, &readable, nullptr, nullptr, wait);
-    if (ready == -1) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail select(). WSAGetLastError()=%d",
-                                     last_error());
-        return PMC_E_RECEIVE;
-    }
-    if (ready == 0) {
-        pmc_socket_log()->write_line(PMC_LOG_TRACE, "select API timeout.");
-        return PMC_E_TIMEOUT;
-    }
+    const Wait wait = NPmcSocketAPI::has_poll() ? wait_with_poll(handle_, timeout_ms)
+                                                : wait_with_select(handle_, timeout_ms);
+    if (wait == Wait::Failed) return PMC_E_RECEIVE;
+    if (wait == Wait::TimedOut) return PMC_E_TIMEOUT;
     sockaddr_storage record;
     std::memset(&record, 0, sizeof record);
     socklen_t length = kRecordLength;
-    const ssize_t count =
-        api.recvfrom(handle_, buffer, capacity, 0, reinterpret_cast<sockaddr*>(&record), &length);
+    const ssize_t count = NPmcSocketAPI::table().recvfrom(
+        handle_, buffer, capacity, kReportWholeLength, reinterpret_cast<sockaddr*>(&record), &length);
     *received = static_cast<pmc_long>(count);
     if (count < 0) {
         pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail recvfrom(). WSAGetLastError()=%d",
                                      last_error());
         return PMC_E_RECEIVE;
+    }
+    if (static_cast<std::size_t>(count) > capacity) {
+        pmc_socket_log()->write_line(PMC_LOG_WARN,
+                                     "[DataGramSocket::receive] datagram of %ld octets cut to %lu.",
+                                     static_cast<long>(count), static_cast<unsigned long>(capacity));
     }
     pmc::Owned<CPmcNetworkAddress> sender(pmc_create_network_address(nullptr));
     if (!sender) return PMC_E_NO_MEMORY;

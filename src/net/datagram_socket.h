@@ -21,8 +21,12 @@ public:
     // Sends length bytes to destination: 0 (also for a short send), -2
     // missing argument or unconvertible destination, -205 send failed.
     virtual pmc_long send(const void* data, pmc_ulong length, CPmcNetworkAddress* destination);
-    // Waits up to timeout_ms (-1: no limit) for one datagram. On 0 the
-    // sender is a new address in *source that the caller releases.
+    // Waits up to timeout_ms (-1: no limit) for one datagram, with poll
+    // where the socket library has it (any descriptor number), else with
+    // select (descriptors below FD_SETSIZE only). On 0 the sender is a new
+    // address in *source that the caller releases, and *received is the
+    // datagram's whole length: above capacity, only its first capacity
+    // octets were stored (the datagram was cut).
     // -203 time-out, -204 wait or receive failed, -1 sender not convertible.
     virtual pmc_long receive(void* buffer, pmc_ulong capacity, pmc_long timeout_ms,
                              pmc_long* received, CPmcNetworkAddress** source);

@@ -20,9 +20,11 @@ namespace {
 #if defined(_WIN32)
 const char* const kLibraryNames[] = {"ws2_32.dll", "wsock32.dll"};
 const char* const kCloseName = "closesocket";
+const char* const kPollName = "WSAPoll";
 #else
 const char* const kLibraryNames[] = {"libc.so.6"};
 const char* const kCloseName = "close";  // the C library's namesake
+const char* const kPollName = "poll";
 #endif
 
 // Error numbers of a failed lookup that only mean "not there".
@@ -37,12 +39,13 @@ const char* const kEntryNames[kEntryCount] = {
     "htons",       "ntohs",       "getsockname",     "gethostname",   "gethostbyname",
     "getsockopt",  "setsockopt",  "inet_addr",       "inet_ntoa",     "sendto",
     "recvfrom",    "select",      kCloseName,        "gethostbyaddr", "getservbyname",
-    "getaddrinfo", "getnameinfo", "freeaddrinfo"};
+    "getaddrinfo", "getnameinfo", "freeaddrinfo", kPollName};
 
 Table g_table{};
 std::mutex g_loader_lock;
 std::atomic<void*> g_library{nullptr};
 std::atomic<bool> g_protocol_independent{false};
+std::atomic<bool> g_poll{false};
 std::atomic<bool> g_required_filled{false};
 
 #if !defined(_WIN32)
@@ -83,6 +86,7 @@ void store(int index, void* symbol) {
         case 20: put(t.getaddrinfo, symbol); break;
         case 21: put(t.getnameinfo, symbol); break;
         case 22: put(t.freeaddrinfo, symbol); break;
+        case kPollIndex: put(t.poll, symbol); break;
         default: break;
     }
 }
@@ -134,20 +138,9 @@ struct LibraryRelease {
     }
 } g_library_release;
 
-pmc_long fill(void* library) {
-    for (int i = 0; i < kRequiredCount; ++i) {
-        void* symbol = find_symbol(library, i);
-        store(i, symbol);
-        if (symbol == nullptr) {
-            pmc_socket_log()->write_line(
-                PMC_LOG_ERROR,
-                "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
-                kEntryNames[i], lookup_error());
-            return PMC_E_FAIL;
-        }
-    }
-    g_required_filled.store(true);
-    for (int i = kRequiredCount; i < kEntryCount; ++i) {
+// The name functions come as a set: the first one missing ends the lookup.
+pmc_long fill_protocol_independent(void* library) {
+    for (int i = kRequiredCount; i < kProtocolIndependentEnd; ++i) {
         void* symbol = find_symbol(library, i);
         store(i, symbol);
         if (symbol == nullptr) {
@@ -165,6 +158,27 @@ pmc_long fill(void* library) {
     }
     g_protocol_independent.store(true);
     return PMC_S_OK;
+}
+
+pmc_long fill(void* library) {
+    for (int i = 0; i < kRequiredCount; ++i) {
+        void* symbol = find_symbol(library, i);
+        store(i, symbol);
+        if (symbol == nullptr) {
+            pmc_socket_log()->write_line(
+                PMC_LOG_ERROR,
+                "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
+                kEntryNames[i], lookup_error());
+            return PMC_E_FAIL;
+        }
+    }
+    g_required_filled.store(true);
+    const pmc_long status = fill_protocol_independent(library);
+    // Without poll the waits use select, which every library has.
+    void* poll = find_symbol(library, kPollIndex);
+    store(kPollIndex, poll);
+    g_poll.store(poll != nullptr);
+    return status;
 }
 
 pmc_long startup(unsigned short version) {
@@ -233,6 +247,8 @@ pmc_long set_api_locked(void* library) {
 bool is_loaded() { return g_library.load() != nullptr; }
 
 bool has_protocol_independent_api() { return load() == PMC_S_OK && g_protocol_independent.load(); }
+
+bool has_poll() { return load() == PMC_S_OK && g_poll.load(); }
 
 pmc_long startup_v11() { return startup(kVersion11); }
 

@@ -11,13 +11,18 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 typedef SOCKET PmcSocket;
+typedef WSAPOLLFD PmcPollRecord;
+typedef ULONG PmcPollCount;
 #else
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 typedef int PmcSocket;
+typedef pollfd PmcPollRecord;
+typedef nfds_t PmcPollCount;
 #endif
 
 constexpr PmcSocket PMC_INVALID_SOCKET = static_cast<PmcSocket>(-1);
@@ -30,7 +35,8 @@ struct StartupData {
 };
 
 // The function table, in the order it is filled. The first 20 entries are
-// required, the last 3 optional (the protocol-independent name functions).
+// required; the protocol-independent name functions (3) and poll are
+// optional.
 struct Table {
     int (*WSAStartup)(unsigned short version, StartupData* data);
     int (*WSACleanup)();
@@ -59,10 +65,15 @@ struct Table {
     int (*getnameinfo)(const sockaddr* address, socklen_t length, char* host, socklen_t host_length,
                        char* service, socklen_t service_length, int flags);
     void (*freeaddrinfo)(addrinfo* list);
+    // Waits on a descriptor of any number, where select cannot go past
+    // FD_SETSIZE.
+    int (*poll)(PmcPollRecord* records, PmcPollCount count, int timeout_ms);
 };
 
 constexpr int kRequiredCount = 20;
-constexpr int kEntryCount = 23;
+constexpr int kProtocolIndependentEnd = 23;  // entries 20..22
+constexpr int kPollIndex = 23;
+constexpr int kEntryCount = 24;
 
 // The name each entry is looked up by, in table order.
 const char* entry_name(int index);
@@ -81,6 +92,8 @@ pmc_long set_api(void* library);
 bool is_loaded();
 // True when load succeeds and getaddrinfo, getnameinfo and freeaddrinfo exist.
 bool has_protocol_independent_api();
+// True when load succeeds and the library has poll (else waits use select).
+bool has_poll();
 // load, then the library's start-up for version 1.1 / 2.2: 0, -1 or the
 // status of load. Balance every attempt with one cleanup().
 pmc_long startup_v11();

@@ -180,28 +180,34 @@ pmc_long RequestSession::_send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target,
     return status;
 }
 
+pmc_long RequestSession::prepare_receive_block() {
+    pmc_long status = PMC_S_OK;
+    if (!answer_) answer_.reset(create_message_buffer(&status));
+    if (!answer_) return status;
+    if (!received_) received_.reset(new (std::nothrow) unsigned char[PMS_RECEIVE_BUFFER_SIZE]);
+    return received_ ? PMC_S_OK : PMC_E_NO_MEMORY;
+}
+
 pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
                                         bool* end_tries, CPmcNetworkAddress** source) {
     // The wait is measured against one deadline, so a stream of datagrams to
     // discard cannot stretch a try (rounding each step would).
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
-    pmc_long status = PMC_E_TIMEOUT;
+    pmc_long status = prepare_receive_block();
+    if (status != PMC_S_OK) {
+        *end_tries = true;
+        return status;
+    }
+    IPmsMessageBuffer* answer = answer_.get();
+    status = PMC_E_TIMEOUT;
     // At least one receive, which does not wait when there is no time.
     bool first = true;
     for (pmc_long remaining = remaining_ms(deadline); first || remaining > 0; remaining = remaining_ms(deadline)) {
         first = false;
-        pmc::Owned<IPmsMessageBuffer> answer(create_message_buffer(&status));
-        unsigned char* block = answer ? new (std::nothrow) unsigned char[PMS_RECEIVE_BUFFER_SIZE] : nullptr;
-        if (block == nullptr) {
-            *end_tries = true;
-            return PMC_E_NO_MEMORY;
-        }
         pmc_long received = 0;
         CPmcNetworkAddress* sender = nullptr;
-        status = socket_->receive(block, PMS_RECEIVE_BUFFER_SIZE, remaining, &received, &sender);
+        status = socket_->receive(received_.get(), PMS_RECEIVE_BUFFER_SIZE, remaining, &received, &sender);
         pmc::Owned<CPmcNetworkAddress> sender_owned(sender);
-        // The buffer owns the block from here; its size is the datagram's.
-        answer->attach(block, received > 0 ? static_cast<pmc_ulong>(received) : 0, PMS_BUFFER_LIBRARY);
         if (status == PMC_E_TIMEOUT) {
             pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): receive timeout.");
             return status;
@@ -212,14 +218,22 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
             return status;
         }
         pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive from %s", text_of(sender));
-        status = check_received_raw_packet(pdu, target, answer.get());
+        if (static_cast<pmc_ulong>(received) > PMS_RECEIVE_BUFFER_SIZE) {
+            pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): datagram of %d octets was cut; discarded.",
+                                       static_cast<int>(received));
+            status = PMC_E_DECODE;
+            continue;
+        }
+        // The buffer lends the block; its size is the datagram's.
+        answer->attach(received_.get(), static_cast<pmc_ulong>(received), PMS_BUFFER_BORROWED);
+        status = check_received_raw_packet(pdu, target, answer);
         if (status == PMC_E_TOO_BIG) {
             pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive packet is too big.");
             *end_tries = true;
             return status;
         }
         if (status == PMC_S_OK) {
-            status = codec_registry()->decode(answer.get(), pdu, target, PMS_TRANSLATE_NONE);
+            status = codec_registry()->decode(answer, pdu, target, PMS_TRANSLATE_NONE);
             if (status != PMC_E_DECODE) {
                 *end_tries = true;
                 if (status == PMC_S_OK) *source = sender_owned.release();

@@ -3,6 +3,8 @@
 #ifndef PMSNMP_SESSION_REQUEST_SESSION_H
 #define PMSNMP_SESSION_REQUEST_SESSION_H
 
+#include <memory>
+
 #include <pmsnmp/owned.h>
 
 #include "codec/message_buffer.h"
@@ -10,9 +12,10 @@
 #include "session/request_fragmenter.h"
 #include "session/session.h"
 
-// Each receive reads into a buffer of this size (larger datagrams are cut
-// and then fail to decode).
-constexpr pmc_ulong PMS_RECEIVE_BUFFER_SIZE = 2048;
+// Each receive reads into a buffer of this size: the largest UDP payload,
+// so that no answer is cut. A datagram the socket still reports as cut is
+// discarded, never decoded as if it were whole.
+constexpr pmc_ulong PMS_RECEIVE_BUFFER_SIZE = 65535;
 
 class RequestSession : public IPmsSession {
 public:
@@ -67,7 +70,13 @@ private:
     pmc_long receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
                             bool* end_tries, CPmcNetworkAddress** source);
 
+    // The receive block, allocated on the first receive and reused by every
+    // later one, and the buffer that lends it to the codec.
+    pmc_long prepare_receive_block();
+
     DataGramSocket* socket_ = nullptr;
+    std::unique_ptr<unsigned char[]> received_;
+    pmc::Owned<IPmsMessageBuffer> answer_;
     // The request's octets, kept for the next request: encoding reuses the
     // block, since every request of a target asks for the same size.
     pmc::Owned<IPmsMessageBuffer> request_;

@@ -101,7 +101,22 @@ TEST_P(DatagramFamilies, ReceiveTimeOutZeroReturnsAtOnce) {
     EXPECT_EQ(socket->receive(buffer, sizeof buffer, 0, &received, &source), PMC_E_TIMEOUT);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     EXPECT_EQ(source, nullptr);
-    EXPECT_TRUE(log.has("Trace", "select API timeout."));
+    EXPECT_TRUE(log.has("Trace", "poll API timeout."));
+}
+
+TEST_P(DatagramFamilies, ACutDatagramReportsItsWholeLength) {
+    Socket receiver = open_socket(GetParam().kind);
+    Socket sender = open_socket(GetParam().kind);
+    ASSERT_TRUE(receiver && sender);
+    Address to = destination(GetParam().loopback, receiver->get_local_address()->get_port());
+    const std::string payload(3000, 'x');
+    ASSERT_EQ(sender->send(payload.data(), static_cast<pmc_ulong>(payload.size()), to.get()), PMC_S_OK);
+    unsigned char buffer[100];
+    pmc_long received = 0;
+    CPmcNetworkAddress* raw = nullptr;
+    ASSERT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_S_OK);
+    Address source(raw);
+    EXPECT_EQ(received, 3000);
 }
 
 TEST_P(DatagramFamilies, ReceiveWaitsForItsTimeOut) {

@@ -1,5 +1,5 @@
 // A socket library for the loader's tests: forwards to the C library and
-// fails on demand. Built in variants that lack select or the
+// fails on demand. Built in variants that lack select, poll or the
 // protocol-independent name functions. No socket headers here, so the
 // exports below are not taken for the system's declarations.
 #include <dlfcn.h>
@@ -16,6 +16,7 @@ FAKESOCK_DATA int fakesock_fail_socket = 0;
 FAKESOCK_DATA int fakesock_fail_sendto = 0;
 FAKESOCK_DATA int fakesock_short_send = 0;
 FAKESOCK_DATA int fakesock_fail_select = 0;
+FAKESOCK_DATA int fakesock_fail_poll = 0;
 FAKESOCK_DATA int fakesock_fail_recvfrom = 0;
 FAKESOCK_DATA int fakesock_fail_setsockopt = 0;
 FAKESOCK_DATA int fakesock_error = 0;     // what WSAGetLastError answers after a failure
@@ -113,6 +114,12 @@ FAKESOCK_EXPORT int select(int count, void* readable, void* writable, void* fail
     if (fakesock_fail_select) return injected_failure();
     return real<int (*)(int, void*, void*, void*, void*)>("select")(count, readable, writable,
                                                                     failed, timeout);
+}
+#endif
+#if !defined(FAKESOCK_OMIT_POLL)
+FAKESOCK_EXPORT int poll(void* records, unsigned long count, int timeout_ms) {
+    if (fakesock_fail_poll) return injected_failure();
+    return real<int (*)(void*, unsigned long, int)>("poll")(records, count, timeout_ms);
 }
 #endif
 FAKESOCK_EXPORT int close(int fd) { return real<int (*)(int)>("close")(fd); }

@@ -23,6 +23,7 @@ TEST(SocketApi, LoadsTheCLibraryWithEveryEntry) {
     ASSERT_EQ(NPmcSocketAPI::load(), PMC_S_OK);
     EXPECT_TRUE(NPmcSocketAPI::is_loaded());
     EXPECT_TRUE(NPmcSocketAPI::has_protocol_independent_api());
+    EXPECT_TRUE(NPmcSocketAPI::has_poll());
     const NPmcSocketAPI::Table& t = NPmcSocketAPI::table();
     const void* entries[] = {
         as_pointer(t.WSAStartup),    as_pointer(t.WSACleanup),    as_pointer(t.WSAGetLastError),
@@ -32,7 +33,7 @@ TEST(SocketApi, LoadsTheCLibraryWithEveryEntry) {
         as_pointer(t.inet_addr),     as_pointer(t.inet_ntoa),     as_pointer(t.sendto),
         as_pointer(t.recvfrom),      as_pointer(t.select),        as_pointer(t.closesocket),
         as_pointer(t.gethostbyaddr), as_pointer(t.getservbyname), as_pointer(t.getaddrinfo),
-        as_pointer(t.getnameinfo),   as_pointer(t.freeaddrinfo)};
+        as_pointer(t.getnameinfo),   as_pointer(t.freeaddrinfo),  as_pointer(t.poll)};
     static_assert(sizeof entries / sizeof entries[0] == NPmcSocketAPI::kEntryCount, "table size");
     for (int i = 0; i < NPmcSocketAPI::kEntryCount; ++i) {
         EXPECT_NE(entries[i], nullptr) << NPmcSocketAPI::entry_name(i);

@@ -16,7 +16,9 @@ system. The agent serves until its lifetime ends or it receives SIGTERM.
 Scenario (JSON object, every key optional):
     table          {"1.3.6.1...": ["integer"|"octets"|"hex"|"oid"|"null"|
                     "counter32"|"gauge32"|"timeticks"|"ipaddress"|
-                    "counter64"|"opaque", value]}
+                    "counter64"|"opaque"|"wire", value]}; "wire" takes
+                   "TT CC CC ...": the tag and the contents octets in hex,
+                   sent as they are (over-long integers, odd encodings)
     community      accept only this community (others are dropped)
     read_only      OIDs whose set answers readOnly (4)
     no_access      OIDs whose set answers noAccess (6)
@@ -31,6 +33,9 @@ Scenario (JSON object, every key optional):
     walk           "normal" | "stuck" (GetNext answers the requested names
                    themselves, so the walk does not advance)
     withhold_answer  send only the "before" datagrams, never the answer
+    request_id_prefix  hex octets written in front of the request id (as
+                   four octets) in every answer: "0000" pads it, "0001"
+                   makes it another, longer number
 
 State file (rewritten after every request): {"count": n, "ids": [...],
 "sizes": [...], "types": [...]} with the request identifiers, binding
@@ -191,6 +196,9 @@ def encode_value(kind, value):
         return tag, enc_uint_content(int(value))
     if kind == "ipaddress":
         return TAG_IPADDRESS, socket.inet_aton(value)
+    if kind == "wire":
+        octets = bytes.fromhex(value)
+        return octets[0], octets[1:]
     raise ValueError("unknown value type " + kind)
 
 
@@ -226,11 +234,15 @@ def decode_request(data):
     return Request(version, community, pdu_tag, request_id, bindings)
 
 
-def encode_response(version, community, request_id, error_status, error_index, bindings):
+def encode_response(version, community, request_id, error_status, error_index, bindings,
+                    id_prefix=None):
     vbs = b"".join(
         enc_tlv(TAG_SEQUENCE, enc_tlv(TAG_OID, enc_oid_content(oid)) + enc_tlv(tag, content))
         for oid, tag, content in bindings)
-    pdu = (enc_tlv(TAG_INTEGER, enc_int_content(request_id))
+    id_content = enc_int_content(request_id)
+    if id_prefix is not None:
+        id_content = id_prefix + (request_id & 0xFFFFFFFF).to_bytes(4, "big")
+    pdu = (enc_tlv(TAG_INTEGER, id_content)
            + enc_tlv(TAG_INTEGER, enc_int_content(error_status))
            + enc_tlv(TAG_INTEGER, enc_int_content(error_index))
            + enc_tlv(TAG_SEQUENCE, vbs))
@@ -255,6 +267,8 @@ class Agent:
         self.before = list(scenario.get("before", []))
         self.walk = scenario.get("walk", "normal")
         self.withhold_answer = bool(scenario.get("withhold_answer", False))
+        prefix = scenario.get("request_id_prefix")
+        self.id_prefix = bytes.fromhex(prefix) if prefix is not None else None
         self.count = 0
         self.ids, self.sizes, self.types = [], [], []
 
@@ -421,7 +435,7 @@ def main():
             continue
         error_status, error_index, bindings = result
         answer = encode_response(req.version, req.community, req.request_id,
-                                 error_status, error_index, bindings)
+                                 error_status, error_index, bindings, agent.id_prefix)
         sequence += 1
         heapq.heappush(pending, (time.monotonic() + agent.delay, sequence,
                                  agent.extras(req, answer) + ([] if agent.withhold_answer else [answer]),
