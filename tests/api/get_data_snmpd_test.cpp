@@ -225,8 +225,7 @@ TEST_F(SnmpdTest, SixtyBindingsWithASmallMaximumSizeAreSplitAndJoinedInOrder) {
     names.resize(60);
     std::reverse(names.begin(), names.end());
 
-    // 60 names do not fit 300 octets, nor do their answers the 2048-octet
-    // receive buffer.
+    // 60 names do not fit 300 octets.
     auto object = open(SnmpdFixture::kReadCommunity, "127.0.0.1", PMC_ADDRESS_IPV4, 300);
     for (const auto& entry : names) {
         ASSERT_EQ(object->add_get_variable(entry.oid.c_str(), false), PMC_S_OK);
