@@ -9,6 +9,16 @@
 //
 // The object keeps one request PDU. Each read takes the bindings it reads
 // out of that PDU, so a later read asks again for the bindings that are left.
+//
+// Answers: each exchange reads whole datagrams (up to 65,535 octets) and
+// waits with poll, so the socket may have any descriptor number. An answer
+// that cannot be decoded is discarded and the wait goes on; that includes
+// one the system cut short and one whose integers do not fit their kind
+// (INTEGER and the request id, error status and index: -2^31 .. 2^31 - 1;
+// Counter32, Gauge32, TimeTicks: 0 .. 2^32 - 1; Counter64: 0 .. 2^64 - 1;
+// leading padding octets that leave the value as it is are accepted,
+// nothing is cut to fit). Each such refusal writes one Error line on the
+// "snmp" trace session. A try that takes no answer ends in -203.
 #ifndef PMSNMP_GET_DATA_H
 #define PMSNMP_GET_DATA_H
 

@@ -1,5 +1,6 @@
 // pmsnmp: SNMP management-side library for printer status monitors.
-// The one header a host includes.
+// The one header a host includes. libpmsnmp.so exports the two factories
+// below and no other symbol.
 #ifndef PMSNMP_PMSNMP_H
 #define PMSNMP_PMSNMP_H
 

@@ -48,7 +48,7 @@ constexpr pmc_long PMC_E_TOO_BIG = -210;
 constexpr pmc_long PMC_E_MESSAGE_TOO_LARGE = -211;
 constexpr pmc_long PMC_E_CANNOT_SPLIT = -212;
 constexpr pmc_long PMC_E_SECURITY = -214;
-constexpr pmc_long PMC_E_DECODE = -250;
+constexpr pmc_long PMC_E_DECODE = -250;     // malformed input, or an integer beyond its kind
 constexpr pmc_long PMC_E_OTHER_REQUEST = -251;
 constexpr pmc_long PMC_E_BAD_INDEX = -401;
 
