@@ -42,7 +42,8 @@ Wait wait_with_poll(PmcSocket handle, pmc_long timeout_ms) {
     if (timeout_ms == kWaitForever) limit = -1;
     const int ready = NPmcSocketAPI::table().poll(&record, 1, limit);
     if (ready == -1) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail poll(). WSAGetLastError()=%d", last_error());
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail poll(). WSAGetLastError()=%d",
+                                     last_error());
         return Wait::Failed;
     }
     if (ready == 0) {
@@ -227,8 +228,9 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
     sockaddr_storage record;
     std::memset(&record, 0, sizeof record);
     socklen_t length = kRecordLength;
-    const ssize_t count = NPmcSocketAPI::table().recvfrom(
-        handle_, buffer, capacity, kReportWholeLength, reinterpret_cast<sockaddr*>(&record), &length);
+    const ssize_t count =
+        NPmcSocketAPI::table().recvfrom(handle_, buffer, capacity, kReportWholeLength,
+                                        reinterpret_cast<sockaddr*>(&record), &length);
     *received = static_cast<pmc_long>(count);
     if (count < 0) {
         pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail recvfrom(). WSAGetLastError()=%d",
@@ -236,9 +238,9 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
         return PMC_E_RECEIVE;
     }
     if (static_cast<std::size_t>(count) > capacity) {
-        pmc_socket_log()->write_line(PMC_LOG_WARN,
-                                     "[DataGramSocket::receive] datagram of %ld octets cut to %lu.",
-                                     static_cast<long>(count), static_cast<unsigned long>(capacity));
+        pmc_socket_log()->write_line(
+            PMC_LOG_WARN, "[DataGramSocket::receive] datagram of %ld octets cut to %lu.",
+            static_cast<long>(count), static_cast<unsigned long>(capacity));
     }
     pmc::Owned<CPmcNetworkAddress> sender(pmc_create_network_address(nullptr));
     if (!sender) return PMC_E_NO_MEMORY;

@@ -219,7 +219,7 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
         }
         pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive from %s", text_of(sender));
         if (static_cast<pmc_ulong>(received) > PMS_RECEIVE_BUFFER_SIZE) {
-            pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): datagram of %d octets was cut; discarded.",
+            pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): datagram of %d octets was cut.",
                                        static_cast<int>(received));
             status = PMC_E_DECODE;
             continue;

@@ -70,53 +70,41 @@ TEST_F(DatagramFailures, ShortSendWarnsAndSucceeds) {
     EXPECT_EQ(received, 3);
 }
 
-// The wait goes through poll where the library has it, else select.
-TEST(DatagramWait, FailingWaitIsMinus204) {
-    struct WaitCase {
-        const char* library;
-        const char* knob;
-        const char* line;
-    };
-    const WaitCase cases[] = {
-        {PMSNMP_FAKESOCK, "fakesock_fail_poll", "fail poll(). WSAGetLastError()=10055"},
-        {PMSNMP_FAKESOCK_NO_POLL, "fakesock_fail_select", "fail select(). WSAGetLastError()=10055"},
-    };
-    for (const WaitCase& c : cases) {
-        FakeSocketLibrary fake(c.library);
-        ASSERT_EQ(fake.install(), PMC_S_OK);
-        SocketLogCapture::instance().clear();
-        DataGramSocket* raw = nullptr;
-        ASSERT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_S_OK);
-        Socket socket(raw);
-        fake.knob(c.knob) = 1;
-        char buffer[8];
-        pmc_long received = 0;
-        CPmcNetworkAddress* source = nullptr;
-        EXPECT_EQ(socket->receive(buffer, sizeof buffer, -1, &received, &source), PMC_E_RECEIVE) << c.line;
-        EXPECT_EQ(source, nullptr);
-        EXPECT_TRUE(SocketLogCapture::instance().has("Error", c.line));
-    }
-}
-
-TEST(DatagramWait, WithoutPollSelectWaitsOnDescriptorsBelowItsLimit) {
-    FakeSocketLibrary fake(PMSNMP_FAKESOCK_NO_POLL);
-    ASSERT_EQ(fake.install(), PMC_S_OK);
-    EXPECT_FALSE(NPmcSocketAPI::has_poll());
-    SocketLogCapture::instance().clear();
+// One receive on a new IPv4 socket of the installed library.
+pmc_long receive_once(pmc_long timeout_ms) {
+    DataGramSocket* raw = nullptr;
+    EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_S_OK);
+    Socket socket(raw);
     char buffer[8];
     pmc_long received = 0;
     CPmcNetworkAddress* source = nullptr;
-    DataGramSocket* raw = nullptr;
-    ASSERT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_S_OK);
-    Socket low(raw);
-    EXPECT_EQ(low->receive(buffer, sizeof buffer, 0, &received, &source), PMC_E_TIMEOUT);
-    EXPECT_TRUE(SocketLogCapture::instance().has("Trace", "select API timeout."));
+    return socket ? socket->receive(buffer, sizeof buffer, timeout_ms, &received, &source) : PMC_E_FAIL;
+}
 
+// The wait goes through poll where the library has it, else select.
+TEST(DatagramWait, FailingWaitIsMinus204) {
+    const char* const cases[][3] = {
+        {PMSNMP_FAKESOCK, "fakesock_fail_poll", "fail poll(). WSAGetLastError()=10055"},
+        {PMSNMP_FAKESOCK_NO_POLL, "fakesock_fail_select", "fail select(). WSAGetLastError()=10055"}};
+    for (const auto& c : cases) {
+        FakeSocketLibrary fake(c[0]);
+        ASSERT_EQ(fake.install(), PMC_S_OK);
+        SocketLogCapture::instance().clear();
+        fake.knob(c[1]) = 1;
+        EXPECT_EQ(receive_once(-1), PMC_E_RECEIVE) << c[2];
+        EXPECT_TRUE(SocketLogCapture::instance().has("Error", c[2]));
+    }
+}
+
+TEST(DatagramWait, WithoutPollSelectWaitsOnDescriptorsBelowItsLimitOnly) {
+    FakeSocketLibrary fake(PMSNMP_FAKESOCK_NO_POLL);
+    ASSERT_EQ(fake.install(), PMC_S_OK);
+    SocketLogCapture::instance().clear();
+    EXPECT_EQ(receive_once(0), PMC_E_TIMEOUT);
+    EXPECT_TRUE(SocketLogCapture::instance().has("Trace", "select API timeout."));
     pmc_test::DescriptorHoard hoard(FD_SETSIZE + 76);
     if (!hoard.ready()) GTEST_SKIP() << hoard.error();
-    ASSERT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_S_OK);
-    Socket high(raw);
-    EXPECT_EQ(high->receive(buffer, sizeof buffer, 0, &received, &source), PMC_E_RECEIVE);
+    EXPECT_EQ(receive_once(0), PMC_E_RECEIVE);
     EXPECT_FALSE(SocketLogCapture::instance().matching("select() cannot wait on socket").empty());
 }
 

@@ -1,6 +1,6 @@
-// What the session takes from the wire and what it discards: integers that
-// do not fit their kind, answers up to the largest datagram, and sockets
-// numbered above select's limit. Hand-made answers from the test agent.
+// What the session takes from the wire and what it discards, with answers
+// made by hand in the test agent: integers beyond their kind, answers up to
+// the largest datagram, a socket numbered above select's limit.
 #include <sys/select.h>
 
 #include <string>
@@ -17,91 +17,67 @@ using pmc_test::TestAgent;
 
 namespace {
 
-constexpr pmc_long kShortTimeoutMs = 200;
-
-// A GetRequest for name; its status, the answer left in *pdu.
-pmc_long get(unsigned short port, const std::string& name, pmc::Owned<IPmsPdu>* pdu,
-             pmc_long timeout_ms = 2000) {
+// A GetRequest for name with one try; the answer is left in *pdu.
+pmc_long get(const TestAgent& agent, const std::string& name, pmc::Owned<IPmsPdu>* pdu, pmc_long timeout_ms = 2000) {
     *pdu = make_pdu(PMS_PDU_GET, {name});
-    pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", port, PMS_VERSION_2C, timeout_ms);
-    pmc_long status = PMC_S_OK;
-    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
-    return dispatcher ? dispatcher->send_sync(pdu->get(), target.get()) : status;
+    pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port(), PMS_VERSION_2C, timeout_ms);
+    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(nullptr));
+    return dispatcher->send_sync(pdu->get(), target.get());
 }
-
-struct WireCase {
-    const char* wire;  // tag and contents
-    const char* text;  // the value read, or null: the answer is discarded
-};
 
 }  // namespace
 
 TEST(ReceiveLimits, IntegersMustFitTheirKindWhateverThePadding) {
-    const WireCase cases[] = {
-        {"02 00 00 00 00 00 00 00 05", "5"},
-        {"02 FF FF FF FF FF FB", "-5"},
-        {"02 01 00 00 00 00 00 00 05", nullptr},
-        {"41 00 00 FF FF FF FF", "4294967295"},
-        {"41 01 00 00 00 00", nullptr},
-        {"42 00 00 00 00 00 00 00 00 07", "7"},
-        {"42 FF FF FF FF FF", nullptr},
-        {"43 00 80 00 00 00", "2147483648"},
-        {"43 00 00 01 00 00 00 00", nullptr},
+    // Tag and contents; the value read, or null when the answer is discarded.
+    const char* const cases[][2] = {
+        {"02 00 00 00 00 00 00 00 05", "5"}, {"02 FF FF FF FF FF FB", "-5"}, {"02 01 00 00 00 00 00 00 05", nullptr},
+        {"41 00 00 FF FF FF FF", "4294967295"}, {"41 01 00 00 00 00", nullptr},
+        {"42 00 00 00 00 00 00 00 00 07", "7"}, {"42 FF FF FF FF FF", nullptr},
+        {"43 00 80 00 00 00", "2147483648"}, {"43 00 00 01 00 00 00 00", nullptr},
         {"46 00 00 FF FF FF FF FF FF FF FF", "18446744073709551615"},
         {"46 00 00 00 01 00 00 00 00 00 00 00 07", nullptr},
     };
     std::string table;
-    for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        table += (i > 0 ? ", \"1.3.6.1.4.1.99." : "\"1.3.6.1.4.1.99.") + std::to_string(i) + "\": [\"wire\", \"" +
-                 cases[i].wire + "\"]";
-    }
-    TestAgent agent("{\"table\": {" + table + "}}");
+    for (const auto& c : cases) table += ", \"1.3.6.1.4.1.99." + std::to_string(&c - cases) + "\": [\"wire\", \"" + c[0] + "\"]";
+    TestAgent agent("{\"table\": {" + table.substr(2) + "}}");
     ASSERT_TRUE(agent.running()) << agent.error();
-    LogCapture& log = LogCapture::instance();
-    for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        const WireCase& c = cases[i];
-        log.clear();
+    for (const auto& c : cases) {
+        LogCapture::instance().clear();
         pmc::Owned<IPmsPdu> pdu;
-        const pmc_long status = get(agent.port(), "1.3.6.1.4.1.99." + std::to_string(i), &pdu, kShortTimeoutMs);
-        if (c.text != nullptr) {
-            ASSERT_EQ(status, PMC_S_OK) << c.wire;
-            EXPECT_EQ(text_of(value_at(pdu.get(), 0)), c.text) << c.wire;
+        const pmc_long status = get(agent, "1.3.6.1.4.1.99." + std::to_string(&c - cases), &pdu, 200);
+        if (c[1] != nullptr) {
+            ASSERT_EQ(status, PMC_S_OK) << c[0];
+            EXPECT_EQ(text_of(value_at(pdu.get(), 0)), c[1]) << c[0];
         } else {
             // Discarded like any undecodable datagram: the wait runs out.
-            EXPECT_EQ(status, PMC_E_TIMEOUT) << c.wire;
-            EXPECT_EQ(log.count("value: does not fit"), 1) << c.wire;
+            EXPECT_EQ(status, PMC_E_TIMEOUT) << c[0];
+            EXPECT_EQ(LogCapture::instance().count("value: does not fit"), 1) << c[0];
         }
     }
 }
 
 TEST(ReceiveLimits, ASixOctetRequestIdMatchesOnlyWhenItIsPadding) {
-    const struct {
-        const char* prefix;
-        pmc_long status;
-    } cases[] = {{"0000", PMC_S_OK}, {"0001", PMC_E_TIMEOUT}};
-    for (const auto& c : cases) {
+    for (const char* prefix : {"0000", "0001"}) {
         TestAgent agent(std::string(R"({"table": {"1.3.6.1.2.1.1.5.0": ["octets", "lp"]}, "request_id_prefix": ")") +
-                        c.prefix + "\"}");
+                        prefix + "\"}");
         ASSERT_TRUE(agent.running()) << agent.error();
         LogCapture::instance().clear();
+        const bool padding = std::string(prefix) == "0000";
         pmc::Owned<IPmsPdu> pdu;
-        EXPECT_EQ(get(agent.port(), "1.3.6.1.2.1.1.5.0", &pdu, kShortTimeoutMs), c.status) << c.prefix;
-        EXPECT_EQ(LogCapture::instance().count("request id: does not fit 32 bits."), c.status == PMC_S_OK ? 0 : 1);
+        EXPECT_EQ(get(agent, "1.3.6.1.2.1.1.5.0", &pdu, 200), padding ? PMC_S_OK : PMC_E_TIMEOUT) << prefix;
+        EXPECT_EQ(LogCapture::instance().count("request id: does not fit 32 bits."), padding ? 0 : 1) << prefix;
     }
 }
 
 TEST(ReceiveLimits, AnswersBeyond2048OctetsAreReadWhole) {
-    const std::size_t sizes[] = {3000, 60000};
-    TestAgent agent(R"({"table": {"1.3.6.1.4.1.99.1": ["octets", ")" + std::string(sizes[0], 'a') +
-                    R"("], "1.3.6.1.4.1.99.2": ["octets", ")" + std::string(sizes[1], 'b') + R"("]}})");
+    const std::string texts[] = {std::string(3000, 'a'), std::string(60000, 'b')};
+    TestAgent agent(R"({"table": {"1.3.6.1.4.1.99.0": ["octets", ")" + texts[0] + R"("], "1.3.6.1.4.1.99.1": ["octets", ")" +
+                    texts[1] + R"("]}})");
     ASSERT_TRUE(agent.running()) << agent.error();
     for (int i = 0; i < 2; ++i) {
         pmc::Owned<IPmsPdu> pdu;
-        ASSERT_EQ(get(agent.port(), "1.3.6.1.4.1.99." + std::to_string(i + 1), &pdu), PMC_S_OK) << sizes[i];
-        pmc_ulong length = 0;
-        const unsigned char* octets = value_at(pdu.get(), 0)->get_bytes(&length, nullptr);
-        ASSERT_EQ(length, sizes[i]);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(octets), length), std::string(sizes[i], "ab"[i]));
+        ASSERT_EQ(get(agent, "1.3.6.1.4.1.99." + std::to_string(i), &pdu), PMC_S_OK) << texts[i].size();
+        EXPECT_EQ(text_of(value_at(pdu.get(), 0)), texts[i]);
     }
 }
 
@@ -112,6 +88,6 @@ TEST(ReceiveLimits, ASocketAboveSelectsLimitStillWaits) {
     if (!hoard.ready()) GTEST_SKIP() << hoard.error();
     ASSERT_GE(hoard.highest(), FD_SETSIZE);
     pmc::Owned<IPmsPdu> pdu;
-    ASSERT_EQ(get(agent.port(), "1.3.6.1.2.1.1.5.0", &pdu), PMC_S_OK);
+    ASSERT_EQ(get(agent, "1.3.6.1.2.1.1.5.0", &pdu), PMC_S_OK);
     EXPECT_EQ(text_of(value_at(pdu.get(), 0)), "lp-1100");
 }

@@ -1,6 +1,6 @@
-// Holds many descriptors open, raising the open-file limit as far as it
-// needs, so that the next socket gets a number above select's FD_SETSIZE.
-// Everything is given back when it goes away.
+// Holds count descriptors open, raising the open-file limit as far as that
+// needs, so that the next socket is numbered above select's FD_SETSIZE.
+// Gives everything back when it goes away.
 #ifndef PMSNMP_TESTS_SUPPORT_DESCRIPTOR_HOARD_H
 #define PMSNMP_TESTS_SUPPORT_DESCRIPTOR_HOARD_H
 
@@ -16,29 +16,18 @@ namespace pmc_test {
 class DescriptorHoard {
 public:
     explicit DescriptorHoard(int count) {
-        constexpr rlim_t kHeadroom = 64;  // for the test's own sockets and pipes
-        const rlim_t needed = static_cast<rlim_t>(count) + kHeadroom;
-        if (getrlimit(RLIMIT_NOFILE, &saved_) != 0) {
-            error_ = "getrlimit failed";
+        rlimit raised{};
+        getrlimit(RLIMIT_NOFILE, &saved_);
+        raised = saved_;
+        raised.rlim_cur = static_cast<rlim_t>(count) + 64;  // room for the test's own
+        if (saved_.rlim_cur < raised.rlim_cur && setrlimit(RLIMIT_NOFILE, &raised) != 0) {
+            error_ = "cannot raise the open-file limit to " + std::to_string(raised.rlim_cur);
             return;
         }
-        if (saved_.rlim_cur < needed) {
-            if (saved_.rlim_max < needed) {
-                error_ = "the hard open-file limit is below " + std::to_string(needed);
-                return;
-            }
-            rlimit raised = saved_;
-            raised.rlim_cur = needed;
-            if (setrlimit(RLIMIT_NOFILE, &raised) != 0) {
-                error_ = "setrlimit failed";
-                return;
-            }
-            restore_ = true;
-        }
-        for (int i = 0; i < count; ++i) {
+        while (static_cast<int>(held_.size()) < count) {
             const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
             if (fd < 0) {
-                error_ = "open failed after " + std::to_string(i) + " descriptors";
+                error_ = "open failed after " + std::to_string(held_.size()) + " descriptors";
                 return;
             }
             held_.push_back(fd);
@@ -46,7 +35,7 @@ public:
     }
     ~DescriptorHoard() {
         for (int fd : held_) close(fd);
-        if (restore_) setrlimit(RLIMIT_NOFILE, &saved_);
+        setrlimit(RLIMIT_NOFILE, &saved_);
     }
     DescriptorHoard(const DescriptorHoard&) = delete;
     DescriptorHoard& operator=(const DescriptorHoard&) = delete;
@@ -57,7 +46,6 @@ public:
 
 private:
     rlimit saved_{};
-    bool restore_ = false;
     std::vector<int> held_;
     std::string error_;
 };
