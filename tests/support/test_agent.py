@@ -16,7 +16,9 @@ system. The agent serves until its lifetime ends or it receives SIGTERM.
 Scenario (JSON object, every key optional):
     table          {"1.3.6.1...": ["integer"|"octets"|"hex"|"oid"|"null"|
                     "counter32"|"gauge32"|"timeticks"|"ipaddress"|
-                    "counter64"|"opaque", value]}
+                    "counter64"|"opaque", value]}; ["raw", [tag, "hex"]]
+                   puts any tag and contents on the wire
+    answer_community  answers carry this community instead of the request's
     community      accept only this community (others are dropped)
     read_only      OIDs whose set answers readOnly (4)
     no_access      OIDs whose set answers noAccess (6)
@@ -27,14 +29,16 @@ Scenario (JSON object, every key optional):
     before         list of extra datagrams sent ahead of each answer:
                    "stray" (another request id), "empty", "garbage", "truncated",
                    "bad_version", "long_length", "bad_binding" (the right
-                   request id with an undecodable value)
+                   request id with an undecodable value), "other_version"
+                   (the right request id in the other of SNMPv1/v2c)
     walk           "normal" | "stuck" (GetNext answers the requested names
                    themselves, so the walk does not advance)
     withhold_answer  send only the "before" datagrams, never the answer
 
 State file (rewritten after every request): {"count": n, "ids": [...],
-"sizes": [...], "types": [...]} with the request identifiers, binding
-counts and PDU types of the requests received, in order. A datagram
+"sizes": [...], "types": [...], "versions": [...], "communities": [...]}
+with the request identifiers, binding counts, PDU types, versions and
+communities of the requests received, in order. A datagram
 "COUNT?" is answered with "COUNT <n>".
 """
 
@@ -191,6 +195,8 @@ def encode_value(kind, value):
         return tag, enc_uint_content(int(value))
     if kind == "ipaddress":
         return TAG_IPADDRESS, socket.inet_aton(value)
+    if kind == "raw":
+        return int(value[0]), bytes.fromhex(value[1])
     raise ValueError("unknown value type " + kind)
 
 
@@ -255,8 +261,11 @@ class Agent:
         self.before = list(scenario.get("before", []))
         self.walk = scenario.get("walk", "normal")
         self.withhold_answer = bool(scenario.get("withhold_answer", False))
+        answer_community = scenario.get("answer_community")
+        self.answer_community = answer_community.encode() if answer_community is not None else None
         self.count = 0
         self.ids, self.sizes, self.types = [], [], []
+        self.versions, self.communities = [], []
 
     def sorted_oids(self):
         return sorted(self.table, key=oid_key)
@@ -323,15 +332,24 @@ class Agent:
                 # The right request id, then a value of a type SNMP lacks.
                 broken = [(oid, 0x99, b"") for oid, _, _ in req.bindings]
                 out.append(encode_response(req.version, req.community, req.request_id, 0, 0, broken))
+            elif kind == "other_version":
+                out.append(encode_response(1 - req.version, self.community_of(req), req.request_id,
+                                           0, 0, req.bindings))
             elif kind == "long_length":
                 out.append(b"\x30\x84\x7f\xff\xff\xff" + answer[2:])
         return out
+
+    def community_of(self, req):
+        """The community answers to req carry."""
+        return self.answer_community if self.answer_community is not None else req.community
 
     def record(self, req):
         self.count += 1
         self.ids.append(req.request_id if req else None)
         self.sizes.append(len(req.bindings) if req else None)
         self.types.append(req.pdu_tag if req else None)
+        self.versions.append(req.version if req else None)
+        self.communities.append(req.community.decode("latin-1") if req else None)
 
 
 def write_state(path, agent):
@@ -340,7 +358,8 @@ def write_state(path, agent):
     tmp = path + ".tmp"
     with open(tmp, "w") as f:
         json.dump({"count": agent.count, "ids": agent.ids, "sizes": agent.sizes,
-                   "types": agent.types}, f)
+                   "types": agent.types, "versions": agent.versions,
+                   "communities": agent.communities}, f)
     os.replace(tmp, path)
 
 
@@ -420,7 +439,7 @@ def main():
         if result is None:
             continue
         error_status, error_index, bindings = result
-        answer = encode_response(req.version, req.community, req.request_id,
+        answer = encode_response(req.version, agent.community_of(req), req.request_id,
                                  error_status, error_index, bindings)
         sequence += 1
         heapq.heappush(pending, (time.monotonic() + agent.delay, sequence,
