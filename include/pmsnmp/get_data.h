@@ -9,6 +9,21 @@
 //
 // The object keeps one request PDU. Each read takes the bindings it reads
 // out of that PDU, so a later read asks again for the bindings that are left.
+//
+// Names and answers mean what they say:
+// - An arc is an unsigned 32-bit number: a text with a larger one
+//   (1.3.6.1.4.1.4294967296) is refused with -2, never sent as another name.
+// - An IPv4 text is dotted decimal: 192.168.000.010 is 192.168.0.10, and
+//   1.2.3 or 127.1 is no IPv4 address.
+// - An answer never changes what the next request sends: one in another SNMP
+//   version than the request's is ignored like a stray datagram, and the
+//   community stays the one open took.
+// - An answer whose value breaks its type's rule (an IpAddress of 5 octets)
+//   is malformed and ignored; when no good answer follows, the operation
+//   returns -250 instead of the time-out -203.
+// - An SNMPv1 agent that lacks an object answers noSuchName; the reads still
+//   return 0 (get_integer with -1, get_string with an empty text), and
+//   get_error_status tells such an answer from a value.
 #ifndef PMSNMP_GET_DATA_H
 #define PMSNMP_GET_DATA_H
 
@@ -100,6 +115,18 @@ public:
     // terminator do not fit, returns -2, writes an empty text (size > 0) and
     // leaves the binding in the request, so a larger buffer can read it.
     virtual pmc_long get_string_n(char* buffer, pmc_ulong size) = 0;
+
+    // What the agent said in this object's last exchange (set, a read, or
+    // a walk's last step): its error status and error index into
+    // *error_status and *error_index. 0, 0 when it answered without error;
+    // e.g. 2 (noSuchName) and the binding's position when an SNMPv1 agent
+    // lacks an object, which get_integer still reads as 0 with the value -1
+    // and get_string as 0 with an empty text. When the last exchange failed
+    // before an answer, its negative status (-203 time-out, -250 only
+    // malformed answers, ...) and 0. 0, 0 after open and before the first
+    // exchange; operations refused for their arguments change nothing.
+    // Returns 0, or -2 for a null argument.
+    virtual pmc_long get_error_status(pmc_long* error_status, pmc_long* error_index) = 0;
 
 protected:
     ~IPmcGetData() = default;
