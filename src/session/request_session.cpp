@@ -246,5 +246,5 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
         }
         // Discarded: wait on for the rest of this try's time.
     }
-    return status;
+    return malformed ? PMC_E_DECODE : status;
 }

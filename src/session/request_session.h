@@ -63,8 +63,8 @@ private:
     };
 
     // Receives until an answer to pdu is decoded into it, a failure ends the
-    // tries, or timeout_ms is used up (then -203, -250 when an answer to pdu
-    // came but could not be decoded, or the status of the last datagram
+    // tries, or timeout_ms is used up (then -250 when an answer to pdu came
+    // but could not be decoded, else -203 or the status of the last datagram
     // discarded). The answer's header is read into a target of its own: the
     // caller's keeps its version and community. *source receives the
     // answer's sender.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -79,33 +80,23 @@ TEST(AddressResolverV4, CanonicalTexts) {
 TEST(AddressResolvers, ReadIpv4TextsAsDottedDecimalAlike) {
     // The system's lookup would read 010 as octal and 1.2.3 as 1.2.0.3.
     const char* const cases[][2] = {
-        {"192.168.000.010", "192.168.0.10"}, {"127.0.0.010", "127.0.0.10"},
-        {"010.001.002.003", "10.1.2.3"},     {"0.0.0.0", "0.0.0.0"},
-        {"255.255.255.255", "255.255.255.255"},
-        {"1.2.3", nullptr},  {"1.2", nullptr},       {"1", nullptr},         {"127.1", nullptr},
-        {"2130706433", nullptr}, {"0x7f.0.0.1", nullptr}, {"1.2.3.256", nullptr},
-        {"4294967297.1.2.3", nullptr}, {"1.2.3.4.5", nullptr}, {"1.2.3.4x", nullptr}, {"1.2.3.4 ", nullptr},
-    };
+        {"192.168.000.010", "192.168.0.10"}, {"127.0.0.010", "127.0.0.10"}, {"010.001.002.003", "10.1.2.3"},
+        {"255.255.255.255", "255.255.255.255"}, {"1.2.3", ""}, {"1.2", ""}, {"1", ""}, {"127.1", ""},
+        {"2130706433", ""}, {"0x7f.0.0.1", ""}, {"1.2.3.256", ""}, {"4294967297.1.2.3", ""},
+        {"1.2.3.4.5", ""}, {"1.2.3.4x", ""}, {"1.2.3.4 ", ""}};
     CPmcAddressResolverV4 v4;
     CPmcAddressResolverV6 v6;
-    for (CPmcAddressResolver* resolver : {static_cast<CPmcAddressResolver*>(&v4), static_cast<CPmcAddressResolver*>(&v6)}) {
+    for (CPmcAddressResolver* resolver : std::initializer_list<CPmcAddressResolver*>{&v4, &v6}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(resolver == &v4 ? "v4 " : "v6 ") + c[0]);
+            const bool ipv4 = *c[1] != '\0';
             pmc_long kind = -1;
-            const pmc_long status = resolver->classify(c[0], &kind);
+            EXPECT_EQ(resolver->classify(c[0], &kind) == PMC_S_OK, ipv4);
+            EXPECT_EQ(kind, ipv4 ? PMC_ADDRESS_IPV4 : PMC_ADDRESS_NONE);
             IPmcByteString* raw = nullptr;
-            const pmc_long canonical_status = resolver->canonical_text(c[0], &raw);
+            EXPECT_EQ(resolver->canonical_text(c[0], &raw) == PMC_S_OK, ipv4);
             String canonical(raw);
-            if (c[1] == nullptr) {
-                EXPECT_LT(status, 0);
-                EXPECT_EQ(kind, PMC_ADDRESS_NONE);
-                EXPECT_LT(canonical_status, 0);
-            } else {
-                EXPECT_EQ(status, PMC_S_OK);
-                EXPECT_EQ(kind, PMC_ADDRESS_IPV4);
-                ASSERT_EQ(canonical_status, PMC_S_OK);
-                EXPECT_EQ(text_of(canonical.get()), c[1]);
-            }
+            EXPECT_EQ(canonical ? text_of(canonical.get()) : "", ipv4 ? c[1] : "");
         }
     }
 }
