@@ -57,11 +57,12 @@ public:
                           pmc_ulong max_message_size) = 0;
 
     // Adds the dotted identifier oid (with the arc 0 appended when scalar)
-    // to the request, without a value. -2: invalid text, or not opened.
+    // to the request, without a value. -2: invalid text (an arc above
+    // 4294967295 included), or not opened.
     virtual pmc_long add_get_variable(const char* oid, bool scalar) = 0;
 
     // Adds oid.instance with the INTEGER value (a null or empty instance adds
-    // nothing to oid). -2: invalid text, or not opened.
+    // nothing to oid). -2: invalid text or instance, or not opened.
     virtual pmc_long add_set_variable(const char* oid, const char* instance, pmc_long value) = 0;
 
     // Sends the request as a SetRequest. 0, also when the agent answers with
