@@ -18,7 +18,23 @@
 // Counter32, Gauge32, TimeTicks: 0 .. 2^32 - 1; Counter64: 0 .. 2^64 - 1;
 // leading padding octets that leave the value as it is are accepted,
 // nothing is cut to fit). Each such refusal writes one Error line on the
-// "snmp" trace session. A try that takes no answer ends in -203.
+// "snmp" trace session. A try that takes no answer ends in -203; one whose
+// only answers to the request were malformed ends in -250.
+//
+// Names and answers mean what they say:
+// - An arc is an unsigned 32-bit number: a text with a larger one
+//   (1.3.6.1.4.1.4294967296) is refused with -2, never sent as another name.
+// - An IPv4 text is dotted decimal: 192.168.000.010 is 192.168.0.10, and
+//   1.2.3 or 127.1 is no IPv4 address.
+// - An answer never changes what the next request sends: one in another SNMP
+//   version than the request's is ignored like a stray datagram, and the
+//   community stays the one open took.
+// - An answer whose value breaks its type's rule (an IpAddress of 5 octets)
+//   is malformed and ignored; when no good answer follows, the operation
+//   returns -250 instead of the time-out -203.
+// - An SNMPv1 agent that lacks an object answers noSuchName; the reads still
+//   return 0 (get_integer with -1, get_string with an empty text), and
+//   get_error_status tells such an answer from a value.
 #ifndef PMSNMP_GET_DATA_H
 #define PMSNMP_GET_DATA_H
 
@@ -52,11 +68,12 @@ public:
                           pmc_ulong max_message_size) = 0;
 
     // Adds the dotted identifier oid (with the arc 0 appended when scalar)
-    // to the request, without a value. -2: invalid text, or not opened.
+    // to the request, without a value. -2: invalid text (an arc above
+    // 4294967295 included), or not opened.
     virtual pmc_long add_get_variable(const char* oid, bool scalar) = 0;
 
     // Adds oid.instance with the INTEGER value (a null or empty instance adds
-    // nothing to oid). -2: invalid text, or not opened.
+    // nothing to oid). -2: invalid text or instance, or not opened.
     virtual pmc_long add_set_variable(const char* oid, const char* instance, pmc_long value) = 0;
 
     // Sends the request as a SetRequest. 0, also when the agent answers with
@@ -110,6 +127,18 @@ public:
     // terminator do not fit, returns -2, writes an empty text (size > 0) and
     // leaves the binding in the request, so a larger buffer can read it.
     virtual pmc_long get_string_n(char* buffer, pmc_ulong size) = 0;
+
+    // What the agent said in this object's last exchange (set, a read, or
+    // a walk's last step): its error status and error index into
+    // *error_status and *error_index. 0, 0 when it answered without error;
+    // e.g. 2 (noSuchName) and the binding's position when an SNMPv1 agent
+    // lacks an object, which get_integer still reads as 0 with the value -1
+    // and get_string as 0 with an empty text. When the last exchange failed
+    // before an answer, its negative status (-203 time-out, -250 only
+    // malformed answers, ...) and 0. 0, 0 after open and before the first
+    // exchange; operations refused for their arguments change nothing.
+    // Returns 0, or -2 for a null argument.
+    virtual pmc_long get_error_status(pmc_long* error_status, pmc_long* error_index) = 0;
 
 protected:
     ~IPmcGetData() = default;

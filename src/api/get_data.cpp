@@ -73,6 +73,8 @@ pmc_long CPmcGetData::open(const char* address, pmc_long address_kind, unsigned 
     address_ = std::move(agent);
     pdu_ = std::move(pdu);
     version_ = version;
+    error_status_ = PMS_ERR_NO_ERROR;
+    error_index_ = 0;
     if (version == PMS_VERSION_3) {
         v3_target_ = std::move(target);
         community_target_.reset();

@@ -44,6 +44,7 @@ public:
     pmc_long get_integer(pmc_long* value) override;
     pmc_long get_address_kind(const char* address, pmc_long* kind) override;
     pmc_long get_string_n(char* buffer, pmc_ulong size) override;
+    pmc_long get_error_status(pmc_long* error_status, pmc_long* error_index) override;
 
     // For the library's own tests: the current state, lent (null until open).
     IPmsPdu* request_pdu() const { return pdu_.get(); }
@@ -68,6 +69,9 @@ private:
     // Sends the request PDU as type and leaves the answer in it.
     pmc_long _exchange(pmc_long type);
     pmc_long _exchange(SessionDispatcher* dispatcher, pmc_long type);
+    // Keeps what get_error_status reports of an exchange that ended with
+    // status; returns status.
+    pmc_long _note_exchange(pmc_long status);
     // The first binding's value, taken out of the request PDU (null if none).
     pmc::Owned<IPmsValue> _pop_value();
     // One GetNext step of walk: sends, then classifies the answer.
@@ -80,6 +84,8 @@ private:
     pmc::Owned<CPmcNetworkAddress> address_;
     char community_[PMC_COMMUNITY_CAPACITY];
     pmc_long version_ = PMS_VERSION_1;
+    pmc_long error_status_ = PMS_ERR_NO_ERROR;
+    pmc_long error_index_ = 0;
 };
 
 #endif

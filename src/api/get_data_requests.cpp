@@ -22,13 +22,26 @@ IPmsVarBind* first_binding(IPmsPdu* pdu) {
 pmc_long CPmcGetData::_exchange(pmc_long type) {
     pmc_long status = PMC_S_OK;
     pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
-    if (!dispatcher) return status;
+    if (!dispatcher) return _note_exchange(status);
     return _exchange(dispatcher.get(), type);
 }
 
 pmc_long CPmcGetData::_exchange(SessionDispatcher* dispatcher, pmc_long type) {
     pdu_->set_type(type);
-    return dispatcher->send_sync(pdu_.get(), current_target());
+    return _note_exchange(dispatcher->send_sync(pdu_.get(), current_target()));
+}
+
+pmc_long CPmcGetData::_note_exchange(pmc_long status) {
+    error_status_ = status == PMC_S_OK ? pdu_->get_error_status() : status;
+    error_index_ = status == PMC_S_OK ? pdu_->get_error_index() : 0;
+    return status;
+}
+
+pmc_long CPmcGetData::get_error_status(pmc_long* error_status, pmc_long* error_index) {
+    if (error_status == nullptr || error_index == nullptr) return PMC_E_INVALID_ARG;
+    *error_status = error_status_;
+    *error_index = error_index_;
+    return PMC_S_OK;
 }
 
 pmc::Owned<IPmsValue> CPmcGetData::_pop_value() {
@@ -96,7 +109,7 @@ pmc_long CPmcGetData::walk(IPmcPtrList<IPmsPdu>* responses, const char* root_oid
     pmc::Owned<IPmsOid> root(pms_create_oid_from_text(root_oid, &status));
     if (!root) return status;
     pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
-    if (!dispatcher) return status;
+    if (!dispatcher) return _note_exchange(status);
     bool done = false;
     while (!done) {
         status = _walk_step(dispatcher.get(), root.get(), responses, &done);

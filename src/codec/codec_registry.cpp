@@ -73,7 +73,14 @@ public:
 
     pmc_long peek_response(IPmsMessageBuffer* buffer, pmc_long* error_status,
                            pmc_long* request_id, pmc_long translate_type) override {
-        if (buffer == nullptr || error_status == nullptr || request_id == nullptr) {
+        pmc_long version = PMS_VERSION_1;
+        return peek_header(buffer, error_status, request_id, &version, translate_type);
+    }
+
+    pmc_long peek_header(IPmsMessageBuffer* buffer, pmc_long* error_status, pmc_long* request_id,
+                         pmc_long* version, pmc_long translate_type) override {
+        if (buffer == nullptr || error_status == nullptr || request_id == nullptr ||
+            version == nullptr) {
             return PMC_E_INVALID_ARG;
         }
         IPmsPdu* pdu = nullptr;
@@ -84,6 +91,7 @@ public:
         if (status == PMC_S_OK) {
             *request_id = packet.get_pdu()->get_request_id();
             *error_status = packet.get_pdu()->get_error_status();
+            *version = packet.get_target()->get_version();
         }
         return status;
     }

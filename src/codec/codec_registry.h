@@ -83,6 +83,10 @@ public:
                                    pmc_long* request_id, pmc_long translate_type) = 0;
     // Adds factory (kept, not owned) and selects it; -2 for null.
     virtual pmc_long register_factory(IPmsCodecFactory* factory) = 0;
+    // After the fixed slots: peek_response that also gives the message's version code.
+    virtual pmc_long peek_header(IPmsMessageBuffer* buffer, pmc_long* error_status,
+                                 pmc_long* request_id, pmc_long* version,
+                                 pmc_long translate_type) = 0;
 
 protected:
     ~IPmsCodecRegistry() = default;

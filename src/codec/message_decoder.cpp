@@ -450,7 +450,13 @@ pmc_long CPmsMessageDecoder::read_octets_value(IPmsValue* value) {
     const pmc_long status =
         read_field(static_cast<unsigned char>(value->get_type()), "value", &contents, &length);
     if (status != PMC_S_OK) return status;
-    return value->set_bytes(contents, length);
+    const pmc_long stored = value->set_bytes(contents, length);
+    if (stored == PMC_S_OK || stored == PMC_E_NO_MEMORY) return stored;
+    // The kind's own rule refused the octets (an IpAddress of 5): the answer
+    // is malformed, not the caller's argument.
+    pmc_snmp_log()->write_line(PMC_LOG_ERROR, "decode error: a value of type 0x%02x cannot hold %u octets.",
+                               static_cast<unsigned>(value->get_type()), static_cast<unsigned>(length));
+    return PMC_E_DECODE;
 }
 
 pmc_long CPmsMessageDecoder::visit_octet_string(IPmsValue* value) {

@@ -132,6 +132,10 @@ pmc_long CPmsMessageEncoder::read_arcs(const IPmsOid* oid, pmc_ulong* count) {
 pmc_long CPmsMessageEncoder::encode_oid(const IPmsOid* oid) {
     pmc_ulong count = 0;
     const pmc_long status = read_arcs(oid, &count);
+    if (status == PMC_E_INVALID_ARG) {
+        // Malformed, or an arc above 32 bits that would go out as another one.
+        pmc_snmp_log()->write_line(PMC_LOG_ERROR, "encode error: oid text is wrong.");
+    }
     if (status != PMC_S_OK) return status;
     return put_oid_element(arcs_.data(), count);
 }

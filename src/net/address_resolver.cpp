@@ -1,6 +1,7 @@
 #include "net/address_resolver.h"
 
 #include "net/socket_api.h"
+#include "value/text_scan.h"
 #include "value/value_factory.h"
 
 #include <pmsnmp/owned.h>
@@ -22,16 +23,22 @@ constexpr std::size_t kIpxTextLength = 21;
 constexpr unsigned kOctetMax = 255;
 constexpr std::size_t kHostBufferSize = 1025;
 
-bool parse_ipv4(const char* text, unsigned parts[4]) {
-    char trailing = 0;
-    const int converted =
-        std::sscanf(text, "%u.%u.%u.%u%c", &parts[0], &parts[1], &parts[2], &parts[3], &trailing);
-    if (converted != 4) return false;
-    for (int i = 0; i < 4; ++i) {
-        if (parts[i] > kOctetMax) return false;
-    }
+constexpr int kIpv4Parts = 4;
+
+constexpr std::size_t kIpv4TextCapacity = 16;  // "255.255.255.255" and NUL
+
+// The dotted decimal form of an IPv4 text, without leading zeros.
+bool canonical_ipv4(const char* text, char out[kIpv4TextCapacity]) {
+    unsigned char octets[kIpv4Parts];
+    if (!pmc_parse_ipv4_text(text, octets)) return false;
+    std::snprintf(out, kIpv4TextCapacity, "%u.%u.%u.%u", octets[0], octets[1], octets[2], octets[3]);
     return true;
 }
+
+// The system's lookup reads IPv4 shorthands ("1.2.3", "127.1") and octal
+// parts ("010"); every IPv6 text has a colon. Texts without one are IPv4 by
+// our own reading or no address at all.
+bool may_be_ipv6(const char* text) { return std::strchr(text, ':') != nullptr; }
 
 pmc_long new_string(const char* text, IPmcByteString** out) {
     pmc_long status = PMC_S_OK;
@@ -121,6 +128,20 @@ bool pmc_plain_ip_canonical(const char* text, char* out, std::size_t capacity) {
     return inet_ntop(address.family, address.bytes, out, static_cast<socklen_t>(capacity)) != nullptr;
 }
 
+bool pmc_parse_ipv4_text(const char* text, unsigned char octets[4]) {
+    if (text == nullptr || octets == nullptr) return false;
+    // Read as "%u.%u.%u.%u%c" reads, but a number too large for 32 bits
+    // saturates instead of wrapping into a small one.
+    const char* cursor = text;
+    for (int i = 0; i < kIpv4Parts; ++i) {
+        pmc_ulong part = 0;
+        if (i != 0 && !pms_scan_literal(&cursor, '.')) return false;
+        if (!pms_scan_decimal(&cursor, &part) || part > kOctetMax) return false;
+        octets[i] = static_cast<unsigned char>(part);
+    }
+    return *cursor == '\0';
+}
+
 bool pmc_is_ipx_text(const char* text) {
     if (text == nullptr || std::strlen(text) != kIpxTextLength) return false;
     unsigned b[10];
@@ -130,8 +151,8 @@ bool pmc_is_ipx_text(const char* text) {
 
 pmc_long CPmcAddressResolverV4::classify(const char* text, pmc_long* kind) {
     if (text == nullptr || kind == nullptr) return PMC_E_INVALID_ARG;
-    unsigned parts[4];
-    if (parse_ipv4(text, parts)) {
+    unsigned char octets[kIpv4Parts];
+    if (pmc_parse_ipv4_text(text, octets)) {
         *kind = PMC_ADDRESS_IPV4;
         return PMC_S_OK;
     }
@@ -149,11 +170,8 @@ pmc_long CPmcAddressResolverV4::canonical_text(const char* text, IPmcByteString*
     const pmc_long status = classify(text, &kind);
     if (status != PMC_S_OK) return status;
     if (kind == PMC_ADDRESS_IPX) return new_string(text, out);
-    unsigned parts[4];
-    if (kind != PMC_ADDRESS_IPV4 || !parse_ipv4(text, parts)) return PMC_E_UNKNOWN_ADDRESS;
-    char canonical[16];
-    std::snprintf(canonical, sizeof canonical, "%u.%u.%u.%u", parts[0], parts[1], parts[2],
-                  parts[3]);
+    char canonical[kIpv4TextCapacity];
+    if (kind != PMC_ADDRESS_IPV4 || !canonical_ipv4(text, canonical)) return PMC_E_UNKNOWN_ADDRESS;
     return new_string(canonical, out);
 }
 
@@ -165,10 +183,15 @@ pmc_long CPmcAddressResolverV6::classify(const char* text, pmc_long* kind) {
         *kind = PMC_ADDRESS_IPX;
         return PMC_S_OK;
     }
+    unsigned char octets[kIpv4Parts];
+    if (pmc_parse_ipv4_text(text, octets)) {
+        *kind = PMC_ADDRESS_IPV4;
+        return PMC_S_OK;
+    }
     // Every address the agent answers from is classified: spare it the lookup.
-    if (pmc_plain_ip_kind(text, kind)) return PMC_S_OK;
+    if (may_be_ipv6(text) && pmc_plain_ip_kind(text, kind)) return PMC_S_OK;
     AddrInfoList result;
-    if (!lookup_numeric(text, result)) {
+    if (!may_be_ipv6(text) || !lookup_numeric(text, result)) {
         *kind = PMC_ADDRESS_NONE;
         return PMC_E_FAIL;
     }
@@ -182,6 +205,8 @@ pmc_long CPmcAddressResolverV6::canonical_text(const char* text, IPmcByteString*
     if (scope.status() != PMC_S_OK) return scope.status();
     if (pmc_is_ipx_text(text)) return new_string(text, out);
     char host[kHostBufferSize];
+    if (canonical_ipv4(text, host)) return new_string(host, out);
+    if (!may_be_ipv6(text)) return PMC_E_FAIL;
     if (pmc_plain_ip_canonical(text, host, sizeof host)) return new_string(host, out);
     AddrInfoList result;
     if (!lookup_numeric(text, result)) return PMC_E_FAIL;

@@ -23,8 +23,9 @@ public:
     pmc_long classify(const char* text, pmc_long* kind) override;
 };
 
-// Hands IP texts to the system's numeric getaddrinfo/getnameinfo (so IPv6
-// works); still recognises IPX by its text. Unknown texts are -1.
+// Reads IPv4 texts as the V4 resolver does and hands IPv6 texts to the
+// system's numeric getaddrinfo/getnameinfo; still recognises IPX by its
+// text. Unknown texts (the lookup's IPv4 shorthands among them) are -1.
 class CPmcAddressResolverV6 : public CPmcAddressResolver {
 public:
     pmc_long canonical_text(const char* text, IPmcByteString** out) override;
@@ -51,6 +52,11 @@ int pmc_family_from_kind(pmc_long kind);
 // caller hands to the system lookup.
 bool pmc_plain_ip_kind(const char* text, pmc_long* kind);
 bool pmc_plain_ip_canonical(const char* text, char* out, std::size_t capacity);
+
+// The four octets of an IPv4 text: four decimal numbers up to 255 joined by
+// dots and nothing after them. Leading zeros are decimal (010 is 10); the
+// one-, two- and three-part shorthands are not IPv4. False otherwise.
+bool pmc_parse_ipv4_text(const char* text, unsigned char octets[4]);
 
 // True for the 21-character IPX text "nnnnnnnn:hhhhhhhhhhhh".
 bool pmc_is_ipx_text(const char* text);

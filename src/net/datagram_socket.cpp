@@ -1,5 +1,6 @@
 #include "net/datagram_socket.h"
 
+#include "net/address_resolver.h"
 #include "net/datagram_socket_kinds.h"
 #include "log/component_log.h"
 
@@ -17,8 +18,6 @@ constexpr pmc_long kMillisecondsPerSecond = 1000;
 constexpr pmc_long kMicrosecondsPerMillisecond = 1000;
 constexpr std::size_t kIpv6WorkArea = 43;
 constexpr int kIpv6Groups = 8;
-const char* const kLimitedBroadcast = "255.255.255.255";
-const std::size_t kLimitedBroadcastLength = 15;
 
 int last_error() { return NPmcSocketAPI::table().WSAGetLastError(); }
 
@@ -282,15 +281,15 @@ pmc_long DataGramSocket::join_multicast(const char* group) {
     int result = 0;
     switch (local_->get_kind()) {
         case PMC_ADDRESS_IPV4: {
-            const in_addr_t address = api.inet_addr(group);
-            if (address == INADDR_NONE &&
-                std::strncmp(group, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
-                pmc_socket_log()->write_line(
-                    PMC_LOG_ERROR, "fail inet_addr(). WSAGetLastError()=%d", last_error());
+            // Dotted decimal, as every IPv4 text: inet_addr would join
+            // 224.0.0.8 for 224.0.0.010.
+            unsigned char octets[sizeof(in_addr)];
+            if (!pmc_parse_ipv4_text(group, octets)) {
+                pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail to read the group address %s.", group);
                 return PMC_E_FAIL;
             }
             ip_mreq membership{};
-            membership.imr_multiaddr.s_addr = address;
+            std::memcpy(&membership.imr_multiaddr, octets, sizeof octets);
             membership.imr_interface.s_addr = INADDR_ANY;
             result = api.setsockopt(handle_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership,
                                     sizeof membership);

@@ -1,16 +1,11 @@
 #include "net/datagram_socket_kinds.h"
 
+#include "net/address_resolver.h"
 #include "net/ipv4_text_memo.h"
 
 #include <cstring>
 
 const char* const kAnyAddressIPv4 = "0.0.0.0";
-
-namespace {
-// inet_addr answers all ones both for this text and for a failure.
-const char* const kLimitedBroadcast = "255.255.255.255";
-const std::size_t kLimitedBroadcastLength = 15;
-}  // namespace
 
 pmc_long DataGramSocketV1::startup() { return NPmcSocketAPI::startup_v11(); }
 
@@ -35,16 +30,14 @@ bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record,
 
 bool DataGramSocketIPv4::to_sockaddr(sockaddr_storage* record, CPmcNetworkAddress* address) {
     const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
-    const char* text = address->get_text();
-    const in_addr_t value = PmcIpv4TextMemo::local().value(api.inet_addr, text);
-    if (value == INADDR_NONE &&
-        std::strncmp(text, kLimitedBroadcast, kLimitedBroadcastLength) != 0) {
-        return false;
-    }
+    // Read as the resolver reads IPv4 texts: inet_addr would take 010 as
+    // octal and 1.2.3 as 1.2.0.3, and send to another host.
+    unsigned char octets[sizeof(in_addr)];
+    if (!pmc_parse_ipv4_text(address->get_text(), octets)) return false;
     std::memset(record, 0, sizeof *record);
     auto* in = reinterpret_cast<sockaddr_in*>(record);
     in->sin_family = AF_INET;
     in->sin_port = (api.htons)(address->get_port());
-    in->sin_addr.s_addr = value;
+    std::memcpy(&in->sin_addr, octets, sizeof octets);
     return true;
 }

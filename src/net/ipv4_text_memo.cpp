@@ -20,27 +20,6 @@ const char* PmcIpv4TextMemo::text(ToText to_text, in_addr address) {
     return entry.text;
 }
 
-in_addr_t PmcIpv4TextMemo::value(ToValue to_value, const char* text) {
-    const std::size_t length = std::strlen(text);
-    const bool fits = length < kTextCapacity;
-    if (fits) {
-        for (const ValueEntry& entry : values_) {
-            if (entry.function == to_value && to_value != nullptr &&
-                std::memcmp(entry.text, text, length + 1) == 0) {
-                return entry.value;
-            }
-        }
-    }
-    const in_addr_t value = to_value(text);
-    if (!fits || value == INADDR_NONE) return value;
-    ValueEntry& entry = values_[next_value_];
-    next_value_ = (next_value_ + 1) % kEntries;
-    entry.function = to_value;
-    entry.value = value;
-    std::memcpy(entry.text, text, length + 1);
-    return value;
-}
-
 PmcIpv4TextMemo& PmcIpv4TextMemo::local() {
     thread_local PmcIpv4TextMemo memo;
     return memo;

@@ -1,6 +1,6 @@
-// The last few IPv4 text conversions of this thread. A session converts the
-// same addresses on every exchange (the any address it binds, the agent it
-// sends to and hears from), and the socket library's conversions are pure:
+// The last few IPv4 address-to-text conversions of this thread. A session
+// converts the same addresses on every exchange (the any address it binds,
+// the agent it hears from), and the socket library's conversions are pure:
 // the same function given the same input answers the same, so the memo keys
 // on the function as well and only ever skips a call whose answer it has.
 #ifndef PMSNMP_IPV4_TEXT_MEMO_H
@@ -13,13 +13,9 @@
 class PmcIpv4TextMemo {
 public:
     using ToText = char* (*)(in_addr address);
-    using ToValue = in_addr_t (*)(const char* text);
 
     // What to_text(address) answers; a null answer is not kept.
     const char* text(ToText to_text, in_addr address);
-    // What to_value(text) answers; "none" (all ones) is not kept, so its
-    // caller's check sees every failure afresh.
-    in_addr_t value(ToValue to_value, const char* text);
 
     // This thread's memo.
     static PmcIpv4TextMemo& local();
@@ -33,15 +29,8 @@ private:
         in_addr_t address = 0;
         char text[kTextCapacity] = {};
     };
-    struct ValueEntry {
-        ToValue function = nullptr;
-        in_addr_t value = 0;
-        char text[kTextCapacity] = {};
-    };
     TextEntry texts_[kEntries];
-    ValueEntry values_[kEntries];
     std::size_t next_text_ = 0;
-    std::size_t next_value_ = 0;
 };
 
 #endif

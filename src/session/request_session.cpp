@@ -107,10 +107,19 @@ pmc_long RequestSession::check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget*
     if (pdu == nullptr || target == nullptr || buffer == nullptr) return PMC_E_INVALID_ARG;
     pmc_long error_status = PMS_ERR_NO_ERROR;
     pmc_long request_id = 0;
-    const pmc_long status =
-        codec_registry()->peek_response(buffer, &error_status, &request_id, target->translate_type());
+    pmc_long version = PMS_VERSION_1;
+    const pmc_long status = codec_registry()->peek_header(buffer, &error_status, &request_id, &version,
+                                                          target->translate_type());
     // -250 (a header that cannot be read) makes the caller discard the datagram.
     if (status != PMC_S_OK) return status;
+    if (request_id == pdu->get_request_id() && version != target->get_version()) {
+        // Not an answer to what was sent: taking it would make the next
+        // request speak another version.
+        pmc_snmp_log()->write_line(
+            PMC_LOG_DEBUG, "[RequestSession::check_received_raw_packet] version not match. sended packet[%d]:received packet[%d].",
+            static_cast<int>(target->get_version()), static_cast<int>(version));
+        return PMC_E_OTHER_REQUEST;
+    }
     if (request_id == pdu->get_request_id()) {
         return error_status == PMS_ERR_TOO_BIG ? PMC_E_TOO_BIG : PMC_S_OK;
     }
@@ -202,6 +211,8 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
     status = PMC_E_TIMEOUT;
     // At least one receive, which does not wait when there is no time.
     bool first = true;
+    // An answer to this request came but could not be decoded.
+    bool malformed = false;
     for (pmc_long remaining = remaining_ms(deadline); first || remaining > 0; remaining = remaining_ms(deadline)) {
         first = false;
         pmc_long received = 0;
@@ -210,7 +221,8 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
         pmc::Owned<CPmcNetworkAddress> sender_owned(sender);
         if (status == PMC_E_TIMEOUT) {
             pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): receive timeout.");
-            return status;
+            // "It answered, but unreadably" tells the caller more than "no answer".
+            return malformed ? PMC_E_DECODE : status;
         }
         if (status != PMC_S_OK) {
             pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): error=%d.", static_cast<int>(status));
@@ -233,17 +245,22 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
             return status;
         }
         if (status == PMC_S_OK) {
-            status = codec_registry()->decode(answer, pdu, target, PMS_TRANSLATE_NONE);
+            // No target: the answer's community must not become the one the
+            // caller's target sends next.
+            status = codec_registry()->decode(answer, pdu, nullptr, target->translate_type());
             if (status != PMC_E_DECODE) {
                 *end_tries = true;
                 if (status == PMC_S_OK) *source = sender_owned.release();
                 return status;
             }
+            malformed = true;
         } else if (status != PMC_E_OTHER_REQUEST && status != PMC_E_DECODE) {
             *end_tries = true;
             return status;
         }
         // Discarded: wait on for the rest of this try's time.
     }
-    return status;
+    // The time ran out between datagrams: whatever was discarded last, this
+    // try took no answer.
+    return malformed ? PMC_E_DECODE : PMC_E_TIMEOUT;
 }

@@ -22,9 +22,10 @@ public:
     void release() override;
     // Opens a new socket for the exchange (bound to the target's port when
     // it has one), sends with retries and decodes the answer into pdu;
-    // splits the request when it is too big. A time-out of 0 or less does
-    // not wait: only an answer already queued is taken, so it is normally
-    // -203.
+    // splits the request when it is too big. An answer in another version
+    // than target's is discarded; target keeps its version and community and
+    // takes only the answering address. A time-out of 0 or less does not
+    // wait: only an answer already queued is taken, so it is normally -203.
     pmc_long send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) override;
     pmc_long send_sync(IPmsSnmpPacket* packet) override;
     // Broadcast discovery is not offered by this session yet: -5.
@@ -35,8 +36,8 @@ public:
     virtual pmc_long send_async(IPmsPdu* pdu, IPmsSnmpTarget* target, void* callback, void* context);
 
     // 0 when buffer answers pdu's request, -210 when that answer is tooBig,
-    // -251 when it answers another request, -250 when its header cannot be
-    // read.
+    // -251 when it answers another request or speaks another version than
+    // target, -250 when its header cannot be read.
     pmc_long check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer);
 
     RequestSession() = default;
@@ -65,8 +66,11 @@ private:
     };
 
     // Receives until an answer to pdu is decoded into it, a failure ends the
-    // tries, or timeout_ms is used up (then -203, or the status of the last
-    // datagram discarded). *source receives the answer's sender.
+    // tries, or timeout_ms is used up (then -250 when an answer to pdu came
+    // but could not be decoded, else -203 or the status of the last datagram
+    // discarded). The answer's header is read into a target of its own: the
+    // caller's keeps its version and community. *source receives the
+    // answer's sender.
     pmc_long receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
                             bool* end_tries, CPmcNetworkAddress** source);
 

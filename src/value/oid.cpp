@@ -1,6 +1,7 @@
 #include "value/oid.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "value/arc_reader.h"
@@ -18,6 +19,18 @@ const char* text_of(const IPmsValue& oid, std::size_t* length) {
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// An arc is an unsigned 32-bit number: ten digits at most, and no more than
+// 4294967295.
+constexpr std::size_t kArcDigitsMax = 10;
+constexpr std::uint64_t kArcMax = 0xFFFFFFFFu;
+
+bool arc_fits(const char* digits, std::size_t count) {
+    if (count > kArcDigitsMax) return false;
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) value = value * 10u + static_cast<unsigned>(digits[i] - '0');
+    return value <= kArcMax;
+}
 
 }  // namespace
 
@@ -38,10 +51,22 @@ bool pms_is_valid_oid_text(const char* text, std::size_t length) {
     while (i < length) {
         if (!is_digit(text[i])) return false;
         if (text[i] == '0' && i + 1 < length && text[i + 1] != '.') return false;
+        const std::size_t first = i;
         while (i < length && is_digit(text[i])) ++i;
+        if (!arc_fits(text + first, i - first)) return false;
         if (i == length) return true;
         if (text[i] != '.' || i + 1 == length) return false;
         ++i;
+    }
+    return true;
+}
+
+bool pms_oid_arcs_fit(const char* text, std::size_t length) {
+    for (std::size_t i = 0; i < length;) {
+        const std::size_t first = i;
+        while (i < length && is_digit(text[i])) ++i;
+        if (!arc_fits(text + first, i - first)) return false;
+        if (i == first) ++i;
     }
     return true;
 }

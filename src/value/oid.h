@@ -83,7 +83,10 @@ private:
 pmc_long pms_compare_oid_texts(const char* a, std::size_t a_length, const char* b, std::size_t b_length);
 
 // The identifier grammar: empty, or arcs of digits without leading zeros
-// separated by single dots.
+// separated by single dots, each arc at most 4294967295.
 bool pms_is_valid_oid_text(const char* text, std::size_t length);
+
+// False when a run of digits in text stands for more than 32 bits.
+bool pms_oid_arcs_fit(const char* text, std::size_t length);
 
 #endif

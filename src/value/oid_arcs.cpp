@@ -1,5 +1,7 @@
 #include "value/oid_arcs.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -71,6 +73,10 @@ char* write_dotted(char* text, const pmc_ulong* arcs, pmc_ulong count) {
 constexpr pmc_ulong kStagedArcs = 128;
 constexpr std::size_t kArcCharsMax = 11;  // ten digits and a dot
 
+// Arcs are unsigned 32-bit numbers: ten digits at most.
+constexpr std::ptrdiff_t kArcDigitsMax = 10;
+constexpr std::uint64_t kArcMax = 0xFFFFFFFFu;
+
 // The value of a character as a digit; above 9 for any other character.
 unsigned digit_of(char c) { return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0'; }
 
@@ -83,7 +89,7 @@ pmc_long read_dotted(const char* p, const char* const end, pmc_ulong* arcs, pmc_
     while (p != end) {
         // One arc: "0" or digits without a leading zero, then "." and more or the end.
         const char* const first = p;
-        pmc_ulong arc = digit_of(*p);
+        std::uint64_t arc = digit_of(*p);
         if (arc > 9) return PMC_E_INVALID_ARG;
         ++p;
         unsigned digit = 0;
@@ -95,8 +101,10 @@ pmc_long read_dotted(const char* p, const char* const end, pmc_ulong* arcs, pmc_
                 arc = arc * 10u + digit;
             }
             if (*first == '0') return PMC_E_INVALID_ARG;
+            // A wider arc would reach the wire as another identifier.
+            if (p - first > kArcDigitsMax || arc > kArcMax) return PMC_E_INVALID_ARG;
         }
-        if (found < capacity) arcs[found] = arc;
+        if (found < capacity) arcs[found] = static_cast<pmc_ulong>(arc);
         ++found;
         if (p == end) break;
         if (*p != '.' || p + 1 == end) return PMC_E_INVALID_ARG;

@@ -6,10 +6,11 @@
 #include <pmsnmp/value.h>
 
 // Fills arcs[0..*count) with the arcs of oid (the empty identifier has none)
-// and returns 0. A malformed text (see is_valid) gives -2; more arcs than
-// capacity gives PMC_E_OUT_OF_RANGE with *count set to the number needed, so
-// the caller can retry with a larger buffer. Arcs above 2^32 - 1 wrap. null
-// oid or count → -2; arcs may be null only when capacity is 0.
+// and returns 0. A malformed text (see is_valid, which also refuses an arc
+// above 2^32 - 1) gives -2; more arcs than capacity gives PMC_E_OUT_OF_RANGE
+// with *count set to the number needed, so the caller can retry with a
+// larger buffer. null oid or count → -2; arcs may be null only when
+// capacity is 0.
 pmc_long pms_oid_read_arcs(const IPmsOid* oid, pmc_ulong* arcs, pmc_ulong capacity,
                            pmc_ulong* count);
 

@@ -18,6 +18,8 @@ pmc_long CPmsOid::append_index(IPmsOid* oid, bool implied) const {
         if (!copy) return PMC_E_NO_MEMORY;
         return copy->append_index(oid, implied);
     }
+    // The index goes to the wire as arcs: a wider one cannot be written.
+    if (!pms_oid_arcs_fit(m_text.c_str(), m_text.length())) return PMC_E_INVALID_ARG;
     if (!implied) {
         const pmc_long status = oid->append_arc(arc_count());
         if (status != PMC_S_OK) return status;
@@ -32,6 +34,7 @@ pmc_long CPmsOid::write_index(IPmsOid* oid, bool implied) const {
         if (!copy) return PMC_E_NO_MEMORY;
         return copy->write_index(oid, implied);
     }
+    if (!pms_oid_arcs_fit(m_text.c_str(), m_text.length())) return PMC_E_INVALID_ARG;
     oid->clear();
     return append_index(oid, implied);
 }

@@ -191,6 +191,8 @@ TEST(Decoder, MalformedInputIsRefusedWithItsReason) {
          PMC_E_DECODE, "decode error. oid format is wrong."},
         {"counter64 runs out", response(5, 0, 0, tlv(0x30, cat({NAME1, hex("46 09 00 01")}))), PMC_E_DECODE,
          "decode error: counter64 format is wrong."},
+        {"ipaddress of 5 octets", response(5, 0, 0, binding(NAME1, hex("40 05 0A 00 00 01 02"))), PMC_E_DECODE,
+         "decode error: a value of type 0x40 cannot hold 5 octets."},
         {"octets run out", response(5, 0, 0, tlv(0x30, cat({NAME1, hex("04 09 41")}))), PMC_E_DECODE, "decode error: value: contents run past the end."},
         {"length 0x80 in a value", response(5, 0, 0, tlv(0x30, cat({NAME1, hex("04 80 41 00 00")}))),
          PMC_E_DECODE, "decode error: value: indefinite length."},

@@ -97,6 +97,21 @@ TEST(Encoder, IdentifierOfOneArcIsRefusedWithItsLogLine) {
     EXPECT_TRUE(log.has_line("encode error:oid size is 1."));
 }
 
+TEST(Encoder, ArcWiderThan32BitsIsRefusedNotWrapped) {
+    SnmpLogCapture log;
+    OwnedTarget target = make_target("public");
+    pmc_long status = -99;
+    OwnedPdu pdu = make_pdu(PMS_PDU_GET, 1);
+    add_binding(pdu.get(), "1.3.4294967295");
+    const Bytes wire = encode(pdu.get(), target.get(), &status);
+    ASSERT_EQ(status, PMC_S_OK);
+    EXPECT_EQ(to_hex(Bytes(wire.end() - 12, wire.end())), "30 0A 06 06 2B 8F FF FF FF 7F 05 00");
+    add_binding(pdu.get(), "1.3.4294967296");  // once written as 06 02 2B 00
+    encode(pdu.get(), target.get(), &status);
+    EXPECT_EQ(status, PMC_E_INVALID_ARG);
+    EXPECT_TRUE(log.has_line("encode error: oid text is wrong."));
+}
+
 TEST(Encoder, IdentifierWithoutArcsIsEmpty) {
     OwnedPdu pdu = make_pdu(PMS_PDU_GET, 1);
     add_binding(pdu.get(), "");

@@ -91,8 +91,12 @@ TEST_F(DatagramRecords, Ipv4RecordAndBack) {
     Address broadcast = address("255.255.255.255", 162);
     ASSERT_TRUE(ipv4.to_sockaddr(&record, broadcast.get()));
     EXPECT_EQ(in->sin_addr.s_addr, INADDR_BROADCAST);
-    Address bad = address("300.1.1.1", 161);
-    EXPECT_FALSE(ipv4.to_sockaddr(&record, bad.get()));
+    for (const char* text : {"300.1.1.1", "1.2.3", "0x7f.0.0.1"}) {
+        EXPECT_FALSE(ipv4.to_sockaddr(&record, address(text, 161).get())) << text;
+    }
+    // Leading zeros are decimal, as the resolver reads them.
+    ASSERT_TRUE(ipv4.to_sockaddr(&record, address("010.001.002.003", 161).get()));
+    EXPECT_EQ(in->sin_addr.s_addr, inet_addr("10.1.2.3"));
     // An address already of another kind refuses the IPv4 text.
     Address ipx = address("0a0b0c0d:00112233445f", 1);
     ipx->set_kind(PMC_ADDRESS_IPX);

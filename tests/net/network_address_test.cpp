@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -74,6 +75,30 @@ TEST(AddressResolverV4, CanonicalTexts) {
     IPmcByteString* raw = nullptr;
     EXPECT_EQ(resolver.canonical_text("printer.example", &raw), PMC_E_UNKNOWN_ADDRESS);
     EXPECT_EQ(raw, nullptr);
+}
+
+TEST(AddressResolvers, ReadIpv4TextsAsDottedDecimalAlike) {
+    // The system's lookup would read 010 as octal and 1.2.3 as 1.2.0.3.
+    const char* const cases[][2] = {
+        {"192.168.000.010", "192.168.0.10"}, {"127.0.0.010", "127.0.0.10"}, {"010.001.002.003", "10.1.2.3"},
+        {"255.255.255.255", "255.255.255.255"}, {"1.2.3", ""}, {"1.2", ""}, {"1", ""}, {"127.1", ""},
+        {"2130706433", ""}, {"0x7f.0.0.1", ""}, {"1.2.3.256", ""}, {"4294967297.1.2.3", ""},
+        {"1.2.3.4.5", ""}, {"1.2.3.4x", ""}, {"1.2.3.4 ", ""}};
+    CPmcAddressResolverV4 v4;
+    CPmcAddressResolverV6 v6;
+    for (CPmcAddressResolver* resolver : std::initializer_list<CPmcAddressResolver*>{&v4, &v6}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(resolver == &v4 ? "v4 " : "v6 ") + c[0]);
+            const bool ipv4 = *c[1] != '\0';
+            pmc_long kind = -1;
+            EXPECT_EQ(resolver->classify(c[0], &kind) == PMC_S_OK, ipv4);
+            EXPECT_EQ(kind, ipv4 ? PMC_ADDRESS_IPV4 : PMC_ADDRESS_NONE);
+            IPmcByteString* raw = nullptr;
+            EXPECT_EQ(resolver->canonical_text(c[0], &raw) == PMC_S_OK, ipv4);
+            String canonical(raw);
+            EXPECT_EQ(canonical ? text_of(canonical.get()) : "", ipv4 ? c[1] : "");
+        }
+    }
 }
 
 TEST(AddressResolverV6, ClassifiesThroughTheSystem) {

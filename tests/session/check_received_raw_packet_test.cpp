@@ -47,6 +47,14 @@ TEST(CheckReceivedRawPacket, MatchesByRequestIdAndTooBigStatus) {
               1);
 }
 
+TEST(CheckReceivedRawPacket, AnswerInAnotherVersionIsNoAnswer) {
+    LogCapture::instance().clear();
+    std::vector<unsigned char> v2c = response(0);
+    v2c[4] = 0x01;
+    EXPECT_EQ(check(5, v2c), PMC_E_OTHER_REQUEST);
+    EXPECT_EQ(LogCapture::instance().count("version not match. sended packet[0]:received packet[1]."), 1);
+}
+
 TEST(CheckReceivedRawPacket, UnreadableHeadersAreUndecodable) {
     std::vector<unsigned char> truncated = response(0);
     truncated.resize(20);

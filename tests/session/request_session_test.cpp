@@ -92,7 +92,6 @@ TEST(RequestSession, AnswersFromTheTableInBothVersions) {
         EXPECT_EQ(value_at(pdu.get(), 5)->get_uint_high(nullptr), 287u);
         EXPECT_EQ(value_at(pdu.get(), 5)->get_uint_low(nullptr), 1912276171u);
         EXPECT_EQ(value_at(pdu.get(), 6)->get_type(), PMS_TYPE_IP_ADDRESS);
-        // The answer rewrote the target's version from the message.
         EXPECT_EQ(target->get_version(), version);
     }
     const nlohmann::json state = agent.state();

@@ -19,6 +19,7 @@ Scenario (JSON object, every key optional):
                     "counter64"|"opaque"|"wire", value]}; "wire" takes
                    "TT CC CC ...": the tag and the contents octets in hex,
                    sent as they are (over-long integers, odd encodings)
+    answer_community  answers carry this community instead of the request's
     community      accept only this community (others are dropped)
     read_only      OIDs whose set answers readOnly (4)
     no_access      OIDs whose set answers noAccess (6)
@@ -29,7 +30,8 @@ Scenario (JSON object, every key optional):
     before         list of extra datagrams sent ahead of each answer:
                    "stray" (another request id), "empty", "garbage", "truncated",
                    "bad_version", "long_length", "bad_binding" (the right
-                   request id with an undecodable value)
+                   request id with an undecodable value), "other_version"
+                   (the right request id in the other of SNMPv1/v2c)
     walk           "normal" | "stuck" (GetNext answers the requested names
                    themselves, so the walk does not advance)
     withhold_answer  send only the "before" datagrams, never the answer
@@ -38,8 +40,9 @@ Scenario (JSON object, every key optional):
                    makes it another, longer number
 
 State file (rewritten after every request): {"count": n, "ids": [...],
-"sizes": [...], "types": [...]} with the request identifiers, binding
-counts and PDU types of the requests received, in order. A datagram
+"sizes": [...], "types": [...], "versions": [...], "communities": [...]}
+with the request identifiers, binding counts, PDU types, versions and
+communities of the requests received, in order. A datagram
 "COUNT?" is answered with "COUNT <n>".
 """
 
@@ -269,8 +272,11 @@ class Agent:
         self.withhold_answer = bool(scenario.get("withhold_answer", False))
         prefix = scenario.get("request_id_prefix")
         self.id_prefix = bytes.fromhex(prefix) if prefix is not None else None
+        answer_community = scenario.get("answer_community")
+        self.answer_community = answer_community.encode() if answer_community is not None else None
         self.count = 0
         self.ids, self.sizes, self.types = [], [], []
+        self.versions, self.communities = [], []
 
     def sorted_oids(self):
         return sorted(self.table, key=oid_key)
@@ -337,15 +343,24 @@ class Agent:
                 # The right request id, then a value of a type SNMP lacks.
                 broken = [(oid, 0x99, b"") for oid, _, _ in req.bindings]
                 out.append(encode_response(req.version, req.community, req.request_id, 0, 0, broken))
+            elif kind == "other_version":
+                out.append(encode_response(1 - req.version, self.community_of(req), req.request_id,
+                                           0, 0, req.bindings))
             elif kind == "long_length":
                 out.append(b"\x30\x84\x7f\xff\xff\xff" + answer[2:])
         return out
+
+    def community_of(self, req):
+        """The community answers to req carry."""
+        return self.answer_community if self.answer_community is not None else req.community
 
     def record(self, req):
         self.count += 1
         self.ids.append(req.request_id if req else None)
         self.sizes.append(len(req.bindings) if req else None)
         self.types.append(req.pdu_tag if req else None)
+        self.versions.append(req.version if req else None)
+        self.communities.append(req.community.decode("latin-1") if req else None)
 
 
 def write_state(path, agent):
@@ -354,7 +369,8 @@ def write_state(path, agent):
     tmp = path + ".tmp"
     with open(tmp, "w") as f:
         json.dump({"count": agent.count, "ids": agent.ids, "sizes": agent.sizes,
-                   "types": agent.types}, f)
+                   "types": agent.types, "versions": agent.versions,
+                   "communities": agent.communities}, f)
     os.replace(tmp, path)
 
 
@@ -434,7 +450,7 @@ def main():
         if result is None:
             continue
         error_status, error_index, bindings = result
-        answer = encode_response(req.version, req.community, req.request_id,
+        answer = encode_response(req.version, agent.community_of(req), req.request_id,
                                  error_status, error_index, bindings, agent.id_prefix)
         sequence += 1
         heapq.heappush(pending, (time.monotonic() + agent.delay, sequence,

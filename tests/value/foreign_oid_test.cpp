@@ -1,5 +1,7 @@
 // Identifiers a host implements itself reach our operations only through
 // the interface: every path must work without our implementation class.
+#include <cstdint>
+
 #include "value/oid_arcs.h"
 #include "value_test_util.h"
 
@@ -147,13 +149,14 @@ bool reference_arcs(const std::string& text, std::vector<pmc_ulong>* arcs) {
     for (;;) {
         const std::size_t dot = text.find('.', start);
         const std::string part = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        if (part.empty() || (part.size() > 1 && part[0] == '0')) return false;
-        pmc_ulong arc = 0;
+        if (part.empty() || part.size() > 10 || (part.size() > 1 && part[0] == '0')) return false;
+        std::uint64_t arc = 0;
         for (char c : part) {
             if (c < '0' || c > '9') return false;
-            arc = arc * 10u + static_cast<pmc_ulong>(c - '0');
+            arc = arc * 10u + static_cast<std::uint64_t>(c - '0');
         }
-        arcs->push_back(arc);
+        if (arc > 0xFFFFFFFFu) return false;  // an arc is 32 bits
+        arcs->push_back(static_cast<pmc_ulong>(arc));
         if (dot == std::string::npos) return true;
         start = dot + 1;
     }

@@ -221,6 +221,15 @@ TEST(IndexAppend, NullArguments) {
     EXPECT_EQ(text_of(*oid), "1.3");
 }
 
+TEST(IndexAppend, IdentifierArcWiderThan32BitsIsRefused) {
+    OwnedOid oid = make_oid("1.3");
+    EXPECT_EQ(oid->append_text_index("1.4294967296", PMS_TYPE_OID, false), PMC_E_INVALID_ARG);
+    EXPECT_EQ(oid->encode_index(make_oid("4294967296.1").get(), true), PMC_E_INVALID_ARG);
+    EXPECT_EQ(text_of(*oid), "1.3");
+    ASSERT_EQ(oid->append_text_index("1.4294967295", PMS_TYPE_OID, true), PMC_S_OK);
+    EXPECT_EQ(text_of(*oid), "1.3.1.4294967295");
+}
+
 TEST(IndexAppend, IdentifierIntoItself) {
     OwnedOid oid = make_oid("1.3");
     ASSERT_EQ(oid->append_value_index(oid.get(), false), PMC_S_OK);

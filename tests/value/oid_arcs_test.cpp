@@ -42,13 +42,14 @@ TEST(OidArcs, MalformedTextRefused) {
     }
 }
 
-TEST(OidArcs, LargeArcsWrap) {
-    OwnedOid oid = make_oid("4294967296.4294967301");
+TEST(OidArcs, ArcsWiderThan32BitsAreRefusedNotWrapped) {
     pmc_ulong arcs[2] = {};
     pmc_ulong count = 0;
-    ASSERT_EQ(pms_oid_read_arcs(oid.get(), arcs, 2, &count), PMC_S_OK);
-    EXPECT_EQ(arcs[0], 0u);
-    EXPECT_EQ(arcs[1], 5u);
+    ASSERT_EQ(pms_oid_read_arcs(make_oid("1.4294967295").get(), arcs, 2, &count), PMC_S_OK);
+    EXPECT_EQ(arcs[1], 4294967295u);
+    for (const char* text : {"1.4294967296", "4294967301.1", "1.18446744073709551621", "1.2.3.99999999999"}) {
+        EXPECT_EQ(pms_oid_read_arcs(make_oid(text).get(), arcs, 2, &count), PMC_E_INVALID_ARG) << text;
+    }
 }
 
 TEST(OidArcs, BadArguments) {

@@ -10,7 +10,7 @@ std::string text_of_oid(const IPmsOid& oid) { return text_of(oid); }
 TEST(OidText, ValidityGrammar) {
     const std::pair<const char*, bool> rows[] = {
         {"", true},          {"0", true},         {"1.3.6.1", true},     {"1.3.0.6", true},
-        {"4294967296.1", true},  // arc size is not tested
+        {"1.4294967295", true},  {"4294967296.1", false}, {"1.99999999999", false},
         {"1.3.06", false},   {"1..3", false},     {".1.3", false},       {"1.3.", false},
         {"1.3.6.1.", false}, {"-1.3", false},     {"+1.3", false},       {" 1.3", false},
         {"1.3 ", false},     {"1.a", false},      {".", false},          {"00", false},

@@ -98,6 +98,13 @@ TEST_F(HostTest, GetSetAndWalkThroughThePublicHeader) {
     char text[256];
     ASSERT_EQ(reader->get_string_n(text, sizeof text), PMC_S_OK);
     EXPECT_STREQ(text, "pmsnmp test agent");
+    // The slot after get_string_n: the agent's noSuchName behind a read of 0.
+    ASSERT_EQ(reader->add_get_variable("1.3.6.1.2.1.1.99", true), PMC_S_OK);
+    ASSERT_EQ(reader->get_string_n(text, sizeof text), PMC_S_OK);
+    pmc_long error_status = -1, error_index = -1;
+    ASSERT_EQ(reader->get_error_status(&error_status, &error_index), PMC_S_OK);
+    EXPECT_EQ(error_status, PMS_ERR_NO_SUCH_NAME);
+    EXPECT_EQ(error_index, 1);
 
     const std::string name = pmstest::SnmpdFixture::kWritableInteger;
     const std::string column = name.substr(0, name.size() - 2);
