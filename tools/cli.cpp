@@ -178,7 +178,7 @@ int run_cli(int argc, char** argv) {
     app.footer(kExamples);
     app.require_subcommand(1);
     app.failure_message(usage_message);
-    app.set_version_flag("--version", "pmsnmp 0.1.0");
+    app.set_version_flag("--version", "pmsnmp " PMSNMP_VERSION);
 
     CommandLine line;
     CLI::App* get = app.add_subcommand("get", "read objects (GetRequest); prints them as snmpget -On does");
