@@ -35,7 +35,7 @@ set(CPACK_PACKAGE_VENDOR "pmsnmp developers")
 set(CPACK_PACKAGE_CONTACT "pmsnmp developers <pmsnmp@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "SNMP management-side library and tool for printer status monitors")
 set(CPACK_PACKAGE_DESCRIPTION
-  "pmsnmp reads integers, texts and tables from network printers and other SNMP\n agents (SNMPv1/v2c over UDP/IPv4 and IPv6), with the pmsnmp command-line tool\n for get, walk, set and printer status reports.")
+  "pmsnmp reads integers, texts and tables from network printers and other SNMP\nagents (SNMPv1/v2c over UDP/IPv4 and IPv6), with the pmsnmp command-line tool\nfor get, walk, set and printer status reports.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
