@@ -49,6 +49,14 @@ def net_snmp(program, *args):
     return done.stdout
 
 
+def assert_get_as_snmpget(test, *args):
+    """Output, error report and failure of a get the same as snmpget's."""
+    code, out, err, _ = run_tool("get", *args)
+    peer = subprocess.run(["snmpget", "-On", *args], capture_output=True, text=True,
+                          env=NET_SNMP_ENV, timeout=60)
+    test.assertEqual((out, err, code != 0), (peer.stdout, peer.stderr, peer.returncode != 0), args)
+
+
 def wait_until_answering(community, endpoint, process):
     for _ in range(100):
         code, _, _, _ = run_tool("get", "-t", "200", "-r", "0", "-c", community, endpoint,
@@ -211,12 +219,7 @@ class AgentProcess(unittest.TestCase):
         for oids in oid_lists:
             for version in ("1", "2c"):
                 for flags in ([], ["-Cf"]):
-                    args = ["-v", version, *flags, "-c", community, self.v4, *oids]
-                    code, out, err, _ = run_tool("get", *args)
-                    peer = subprocess.run(["snmpget", "-On", *args], capture_output=True, text=True,
-                                          env=NET_SNMP_ENV, timeout=60)
-                    self.assertEqual((out, err, code != 0),
-                                     (peer.stdout, peer.stderr, peer.returncode != 0), args)
+                    assert_get_as_snmpget(self, "-v", version, *flags, "-c", community, self.v4, *oids)
 
 
 class PrinterRecordings(AgentProcess):
@@ -505,6 +508,16 @@ class ScriptedAgent(unittest.TestCase):
                                       % (reason, self.BASE, arc))
         code, out, _, _ = run_tool("get", endpoint, self.BASE + ".1.0")
         self.assertEqual(out, ".%s.1.0 = INTEGER: 77\n" % self.BASE)
+
+    def test_other_get_errors_reported_as_snmpget_reports_them(self):
+        # genErr naming the second object; badValue naming the first.
+        endpoint = self.start_agent({"table": self.table(3),
+                                     "get_errors": {self.BASE + ".2.0": 5, self.BASE + ".9.0": 3}})
+        for oids in ((1, 2, 3), (9, 1)):
+            for version in ("1", "2c"):
+                for flags in ([], ["-Cf"]):
+                    assert_get_as_snmpget(self, "-v", version, *flags, "-c", "public", endpoint,
+                                          *("%s.%d.0" % (self.BASE, n) for n in oids))
 
     def test_dropped_request_is_retried(self):
         endpoint = self.start_agent({"table": self.table(1), "drop_first": 1})
