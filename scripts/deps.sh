@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   libcli11-dev nlohmann-json3-dev
   iproute2
+  doxygen help2man
 )
 
 missing=()

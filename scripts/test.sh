@@ -27,6 +27,13 @@ run_suite() {
 echo "== build and test"
 run_suite build/release
 
+# Install, examples, .deb and API reference, as a host developer meets them.
+echo "== package and documentation checks"
+started=$SECONDS
+scripts/package_check.sh build/release
+scripts/docs.sh
+echo "package and documentation checks: $((SECONDS - started)) s"
+
 echo "== build and test with ASan + UBSan"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build/asan -DPMSNMP_SANITIZE=ON -DPMSNMP_BUILD_BENCH=OFF

@@ -29,6 +29,13 @@ struct Binding {
 
 using Bindings = std::vector<Binding>;
 
+// An error status the agent answered instead of values, and the object its
+// error index named (empty when it named none).
+struct AgentError {
+    pmc_long status = PMS_ERR_NO_ERROR;
+    std::string oid;  // dotted decimal, no leading dot
+};
+
 // True when the identifier text lies strictly below root (both dotted
 // decimal, leading dots ignored).
 bool oid_is_below(const std::string& oid, const std::string& root);

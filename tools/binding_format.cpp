@@ -1,5 +1,7 @@
 #include "binding_format.h"
 
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
 #include <nlohmann/json.hpp>
 
 #include <cctype>
@@ -114,6 +116,13 @@ std::string format_value(const Binding& binding) {
 
 std::string format_binding(const Binding& binding) {
     return "." + binding.oid + " = " + format_value(binding);
+}
+
+std::string format_agent_error(const AgentError& error) {
+    // Net-SNMP's own reason texts, so that both tools say the same.
+    std::string text = std::string("Error in packet\nReason: ") + snmp_errstring(error.status) + "\n";
+    if (!error.oid.empty()) text += "Failed object: ." + error.oid + "\n\n";
+    return text;
 }
 
 std::string bindings_json(const Bindings& bindings) {

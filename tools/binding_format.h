@@ -18,6 +18,10 @@ std::string format_value(const Binding& binding);
 // "(217539735) 25 days, 4:16:37.35"
 std::string format_time_ticks(std::uint32_t ticks);
 
+// An agent's error as snmpget reports it: "Error in packet", the reason
+// and, when the agent named one, the failed object and a blank line.
+std::string format_agent_error(const AgentError& error);
+
 // The bindings as a JSON array of {"oid", "type", "value"} objects.
 std::string bindings_json(const Bindings& bindings);
 

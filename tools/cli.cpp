@@ -22,7 +22,9 @@ constexpr const char* kExamples =
     "  pmsnmp get -v 2c 192.0.2.7 1.3.6.1.2.1.1.5.0 1.3.6.1.2.1.43.10.2.1.4.1.1\n"
     "  pmsnmp walk 192.0.2.7 1.3.6.1.2.1.43.11.1.1\n"
     "  pmsnmp set -c private 192.0.2.7:1161 1.3.6.1.4.1.8072.9999.9999.1 0 42\n"
-    "Exit status: 0 success, 1 the agent or the network failed, 2 wrong command line.";
+    "A get whose answer carries an error status prints the reason and the failed object,\n"
+    "then asks again without that object, as snmpget does (-C f: do not ask again).\n"
+    "Exit status: 0 success, 1 the agent or the network failed (or answered an error), 2 wrong command line.";
 
 struct CommandLine {
     std::string version = "1";
@@ -41,6 +43,7 @@ struct CommandLine {
     std::string trace_file;
     std::string trace_level = "trace";
     bool json = false;
+    std::string get_flags;
 
     std::string host;
     std::vector<std::string> oids;
@@ -178,13 +181,17 @@ int run_cli(int argc, char** argv) {
     app.footer(kExamples);
     app.require_subcommand(1);
     app.failure_message(usage_message);
-    app.set_version_flag("--version", "pmsnmp 0.1.0");
+    app.set_version_flag("--version", "pmsnmp " PMSNMP_VERSION);
 
     CommandLine line;
     CLI::App* get = app.add_subcommand("get", "read objects (GetRequest); prints them as snmpget -On does");
     add_common_options(get, line);
     get->add_option("HOST", line.host, "agent address")->required()->type_name("");
     get->add_option("OID", line.oids, "object identifiers")->required()->type_name("");
+    get->add_option("-C", line.get_flags,
+                    "f: after an error status, do not ask again without the failed object (as snmpget -Cf)")
+        ->check(CLI::IsMember({"f"}).description(""))
+        ->type_name("f");
 
     CLI::App* walk = app.add_subcommand("walk", "read a subtree (GetNextRequest); prints as snmpwalk -On does");
     add_common_options(walk, line);
@@ -222,7 +229,7 @@ int run_cli(int argc, char** argv) {
     if (configure_trace(line, output) != kExitOk) return kExitFailure;
 
     SnmpAgent agent(options);
-    if (get->parsed()) return run_get(agent, line.oids, output);
+    if (get->parsed()) return run_get(agent, line.oids, line.get_flags.empty(), output);
     if (walk->parsed()) return run_walk(agent, line.root, output);
     if (set->parsed()) return run_set(agent, line.oid, line.instance, line.value, output);
     return run_status(agent, output);

@@ -24,11 +24,14 @@ int report_failure(const Output& output, const std::string& reason) {
     return kExitFailure;
 }
 
-int run_get(SnmpAgent& agent, const std::vector<std::string>& oids, const Output& output) {
+int run_get(SnmpAgent& agent, const std::vector<std::string>& oids, bool ask_again, const Output& output) {
     Bindings bindings;
-    if (agent.get_many(oids, &bindings) != PMC_S_OK) return report_failure(output, agent.reason());
+    std::vector<AgentError> errors;
+    const pmc_long status = agent.get_reporting(oids, ask_again, &bindings, &errors);
+    for (const AgentError& error : errors) output.err << format_agent_error(error);
+    if (status != PMC_S_OK) return report_failure(output, agent.reason());
     print_bindings(bindings, output);
-    return kExitOk;
+    return errors.empty() ? kExitOk : kExitFailure;
 }
 
 int run_walk(SnmpAgent& agent, const std::string& root, const Output& output) {

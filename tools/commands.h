@@ -17,7 +17,9 @@ struct Output {
     bool json = false;
 };
 
-int run_get(SnmpAgent& agent, const std::vector<std::string>& oids, const Output& output);
+// Agent errors are reported as snmpget reports them; ask_again = false
+// stops at the first (snmpget -Cf).
+int run_get(SnmpAgent& agent, const std::vector<std::string>& oids, bool ask_again, const Output& output);
 int run_walk(SnmpAgent& agent, const std::string& root, const Output& output);
 int run_set(SnmpAgent& agent, const std::string& oid, const std::string& instance, pmc_long value,
             const Output& output);

@@ -159,6 +159,16 @@ pmc_long SnmpAgent::get(const std::string& oid, Binding* out) {
 }
 
 pmc_long SnmpAgent::get_many(const std::vector<std::string>& oids, Bindings* out) {
+    return get_bindings(oids, nullptr, true, out);
+}
+
+pmc_long SnmpAgent::get_reporting(const std::vector<std::string>& oids, bool ask_again, Bindings* out,
+                                  std::vector<AgentError>* errors) {
+    return get_bindings(oids, errors, ask_again, out);
+}
+
+pmc_long SnmpAgent::get_bindings(const std::vector<std::string>& oids, std::vector<AgentError>* errors,
+                                 bool ask_again, Bindings* out) {
     std::vector<std::string> asked;
     for (const std::string& text : oids) {
         asked.push_back(normalize_oid(text));
@@ -171,8 +181,9 @@ pmc_long SnmpAgent::get_many(const std::vector<std::string>& oids, Bindings* out
     std::vector<std::size_t> pending;
     for (std::size_t i = 0; i < asked.size(); ++i) pending.push_back(i);
 
-    // SNMPv1 answers a missing object with noSuchName for the whole request:
-    // drop the named binding and ask again for the rest.
+    // An error status answers for the whole request: drop the binding it
+    // names and ask again for the rest. Without errors to report, SNMPv1's
+    // noSuchName just marks the object absent.
     while (!pending.empty()) {
         pmc_long status = PMC_S_OK;
         pmc::Owned<IPmsPdu> pdu(create_pdu(&status));
@@ -187,7 +198,14 @@ pmc_long SnmpAgent::get_many(const std::vector<std::string>& oids, Bindings* out
         if (status != PMC_S_OK) return fail(status);
         const pmc_long error = pdu->get_error_status();
         const pmc_long index = pdu->get_error_index();
-        if (error == PMS_ERR_NO_SUCH_NAME && index >= 1 && static_cast<std::size_t>(index) <= pending.size()) {
+        const bool named = index >= 1 && static_cast<std::size_t>(index) <= pending.size();
+        if (error != PMS_ERR_NO_ERROR && errors != nullptr) {
+            errors->push_back({error, named ? names[static_cast<std::size_t>(index) - 1] : std::string()});
+            if (!named || !ask_again) break;
+            pending.erase(pending.begin() + (index - 1));
+            continue;
+        }
+        if (error == PMS_ERR_NO_SUCH_NAME && named) {
             const std::size_t missing = pending[static_cast<std::size_t>(index) - 1];
             results[missing] = absent_binding(asked[missing]);
             pending.erase(pending.begin() + (index - 1));
@@ -204,7 +222,8 @@ pmc_long SnmpAgent::get_many(const std::vector<std::string>& oids, Bindings* out
         pending.clear();
     }
     out->clear();
-    for (std::optional<Binding>& result : results) out->push_back(std::move(*result));
+    for (std::optional<Binding>& result : results)
+        if (result) out->push_back(std::move(*result));
     return PMC_S_OK;
 }
 

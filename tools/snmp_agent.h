@@ -43,6 +43,13 @@ public:
     // as noSuchObject bindings (SNMPv1 noSuchName included).
     pmc_long get_many(const std::vector<std::string>& oids, Bindings* out);
 
+    // One GetRequest for all identifiers, as snmpget asks: each error status
+    // the agent answers goes to *errors; when it names an object and
+    // ask_again is set, the request goes again without that object. *out
+    // holds the bindings of the answer without error, if one came.
+    pmc_long get_reporting(const std::vector<std::string>& oids, bool ask_again, Bindings* out,
+                           std::vector<AgentError>* errors);
+
     // Sets the INTEGER oid.instance to value; *written (if given) gets the
     // identifier set, in dotted decimal.
     pmc_long set_integer(const std::string& oid, const std::string& instance, pmc_long value,
@@ -58,6 +65,8 @@ private:
     pmc_long agent_error(pmc_long error_status, pmc_long error_index, const std::vector<std::string>& oids);
     pmc_long make_target(IPmsSnmpTarget** out);
     pmc_long exchange(IPmsPdu* pdu, pmc_long type);
+    pmc_long get_bindings(const std::vector<std::string>& oids, std::vector<AgentError>* errors,
+                          bool ask_again, Bindings* out);
     pmc_long walk_with_facade(const std::string& root, Bindings* out);
     pmc_long walk_with_get_next(const std::string& root, Bindings* out);
 

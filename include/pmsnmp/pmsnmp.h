@@ -1,6 +1,7 @@
-// pmsnmp: SNMP management-side library for printer status monitors.
-// The one header a host includes. libpmsnmp.so exports the two factories
-// below and no other symbol.
+/// \file
+/// pmsnmp: SNMP management-side library for printer status monitors.
+/// The one header a host includes. libpmsnmp.so exports the two factories
+/// below and no other symbol.
 #ifndef PMSNMP_PMSNMP_H
 #define PMSNMP_PMSNMP_H
 
@@ -11,12 +12,12 @@
 #include <pmsnmp/get_data.h>
 #include <pmsnmp/owned.h>
 
-// A new, unopened get-data object; status 0, or -3 and null. The caller
-// releases it with release().
+/// A new, unopened get-data object; status 0, or -3 and null. The caller
+/// releases it with release().
 PMSNMP_EXPORT IPmcGetData* pmc_create_get_data(pmc_long* status);
 
-// A new, empty list of PDUs (the container a walk fills); status 0, or -3
-// and null. The caller releases it with release().
+/// A new, empty list of PDUs (the container a walk fills); status 0, or -3
+/// and null. The caller releases it with release().
 PMSNMP_EXPORT IPmcPtrList<IPmsPdu>* pms_create_pdu_list(pmc_long* status);
 
 #endif

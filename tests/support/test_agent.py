@@ -23,6 +23,8 @@ Scenario (JSON object, every key optional):
     community      accept only this community (others are dropped)
     read_only      OIDs whose set answers readOnly (4)
     no_access      OIDs whose set answers noAccess (6)
+    get_errors     {"1.3.6.1...": status}: a Get naming the OID answers that
+                   error status, its index pointing at the OID
     too_big_above  answer tooBig (1) to requests of more than K bindings
     drop_first     ignore the first N requests (they are still counted)
     delay_ms       send every answer this many milliseconds late
@@ -264,6 +266,7 @@ class Agent:
         self.community = community.encode() if community is not None else None
         self.read_only = set(scenario.get("read_only", []))
         self.no_access = set(scenario.get("no_access", []))
+        self.get_errors = {oid: int(status) for oid, status in scenario.get("get_errors", {}).items()}
         self.too_big_above = scenario.get("too_big_above")
         self.drop_first = int(scenario.get("drop_first", 0))
         self.delay = float(scenario.get("delay_ms", 0)) / 1000.0
@@ -289,6 +292,8 @@ class Agent:
         out = []
         for position, (oid, tag, content) in enumerate(req.bindings, start=1):
             if req.pdu_tag == PDU_GET:
+                if oid in self.get_errors:
+                    return self.get_errors[oid], position, req.bindings
                 if oid in self.table:
                     out.append((oid,) + self.table[oid])
                 elif v1:

@@ -49,6 +49,14 @@ def net_snmp(program, *args):
     return done.stdout
 
 
+def assert_get_as_snmpget(test, *args):
+    """Output, error report and failure of a get the same as snmpget's."""
+    code, out, err, _ = run_tool("get", *args)
+    peer = subprocess.run(["snmpget", "-On", *args], capture_output=True, text=True,
+                          env=NET_SNMP_ENV, timeout=60)
+    test.assertEqual((out, err, code != 0), (peer.stdout, peer.stderr, peer.returncode != 0), args)
+
+
 def wait_until_answering(community, endpoint, process):
     for _ in range(100):
         code, _, _, _ = run_tool("get", "-t", "200", "-r", "0", "-c", community, endpoint,
@@ -205,6 +213,14 @@ class AgentProcess(unittest.TestCase):
         stop_process(cls.agent)
         shutil.rmtree(cls.folder, ignore_errors=True)
 
+    def assert_get_as_snmpget(self, community, *oid_lists):
+        """Output, error report and failure the same as snmpget's, with and
+        without -Cf (ask again without the failed object, or stop)."""
+        for oids in oid_lists:
+            for version in ("1", "2c"):
+                for flags in ([], ["-Cf"]):
+                    assert_get_as_snmpget(self, "-v", version, *flags, "-c", community, self.v4, *oids)
+
 
 class PrinterRecordings(AgentProcess):
     """snmpsim serving the real printer recordings; community = file name."""
@@ -315,13 +331,8 @@ class PrinterRecordings(AgentProcess):
             self.assertIsNone(printer[key], key)
         self.assertEqual(report["input_trays"], [])
         self.assertEqual(report["alerts"], [])
-        code, out, _, _ = run_tool("get", "-c", "xerox", self.v4, "1.3.6.1.2.1.25.3.5.1.1.1",
-                                   "1.3.6.1.2.1.1.1.0")
-        self.assertEqual(code, 0)
-        lines = out.splitlines()
-        self.assertEqual(lines[0], ".1.3.6.1.2.1.25.3.5.1.1.1 = "
-                                   "No Such Object available on this agent at this OID")
-        self.assertTrue(lines[1].startswith(".1.3.6.1.2.1.1.1.0 = STRING: \"Xerox AltaLink"))
+        self.assert_get_as_snmpget("xerox", ["1.3.6.1.2.1.25.3.5.1.1.1", "1.3.6.1.2.1.1.1.0"],
+                                   ["1.3.6.1.2.1.43.5.1.1.1.1"])
 
     def test_demo_printer_full_report(self):
         report = self.status_json("demo")
@@ -436,16 +447,12 @@ class NetSnmpAgent(AgentProcess):
         self.assertEqual(code, 1)
         self.assertTrue(err.startswith("pmsnmp: "), err)
 
-    def test_missing_object_is_absent_in_v1_and_v2c(self):
-        for version in ("1", "2c"):
-            code, out, _, _ = run_tool("get", "-v", version, "-c", "pmsread", self.v4,
-                                       "1.3.6.1.2.1.1.5.0", "1.3.6.1.2.1.43.10.2.1.4.1.1",
-                                       "1.3.6.1.2.1.1.4.0")
-            self.assertEqual(code, 0)
-            lines = out.splitlines()
-            self.assertEqual(len(lines), 3)
-            self.assertIn("No Such", lines[1])
-            self.assertEqual(lines[2], '.1.3.6.1.2.1.1.4.0 = STRING: "pmsnmp tests"')
+    def test_missing_objects_reported_as_snmpget_reports_them(self):
+        # SNMPv1: noSuchName per missing object, each reported and dropped;
+        # SNMPv2c: noSuchObject bindings and no error.
+        self.assert_get_as_snmpget("pmsread", ["1.3.6.1.2.1.1.5.0", "1.3.6.1.2.1.43.10.2.1.4.1.1",
+                                               "1.3.6.1.2.1.1.4.0", "1.3.6.1.2.1.1.77.0"],
+                                   ["1.3.6.1.2.1.1.77.0"])
 
     def test_status_of_a_host_that_is_no_printer(self):
         code, out, err, _ = run_tool("status", "--json", "-c", "pmsread", self.v4)
@@ -501,6 +508,16 @@ class ScriptedAgent(unittest.TestCase):
                                       % (reason, self.BASE, arc))
         code, out, _, _ = run_tool("get", endpoint, self.BASE + ".1.0")
         self.assertEqual(out, ".%s.1.0 = INTEGER: 77\n" % self.BASE)
+
+    def test_other_get_errors_reported_as_snmpget_reports_them(self):
+        # genErr naming the second object; badValue naming the first.
+        endpoint = self.start_agent({"table": self.table(3),
+                                     "get_errors": {self.BASE + ".2.0": 5, self.BASE + ".9.0": 3}})
+        for oids in ((1, 2, 3), (9, 1)):
+            for version in ("1", "2c"):
+                for flags in ([], ["-Cf"]):
+                    assert_get_as_snmpget(self, "-v", version, *flags, "-c", "public", endpoint,
+                                          *("%s.%d.0" % (self.BASE, n) for n in oids))
 
     def test_dropped_request_is_retried(self):
         endpoint = self.start_agent({"table": self.table(1), "drop_first": 1})
