@@ -31,6 +31,18 @@ echo "== build and test with ASan + UBSan"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build/asan -DPMSNMP_SANITIZE=ON -DPMSNMP_BUILD_BENCH=OFF
 
+# -- concurrency under ThreadSanitizer: the tests labelled "concurrency",
+# each in a process of its own.
+echo "== concurrency tests with TSan"
+tsan=build/tsan
+cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPMSNMP_WERROR=ON \
+  -DPMSNMP_TSAN=ON -DPMSNMP_BUILD_BENCH=OFF -DPMSNMP_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$tsan" -j "$jobs" --target test_log test_session test_codec test_net test_api
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir "$tsan" -L concurrency -j "$jobs" --output-on-failure | tee "$tsan/ctest.log"
+passed=$((passed + $(sed -n 's/.* tests failed out of \([0-9]*\).*/\1/p' "$tsan/ctest.log")))
+# -- end of the TSan step
+
 if [ -f fuzz/CMakeLists.txt ] && [ "${PMSNMP_SKIP_FUZZ:-0}" != 1 ]; then
   echo "== fuzz"
   scripts/fuzz.sh "${PMSNMP_FUZZ_SECONDS:-60}"
