@@ -36,7 +36,7 @@ for target in "${targets[@]}"; do
   # New inputs go to a scratch corpus; the seeds in fuzz/corpus stay small.
   mkdir -p "$work/$target"
   max_len=4096
-  [ "$target" = printer_report ] && max_len=65536
+  [ "$target" = printer_report ] && max_len=8192
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
