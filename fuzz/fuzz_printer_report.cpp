@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -57,11 +58,11 @@ public:
         std::string line;
         Binding binding;
         while (std::getline(lines, line))
-            if (parse_line(line, &binding)) objects_[binding.oid] = binding;
+            if (parse_line(line, &binding)) objects_[pmtool::oid_arcs(binding.oid)] = binding;
     }
 
     pmc_long get(const std::string& oid, Binding* out) override {
-        const auto it = objects_.find(pmtool::strip_dot(oid));
+        const auto it = objects_.find(pmtool::oid_arcs(oid));
         if (it != objects_.end()) {
             *out = it->second;
         } else {
@@ -73,18 +74,18 @@ public:
 
     pmc_long walk(const std::string& root, pmtool::Bindings* out) override {
         out->clear();
-        for (const auto& entry : objects_)
-            if (pmtool::oid_is_below(entry.first, root)) out->push_back(entry.second);
+        // A subtree is one run of the sorted table, as an agent walks it.
+        const std::string start = pmtool::strip_dot(root);
+        for (auto it = objects_.upper_bound(pmtool::oid_arcs(start));
+             it != objects_.end() && pmtool::oid_is_below(it->second.oid, start); ++it) {
+            out->push_back(it->second);
+        }
         return PMC_S_OK;
     }
 
 private:
-    struct Order {
-        bool operator()(const std::string& a, const std::string& b) const {
-            return pmtool::compare_oids(a, b) < 0;
-        }
-    };
-    std::map<std::string, Binding, Order> objects_;
+    // Keyed by the arcs, so the table is in SNMP order.
+    std::map<std::vector<unsigned long>, Binding> objects_;
 };
 
 }  // namespace
