@@ -84,6 +84,7 @@ constexpr long kMostAllocations = 100000;
 // without reaching the failing one; that run must succeed.
 template <class Operation>
 void with_each_allocation_failing(Operation operation) {
+    long out_of_memory = 0;
     for (long n = 1; n < kMostAllocations; ++n) {
         g_failed = false;
         g_countdown = n;
@@ -91,8 +92,10 @@ void with_each_allocation_failing(Operation operation) {
         g_countdown = 0;
         if (!g_failed) {
             EXPECT_EQ(status, PMC_S_OK) << "with every allocation served";
+            EXPECT_GT(out_of_memory, 0) << "no run reported the failed allocation";
             return;
         }
+        out_of_memory += status == PMC_E_NO_MEMORY;
         if (status != PMC_S_OK && status != PMC_E_NO_MEMORY) {
             ADD_FAILURE() << "allocation " << n << " failing gave status " << status;
             return;
