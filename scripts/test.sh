@@ -38,6 +38,28 @@ echo "== build and test with ASan + UBSan"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_suite build/asan -DPMSNMP_SANITIZE=ON -DPMSNMP_BUILD_BENCH=OFF
 
+# -- concurrency under ThreadSanitizer: the tests labelled "concurrency",
+# each in a process of its own.
+echo "== concurrency tests with TSan"
+tsan=build/tsan
+cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPMSNMP_WERROR=ON \
+  -DPMSNMP_TSAN=ON -DPMSNMP_BUILD_BENCH=OFF -DPMSNMP_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$tsan" -j "$jobs" --target test_log test_session test_codec test_net test_api
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir "$tsan" -L concurrency -j "$jobs" --output-on-failure | tee "$tsan/ctest.log"
+passed=$((passed + $(sed -n 's/.* tests failed out of \([0-9]*\).*/\1/p' "$tsan/ctest.log")))
+# -- end of the TSan step
+
+# -- soak under ASan: the facade against the test agent's random faults; a
+# crash, a leak, growing descriptors or an undocumented status fail it.
+soak_seconds=${PMSNMP_SOAK_SECONDS:-60}
+echo "== soak with ASan for ${soak_seconds}s"
+cmake -S "$root" -B build/asan -DPMSNMP_BUILD_BENCH=ON >/dev/null
+cmake --build build/asan -j "$jobs" --target bench_soak
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  build/asan/bench/bench_soak --seconds "$soak_seconds"
+# -- end of the soak step
+
 if [ -f fuzz/CMakeLists.txt ] && [ "${PMSNMP_SKIP_FUZZ:-0}" != 1 ]; then
   echo "== fuzz"
   scripts/fuzz.sh "${PMSNMP_FUZZ_SECONDS:-60}"

@@ -144,7 +144,10 @@ pmc_long CPmcGetData::add_get_variable(const char* oid, bool scalar) {
         status = name->append_text("0");
         if (status != PMC_S_OK) return status;
     }
-    return pdu_->add_varbind(name.release(), nullptr);
+    // A failed add takes nothing: the name stays ours to release.
+    status = pdu_->add_varbind(name.get(), nullptr);
+    if (status == PMC_S_OK) name.release();
+    return status;
 }
 
 pmc_long CPmcGetData::add_set_variable(const char* oid, const char* instance, pmc_long value) {
@@ -159,7 +162,12 @@ pmc_long CPmcGetData::add_set_variable(const char* oid, const char* instance, pm
     if (status != PMC_S_OK) return status;
     // append_text does not check the instance; "1..2" would reach the wire.
     if (!name->is_valid()) return PMC_E_INVALID_ARG;
-    return pdu_->add_varbind(name.release(), number.release());
+    status = pdu_->add_varbind(name.get(), number.get());
+    if (status == PMC_S_OK) {
+        name.release();
+        number.release();
+    }
+    return status;
 }
 
 pmc_long CPmcGetData::get_address_kind(const char* address, pmc_long* kind) {

@@ -176,7 +176,9 @@ pmc_long DataGramSocket::open() {
     socklen_t length = kRecordLength;
     if (api.getsockname(handle_, reinterpret_cast<sockaddr*>(&bound), &length) != 0)
         return PMC_E_FAIL;
-    if (!from_sockaddr(&bound, local_)) return PMC_E_FAIL;
+    // The system's own record of the bound address always reads back; only a
+    // lack of memory keeps it from being kept.
+    if (!from_sockaddr(&bound, local_)) return PMC_E_NO_MEMORY;
     const int port = local_->get_port();
     pmc_socket_log()->write_line(PMC_LOG_DEBUG, "create socket. id:0x%x port:%d(0x%x)",
                                  static_cast<unsigned>(handle_), port, static_cast<unsigned>(port));
@@ -247,7 +249,8 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
         pmc_socket_log()->write_line(
             PMC_LOG_ERROR,
             "[DataGramSocket::receive] fail create CPmcNetworkAddress ( success recvfrom() ).");
-        return PMC_E_FAIL;
+        // The sender's record comes from the system: only memory can fail it.
+        return PMC_E_NO_MEMORY;
     }
     const int local_port = local_->get_port();
     const int port = sender->get_port();

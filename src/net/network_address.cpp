@@ -107,8 +107,9 @@ public:
 
     pmc_long clone(CPmcNetworkAddress** out) override {
         if (out == nullptr) return PMC_E_INVALID_ARG;
-        pmc::Owned<CPmcNetworkAddress> copy(pmc_create_network_address(nullptr));
-        if (!copy) return PMC_E_INVALID_ARG;
+        pmc_long created = PMC_S_OK;
+        pmc::Owned<CPmcNetworkAddress> copy(pmc_create_network_address(&created));
+        if (!copy) return created;
         if (text_) {
             const pmc_long status = copy->assign(get_text(), kind_, port_);
             if (status != PMC_S_OK) return status;

@@ -67,6 +67,8 @@ pmc_long CPmsOid::append_text_index(const char* text, pmc_long type, bool implie
     pmc::Owned<IPmsValue> value(pms_create_value(type, &status));
     if (!value) return status;
     if ((status = value->set_text(text)) != PMC_S_OK) return status;
+    // An identifier keeps any text it is given; only a valid one is an index.
+    if (!value->is_valid()) return PMC_E_INVALID_ARG;
     return append_value_index(value.get(), implied);
 }
 

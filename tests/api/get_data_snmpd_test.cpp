@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <pmsnmp/pmsnmp.h>
@@ -243,6 +244,48 @@ TEST_F(SnmpdTest, SixtyBindingsWithASmallMaximumSizeAreSplitAndJoinedInOrder) {
         EXPECT_TRUE(pmstest::same_entry(pmstest::entry_of(list->get_at(i)), names[i], &why))
             << "position " << i << ": " << why;
     }
+}
+
+// Objects share nothing but the process: each thread's objects read the same
+// answers a lone object reads.
+TEST_F(SnmpdTest, ObjectsOnManyThreadsGetTheirOwnAnswers) {
+    constexpr int kThreads = 6;
+    constexpr int kObjectsPerThread = 3;
+    constexpr int kRounds = 4;
+    auto read = [](IPmcGetData* object) {
+        pmc_long number = -1;
+        char text[256] = "";
+        pmc::Owned<IPmcPtrList<IPmsPdu>> walked(pms_create_pdu_list(nullptr));
+        bool ok = object->add_get_variable(kIfNumber, true) == PMC_S_OK &&
+                  object->get_integer(&number) == PMC_S_OK &&
+                  object->add_get_variable(kSysDescr, true) == PMC_S_OK &&
+                  object->get_string_n(text, sizeof text) == PMC_S_OK;
+        // Every object of the thread walks the system group too.
+        ok = ok && walked && object->add_get_variable("1.3.6.1.2.1.1", false) == PMC_S_OK &&
+             object->walk(walked.get(), "1.3.6.1.2.1.1") == PMC_S_OK;
+        return ok ? std::to_string(number) + "|" + text + "|" + std::to_string(walked->count())
+                  : std::string("failed");
+    };
+    const std::string expected = read(open(SnmpdFixture::kReadCommunity).get());
+    ASSERT_NE(expected, "failed");
+
+    std::vector<int> good(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < kRounds; ++round) {
+                for (int i = 0; i < kObjectsPerThread; ++i) {
+                    // Half the objects go over IPv6.
+                    auto object = (t + i) % 2 == 0 ? open(SnmpdFixture::kReadCommunity)
+                                                   : open(SnmpdFixture::kReadCommunity, "::1",
+                                                          PMC_ADDRESS_IPV6);
+                    if (object && read(object.get()) == expected) ++good[t];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(good[t], kRounds * kObjectsPerThread) << t;
 }
 
 }  // namespace

@@ -40,6 +40,15 @@ Scenario (JSON object, every key optional):
     request_id_prefix  hex octets written in front of the request id (as
                    four octets) in every answer: "0000" pads it, "0001"
                    makes it another, longer number
+    count_only     keep only the request count in the state (long runs)
+    faults         {"rate": R, "seed": S, "delay_ms": D, "other_address": A}:
+                   each request meets, with probability R, one fault picked
+                   at random: no answer, an answer D ms late, garbage or a
+                   truncated copy or another request id (then the answer
+                   half of the time), tooBig, the answer from a second
+                   socket on A (default 127.0.0.2, served too), or a GetNext
+                   answered with the names asked for (a walk that does not
+                   advance)
 
 State file (rewritten after every request): {"count": n, "ids": [...],
 "sizes": [...], "types": [...], "versions": [...], "communities": [...]}
@@ -52,6 +61,7 @@ import argparse
 import heapq
 import json
 import os
+import random
 import select
 import signal
 import socket
@@ -277,6 +287,8 @@ class Agent:
         self.id_prefix = bytes.fromhex(prefix) if prefix is not None else None
         answer_community = scenario.get("answer_community")
         self.answer_community = answer_community.encode() if answer_community is not None else None
+        self.count_only = bool(scenario.get("count_only", False))
+        self.faults = FaultInjector(scenario["faults"]) if "faults" in scenario else None
         self.count = 0
         self.ids, self.sizes, self.types = [], [], []
         self.versions, self.communities = [], []
@@ -361,11 +373,53 @@ class Agent:
 
     def record(self, req):
         self.count += 1
+        if self.count_only:
+            return
         self.ids.append(req.request_id if req else None)
         self.sizes.append(len(req.bindings) if req else None)
         self.types.append(req.pdu_tag if req else None)
         self.versions.append(req.version if req else None)
         self.communities.append(req.community.decode("latin-1") if req else None)
+
+
+# --- random faults (the soak's misbehaving agent) ---------------------------
+
+class FaultInjector:
+    KINDS = ("drop", "delay", "garbage", "truncated", "stray", "too_big", "other_address",
+             "stuck_walk")
+
+    def __init__(self, config):
+        self.rate = float(config.get("rate", 0.3))
+        self.delay = float(config.get("delay_ms", 2000)) / 1000.0
+        self.other_address = config.get("other_address", "127.0.0.2")
+        self.random = random.Random(config.get("seed", 1))
+
+    def apply(self, req, answer):
+        """(datagrams, extra delay, from the other socket) for one answer."""
+        if self.random.random() >= self.rate:
+            return [answer], 0.0, False
+        kind = self.random.choice(self.KINDS)
+        then = [answer] if self.random.random() < 0.5 else []
+        if kind == "drop":
+            return [], 0.0, False
+        if kind == "delay":
+            return [answer], self.delay, False
+        if kind == "garbage":
+            return [bytes(self.random.randrange(256) for _ in range(24))] + then, 0.0, False
+        if kind == "truncated":
+            return [answer[:self.random.randrange(1, len(answer))]] + then, 0.0, False
+        if kind == "stray":
+            other = (req.request_id + self.random.randrange(1, 1 << 20)) & 0x7FFFFFFF
+            return [encode_response(req.version, req.community, other, 0, 0, req.bindings)] + then, 0.0, False
+        if kind == "too_big":
+            return [encode_response(req.version, req.community, req.request_id, ERR_TOO_BIG, 0,
+                                    req.bindings)], 0.0, False
+        if kind == "other_address":
+            return [answer], 0.0, True
+        if req.pdu_tag == PDU_GETNEXT:  # stuck_walk
+            return [encode_response(req.version, req.community, req.request_id, 0, 0,
+                                    req.bindings)], 0.0, False
+        return [answer], 0.0, False
 
 
 def write_state(path, agent):
@@ -416,28 +470,32 @@ def main():
     agent = Agent(scenario)
     sock = bind_udp(args.bind)
     reply_sock = bind_udp(answer_from) if answer_from else sock
+    other_sock = bind_udp(agent.faults.other_address) if agent.faults else None
+    if agent.faults and not agent.faults.other_address.startswith("127."):
+        sys.exit("test_agent: other_address must be a loopback address")
     # The state exists before anyone learns the port.
     write_state(args.state, agent)
     print("PORT %d" % sock.getsockname()[1], flush=True)
 
     deadline = time.monotonic() + args.lifetime
-    pending = []  # heap of (due, sequence, datagrams, peer)
+    pending = []  # heap of (due, sequence, datagrams, peer, socket)
     sequence = 0
     while True:
         now = time.monotonic()
         if now >= deadline:
             break
         while pending and pending[0][0] <= now:
-            _, _, datagrams, peer = heapq.heappop(pending)
+            _, _, datagrams, peer, out = heapq.heappop(pending)
             for datagram in datagrams:
-                reply_sock.sendto(datagram, peer)
+                out.sendto(datagram, peer)
         wait = deadline - now
         if pending:
             wait = min(wait, max(0.0, pending[0][0] - now))
-        readable, _, _ = select.select([sock], [], [], wait)
+        readable, _, _ = select.select([sock] + ([other_sock] if other_sock else []), [], [], wait)
         if not readable:
             continue
-        data, peer = sock.recvfrom(65535)
+        data, peer = readable[0].recvfrom(65535)
+        out = reply_sock if answer_from else readable[0]
         if data == b"COUNT?":
             sock.sendto(b"COUNT %d" % agent.count, peer)
             continue
@@ -458,9 +516,13 @@ def main():
         answer = encode_response(req.version, agent.community_of(req), req.request_id,
                                  error_status, error_index, bindings, agent.id_prefix)
         sequence += 1
-        heapq.heappush(pending, (time.monotonic() + agent.delay, sequence,
-                                 agent.extras(req, answer) + ([] if agent.withhold_answer else [answer]),
-                                 peer))
+        datagrams = agent.extras(req, answer) + ([] if agent.withhold_answer else [answer])
+        delay = agent.delay
+        if agent.faults:
+            datagrams, late, other = agent.faults.apply(req, answer)
+            delay += late
+            out = (sock if readable[0] is other_sock else other_sock) if other else out
+        heapq.heappush(pending, (time.monotonic() + delay, sequence, datagrams, peer, out))
     return 0
 
 

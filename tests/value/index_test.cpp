@@ -207,6 +207,9 @@ TEST(IndexAppend, NullArguments) {
     EXPECT_EQ(oid->append_text_index(nullptr, PMS_TYPE_INTEGER, false), PMC_E_INVALID_ARG);
     EXPECT_EQ(oid->append_text_index("1", 0x47, false), PMC_E_INVALID_ARG);
     EXPECT_EQ(oid->append_text_index("10.0.0", PMS_TYPE_IP_ADDRESS, false), PMC_E_INVALID_ARG);
+    // Found by fuzzing: an identifier index took any text onto the name.
+    EXPECT_EQ(oid->append_text_index("1.3.6D1.4.1", PMS_TYPE_OID, false), PMC_E_INVALID_ARG);
+    EXPECT_EQ(text_of(*oid), "1.3");
     EXPECT_EQ(oid->encode_index(nullptr, false), PMC_E_INVALID_ARG);
     EXPECT_EQ(oid->decode_index_into(nullptr, false), PMC_E_INVALID_ARG);
     EXPECT_EQ(oid->pop_index_into(nullptr, false, 1), PMC_E_INVALID_ARG);
