@@ -1,7 +1,5 @@
 #include "binding_format.h"
 
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
 #include <nlohmann/json.hpp>
 
 #include <cctype>
@@ -118,9 +116,40 @@ std::string format_binding(const Binding& binding) {
     return "." + binding.oid + " = " + format_value(binding);
 }
 
+namespace {
+
+// The reason texts snmpget prints for each error status, so that both tools
+// say the same; the tool stays on our own library.
+const char* error_reason(pmc_long status) {
+    static const char* const reasons[] = {
+        "(noError) No Error",
+        "(tooBig) Response message would have been too large.",
+        "(noSuchName) There is no such variable name in this MIB.",
+        "(badValue) The value given has the wrong type or length.",
+        "(readOnly) The two parties used do not have access to use the specified SNMP PDU.",
+        "(genError) A general failure occured",
+        "noAccess",
+        "wrongType (The set datatype does not match the data type the agent expects)",
+        "wrongLength (The set value has an illegal length from what the agent expects)",
+        "wrongEncoding",
+        "wrongValue (The set value is illegal or unsupported in some way)",
+        "noCreation (That table does not support row creation or that object can not ever be created)",
+        "inconsistentValue (The set value is illegal or unsupported in some way)",
+        "resourceUnavailable (This is likely a out-of-memory failure within the agent)",
+        "commitFailed",
+        "undoFailed",
+        "authorizationError (access denied to that object)",
+        "notWritable (That object does not support modification)",
+        "inconsistentName (That object can not currently be created)",
+    };
+    const pmc_long count = static_cast<pmc_long>(sizeof reasons / sizeof reasons[0]);
+    return status >= 0 && status < count ? reasons[status] : "Unknown Error";
+}
+
+}  // namespace
+
 std::string format_agent_error(const AgentError& error) {
-    // Net-SNMP's own reason texts, so that both tools say the same.
-    std::string text = std::string("Error in packet\nReason: ") + snmp_errstring(error.status) + "\n";
+    std::string text = std::string("Error in packet\nReason: ") + error_reason(error.status) + "\n";
     if (!error.oid.empty()) text += "Failed object: ." + error.oid + "\n\n";
     return text;
 }
