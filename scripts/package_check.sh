@@ -61,17 +61,25 @@ wait_answering() {  # community port pid
     return 1
 }
 
+# Both monitors against the agent on $port: each must print every line given.
+expect_monitors() {  # community pattern...
+    local community=$1 monitor out pattern
+    shift
+    for monitor in "${monitors[@]}"; do
+        out=$("$monitor" 127.0.0.1 "$port" "$community") || fail "$monitor failed against $community on $port"
+        for pattern in "$@"; do
+            grep -q "$pattern" <<<"$out" || fail "$monitor printed: $out"
+        done
+    done
+}
+
 port=$(free_port)
 mkdir "$work/snmpd"
 MIBS="" SNMP_PERSISTENT_DIR="$work/snmpd" /usr/sbin/snmpd -f -Lf "$work/snmpd/log" -C \
     -c tests/support/snmpd.conf -p "$work/snmpd/pid" "udp:127.0.0.1:$port" >/dev/null 2>&1 &
 pids+=($!)
 wait_answering pmsread "$port" "$!" || fail "snmpd did not start"
-for monitor in "${monitors[@]}"; do
-    out=$("$monitor" 127.0.0.1 "$port" pmsread) || fail "$monitor failed against snmpd"
-    grep -q "^  name *pmsnmp-agent$" <<<"$out" || fail "$monitor printed: $out"
-    grep -q "^Supplies (0)$" <<<"$out" || fail "$monitor printed: $out"
-done
+expect_monitors pmsread "^  name *pmsnmp-agent$" "^Supplies (0)$"
 
 # The demo printer has supplies to walk. snmpsimd refuses root and drops
 # to nobody, who must read the recording and write the cache.
@@ -89,12 +97,7 @@ snmpsimd --data-dir="$work/snmpsim/data" --cache-dir="$work/snmpsim/cache" \
     --logging-method=null >/dev/null 2>&1 &
 pids+=($!)
 wait_answering demo "$port" "$!" || fail "snmpsimd did not start"
-for monitor in "${monitors[@]}"; do
-    out=$("$monitor" 127.0.0.1 "$port" demo) || fail "$monitor failed against the demo printer"
-    grep -q "^  printer *idle$" <<<"$out" || fail "$monitor printed: $out"
-    grep -q "^  Black Toner *8%$" <<<"$out" || fail "$monitor printed: $out"
-    grep -q "^  Yellow Toner *some remaining$" <<<"$out" || fail "$monitor printed: $out"
-done
+expect_monitors demo "^  printer *idle$" "^  Black Toner *8%$" "^  Yellow Toner *some remaining$"
 
 echo "-- Debian package"
 (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack failed"; }

@@ -31,6 +31,19 @@ constexpr int kReportWholeLength = 0;
 // The outcome of a wait: readable, time-out, or failure (already logged).
 enum class Wait { Readable, TimedOut, Failed };
 
+// What poll or select answered, logged the same way for both.
+Wait outcome_of(const char* api, int ready) {
+    if (ready == -1) {
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail %s(). WSAGetLastError()=%d", api, last_error());
+        return Wait::Failed;
+    }
+    if (ready == 0) {
+        pmc_socket_log()->write_line(PMC_LOG_TRACE, "%s API timeout.", api);
+        return Wait::TimedOut;
+    }
+    return Wait::Readable;
+}
+
 // poll watches a descriptor of any number; select cannot go past
 // FD_SETSIZE, which a busy host process soon hands out.
 Wait wait_with_poll(PmcSocket handle, pmc_long timeout_ms) {
@@ -39,17 +52,7 @@ Wait wait_with_poll(PmcSocket handle, pmc_long timeout_ms) {
     record.events = POLLIN;
     int limit = timeout_ms < 0 ? 0 : static_cast<int>(timeout_ms);
     if (timeout_ms == kWaitForever) limit = -1;
-    const int ready = NPmcSocketAPI::table().poll(&record, 1, limit);
-    if (ready == -1) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail poll(). WSAGetLastError()=%d",
-                                     last_error());
-        return Wait::Failed;
-    }
-    if (ready == 0) {
-        pmc_socket_log()->write_line(PMC_LOG_TRACE, "poll API timeout.");
-        return Wait::TimedOut;
-    }
-    return Wait::Readable;
+    return outcome_of("poll", NPmcSocketAPI::table().poll(&record, 1, limit));
 }
 
 Wait wait_with_select(PmcSocket handle, pmc_long timeout_ms) {
@@ -69,17 +72,7 @@ Wait wait_with_select(PmcSocket handle, pmc_long timeout_ms) {
         limit.tv_usec = (timeout_ms % kMillisecondsPerSecond) * kMicrosecondsPerMillisecond;
         wait = &limit;
     }
-    const int ready = NPmcSocketAPI::table().select(handle + 1, &readable, nullptr, nullptr, wait);
-    if (ready == -1) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail select(). WSAGetLastError()=%d",
-                                     last_error());
-        return Wait::Failed;
-    }
-    if (ready == 0) {
-        pmc_socket_log()->write_line(PMC_LOG_TRACE, "select API timeout.");
-        return Wait::TimedOut;
-    }
-    return Wait::Readable;
+    return outcome_of("select", NPmcSocketAPI::table().select(handle + 1, &readable, nullptr, nullptr, wait));
 }
 
 // The expanded text of parse_ipv6_text, bounded by its work area.
