@@ -11,10 +11,7 @@ SessionDispatcher* create_session_dispatcher(pmc_long* status) {
     return dispatcher;
 }
 
-SessionDispatcher::~SessionDispatcher() {
-    if (community_session_ != nullptr) community_session_->release();
-    if (user_session_ != nullptr) user_session_->release();
-}
+SessionDispatcher::~SessionDispatcher() = default;
 
 void SessionDispatcher::release() { delete this; }
 
@@ -34,12 +31,12 @@ IPmsSession* SessionDispatcher::_select(IPmsSnmpTarget* target, pmc_long* status
         return nullptr;
     }
     std::lock_guard<std::mutex> guard(lock_);
-    if (community_session_ == nullptr) {
-        community_session_ = create_request_session(status);
-        if (community_session_ == nullptr) return nullptr;
+    if (!community_session_) {
+        community_session_.reset(create_request_session(status));
+        if (!community_session_) return nullptr;
     }
     *status = PMC_S_OK;
-    return community_session_;
+    return community_session_.get();
 }
 
 pmc_long SessionDispatcher::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {

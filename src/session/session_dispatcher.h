@@ -5,6 +5,7 @@
 
 #include <mutex>
 
+#include <pmsnmp/owned.h>
 #include <pmsnmp/pdu.h>
 
 #include "message/snmp_packet.h"
@@ -38,8 +39,8 @@ private:
     // first use; null with *status -2 (unserved target) or -3.
     IPmsSession* _select(IPmsSnmpTarget* target, pmc_long* status);
 
-    IPmsSession* community_session_ = nullptr;
-    IPmsSession* user_session_ = nullptr;
+    pmc::Owned<IPmsSession> community_session_;
+    pmc::Owned<IPmsSession> user_session_;
     std::mutex lock_;
 };
 
