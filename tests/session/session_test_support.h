@@ -17,6 +17,7 @@
 #include "message/pdu_factory.h"
 #include "message/snmp_target.h"
 #include "net/network_address.h"
+#include "support/text_of.h"
 #include "value/value_factory.h"
 
 namespace session_test {
@@ -34,16 +35,6 @@ inline pmc::Owned<IPmsPdu> make_pdu(pmc_long type, const std::vector<std::string
 inline std::vector<std::string> numbered_oids(int count, int first = 1) {
     std::vector<std::string> out;
     for (int i = 0; i < count; ++i) out.push_back("1.3.6.1.2.1.1." + std::to_string(first + i) + ".0");
-    return out;
-}
-
-inline std::string text_of(IPmsValue* value) {
-    if (value == nullptr) return "<none>";
-    IPmcByteString* text = value->get_text_new(nullptr);
-    std::string out = text != nullptr && text->get_data() != nullptr
-                          ? std::string(reinterpret_cast<const char*>(text->get_data()), text->get_length())
-                          : std::string();
-    if (text != nullptr) text->release();
     return out;
 }
 
