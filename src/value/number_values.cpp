@@ -51,26 +51,26 @@ Number CPmsNumber32<Number>::number_of(const IPmsValue* other) {
 template <class Number>
 pmc_long CPmsNumber32<Number>::assign(const IPmsValue* other) {
     if (!same_type(other)) return PMC_E_INVALID_ARG;
-    m_number = number_of(other);
+    number_ = number_of(other);
     return PMC_S_OK;
 }
 
 template <class Number>
 bool CPmsNumber32<Number>::equals(const IPmsValue* other) const {
-    return same_type(other) && number_of(other) == m_number;
+    return same_type(other) && number_of(other) == number_;
 }
 
 template <class Number>
 pmc_long CPmsNumber32<Number>::get_int(pmc_long* status) const {
     if constexpr (!kSigned) return CPmsValueBase::get_int(status);
     pms_report(status, PMC_S_OK);
-    return static_cast<pmc_long>(m_number);
+    return static_cast<pmc_long>(number_);
 }
 
 template <class Number>
 pmc_long CPmsNumber32<Number>::set_int(pmc_long number) {
     if constexpr (!kSigned) return CPmsValueBase::set_int(number);
-    m_number = static_cast<Number>(number);
+    number_ = static_cast<Number>(number);
     return PMC_S_OK;
 }
 
@@ -78,36 +78,36 @@ template <class Number>
 pmc_ulong CPmsNumber32<Number>::get_uint(pmc_long* status) const {
     if constexpr (kSigned) return CPmsValueBase::get_uint(status);
     pms_report(status, PMC_S_OK);
-    return static_cast<pmc_ulong>(m_number);
+    return static_cast<pmc_ulong>(number_);
 }
 
 template <class Number>
 pmc_long CPmsNumber32<Number>::set_uint(pmc_ulong number) {
     if constexpr (kSigned) return CPmsValueBase::set_uint(number);
-    m_number = static_cast<Number>(number);
+    number_ = static_cast<Number>(number);
     return PMC_S_OK;
 }
 
 template <class Number>
 pmc_long CPmsNumber32<Number>::get_text_into(IPmcByteString* out) const {
-    return put_decimal(out, m_number);
+    return put_decimal(out, number_);
 }
 
 template <class Number>
 pmc_long CPmsNumber32<Number>::set_text(const char* text) {
     if (text == nullptr) return PMC_E_INVALID_ARG;
-    m_number = static_cast<Number>(pms_scan_atol(text));
+    number_ = static_cast<Number>(pms_scan_atol(text));
     return PMC_S_OK;
 }
 
 template <class Number>
 pmc_long CPmsNumber32<Number>::append_index(IPmsOid* oid, bool) const {
-    return append_number_arc(oid, static_cast<pmc_ulong>(m_number));
+    return append_number_arc(oid, static_cast<pmc_ulong>(number_));
 }
 
 template <class Number>
 pmc_long CPmsNumber32<Number>::write_index(IPmsOid* oid, bool) const {
-    return write_number_arc(oid, static_cast<pmc_ulong>(m_number));
+    return write_number_arc(oid, static_cast<pmc_ulong>(number_));
 }
 
 template <class Number>
@@ -115,7 +115,7 @@ pmc_long CPmsNumber32<Number>::read_index(IPmsOid* source, bool, pmc_ulong) {
     if (source == nullptr) return PMC_E_INVALID_ARG;
     pmc_ulong number = 0;
     const pmc_long status = read_number_arc(source, &number);
-    m_number = static_cast<Number>(number);
+    number_ = static_cast<Number>(number);
     return status;
 }
 
@@ -126,52 +126,52 @@ template class CPmsNumber32<pmc_ulong>;
 
 pmc_long CPmsCounter64Number::assign(const IPmsValue* other) {
     if (!same_type(other)) return PMC_E_INVALID_ARG;
-    m_high = other->get_uint_high(nullptr);
-    m_low = other->get_uint_low(nullptr);
+    high_ = other->get_uint_high(nullptr);
+    low_ = other->get_uint_low(nullptr);
     return PMC_S_OK;
 }
 
 bool CPmsCounter64Number::equals(const IPmsValue* other) const {
-    return same_type(other) && other->get_uint_high(nullptr) == m_high && other->get_uint_low(nullptr) == m_low;
+    return same_type(other) && other->get_uint_high(nullptr) == high_ && other->get_uint_low(nullptr) == low_;
 }
 
 pmc_ulong CPmsCounter64Number::get_uint(pmc_long* status) const { return get_uint_low(status); }
 
 pmc_long CPmsCounter64Number::set_uint(pmc_ulong number) {
-    m_high = 0;
-    m_low = number;
+    high_ = 0;
+    low_ = number;
     return PMC_S_OK;
 }
 
 pmc_ulong CPmsCounter64Number::get_uint_high(pmc_long* status) const {
     pms_report(status, PMC_S_OK);
-    return m_high;
+    return high_;
 }
 
 pmc_ulong CPmsCounter64Number::get_uint_low(pmc_long* status) const {
     pms_report(status, PMC_S_OK);
-    return m_low;
+    return low_;
 }
 
 pmc_long CPmsCounter64Number::set_uint_high(pmc_ulong number) {
-    m_high = number;
+    high_ = number;
     return PMC_S_OK;
 }
 
 pmc_long CPmsCounter64Number::set_uint_low(pmc_ulong number) {
-    m_low = number;
+    low_ = number;
     return PMC_S_OK;
 }
 
 pmc_long CPmsCounter64Number::get_text_into(IPmcByteString* out) const {
-    return put_decimal(out, (static_cast<std::uint64_t>(m_high) << 32) | m_low);
+    return put_decimal(out, (static_cast<std::uint64_t>(high_) << 32) | low_);
 }
 
 pmc_long CPmsCounter64Number::set_text(const char* text) {
     if (text == nullptr) return PMC_E_INVALID_ARG;
     std::uint64_t number = 0;
     const bool complete = pms_scan_decimal64(text, &number);
-    m_high = static_cast<pmc_ulong>(number >> 32);
-    m_low = static_cast<pmc_ulong>(number);
+    high_ = static_cast<pmc_ulong>(number >> 32);
+    low_ = static_cast<pmc_ulong>(number);
     return complete ? PMC_S_OK : PMC_E_INVALID_ARG;
 }

@@ -13,7 +13,7 @@ template <class Number>
 class CPmsNumber32 : public CPmsValueBase {
 public:
     pmc_long assign(const IPmsValue* other) override;
-    void clear() override { m_number = 0; }
+    void clear() override { number_ = 0; }
     bool equals(const IPmsValue* other) const override;
     pmc_long get_int(pmc_long* status) const override;
     pmc_long set_int(pmc_long number) override;
@@ -31,7 +31,7 @@ private:
     // The other value's number, read through the operation of this kind.
     static Number number_of(const IPmsValue* other);
 
-    Number m_number = 0;
+    Number number_ = 0;
 };
 
 extern template class CPmsNumber32<pmc_long>;
@@ -55,7 +55,7 @@ class CPmsTimeTicks
 class CPmsCounter64Number : public CPmsValueBase {
 public:
     pmc_long assign(const IPmsValue* other) override;
-    void clear() override { m_high = m_low = 0; }
+    void clear() override { high_ = low_ = 0; }
     bool equals(const IPmsValue* other) const override;
     pmc_ulong get_uint(pmc_long* status) const override;
     pmc_long set_uint(pmc_ulong number) override;
@@ -68,8 +68,8 @@ public:
     pmc_ulong get_length() const override { return 1; }
 
 private:
-    pmc_ulong m_high = 0;
-    pmc_ulong m_low = 0;
+    pmc_ulong high_ = 0;
+    pmc_ulong low_ = 0;
 };
 
 class CPmsCounter64
