@@ -15,7 +15,7 @@ SessionDispatcher::~SessionDispatcher() = default;
 
 void SessionDispatcher::release() { delete this; }
 
-IPmsSession* SessionDispatcher::_select(IPmsSnmpTarget* target, pmc_long* status) {
+IPmsSession* SessionDispatcher::select_session(IPmsSnmpTarget* target, pmc_long* status) {
     const pmc_long kind = target->translate_type();
     const pmc_long version = target->get_version();
     const bool community = kind == PMS_SECURITY_COMMUNITY &&
@@ -42,7 +42,7 @@ IPmsSession* SessionDispatcher::_select(IPmsSnmpTarget* target, pmc_long* status
 pmc_long SessionDispatcher::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
     if (pdu == nullptr || target == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    IPmsSession* session = _select(target, &status);
+    IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_sync(pdu, target) : status;
 }
 
@@ -51,7 +51,7 @@ pmc_long SessionDispatcher::send_sync(IPmsSnmpPacket* packet) {
     IPmsSnmpTarget* target = packet->get_target();
     if (target == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    IPmsSession* session = _select(target, &status);
+    IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_sync(packet) : status;
 }
 
@@ -60,7 +60,7 @@ pmc_long SessionDispatcher::send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnm
     IPmsSnmpTarget* target = packet->get_target();
     if (target == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    IPmsSession* session = _select(target, &status);
+    IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_broad_cast_sync(packet, replies) : status;
 }
 
@@ -69,6 +69,6 @@ pmc_long SessionDispatcher::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* t
     PmcTraceScope scope(pmc_snmp_log(), "SessionDispatcher::send_broad_cast_sync");
     if (pdu == nullptr || target == nullptr || replies == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    IPmsSession* session = _select(target, &status);
+    IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_broad_cast_sync(pdu, target, replies) : status;
 }

@@ -37,7 +37,7 @@ private:
 
     // The session for the target's security kind and version, created on
     // first use; null with *status -2 (unserved target) or -3.
-    IPmsSession* _select(IPmsSnmpTarget* target, pmc_long* status);
+    IPmsSession* select_session(IPmsSnmpTarget* target, pmc_long* status);
 
     pmc::Owned<IPmsSession> community_session_;
     pmc::Owned<IPmsSession> user_session_;
