@@ -25,12 +25,12 @@
 /// Counter32, Gauge32, TimeTicks: 0 .. 2^32 - 1; Counter64: 0 .. 2^64 - 1;
 /// leading padding octets that leave the value as it is are accepted,
 /// nothing is cut to fit). Each such refusal writes one Error line on the
-/// "snmp" trace session. A try that takes no answer ends in -203; one whose
-/// only answers to the request were malformed ends in -250.
+/// "snmp" trace session. A try that takes no answer ends in PMC_E_TIMEOUT; one whose
+/// only answers to the request were malformed ends in PMC_E_DECODE.
 ///
 /// Names and answers mean what they say:
 /// - An arc is an unsigned 32-bit number: a text with a larger one
-///   (1.3.6.1.4.1.4294967296) is refused with -2, never sent as another name.
+///   (1.3.6.1.4.1.4294967296) is refused with PMC_E_INVALID_ARG, never sent as another name.
 /// - An IPv4 text is dotted decimal: 192.168.000.010 is 192.168.0.10, and
 ///   1.2.3 or 127.1 is no IPv4 address.
 /// - An answer never changes what the next request sends: one in another SNMP
@@ -38,9 +38,9 @@
 ///   community stays the one open took.
 /// - An answer whose value breaks its type's rule (an IpAddress of 5 octets)
 ///   is malformed and ignored; when no good answer follows, the operation
-///   returns -250 instead of the time-out -203.
+///   returns PMC_E_DECODE instead of the time-out PMC_E_TIMEOUT.
 /// - An SNMPv1 agent that lacks an object answers noSuchName; the reads still
-///   return 0 (get_integer with -1, get_string with an empty text), and
+///   return PMC_S_OK (get_integer with -1, get_string with an empty text), and
 ///   get_error_status tells such an answer from a value.
 class IPmcGetData {
 public:
@@ -57,7 +57,7 @@ public:
     /// any other version sends community requests as SNMPv1. A
     /// max_message_size of 0 or above the limit of the address kind (1400
     /// for IPv4/IPv6, 546 otherwise) is set to that limit.
-    /// Returns 0; -2 for a null address, a timeout_ms of 0 or less (a request
+    /// Returns PMC_S_OK; PMC_E_INVALID_ARG for a null address, a timeout_ms of 0 or less (a request
     /// could not wait for its answer) or negative retries; or the failing
     /// factory's status. A second open replaces the agent and drops the
     /// bindings added so far; a failed open leaves the object as it was.
@@ -69,17 +69,17 @@ public:
                           pmc_ulong max_message_size) = 0;
 
     /// Adds the dotted identifier oid (with the arc 0 appended when scalar)
-    /// to the request, without a value. -2: invalid text (an arc above
+    /// to the request, without a value. PMC_E_INVALID_ARG: invalid text (an arc above
     /// 4294967295 included), or not opened.
     virtual pmc_long add_get_variable(const char* oid, bool scalar) = 0;
 
     /// Adds oid.instance with the INTEGER value (a null or empty instance adds
-    /// nothing to oid). -2: invalid text or instance, or not opened.
+    /// nothing to oid). PMC_E_INVALID_ARG: invalid text or instance, or not opened.
     virtual pmc_long add_set_variable(const char* oid, const char* instance, pmc_long value) = 0;
 
     /// Sends the request as a SetRequest. 0, also when the agent answers with
-    /// another error such as readOnly; -7 when it answers noSuchName or
-    /// noAccess; -2 when not opened; otherwise the exchange's status.
+    /// another error such as readOnly; PMC_E_NO_VALUE when it answers noSuchName or
+    /// noAccess; PMC_E_INVALID_ARG when not opened; otherwise the exchange's status.
     virtual pmc_long set() = 0;
 
     /// Walks the subtree root_oid with GetNextRequests, starting from the
@@ -87,14 +87,14 @@ public:
     /// add_get_variable (root_oid, false)). Each response whose first
     /// identifier lies under root_oid is cloned into responses (the list owns
     /// it). The walk ends:
-    ///   0  — at the first answer outside the subtree (not added), at the end
+    ///   PMC_S_OK — at the first answer outside the subtree (not added), at the end
     ///        of the agent's view (noSuchName, or an endOfMibView value; not
     ///        added);
-    ///   -1 — when the agent answers another error status, or an identifier
+    ///   PMC_E_FAIL — when the agent answers another error status, or an identifier
     ///        that does not come after the one requested in SNMP order (it
     ///        would loop forever; the answer is not added);
-    ///   -7 — when the request has no binding;
-    ///   -2 — null responses, invalid root_oid, or not opened;
+    ///   PMC_E_NO_VALUE — when the request has no binding;
+    ///   PMC_E_INVALID_ARG — null responses, invalid root_oid, or not opened;
     ///   else the exchange's status. Responses added before an end stay.
     /// Afterwards the request holds the last answer; open again to start a
     /// fresh request.
@@ -103,29 +103,29 @@ public:
     /// Sends a GetRequest and copies the first answer's text form with its
     /// NUL terminator into buffer, which must hold the whole text plus one
     /// byte (an OCTET STRING may take up to 65535 + 1; prefer get_string_n).
-    /// An empty text writes just the terminator. -7: no binding left; -2:
+    /// An empty text writes just the terminator. PMC_E_NO_VALUE: no binding left; PMC_E_INVALID_ARG:
     /// null buffer or not opened; otherwise the exchange's status.
     virtual pmc_long get_string(char* buffer) = 0;
 
     /// Sends one GetRequest and reads the first count answers as integers
-    /// into values (-1 for a value of a kind without an integer form). -7
+    /// into values (-1 for a value of a kind without an integer form). PMC_E_NO_VALUE
     /// when fewer bindings came back (the earlier elements stay written); a
-    /// count of 0 or less sends the request and reads nothing. -2: values
+    /// count of 0 or less sends the request and reads nothing. PMC_E_INVALID_ARG: values
     /// null with count > 0, or not opened.
     virtual pmc_long get_integer_array(pmc_long* values, pmc_long count) = 0;
 
     /// Sends a GetRequest and reads the first answer as an integer into
     /// *value (-1 for a kind without an integer form, such as OCTET STRING).
-    /// -7: no binding left; -2: null value or not opened.
+    /// PMC_E_NO_VALUE: no binding left; PMC_E_INVALID_ARG: null value or not opened.
     virtual pmc_long get_integer(pmc_long* value) = 0;
 
     /// The address kind (0 none, 1 IPv4, 2 IPX, 4 IPv6) of an address text
-    /// into *kind; needs no open. -2 for a null argument; a text of no known
+    /// into *kind; needs no open. PMC_E_INVALID_ARG for a null argument; a text of no known
     /// kind gives a negative status.
     virtual pmc_long get_address_kind(const char* address, pmc_long* kind) = 0;
 
     /// get_string with the size of buffer in bytes. When the text and its
-    /// terminator do not fit, returns -2, writes an empty text (size > 0) and
+    /// terminator do not fit, returns PMC_E_INVALID_ARG, writes an empty text (size > 0) and
     /// leaves the binding in the request, so a larger buffer can read it.
     virtual pmc_long get_string_n(char* buffer, pmc_ulong size) = 0;
 
@@ -133,12 +133,12 @@ public:
     /// a walk's last step): its error status and error index into
     /// *error_status and *error_index. 0, 0 when it answered without error;
     /// e.g. 2 (noSuchName) and the binding's position when an SNMPv1 agent
-    /// lacks an object, which get_integer still reads as 0 with the value -1
+    /// lacks an object, which get_integer still reads as PMC_S_OK with the value -1
     /// and get_string as 0 with an empty text. When the last exchange failed
-    /// before an answer, its negative status (-203 time-out, -250 only
+    /// before an answer, its negative status (PMC_E_TIMEOUT time-out, PMC_E_DECODE only
     /// malformed answers, ...) and 0. 0, 0 after open and before the first
     /// exchange; operations refused for their arguments change nothing.
-    /// Returns 0, or -2 for a null argument.
+    /// Returns PMC_S_OK, or PMC_E_INVALID_ARG for a null argument.
     virtual pmc_long get_error_status(pmc_long* error_status, pmc_long* error_index) = 0;
 
 protected:

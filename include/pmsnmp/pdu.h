@@ -17,8 +17,8 @@ class IPmsVarBind {
 public:
     /// Destroys the binding and the pair it holds.
     virtual void release() = 0;
-    /// A new deep copy of the pair (the caller owns it) with status 0; null
-    /// and *status -3, or the failing copy's status, when a copy fails.
+    /// A new deep copy of the pair (the caller owns it) with status PMC_S_OK; null
+    /// and *status PMC_E_NO_MEMORY, or the failing copy's status, when a copy fails.
     virtual IPmsVarBind* clone(pmc_long* status) const = 0;
     /// Same identifier, value and status; a part absent on one side only, or
     /// a null other, is unequal.
@@ -57,16 +57,16 @@ public:
     /// The number of bindings.
     virtual pmc_ulong count() const = 0;
     /// Adds a new binding holding the pair (a null value becomes a NULL value)
-    /// at the end. -2: null oid; -3: no memory.
+    /// at the end. PMC_E_INVALID_ARG: null oid; PMC_E_NO_MEMORY: no memory.
     virtual pmc_long add(IPmsOid* oid, IPmsValue* value) = 0;
-    /// Takes binding at the end. -2: null; -3: no memory.
+    /// Takes binding at the end. PMC_E_INVALID_ARG: null; PMC_E_NO_MEMORY: no memory.
     virtual pmc_long append(IPmsVarBind* binding) = 0;
     /// As add(), at the front.
     virtual pmc_long add_front(IPmsOid* oid, IPmsValue* value) = 0;
     /// As append(), at the front.
     virtual pmc_long insert_front(IPmsVarBind* binding) = 0;
     /// Removes the binding at index; it goes to *out, or is released.
-    /// -2: index past the end (*out is then null).
+    /// PMC_E_INVALID_ARG: index past the end (*out is then null).
     virtual pmc_long remove_at(pmc_ulong index, IPmsVarBind** out) = 0;
     /// Removes the first binding and hands its pair out through the pointers
     /// given (null ones release that part); both null on an empty list.
@@ -76,10 +76,10 @@ public:
     /// Lends the binding at index; null past the end.
     virtual IPmsVarBind* get_at(pmc_ulong index) const = 0;
     /// A new list (the caller owns it) of copies of up to count bindings from
-    /// start on; null and *status -2 when start is past the end, or -3.
+    /// start on; null and *status PMC_E_INVALID_ARG when start is past the end, or PMC_E_NO_MEMORY.
     virtual IPmsVarBindList* clone_range(pmc_ulong start, pmc_ulong count, pmc_long* status) const = 0;
     /// Moves the first min(n, count()) bindings into a new list (the caller
-    /// owns it); null and *status -3, this list unchanged, without memory.
+    /// owns it); null and *status PMC_E_NO_MEMORY, this list unchanged, without memory.
     virtual IPmsVarBindList* split_front(pmc_ulong n, pmc_long* status) = 0;
     /// Spreads an agent's error over the bindings: error_status on the one at
     /// error_index (counted from 1), 100 on every other.
@@ -102,12 +102,12 @@ public:
     /// A new deep copy (the caller owns it); null and *status on failure.
     virtual IPmsPdu* clone(pmc_long* status) = 0;
     /// copy_header, then a copy of source's binding list replaces ours (none
-    /// when source has none). -2: null source; on any failure this PDU stays
+    /// when source has none). PMC_E_INVALID_ARG: null source; on any failure this PDU stays
     /// as it was.
     virtual pmc_long copy_from(IPmsPdu* source) = 0;
     /// Copies type, request id, error status and index, and copies of the
     /// time-stamp and trap identifier (ours stay where source has none); the
-    /// list stays. -2: null source; on failure this PDU stays as it was.
+    /// list stays. PMC_E_INVALID_ARG: null source; on failure this PDU stays as it was.
     virtual pmc_long copy_header(IPmsPdu* source) = 0;
     /// Same type (never none) and binding lists (both absent counts as
     /// equal); traps also compare time-stamp and trap identifier, other
@@ -127,12 +127,12 @@ public:
     /// The list's add, append, add_front and insert_front; each makes the
     /// list when there is none, and a failed insertion leaves none.
     virtual pmc_long add_varbind(IPmsOid* oid, IPmsValue* value) = 0;
-    /// The list's append(): takes binding at the end. 0, -2 or -3.
+    /// The list's append(): takes binding at the end. PMC_S_OK, PMC_E_INVALID_ARG or PMC_E_NO_MEMORY.
     virtual pmc_long append_varbind(IPmsVarBind* binding) = 0;
     /// The list's add_front(): takes the pair into a new first binding. 0,
-    /// -2 or -3.
+    /// PMC_E_INVALID_ARG or PMC_E_NO_MEMORY.
     virtual pmc_long add_varbind_front(IPmsOid* oid, IPmsValue* value) = 0;
-    /// The list's insert_front(): takes binding at the front. 0, -2 or -3.
+    /// The list's insert_front(): takes binding at the front. PMC_S_OK, PMC_E_INVALID_ARG or PMC_E_NO_MEMORY.
     virtual pmc_long insert_varbind_front(IPmsVarBind* binding) = 0;
     /// The list's pop_detach and pop_front; null outputs without a list.
     virtual void pop_varbind(IPmsOid** oid, IPmsValue** value) = 0;
@@ -160,9 +160,9 @@ public:
     virtual IPmsValue* detach_timestamp() = 0;
     /// Hands the trap identifier over to the caller; null when absent.
     virtual IPmsOid* detach_trap_oid() = 0;
-    /// Takes a TimeTicks value; anything else is -2 and nothing changes.
+    /// Takes a TimeTicks value; anything else is PMC_E_INVALID_ARG and nothing changes.
     virtual pmc_long set_timestamp(IPmsValue* value) = 0;
-    /// Takes an OBJECT IDENTIFIER value; anything else is -2 and nothing
+    /// Takes an OBJECT IDENTIFIER value; anything else is PMC_E_INVALID_ARG and nothing
     /// changes.
     virtual pmc_long set_trap_oid(IPmsValue* value) = 0;
 

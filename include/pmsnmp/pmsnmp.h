@@ -12,11 +12,11 @@
 #include <pmsnmp/get_data.h>
 #include <pmsnmp/owned.h>
 
-/// A new, unopened get-data object; status 0, or -3 and null. The caller
+/// A new, unopened get-data object; status PMC_S_OK, or PMC_E_NO_MEMORY and null. The caller
 /// releases it with release().
 PMSNMP_EXPORT IPmcGetData* pmc_create_get_data(pmc_long* status);
 
-/// A new, empty list of PDUs (the container a walk fills); status 0, or -3
+/// A new, empty list of PDUs (the container a walk fills); status PMC_S_OK, or PMC_E_NO_MEMORY
 /// and null. The caller releases it with release().
 PMSNMP_EXPORT IPmcPtrList<IPmsPdu>* pms_create_pdu_list(pmc_long* status);
 

@@ -12,15 +12,15 @@ struct PmcListIterator;
 /// Typical walk: create_iterator; current/next until current is null;
 /// release_iterator. The list owns its elements: removal from the front or
 /// back, clear and release dispose of them; erase hands the element over.
-/// An insertion that fails (-2 null, -3 refused) takes nothing.
+/// An insertion that fails (PMC_E_INVALID_ARG null, PMC_E_NO_MEMORY refused) takes nothing.
 template <class T>
 class IPmcPtrList {
 public:
     typedef PmcListIterator* iterator;  ///< A position in the list.
 
-    /// Takes element at the front. 0, -2 or -3.
+    /// Takes element at the front. PMC_S_OK, PMC_E_INVALID_ARG or PMC_E_NO_MEMORY.
     virtual pmc_long add_front(T* element) = 0;
-    /// Takes element at the back. 0, -2 or -3.
+    /// Takes element at the back. PMC_S_OK, PMC_E_INVALID_ARG or PMC_E_NO_MEMORY.
     virtual pmc_long add(T* element) = 0;
     /// Disposes of the first element; 0 on an empty list too.
     virtual pmc_long remove_front() = 0;
@@ -31,7 +31,7 @@ public:
     /// The number of elements.
     virtual pmc_ulong count() const = 0;
     /// A new position at the first element, released with release_iterator;
-    /// status 0, or -3 and null. The operations below ignore a position made
+    /// status PMC_S_OK, or PMC_E_NO_MEMORY and null. The operations below ignore a position made
     /// by another list.
     virtual iterator create_iterator(pmc_long* status) = 0;
     /// Back to the first element.

@@ -24,18 +24,18 @@ public:
     /// The bytes, or null while the length is 0. Lent.
     virtual const unsigned char* get_data() const = 0;
     /// Replaces the content with a copy of length bytes (0 empties it).
-    /// 0, or -3 keeping the old content.
+    /// PMC_S_OK, or PMC_E_NO_MEMORY keeping the old content.
     virtual pmc_long assign(const void* data, pmc_ulong length) = 0;
     /// assign() with a C string; null or "" empties the string.
     virtual pmc_long assign_text(const char* text) = 0;
-    /// Appends a copy of length bytes. 0, or -3 keeping the old content.
+    /// Appends a copy of length bytes. PMC_S_OK, or PMC_E_NO_MEMORY keeping the old content.
     virtual pmc_long append(const void* data, pmc_ulong length) = 0;
     /// append() with a C string; null appends nothing.
     virtual pmc_long append_text(const char* text) = 0;
     /// append() with another string's bytes (lent; null appends nothing).
     virtual pmc_long append_string(const IPmcByteString* other) = 0;
     /// A new string with the same bytes in *out (the caller releases it).
-    /// 0; -2 for a null out; -3 with *out null.
+    /// PMC_S_OK; PMC_E_INVALID_ARG for a null out; PMC_E_NO_MEMORY with *out null.
     virtual pmc_long clone(IPmcByteString** out) const = 0;
     /// True when the string holds exactly these length bytes.
     virtual bool equals(const void* data, pmc_ulong length) const = 0;
@@ -85,7 +85,7 @@ protected:
 };
 
 /// A typed SNMP value. Every kind answers every operation; one that makes no
-/// sense for the kind returns -5 (getters: through the optional status, with a
+/// sense for the kind returns PMC_E_NOT_SUPPORTED (getters: through the optional status, with a
 /// sentinel result: -1, 0xFFFFFFFF, 0xFFFF or null).
 class IPmsValue {
 public:
@@ -96,7 +96,7 @@ public:
     virtual void release() = 0;
     /// A deep copy the caller releases; null and the status on failure.
     virtual IPmsValue* clone(pmc_long* status) const = 0;
-    /// Copies other's content; -2 when other is null or of another type.
+    /// Copies other's content; PMC_E_INVALID_ARG when other is null or of another type.
     virtual pmc_long assign(const IPmsValue* other) = 0;
     /// Back to the content at creation (0, empty, all bytes zero).
     virtual void clear() = 0;
@@ -111,54 +111,54 @@ public:
     virtual void query_interface(pmc_long id, void** out) = 0;
     /// False only for an identifier whose text is not dotted decimal.
     virtual bool is_valid() const = 0;
-    /// An INTEGER's number; other kinds give -1 and status -5.
+    /// An INTEGER's number; other kinds give -1 and status PMC_E_NOT_SUPPORTED.
     virtual pmc_long get_int(pmc_long* status) const = 0;
     /// The number of a Counter32, Gauge32 or TimeTicks, the low half of a
     /// Counter64, an IpAddress as a big-endian number, an identifier's first
-    /// arc; other kinds give 0xFFFFFFFF and status -5.
+    /// arc; other kinds give 0xFFFFFFFF and status PMC_E_NOT_SUPPORTED.
     virtual pmc_ulong get_uint(pmc_long* status) const = 0;
     /// The text form in a new string the caller releases (returned even when
-    /// filling it failed; the status tells). Null and -3 without memory.
+    /// filling it failed; the status tells). Null and PMC_E_NO_MEMORY without memory.
     virtual IPmcByteString* get_text_new(pmc_long* status) const = 0;
-    /// The text form into out (lent). -2 for null; -5 for kinds without a
+    /// The text form into out (lent). PMC_E_INVALID_ARG for null; PMC_E_NOT_SUPPORTED for kinds without a
     /// text form (NULL, the exceptions).
     virtual pmc_long get_text_into(IPmcByteString* out) const = 0;
-    /// The content bytes, lent; their count through length (-2 when null).
-    /// -5 for kinds without bytes.
+    /// The content bytes, lent; their count through length (PMC_E_INVALID_ARG when null).
+    /// PMC_E_NOT_SUPPORTED for kinds without bytes.
     virtual const unsigned char* get_bytes(pmc_ulong* length, pmc_long* status) const = 0;
     /// get_bytes() copied into a new string the caller releases; as
     /// get_text_new() otherwise.
     virtual IPmcByteString* get_bytes_new(pmc_long* status) const = 0;
-    /// get_bytes() copied into out (lent). -2 for null; get_bytes()'s
-    /// status; -3.
+    /// get_bytes() copied into out (lent). PMC_E_INVALID_ARG for null; get_bytes()'s
+    /// status; PMC_E_NO_MEMORY.
     virtual pmc_long get_bytes_into(IPmcByteString* out) const = 0;
     /// The port of a UDP address or the socket of an IPX address; other
-    /// kinds give 0xFFFF and status -5.
+    /// kinds give 0xFFFF and status PMC_E_NOT_SUPPORTED.
     virtual unsigned short get_port(pmc_long* status) const = 0;
-    /// The high half of a Counter64; other kinds give 0xFFFFFFFF and -5.
+    /// The high half of a Counter64; other kinds give 0xFFFFFFFF and PMC_E_NOT_SUPPORTED.
     virtual pmc_ulong get_uint_high(pmc_long* status) const = 0;
-    /// The low half of a Counter64; other kinds give 0xFFFFFFFF and -5.
+    /// The low half of a Counter64; other kinds give 0xFFFFFFFF and PMC_E_NOT_SUPPORTED.
     virtual pmc_ulong get_uint_low(pmc_long* status) const = 0;
-    /// Stores an INTEGER's number; 0, or -5 for other kinds.
+    /// Stores an INTEGER's number; PMC_S_OK, or PMC_E_NOT_SUPPORTED for other kinds.
     virtual pmc_long set_int(pmc_long number) = 0;
     /// The counterpart of get_uint() (a Counter64 gets a high half of 0);
-    /// 0, or -5.
+    /// PMC_S_OK, or PMC_E_NOT_SUPPORTED.
     virtual pmc_long set_uint(pmc_ulong number) = 0;
-    /// Parses the text form. 0; -2 for a text the kind cannot read; -5 for
+    /// Parses the text form. PMC_S_OK; PMC_E_INVALID_ARG for a text the kind cannot read; PMC_E_NOT_SUPPORTED for
     /// kinds without a text form.
     virtual pmc_long set_text(const char* text) = 0;
-    /// set_text() with a string's bytes (lent); -2 for null.
+    /// set_text() with a string's bytes (lent); PMC_E_INVALID_ARG for null.
     virtual pmc_long set_text_from(const IPmcByteString* text) = 0;
-    /// Stores count bytes (copied). 0; -2 when a fixed-size kind gets
-    /// another count; -3; -5 for kinds without bytes.
+    /// Stores count bytes (copied). PMC_S_OK; PMC_E_INVALID_ARG when a fixed-size kind gets
+    /// another count; PMC_E_NO_MEMORY; PMC_E_NOT_SUPPORTED for kinds without bytes.
     virtual pmc_long set_bytes(const unsigned char* data, pmc_ulong count) = 0;
-    /// set_bytes() with a string's bytes (lent); -2 for null.
+    /// set_bytes() with a string's bytes (lent); PMC_E_INVALID_ARG for null.
     virtual pmc_long set_bytes_from(const IPmcByteString* bytes) = 0;
-    /// The counterpart of get_port(); 0, or -5.
+    /// The counterpart of get_port(); PMC_S_OK, or PMC_E_NOT_SUPPORTED.
     virtual pmc_long set_port(unsigned short port) = 0;
-    /// Stores a Counter64's high half; 0, or -5.
+    /// Stores a Counter64's high half; PMC_S_OK, or PMC_E_NOT_SUPPORTED.
     virtual pmc_long set_uint_high(pmc_ulong number) = 0;
-    /// Stores a Counter64's low half; 0, or -5.
+    /// Stores a Counter64's low half; PMC_S_OK, or PMC_E_NOT_SUPPORTED.
     virtual pmc_long set_uint_low(pmc_ulong number) = 0;
     /// Bytes of a byte kind, arcs of an identifier, 1 for a number, 0 for
     /// NULL and the exceptions.
@@ -167,17 +167,17 @@ public:
     /// unless implied.
     virtual pmc_ulong get_index_length(bool implied) const = 0;
     /// Byte or arc position (from 0). Past the end: 0xFFFFFFFF and status
-    /// -2 (bytes) or -7 (arcs); -8 on the empty identifier; -5 for other
+    /// PMC_E_INVALID_ARG (bytes) or PMC_E_OUT_OF_RANGE (arcs); PMC_E_EMPTY_OID on the empty identifier; PMC_E_NOT_SUPPORTED for other
     /// kinds.
     virtual pmc_ulong get_element(pmc_ulong position, pmc_long* status) const = 0;
-    /// Appends the table-index form to oid (lent). 0; -2 for null; -5 for
+    /// Appends the table-index form to oid (lent). PMC_S_OK; PMC_E_INVALID_ARG for null; PMC_E_NOT_SUPPORTED for
     /// NULL, the exceptions and Counter64.
     virtual pmc_long append_index(IPmsOid* oid, bool implied) const = 0;
     /// As append_index() after clearing oid.
     virtual pmc_long write_index(IPmsOid* oid, bool implied) const = 0;
     /// Reads this value from the front arcs of source (lent; count limits an
-    /// implied byte or identifier form, 0xFFFFFFFF for all). 0; -2 for null;
-    /// -401 for arcs that do not form this kind; -5 as for append_index().
+    /// implied byte or identifier form, 0xFFFFFFFF for all). PMC_S_OK; PMC_E_INVALID_ARG for null;
+    /// PMC_E_BAD_INDEX for arcs that do not form this kind; PMC_E_NOT_SUPPORTED as for append_index().
     /// The value is cleared first, also when reading fails.
     virtual pmc_long read_index(IPmsOid* source, bool implied, pmc_ulong count) = 0;
 
@@ -200,15 +200,15 @@ constexpr pmc_long PMS_OID_NO_RELATION = -1;  ///< no comparison: a null argumen
 class IPmsOid : public virtual IPmsValue {
 public:
     /// A new identifier with the same text (the caller releases it); null
-    /// and status -3 without memory.
+    /// and status PMC_E_NO_MEMORY without memory.
     virtual IPmsOid* clone_oid(pmc_long* status) const = 0;
     /// The relation (PMS_OID_...) of this identifier to the dotted text;
-    /// PMS_OID_NO_RELATION and status -2 for null.
+    /// PMS_OID_NO_RELATION and status PMC_E_INVALID_ARG for null.
     virtual pmc_long compare_text(const char* text, pmc_long* status) const = 0;
     /// compare_text() with other's text.
     virtual pmc_long compare(const IPmsOid* other, pmc_long* status) const = 0;
     /// Removes the leading arcs equal to prefix ("1.3.6.1" on "1.3.6.1.2.1"
-    /// leaves "2.1"). 0; -2 for null or a text that is not a prefix.
+    /// leaves "2.1"). PMC_S_OK; PMC_E_INVALID_ARG for null or a text that is not a prefix.
     virtual pmc_long remove_prefix_text(const char* prefix) = 0;
     /// remove_prefix_text() with prefix's text.
     virtual pmc_long remove_prefix(const IPmsOid* prefix) = 0;
@@ -216,18 +216,18 @@ public:
     virtual pmc_long append_text(const char* text) = 0;
     /// Appends one arc. 0.
     virtual pmc_long append_arc(pmc_ulong arc) = 0;
-    /// Appends other's arcs. 0; -2 for null.
+    /// Appends other's arcs. PMC_S_OK; PMC_E_INVALID_ARG for null.
     virtual pmc_long append_oid(const IPmsOid* other) = 0;
     /// Appends the table-index form of a value of the type read from text.
-    /// 0; -2 for a null text; the value's parse or index status.
+    /// PMC_S_OK; PMC_E_INVALID_ARG for a null text; the value's parse or index status.
     virtual pmc_long append_text_index(const char* text, pmc_long type, bool implied) = 0;
-    /// Appends value's table-index form. 0; -2 for null; the value's status
-    /// (-5 for kinds without an index form).
+    /// Appends value's table-index form. PMC_S_OK; PMC_E_INVALID_ARG for null; the value's status
+    /// (PMC_E_NOT_SUPPORTED for kinds without an index form).
     virtual pmc_long append_value_index(const IPmsValue* value, bool implied) = 0;
     /// Takes the first count arcs off into a new identifier (the caller
     /// releases it); null and the status on failure.
     virtual IPmsOid* pop_oid(pmc_ulong count, pmc_long* status) = 0;
-    /// Takes the first count arcs off into value's set_text(). 0; -2 for
+    /// Takes the first count arcs off into value's set_text(). PMC_S_OK; PMC_E_INVALID_ARG for
     /// null; value's status, nothing removed.
     virtual pmc_long pop_into_value(IPmsValue* value, pmc_ulong count) = 0;
     /// Takes the first arc off and returns it; 0xFFFFFFFF and get_element()'s
@@ -236,24 +236,24 @@ public:
     /// Takes the first count arcs off as text in a new string (the caller
     /// releases it); null and the status on failure.
     virtual IPmcByteString* pop_text_new(pmc_ulong count, pmc_long* status) = 0;
-    /// Takes the first count arcs off as text into out. 0; -2 for null; -3.
+    /// Takes the first count arcs off as text into out. PMC_S_OK; PMC_E_INVALID_ARG for null; PMC_E_NO_MEMORY.
     virtual pmc_long pop_text_into(IPmcByteString* out, pmc_ulong count) = 0;
     /// Reads a new value of type from the front arcs as pop_index_into()
     /// does (the caller releases it); null and the status on failure.
     virtual IPmsValue* pop_index_new(pmc_long type, pmc_long* status, bool implied, pmc_ulong count) = 0;
     /// Reads value (read_index()) from the front arcs and removes the arcs
     /// it used, so that successive pops read successive index values. 0;
-    /// -2 for null; value's status, nothing removed.
+    /// PMC_E_INVALID_ARG for null; value's status, nothing removed.
     virtual pmc_long pop_index_into(IPmsValue* value, bool implied, pmc_ulong count) = 0;
     /// Removes count arcs from position start (0xFFFFFFFF: to the end). 0;
-    /// -2 on the empty identifier or a start past the arcs.
+    /// PMC_E_INVALID_ARG on the empty identifier or a start past the arcs.
     virtual pmc_long remove_arcs(pmc_ulong start, pmc_ulong count) = 0;
     /// As pop_index_new() with all arcs, leaving this identifier unchanged.
     virtual IPmsValue* decode_index_new(pmc_long type, pmc_long* status, bool implied) = 0;
-    /// value's read_index() of all arcs; this identifier stays. 0; -2 for
+    /// value's read_index() of all arcs; this identifier stays. PMC_S_OK; PMC_E_INVALID_ARG for
     /// null; value's status.
     virtual pmc_long decode_index_into(IPmsValue* value, bool implied) = 0;
-    /// This identifier becomes value's table-index form. 0; -2 for null;
+    /// This identifier becomes value's table-index form. PMC_S_OK; PMC_E_INVALID_ARG for null;
     /// value's status.
     virtual pmc_long encode_index(const IPmsValue* value, bool implied) = 0;
 

@@ -56,11 +56,11 @@ pmc_long CPmcGetData::open(const char* address, pmc_long address_kind, unsigned 
 
     pmc::Owned<IPmsSnmpTarget> target;
     if (version == PMS_VERSION_3) {
-        status = _open_v3_target(&target, agent.get(), security_name, security_level,
+        status = open_v3_target(&target, agent.get(), security_name, security_level,
                                  auth_protocol, priv_protocol, auth_pass_phrase,
                                  priv_pass_phrase, context_name);
     } else {
-        status = _open_community_target(&target, agent.get());
+        status = open_community_target(&target, agent.get());
     }
     if (status != PMC_S_OK) return status;
     target->set_timeout(timeout_ms);
@@ -85,7 +85,7 @@ pmc_long CPmcGetData::open(const char* address, pmc_long address_kind, unsigned 
     return PMC_S_OK;
 }
 
-pmc_long CPmcGetData::_open_v3_target(pmc::Owned<IPmsSnmpTarget>* out,
+pmc_long CPmcGetData::open_v3_target(pmc::Owned<IPmsSnmpTarget>* out,
                                       CPmcNetworkAddress* address, const char* security_name,
                                       pmc_long security_level, pmc_long auth_protocol,
                                       pmc_long priv_protocol, const char* auth_pass_phrase,
@@ -114,7 +114,7 @@ pmc_long CPmcGetData::_open_v3_target(pmc::Owned<IPmsSnmpTarget>* out,
     return PMC_S_OK;
 }
 
-pmc_long CPmcGetData::_open_community_target(pmc::Owned<IPmsSnmpTarget>* out,
+pmc_long CPmcGetData::open_community_target(pmc::Owned<IPmsSnmpTarget>* out,
                                              CPmcNetworkAddress* address) {
     pmc_long status = PMC_S_OK;
     pmc::Owned<IPmsSnmpTarget> target(create_community_target(&status));

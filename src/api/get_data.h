@@ -60,22 +60,22 @@ private:
     virtual ~CPmcGetData();
 
     bool is_open() const { return pdu_ != nullptr; }
-    pmc_long _open_v3_target(pmc::Owned<IPmsSnmpTarget>* out, CPmcNetworkAddress* address,
+    pmc_long open_v3_target(pmc::Owned<IPmsSnmpTarget>* out, CPmcNetworkAddress* address,
                              const char* security_name, pmc_long security_level,
                              pmc_long auth_protocol, pmc_long priv_protocol,
                              const char* auth_pass_phrase, const char* priv_pass_phrase,
                              const char* context_name);
-    pmc_long _open_community_target(pmc::Owned<IPmsSnmpTarget>* out, CPmcNetworkAddress* address);
+    pmc_long open_community_target(pmc::Owned<IPmsSnmpTarget>* out, CPmcNetworkAddress* address);
     // Sends the request PDU as type and leaves the answer in it.
-    pmc_long _exchange(pmc_long type);
-    pmc_long _exchange(SessionDispatcher* dispatcher, pmc_long type);
+    pmc_long exchange(pmc_long type);
+    pmc_long exchange(SessionDispatcher* dispatcher, pmc_long type);
     // Keeps what get_error_status reports of an exchange that ended with
     // status; returns status.
-    pmc_long _note_exchange(pmc_long status);
+    pmc_long note_exchange(pmc_long status);
     // The first binding's value, taken out of the request PDU (null if none).
-    pmc::Owned<IPmsValue> _pop_value();
+    pmc::Owned<IPmsValue> pop_value();
     // One GetNext step of walk: sends, then classifies the answer.
-    pmc_long _walk_step(SessionDispatcher* dispatcher, const IPmsOid* root,
+    pmc_long walk_step(SessionDispatcher* dispatcher, const IPmsOid* root,
                         IPmcPtrList<IPmsPdu>* responses, bool* done);
 
     pmc::Owned<IPmsPdu> pdu_;

@@ -19,19 +19,19 @@ IPmsVarBind* first_binding(IPmsPdu* pdu) {
 
 }  // namespace
 
-pmc_long CPmcGetData::_exchange(pmc_long type) {
+pmc_long CPmcGetData::exchange(pmc_long type) {
     pmc_long status = PMC_S_OK;
     pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
-    if (!dispatcher) return _note_exchange(status);
-    return _exchange(dispatcher.get(), type);
+    if (!dispatcher) return note_exchange(status);
+    return exchange(dispatcher.get(), type);
 }
 
-pmc_long CPmcGetData::_exchange(SessionDispatcher* dispatcher, pmc_long type) {
+pmc_long CPmcGetData::exchange(SessionDispatcher* dispatcher, pmc_long type) {
     pdu_->set_type(type);
-    return _note_exchange(dispatcher->send_sync(pdu_.get(), current_target()));
+    return note_exchange(dispatcher->send_sync(pdu_.get(), current_target()));
 }
 
-pmc_long CPmcGetData::_note_exchange(pmc_long status) {
+pmc_long CPmcGetData::note_exchange(pmc_long status) {
     error_status_ = status == PMC_S_OK ? pdu_->get_error_status() : status;
     error_index_ = status == PMC_S_OK ? pdu_->get_error_index() : 0;
     return status;
@@ -44,7 +44,7 @@ pmc_long CPmcGetData::get_error_status(pmc_long* error_status, pmc_long* error_i
     return PMC_S_OK;
 }
 
-pmc::Owned<IPmsValue> CPmcGetData::_pop_value() {
+pmc::Owned<IPmsValue> CPmcGetData::pop_value() {
     IPmsValue* value = nullptr;
     if (first_binding(pdu_.get()) != nullptr) pdu_->pop_varbind(nullptr, &value);
     return pmc::Owned<IPmsValue>(value);
@@ -52,7 +52,7 @@ pmc::Owned<IPmsValue> CPmcGetData::_pop_value() {
 
 pmc_long CPmcGetData::set() {
     if (!is_open()) return PMC_E_NOT_OPEN;
-    const pmc_long status = _exchange(PMS_PDU_SET);
+    const pmc_long status = exchange(PMS_PDU_SET);
     if (status != PMC_S_OK) return status;
     const pmc_long error = pdu_->get_error_status();
     return (error == PMS_ERR_NO_SUCH_NAME || error == PMS_ERR_NO_ACCESS) ? PMC_E_NO_VALUE
@@ -67,10 +67,10 @@ pmc_long CPmcGetData::get_integer(pmc_long* value) {
 pmc_long CPmcGetData::get_integer_array(pmc_long* values, pmc_long count) {
     if (!is_open()) return PMC_E_NOT_OPEN;
     if (values == nullptr && count > 0) return PMC_E_INVALID_ARG;
-    const pmc_long status = _exchange(PMS_PDU_GET);
+    const pmc_long status = exchange(PMS_PDU_GET);
     if (status != PMC_S_OK) return status;
     for (pmc_long i = 0; i < count; ++i) {
-        pmc::Owned<IPmsValue> value = _pop_value();
+        pmc::Owned<IPmsValue> value = pop_value();
         if (!value) return PMC_E_NO_VALUE;
         values[i] = value->get_int(nullptr);
     }
@@ -84,7 +84,7 @@ pmc_long CPmcGetData::get_string(char* buffer) {
 pmc_long CPmcGetData::get_string_n(char* buffer, pmc_ulong size) {
     if (!is_open()) return PMC_E_NOT_OPEN;
     if (buffer == nullptr || size == 0) return PMC_E_INVALID_ARG;
-    pmc_long status = _exchange(PMS_PDU_GET);
+    pmc_long status = exchange(PMS_PDU_GET);
     if (status != PMC_S_OK) return status;
     IPmsVarBind* binding = first_binding(pdu_.get());
     if (binding == nullptr || binding->get_value() == nullptr) return PMC_E_NO_VALUE;
@@ -98,7 +98,7 @@ pmc_long CPmcGetData::get_string_n(char* buffer, pmc_ulong size) {
     }
     if (length > 0) std::memcpy(buffer, text->get_data(), length);
     buffer[length] = '\0';
-    _pop_value();
+    pop_value();
     return PMC_S_OK;
 }
 
@@ -109,15 +109,15 @@ pmc_long CPmcGetData::walk(IPmcPtrList<IPmsPdu>* responses, const char* root_oid
     pmc::Owned<IPmsOid> root(pms_create_oid_from_text(root_oid, &status));
     if (!root) return status;
     pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
-    if (!dispatcher) return _note_exchange(status);
+    if (!dispatcher) return note_exchange(status);
     bool done = false;
     while (!done) {
-        status = _walk_step(dispatcher.get(), root.get(), responses, &done);
+        status = walk_step(dispatcher.get(), root.get(), responses, &done);
     }
     return status;
 }
 
-pmc_long CPmcGetData::_walk_step(SessionDispatcher* dispatcher, const IPmsOid* root,
+pmc_long CPmcGetData::walk_step(SessionDispatcher* dispatcher, const IPmsOid* root,
                                  IPmcPtrList<IPmsPdu>* responses, bool* done) {
     *done = true;
     IPmsVarBind* request = first_binding(pdu_.get());
@@ -127,7 +127,7 @@ pmc_long CPmcGetData::_walk_step(SessionDispatcher* dispatcher, const IPmsOid* r
     pmc::Owned<IPmsOid> asked(request->get_oid()->clone_oid(&status));
     if (!asked) return status;
 
-    status = _exchange(dispatcher, PMS_PDU_GET_NEXT);
+    status = exchange(dispatcher, PMS_PDU_GET_NEXT);
     if (status != PMC_S_OK) return status;
 
     // An SNMPv1 agent ends its view with noSuchName and the names unchanged.

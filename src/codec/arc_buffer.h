@@ -3,8 +3,8 @@
 #ifndef PMSNMP_CODEC_ARC_BUFFER_H
 #define PMSNMP_CODEC_ARC_BUFFER_H
 
-#include <memory>
 #include <new>
+#include <vector>
 
 #include <pmsnmp/types.h>
 
@@ -12,20 +12,22 @@ class CPmsArcBuffer {
 public:
     static constexpr pmc_ulong INLINE_ARCS = 128;
 
-    pmc_ulong* data() { return heap_ ? heap_.get() : inline_; }
-    pmc_ulong capacity() const { return heap_ ? heap_capacity_ : INLINE_ARCS; }
+    pmc_ulong* data() { return heap_.empty() ? inline_ : heap_.data(); }
+    pmc_ulong capacity() const { return heap_.empty() ? INLINE_ARCS : static_cast<pmc_ulong>(heap_.size()); }
     // Makes room for n arcs (contents not kept); false when memory runs out.
     bool reserve(pmc_ulong n) {
         if (n <= capacity()) return true;
-        heap_.reset(new (std::nothrow) pmc_ulong[n]);
-        heap_capacity_ = heap_ ? n : 0;
-        return static_cast<bool>(heap_);
+        try {
+            heap_.resize(n);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
     }
 
 private:
     pmc_ulong inline_[INLINE_ARCS];
-    std::unique_ptr<pmc_ulong[]> heap_;
-    pmc_ulong heap_capacity_ = 0;
+    std::vector<pmc_ulong> heap_;
 };
 
 #endif

@@ -1,21 +1,36 @@
 #include "codec/message_buffer.h"
 
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 namespace {
+
+void free_library_block(unsigned char* block) { delete[] block; }
+void free_malloc_block(unsigned char* block) { std::free(block); }
+void keep_block(unsigned char*) {}
+
+// How the buffer gives a block back, by its mode.
+using Block = std::unique_ptr<unsigned char[], void (*)(unsigned char*)>;
+
+Block hold_block(unsigned char* data, pmc_long mode) {
+    if (mode == PMS_BUFFER_LIBRARY) return Block(data, free_library_block);
+    if (mode == PMS_BUFFER_MALLOC) return Block(data, free_malloc_block);
+    return Block(data, keep_block);
+}
 
 class CPmsMessageBuffer final : public IPmsMessageBuffer {
 public:
     CPmsMessageBuffer() = default;
     CPmsMessageBuffer(const CPmsMessageBuffer&) = delete;
     CPmsMessageBuffer& operator=(const CPmsMessageBuffer&) = delete;
-    virtual ~CPmsMessageBuffer() { free_block(); }
+    virtual ~CPmsMessageBuffer() = default;
 
     void release() override { delete this; }
 
     void attach(unsigned char* data, pmc_ulong size, pmc_long mode) override {
         free_block();
+        block_ = hold_block(data, mode);
         start_ = data;
         size_ = data != nullptr ? size : 0;
         capacity_ = size_;
@@ -24,7 +39,7 @@ public:
     }
 
     unsigned char* detach(pmc_ulong* size) override {
-        unsigned char* block = start_;
+        unsigned char* block = block_.release();
         if (size != nullptr) *size = size_;
         forget();
         return block;
@@ -46,9 +61,12 @@ public:
         }
         free_block();
         if (n == 0) return true;
-        unsigned char* block = new (std::nothrow) unsigned char[n];
-        if (block == nullptr) return false;
-        start_ = block;
+        try {
+            block_ = Block(std::make_unique<unsigned char[]>(n).release(), free_library_block);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        start_ = block_.get();
         size_ = n;
         capacity_ = n;
         mode_ = PMS_BUFFER_LIBRARY;
@@ -66,16 +84,11 @@ public:
 
 private:
     void free_block() {
-        if (start_ != nullptr) {
-            if (mode_ == PMS_BUFFER_LIBRARY) {
-                delete[] start_;
-            } else if (mode_ == PMS_BUFFER_MALLOC) {
-                std::free(start_);
-            }
-        }
+        block_.reset();
         forget();
     }
     void forget() {
+        block_ = Block(nullptr, keep_block);
         start_ = nullptr;
         current_ = nullptr;
         size_ = 0;
@@ -83,7 +96,8 @@ private:
         mode_ = PMS_BUFFER_LIBRARY;
     }
 
-    unsigned char* start_ = nullptr;
+    Block block_{nullptr, keep_block};
+    unsigned char* start_ = nullptr;  // block_'s start, kept for the lent views
     unsigned char* current_ = nullptr;
     pmc_ulong size_ = 0;
     pmc_ulong capacity_ = 0;

@@ -63,7 +63,7 @@ pmc_long refuse(const char* field, const char* reason) {
 
 }  // namespace
 
-CPmsMessageDecoder::~CPmsMessageDecoder() { delete[] community_; }
+CPmsMessageDecoder::~CPmsMessageDecoder() = default;
 
 void CPmsMessageDecoder::release() {
     if (in_use_ != nullptr) {
@@ -181,14 +181,14 @@ pmc_long CPmsMessageDecoder::set_community(IPmsCommunityTarget* target,
     char inline_text[COMMUNITY_INLINE];
     char* text = inline_text;
     if (length >= COMMUNITY_INLINE) {
-        if (length >= community_capacity_) {
-            delete[] community_;
-            community_capacity_ = 0;
-            community_ = new (std::nothrow) char[static_cast<std::size_t>(length) + 1];
-            if (community_ == nullptr) return PMC_E_NO_MEMORY;
-            community_capacity_ = length + 1;
+        if (length >= community_.size()) {
+            try {
+                community_.resize(static_cast<std::size_t>(length) + 1);
+            } catch (const std::bad_alloc&) {
+                return PMC_E_NO_MEMORY;
+            }
         }
-        text = community_;
+        text = community_.data();
     }
     if (length != 0) std::memcpy(text, octets, length);
     text[length] = '\0';

@@ -5,6 +5,8 @@
 #ifndef PMSNMP_CODEC_MESSAGE_DECODER_H
 #define PMSNMP_CODEC_MESSAGE_DECODER_H
 
+#include <vector>
+
 #include <pmsnmp/pdu.h>
 
 #include "codec/arc_buffer.h"
@@ -79,8 +81,7 @@ private:
     pmc_long version_ = 0;
     bool header_only_ = false;
     CPmsArcBuffer arcs_;
-    char* community_ = nullptr;  // heap room for a long community
-    pmc_ulong community_capacity_ = 0;
+    std::vector<char> community_;  // heap room for a long community
 
     // The names last decoded at the first positions of a list: the wire
     // octets and the text they gave, for the identifier object they went to.

@@ -24,12 +24,7 @@ bool file_exists(const std::string& path) {
 }  // namespace
 
 CPmcFileLogWriter* CPmcFileLogWriter::create(const char* target) {
-    if (target == nullptr) return nullptr;
-    try {
-        return new CPmcFileLogWriter(target);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return create_named<CPmcFileLogWriter>(target);
 }
 
 CPmcFileLogWriter::~CPmcFileLogWriter() { close(); }
@@ -42,17 +37,7 @@ pmc_long CPmcFileLogWriter::query_interface(const char* iid, void** out) {
     });
 }
 
-pmc_ulong CPmcFileLogWriter::add_ref() { return refs_.add(); }
-
-pmc_ulong CPmcFileLogWriter::release() {
-    pmc_ulong left = refs_.drop();
-    if (left == 0) delete this;
-    return left;
-}
-
 const char* CPmcFileLogWriter::get_type_name() { return PMC_LOG_WRITER_FILE; }
-
-const char* CPmcFileLogWriter::get_target() { return target_.c_str(); }
 
 pmc_long CPmcFileLogWriter::set_max_size(pmc_ulong max_size) {
     std::lock_guard<std::mutex> guard(lock_);

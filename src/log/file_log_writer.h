@@ -4,23 +4,18 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
 #include <string>
 
-#include "log/log_ref_count.h"
-#include "log/log_writer.h"
+#include "log/log_writer_base.h"
 
-class CPmcFileLogWriter final : public IPmcLogFileWriter {
+class CPmcFileLogWriter final : public CPmcLogWriterBase<IPmcLogFileWriter> {
 public:
     // A new writer named target with no path yet; null without memory or
     // without a target.
     static CPmcFileLogWriter* create(const char* target);
 
     pmc_long query_interface(const char* iid, void** out) override;
-    pmc_ulong add_ref() override;
-    pmc_ulong release() override;
     const char* get_type_name() override;
-    const char* get_target() override;
     // -10 when the file cannot be opened, -7 when the line could never fit
     // the size limit (the file is left as it is).
     pmc_long write_line(const char* text) override;
@@ -28,16 +23,15 @@ public:
     pmc_long set_path(const char* path) override;
 
 private:
-    explicit CPmcFileLogWriter(const char* target) : target_(target) {}
-    virtual ~CPmcFileLogWriter();
+    friend class CPmcLogWriterBase<IPmcLogFileWriter>;
+    explicit CPmcFileLogWriter(const char* target) : CPmcLogWriterBase(target) {}
+    ~CPmcFileLogWriter() override;
 
     pmc_long open_for_append();
     pmc_long rotate();
     void close();
 
-    const std::string target_;
-    PmcLogRefCount refs_;
-    std::mutex lock_;  // guards everything below
+    // lock_ guards everything below.
     std::string path_;
     std::uint64_t max_size_ = PMC_LOG_FILE_MAX_SIZE_DEFAULT;
     std::uint64_t size_ = 0;

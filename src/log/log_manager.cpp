@@ -27,7 +27,7 @@ IPmcLogWriter* null_writer_of(const char* type) {
 CPmcLogManager* CPmcLogManager::create() {
     CPmcLogManager* manager = new (std::nothrow) CPmcLogManager;
     if (manager == nullptr) return nullptr;
-    manager->root_ = CPmcLogRootSession::create();
+    manager->root_.reset(CPmcLogRootSession::create());
     bool complete = manager->root_ != nullptr;
     IPmcLogWriterFactory* factories[] = {pmc_new_stdout_log_writer_factory(),
                                          pmc_new_file_log_writer_factory()};
@@ -53,15 +53,15 @@ CPmcLogManager* CPmcLogManager::create() {
 
 CPmcLogManager::~CPmcLogManager() {
     pmc_release_all(sessions_);
-    if (root_ != nullptr) root_->release();
+    root_.reset();
     pmc_release_all(writers_);
     pmc_release_all(factories_);
 }
 
-IPmcLogSessionGroup* CPmcLogManager::root() { return root_; }
+IPmcLogSessionGroup* CPmcLogManager::root() { return root_.get(); }
 
 IPmcLogSession* CPmcLogManager::lookup_session(const char* name) {
-    if (same_text(name, root_->get_name())) return root_;
+    if (same_text(name, root_->get_name())) return root_.get();
     for (CPmcLogSession* session : sessions_) {
         if (same_text(name, session->get_name())) return session;
     }
@@ -205,7 +205,7 @@ pmc_long CPmcLogManager::configure(pmc_ulong mask, pmc_ulong flags, IPmcLogWrite
         session->set_level_mask(status == PMC_S_OK ? mask : 0);
         return status;
     };
-    pmc_long result = apply(root_);
+    pmc_long result = apply(root_.get());
     for (CPmcLogSession* session : sessions_) {
         pmc_long status = apply(session);
         if (status != PMC_S_OK) result = status;

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <vector>
 
+#include <pmsnmp/owned.h>
+
 #include "log/log_manager.h"
 #include "log/log_session_impl.h"
 
@@ -41,7 +43,7 @@ private:
     pmc_long remember(IPmcLogWriter* writer);
 
     std::mutex lock_;
-    CPmcLogRootSession* root_ = nullptr;
+    pmc::Owned<CPmcLogRootSession> root_;
     std::vector<CPmcLogSession*> sessions_;
     std::vector<IPmcLogWriterFactory*> factories_;
     std::vector<IPmcLogWriter*> writers_;

@@ -1,19 +1,13 @@
 #include "log/stdout_log_writer.h"
 
 #include <cstdio>
-#include <new>
 
 #include "log/log_iid.h"
 #include "log/log_writer_factory.h"
 #include "log/null_log_objects.h"
 
 CPmcStdoutLogWriter* CPmcStdoutLogWriter::create(const char* target) {
-    if (target == nullptr) return nullptr;
-    try {
-        return new CPmcStdoutLogWriter(target);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return create_named<CPmcStdoutLogWriter>(target);
 }
 
 pmc_long CPmcStdoutLogWriter::query_interface(const char* iid, void** out) {
@@ -23,17 +17,7 @@ pmc_long CPmcStdoutLogWriter::query_interface(const char* iid, void** out) {
     });
 }
 
-pmc_ulong CPmcStdoutLogWriter::add_ref() { return refs_.add(); }
-
-pmc_ulong CPmcStdoutLogWriter::release() {
-    pmc_ulong left = refs_.drop();
-    if (left == 0) delete this;
-    return left;
-}
-
 const char* CPmcStdoutLogWriter::get_type_name() { return PMC_LOG_WRITER_STDOUT; }
-
-const char* CPmcStdoutLogWriter::get_target() { return target_.c_str(); }
 
 pmc_long CPmcStdoutLogWriter::write_line(const char* text) {
     if (text == nullptr) return PMC_E_INVALID_ARG;

@@ -135,11 +135,11 @@ pmc_long pmc_create_datagram_socket(pmc_long kind, unsigned short port, DataGram
     }
     if (created == nullptr) return PMC_E_NO_MEMORY;
     pmc::Owned<DataGramSocket> socket(created);
-    socket->local_ = pmc_create_network_address(nullptr);
+    socket->local_.reset(pmc_create_network_address(nullptr));
     if (socket->local_ == nullptr) return PMC_E_NO_MEMORY;
     socket->local_->set_kind(kind);
     socket->local_->set_port(port);
-    pmc_long status = socket->set_any_address(socket->local_);
+    pmc_long status = socket->set_any_address(socket->local_.get());
     if (status != PMC_S_OK) return status;
     status = socket->open();
     if (status != PMC_S_OK) return status;
@@ -158,7 +158,7 @@ pmc_long DataGramSocket::open() {
         return PMC_E_SOCKET_CREATE;
     }
     sockaddr_storage record;
-    if (!to_sockaddr(&record, local_)) return PMC_E_SOCKET_BIND;
+    if (!to_sockaddr(&record, local_.get())) return PMC_E_SOCKET_BIND;
     if (api.bind(handle_, reinterpret_cast<const sockaddr*>(&record), kRecordLength) != 0) {
         pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail bind(). WSAGetLastError()=%d",
                                      last_error());
@@ -171,7 +171,7 @@ pmc_long DataGramSocket::open() {
         return PMC_E_FAIL;
     // The system's own record of the bound address always reads back; only a
     // lack of memory keeps it from being kept.
-    if (!from_sockaddr(&bound, local_)) return PMC_E_NO_MEMORY;
+    if (!from_sockaddr(&bound, local_.get())) return PMC_E_NO_MEMORY;
     const int port = local_->get_port();
     pmc_socket_log()->write_line(PMC_LOG_DEBUG, "create socket. id:0x%x port:%d(0x%x)",
                                  static_cast<unsigned>(handle_), port, static_cast<unsigned>(port));
@@ -182,7 +182,6 @@ void DataGramSocket::release() { delete this; }
 
 DataGramSocket::~DataGramSocket() {
     if (handle_ != PMC_INVALID_SOCKET) NPmcSocketAPI::table().closesocket(handle_);
-    if (local_ != nullptr) local_->release();
     // Only a successful start-up is owed a clean-up.
     if (started_) NPmcSocketAPI::cleanup();
 }
@@ -255,7 +254,7 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
     return PMC_S_OK;
 }
 
-CPmcNetworkAddress* DataGramSocket::get_local_address() { return local_; }
+CPmcNetworkAddress* DataGramSocket::get_local_address() { return local_.get(); }
 
 pmc_long DataGramSocket::set_broadcast(bool flag) {
     const pmc_long kind = local_->get_kind();

@@ -3,6 +3,8 @@
 #ifndef PMSNMP_DATAGRAM_SOCKET_H
 #define PMSNMP_DATAGRAM_SOCKET_H
 
+#include <pmsnmp/owned.h>
+
 #include "net/network_address.h"
 #include "net/socket_api.h"
 
@@ -60,7 +62,7 @@ protected:
     pmc_long open();
 
     PmcSocket handle_ = PMC_INVALID_SOCKET;
-    CPmcNetworkAddress* local_ = nullptr;  // owned
+    pmc::Owned<CPmcNetworkAddress> local_;
 
 private:
     friend pmc_long pmc_create_datagram_socket(pmc_long, unsigned short, DataGramSocket**);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -19,10 +20,13 @@ bool is_upper_hex(char c) { return c >= 'A' && c <= 'F'; }
 pmc_long make_lowered_copy(const char* text, pmc::Owned<IPmcByteString>& copy) {
     const std::size_t length = std::strlen(text);
     // Most texts (every IPv4 one) have nothing to lower: copy them as they are.
-    std::unique_ptr<char[]> lowered;
+    std::vector<char> lowered;
     if (std::find_if(text, text + length, is_upper_hex) != text + length) {
-        lowered.reset(new (std::nothrow) char[length + 1]);
-        if (!lowered) return PMC_E_NO_MEMORY;
+        try {
+            lowered.resize(length + 1);
+        } catch (const std::bad_alloc&) {
+            return PMC_E_NO_MEMORY;
+        }
         for (std::size_t i = 0; i <= length; ++i) {
             const char c = text[i];
             lowered[i] = is_upper_hex(c) ? static_cast<char>(c - 'A' + 'a') : c;
@@ -31,7 +35,7 @@ pmc_long make_lowered_copy(const char* text, pmc::Owned<IPmcByteString>& copy) {
     pmc_long status = PMC_S_OK;
     copy.reset(pmc_create_byte_string(&status));
     if (!copy) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
-    return copy->assign(lowered ? lowered.get() : text, static_cast<pmc_ulong>(length));
+    return copy->assign(lowered.empty() ? text : lowered.data(), static_cast<pmc_ulong>(length));
 }
 
 class NetworkAddress final : public CPmcNetworkAddress {

@@ -49,9 +49,7 @@ RequestSession* create_request_session(pmc_long* status) {
     return session;
 }
 
-RequestSession::~RequestSession() {
-    if (socket_ != nullptr) socket_->release();
-}
+RequestSession::~RequestSession() = default;
 
 void RequestSession::release() { delete this; }
 
@@ -71,11 +69,10 @@ pmc_long RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
     CPmcNetworkAddress* address = target->get_address();
     if (address == nullptr) return PMC_E_INVALID_ARG;
 
-    if (socket_ != nullptr) {
-        socket_->release();
-        socket_ = nullptr;
-    }
-    const pmc_long status = pmc_create_datagram_socket(address->get_kind(), target->get_port(), &socket_);
+    socket_.reset();
+    DataGramSocket* socket = nullptr;
+    const pmc_long status = pmc_create_datagram_socket(address->get_kind(), target->get_port(), &socket);
+    socket_.reset(socket);
     if (status != PMC_S_OK) return status;
     return NPmsRequestFragment::send_and_split(&exchange_, pdu, target);
 }
@@ -193,8 +190,13 @@ pmc_long RequestSession::prepare_receive_block() {
     pmc_long status = PMC_S_OK;
     if (!answer_) answer_.reset(create_message_buffer(&status));
     if (!answer_) return status;
-    if (!received_) received_.reset(new (std::nothrow) unsigned char[PMS_RECEIVE_BUFFER_SIZE]);
-    return received_ ? PMC_S_OK : PMC_E_NO_MEMORY;
+    if (!received_.empty()) return PMC_S_OK;
+    try {
+        received_.resize(PMS_RECEIVE_BUFFER_SIZE);
+    } catch (const std::bad_alloc&) {
+        return PMC_E_NO_MEMORY;
+    }
+    return PMC_S_OK;
 }
 
 pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
@@ -217,7 +219,7 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
         first = false;
         pmc_long received = 0;
         CPmcNetworkAddress* sender = nullptr;
-        status = socket_->receive(received_.get(), PMS_RECEIVE_BUFFER_SIZE, remaining, &received, &sender);
+        status = socket_->receive(received_.data(), PMS_RECEIVE_BUFFER_SIZE, remaining, &received, &sender);
         pmc::Owned<CPmcNetworkAddress> sender_owned(sender);
         if (status == PMC_E_TIMEOUT) {
             pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): receive timeout.");
@@ -237,7 +239,7 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
             continue;
         }
         // The buffer lends the block; its size is the datagram's.
-        answer->attach(received_.get(), static_cast<pmc_ulong>(received), PMS_BUFFER_BORROWED);
+        answer->attach(received_.data(), static_cast<pmc_ulong>(received), PMS_BUFFER_BORROWED);
         status = check_received_raw_packet(pdu, target, answer);
         if (status == PMC_E_TOO_BIG) {
             pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive packet is too big.");

@@ -4,6 +4,7 @@
 #define PMSNMP_SESSION_REQUEST_SESSION_H
 
 #include <memory>
+#include <vector>
 
 #include <pmsnmp/owned.h>
 
@@ -78,8 +79,8 @@ private:
     // later one, and the buffer that lends it to the codec.
     pmc_long prepare_receive_block();
 
-    DataGramSocket* socket_ = nullptr;
-    std::unique_ptr<unsigned char[]> received_;
+    pmc::Owned<DataGramSocket> socket_;
+    std::vector<unsigned char> received_;
     pmc::Owned<IPmsMessageBuffer> answer_;
     // The request's octets, kept for the next request: encoding reuses the
     // block, since every request of a target asks for the same size.

@@ -11,14 +11,11 @@ SessionDispatcher* create_session_dispatcher(pmc_long* status) {
     return dispatcher;
 }
 
-SessionDispatcher::~SessionDispatcher() {
-    if (community_session_ != nullptr) community_session_->release();
-    if (user_session_ != nullptr) user_session_->release();
-}
+SessionDispatcher::~SessionDispatcher() = default;
 
 void SessionDispatcher::release() { delete this; }
 
-IPmsSession* SessionDispatcher::_select(IPmsSnmpTarget* target, pmc_long* status) {
+IPmsSession* SessionDispatcher::select_session(IPmsSnmpTarget* target, pmc_long* status) {
     const pmc_long kind = target->translate_type();
     const pmc_long version = target->get_version();
     const bool community = kind == PMS_SECURITY_COMMUNITY &&
@@ -34,18 +31,18 @@ IPmsSession* SessionDispatcher::_select(IPmsSnmpTarget* target, pmc_long* status
         return nullptr;
     }
     std::lock_guard<std::mutex> guard(lock_);
-    if (community_session_ == nullptr) {
-        community_session_ = create_request_session(status);
-        if (community_session_ == nullptr) return nullptr;
+    if (!community_session_) {
+        community_session_.reset(create_request_session(status));
+        if (!community_session_) return nullptr;
     }
     *status = PMC_S_OK;
-    return community_session_;
+    return community_session_.get();
 }
 
 pmc_long SessionDispatcher::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
     if (pdu == nullptr || target == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    IPmsSession* session = _select(target, &status);
+    IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_sync(pdu, target) : status;
 }
 
@@ -54,7 +51,7 @@ pmc_long SessionDispatcher::send_sync(IPmsSnmpPacket* packet) {
     IPmsSnmpTarget* target = packet->get_target();
     if (target == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    IPmsSession* session = _select(target, &status);
+    IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_sync(packet) : status;
 }
 
@@ -63,7 +60,7 @@ pmc_long SessionDispatcher::send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnm
     IPmsSnmpTarget* target = packet->get_target();
     if (target == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    IPmsSession* session = _select(target, &status);
+    IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_broad_cast_sync(packet, replies) : status;
 }
 
@@ -72,6 +69,6 @@ pmc_long SessionDispatcher::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* t
     PmcTraceScope scope(pmc_snmp_log(), "SessionDispatcher::send_broad_cast_sync");
     if (pdu == nullptr || target == nullptr || replies == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    IPmsSession* session = _select(target, &status);
+    IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_broad_cast_sync(pdu, target, replies) : status;
 }

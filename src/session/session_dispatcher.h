@@ -5,6 +5,7 @@
 
 #include <mutex>
 
+#include <pmsnmp/owned.h>
 #include <pmsnmp/pdu.h>
 
 #include "message/snmp_packet.h"
@@ -36,10 +37,10 @@ private:
 
     // The session for the target's security kind and version, created on
     // first use; null with *status -2 (unserved target) or -3.
-    IPmsSession* _select(IPmsSnmpTarget* target, pmc_long* status);
+    IPmsSession* select_session(IPmsSnmpTarget* target, pmc_long* status);
 
-    IPmsSession* community_session_ = nullptr;
-    IPmsSession* user_session_ = nullptr;
+    pmc::Owned<IPmsSession> community_session_;
+    pmc::Owned<IPmsSession> user_session_;
     std::mutex lock_;
 };
 

@@ -37,21 +37,6 @@ void write_port(unsigned char* bytes, unsigned short port) {
 
 // IpAddress
 
-pmc_long CPmsIpAddress::accept(IPmsValueVisitor* visitor) {
-    if (visitor == nullptr) return PMC_E_INVALID_ARG;
-    return visitor->visit_ip_address(this);
-}
-
-IPmsValue* CPmsIpAddress::clone(pmc_long* status) const { return pms_clone_kind<CPmsIpAddress>(*this, status); }
-
-void CPmsIpAddress::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_IP_ADDRESS)) {
-        *out = this;
-        return;
-    }
-    CPmsOctetString::query_interface(id, out);
-}
-
 pmc_ulong CPmsIpAddress::get_uint(pmc_long* status) const {
     const unsigned char* b = fixed_bytes();
     pms_report(status, PMC_S_OK);
@@ -82,32 +67,6 @@ pmc_long CPmsIpAddress::set_text(const char* text) {
 
 // UDP address
 
-pmc_long CPmsUdpAddress::accept(IPmsValueVisitor* visitor) {
-    if (visitor == nullptr) return PMC_E_INVALID_ARG;
-    return visitor->visit_udp_address(this);
-}
-
-IPmsValue* CPmsUdpAddress::clone(pmc_long* status) const { return pms_clone_kind<CPmsUdpAddress>(*this, status); }
-
-// Not 0xF0000040: callers asking for an IpAddress must not get a transport address.
-void CPmsUdpAddress::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_UDP_ADDRESS)) {
-        *out = this;
-        return;
-    }
-    CPmsOctetString::query_interface(id, out);
-}
-
-unsigned short CPmsUdpAddress::get_port(pmc_long* status) const {
-    pms_report(status, PMC_S_OK);
-    return read_port(fixed_bytes() + 4);
-}
-
-pmc_long CPmsUdpAddress::set_port(unsigned short port) {
-    write_port(fixed_bytes() + 4, port);
-    return PMC_S_OK;
-}
-
 pmc_long CPmsUdpAddress::get_text_into(IPmcByteString* out) const {
     if (out == nullptr) return PMC_E_INVALID_ARG;
     const unsigned char* b = fixed_bytes();
@@ -131,23 +90,6 @@ pmc_long CPmsUdpAddress::set_text(const char* text) {
 }
 
 // IPv6 address
-
-pmc_long CPmsIpv6Address::accept(IPmsValueVisitor* visitor) {
-    if (visitor == nullptr) return PMC_E_INVALID_ARG;
-    return visitor->visit_ipv6_address(this);
-}
-
-IPmsValue* CPmsIpv6Address::clone(pmc_long* status) const {
-    return pms_clone_kind<CPmsIpv6Address>(*this, status);
-}
-
-void CPmsIpv6Address::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_IPV6_ADDRESS)) {
-        *out = this;
-        return;
-    }
-    CPmsOctetString::query_interface(id, out);
-}
 
 pmc_long CPmsIpv6Address::get_text_into(IPmcByteString* out) const {
     if (out == nullptr) return PMC_E_INVALID_ARG;
@@ -175,31 +117,6 @@ pmc_long CPmsIpv6Address::set_text(const char* text) {
 }
 
 // IPX address
-
-pmc_long CPmsIpxAddress::accept(IPmsValueVisitor* visitor) {
-    if (visitor == nullptr) return PMC_E_INVALID_ARG;
-    return visitor->visit_ipx_address(this);
-}
-
-IPmsValue* CPmsIpxAddress::clone(pmc_long* status) const { return pms_clone_kind<CPmsIpxAddress>(*this, status); }
-
-void CPmsIpxAddress::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_IPX_ADDRESS)) {
-        *out = this;
-        return;
-    }
-    CPmsOctetString::query_interface(id, out);
-}
-
-unsigned short CPmsIpxAddress::get_port(pmc_long* status) const {
-    pms_report(status, PMC_S_OK);
-    return read_port(fixed_bytes() + 10);
-}
-
-pmc_long CPmsIpxAddress::set_port(unsigned short port) {
-    write_port(fixed_bytes() + 10, port);
-    return PMC_S_OK;
-}
 
 pmc_long CPmsIpxAddress::get_text_into(IPmcByteString* out) const {
     if (out == nullptr) return PMC_E_INVALID_ARG;

@@ -18,31 +18,31 @@ PmsArcReader::PmsArcReader(const IPmsOid& source) {
     pmc_ulong length = 0;
     const unsigned char* text = source.get_bytes(&length, nullptr);
     if (text == nullptr) length = 0;
-    m_text = reinterpret_cast<const char*>(text);
-    m_length = length;
-    m_arc_count = pms_count_arcs(m_text, m_length);
+    text_ = reinterpret_cast<const char*>(text);
+    length_ = length;
+    arc_count_ = pms_count_arcs(text_, length_);
 }
 
 pmc_long PmsArcReader::get(pmc_ulong position, pmc_ulong* arc) {
-    if (m_length == 0) return PMC_E_EMPTY_OID;
-    if (position >= m_arc_count) return PMC_E_OUT_OF_RANGE;
-    if (position < m_next_position) {
-        m_next_position = 0;
-        m_next_offset = 0;
+    if (length_ == 0) return PMC_E_EMPTY_OID;
+    if (position >= arc_count_) return PMC_E_OUT_OF_RANGE;
+    if (position < next_position_) {
+        next_position_ = 0;
+        next_offset_ = 0;
     }
-    const char* const end = m_text + m_length;
-    while (m_next_position < position) {
-        const void* dot = std::memchr(m_text + m_next_offset, '.', m_length - m_next_offset);
-        m_next_offset = static_cast<std::size_t>(static_cast<const char*>(dot) - m_text) + 1;
-        ++m_next_position;
+    const char* const end = text_ + length_;
+    while (next_position_ < position) {
+        const void* dot = std::memchr(text_ + next_offset_, '.', length_ - next_offset_);
+        next_offset_ = static_cast<std::size_t>(static_cast<const char*>(dot) - text_) + 1;
+        ++next_position_;
     }
-    const char* start = m_text + m_next_offset;
+    const char* start = text_ + next_offset_;
     const void* dot = std::memchr(start, '.', static_cast<std::size_t>(end - start));
     const char* arc_end = dot != nullptr ? static_cast<const char*>(dot) : end;
     *arc = pms_scan_atol(start, arc_end);
     if (dot != nullptr) {
-        m_next_offset = static_cast<std::size_t>(arc_end - m_text) + 1;
-        ++m_next_position;
+        next_offset_ = static_cast<std::size_t>(arc_end - text_) + 1;
+        ++next_position_;
     }
     return PMC_S_OK;
 }

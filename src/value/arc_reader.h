@@ -13,17 +13,17 @@ public:
     // source must outlive the reader and keep its text meanwhile.
     explicit PmsArcReader(const IPmsOid& source);
 
-    pmc_ulong arc_count() const { return m_arc_count; }
+    pmc_ulong arc_count() const { return arc_count_; }
     // Arc `position`: 0 and the arc, -8 on the empty identifier, -7 beyond
     // the arcs. Forward reads cost only the arcs skipped.
     pmc_long get(pmc_ulong position, pmc_ulong* arc);
 
 private:
-    const char* m_text = nullptr;
-    std::size_t m_length = 0;
-    pmc_ulong m_arc_count = 0;
-    pmc_ulong m_next_position = 0;  // arc starting at m_next_offset
-    std::size_t m_next_offset = 0;
+    const char* text_ = nullptr;
+    std::size_t length_ = 0;
+    pmc_ulong arc_count_ = 0;
+    pmc_ulong next_position_ = 0;  // arc starting at next_offset_
+    std::size_t next_offset_ = 0;
 };
 
 // Counts arcs the way identifiers do: 0 for the empty text, else dots + 1.

@@ -27,23 +27,23 @@ IPmcByteString* pmc_create_byte_string(pmc_long* status) {
     return string;
 }
 
-CPmcByteString::~CPmcByteString() { std::free(m_data); }
+CPmcByteString::~CPmcByteString() { std::free(data_); }
 
 void CPmcByteString::release() { delete this; }
 
 pmc_long CPmcByteString::assign(const void* data, pmc_ulong length) {
     if (length == 0) {
-        std::free(m_data);
-        m_data = nullptr;
-        m_length = 0;
+        std::free(data_);
+        data_ = nullptr;
+        length_ = 0;
         return PMC_S_OK;
     }
     unsigned char* block = new_block(length);
     if (block == nullptr) return PMC_E_NO_MEMORY;
     std::memcpy(block, data, length);
-    std::free(m_data);
-    m_data = block;
-    m_length = length;
+    std::free(data_);
+    data_ = block;
+    length_ = length;
     return PMC_S_OK;
 }
 
@@ -51,16 +51,16 @@ pmc_long CPmcByteString::assign_text(const char* text) { return assign(text, tex
 
 pmc_long CPmcByteString::append(const void* data, pmc_ulong length) {
     if (length == 0) return PMC_S_OK;
-    const std::size_t total = static_cast<std::size_t>(m_length) + length;
+    const std::size_t total = static_cast<std::size_t>(length_) + length;
     if (total > UINT32_MAX) return PMC_E_NO_MEMORY;
     unsigned char* block = new_block(total);
     if (block == nullptr) return PMC_E_NO_MEMORY;
-    if (m_length != 0) std::memcpy(block, m_data, m_length);
+    if (length_ != 0) std::memcpy(block, data_, length_);
     // data may be our own block (appending a string to itself): copy before freeing.
-    std::memcpy(block + m_length, data, length);
-    std::free(m_data);
-    m_data = block;
-    m_length = static_cast<pmc_ulong>(total);
+    std::memcpy(block + length_, data, length);
+    std::free(data_);
+    data_ = block;
+    length_ = static_cast<pmc_ulong>(total);
     return PMC_S_OK;
 }
 
@@ -79,7 +79,7 @@ pmc_long CPmcByteString::clone(IPmcByteString** out) const {
     *out = nullptr;
     auto* copy = new (std::nothrow) CPmcByteString();
     if (copy == nullptr) return PMC_E_NO_MEMORY;
-    if (copy->assign(m_data, m_length) != PMC_S_OK) {
+    if (copy->assign(data_, length_) != PMC_S_OK) {
         copy->release();
         return PMC_E_NO_MEMORY;
     }
@@ -88,8 +88,8 @@ pmc_long CPmcByteString::clone(IPmcByteString** out) const {
 }
 
 bool CPmcByteString::equals(const void* data, pmc_ulong length) const {
-    if (length == 0) return m_length == 0;
-    return length == m_length && std::memcmp(m_data, data, length) == 0;
+    if (length == 0) return length_ == 0;
+    return length == length_ && std::memcmp(data_, data, length) == 0;
 }
 
 bool CPmcByteString::equals_text(const char* text) const {

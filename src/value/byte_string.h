@@ -11,8 +11,8 @@ public:
     CPmcByteString& operator=(const CPmcByteString&) = delete;
 
     void release() override;
-    pmc_ulong get_length() const override { return m_length; }
-    const unsigned char* get_data() const override { return m_length != 0 ? m_data : nullptr; }
+    pmc_ulong get_length() const override { return length_; }
+    const unsigned char* get_data() const override { return length_ != 0 ? data_ : nullptr; }
     pmc_long assign(const void* data, pmc_ulong length) override;
     pmc_long assign_text(const char* text) override;
     pmc_long append(const void* data, pmc_ulong length) override;
@@ -26,8 +26,8 @@ public:
     virtual ~CPmcByteString();
 
 private:
-    unsigned char* m_data = nullptr;
-    pmc_ulong m_length = 0;
+    unsigned char* data_ = nullptr;
+    pmc_ulong length_ = 0;
 };
 
 #endif

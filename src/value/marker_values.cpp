@@ -30,7 +30,7 @@ pmc_long CPmsException::accept(IPmsValueVisitor* visitor) {
 }
 
 IPmsValue* CPmsException::clone(pmc_long* status) const {
-    return pms_clone_kind<CPmsException>(*this, status, m_type);
+    return pms_clone_kind<CPmsException>(*this, status, type_);
 }
 
 pmc_long CPmsException::assign(const IPmsValue* other) {

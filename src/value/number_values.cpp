@@ -35,222 +35,143 @@ pmc_long read_number_arc(IPmsOid* source, pmc_ulong* number) {
     return status;
 }
 
-pmc_long visit_or_refuse(IPmsValueVisitor* visitor) {
-    return visitor == nullptr ? PMC_E_INVALID_ARG : PMC_S_OK;
-}
-
 }  // namespace
 
-// INTEGER
+// INTEGER and the Gauge32 family
 
-pmc_long CPmsInteger::accept(IPmsValueVisitor* visitor) {
-    if (visit_or_refuse(visitor) != PMC_S_OK) return PMC_E_INVALID_ARG;
-    return visitor->visit_integer(this);
-}
-
-IPmsValue* CPmsInteger::clone(pmc_long* status) const { return pms_clone_kind<CPmsInteger>(*this, status); }
-
-pmc_long CPmsInteger::assign(const IPmsValue* other) {
-    if (!same_type(other)) return PMC_E_INVALID_ARG;
-    m_number = other->get_int(nullptr);
-    return PMC_S_OK;
-}
-
-bool CPmsInteger::equals(const IPmsValue* other) const {
-    return same_type(other) && other->get_int(nullptr) == m_number;
-}
-
-void CPmsInteger::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_INTEGER)) {
-        *out = this;
-        return;
+template <class Number>
+Number CPmsNumber32<Number>::number_of(const IPmsValue* other) {
+    if constexpr (kSigned) {
+        return other->get_int(nullptr);
+    } else {
+        return other->get_uint(nullptr);
     }
-    CPmsValueBase::query_interface(id, out);
 }
 
-pmc_long CPmsInteger::get_int(pmc_long* status) const {
+template <class Number>
+pmc_long CPmsNumber32<Number>::assign(const IPmsValue* other) {
+    if (!same_type(other)) return PMC_E_INVALID_ARG;
+    number_ = number_of(other);
+    return PMC_S_OK;
+}
+
+template <class Number>
+bool CPmsNumber32<Number>::equals(const IPmsValue* other) const {
+    return same_type(other) && number_of(other) == number_;
+}
+
+template <class Number>
+pmc_long CPmsNumber32<Number>::get_int(pmc_long* status) const {
+    if constexpr (!kSigned) return CPmsValueBase::get_int(status);
     pms_report(status, PMC_S_OK);
-    return m_number;
+    return static_cast<pmc_long>(number_);
 }
 
-pmc_long CPmsInteger::set_int(pmc_long number) {
-    m_number = number;
+template <class Number>
+pmc_long CPmsNumber32<Number>::set_int(pmc_long number) {
+    if constexpr (!kSigned) return CPmsValueBase::set_int(number);
+    number_ = static_cast<Number>(number);
     return PMC_S_OK;
 }
 
-pmc_long CPmsInteger::get_text_into(IPmcByteString* out) const { return put_decimal(out, m_number); }
+template <class Number>
+pmc_ulong CPmsNumber32<Number>::get_uint(pmc_long* status) const {
+    if constexpr (kSigned) return CPmsValueBase::get_uint(status);
+    pms_report(status, PMC_S_OK);
+    return static_cast<pmc_ulong>(number_);
+}
 
-pmc_long CPmsInteger::set_text(const char* text) {
+template <class Number>
+pmc_long CPmsNumber32<Number>::set_uint(pmc_ulong number) {
+    if constexpr (kSigned) return CPmsValueBase::set_uint(number);
+    number_ = static_cast<Number>(number);
+    return PMC_S_OK;
+}
+
+template <class Number>
+pmc_long CPmsNumber32<Number>::get_text_into(IPmcByteString* out) const {
+    return put_decimal(out, number_);
+}
+
+template <class Number>
+pmc_long CPmsNumber32<Number>::set_text(const char* text) {
     if (text == nullptr) return PMC_E_INVALID_ARG;
-    m_number = static_cast<pmc_long>(pms_scan_atol(text));
+    number_ = static_cast<Number>(pms_scan_atol(text));
     return PMC_S_OK;
 }
 
-pmc_long CPmsInteger::append_index(IPmsOid* oid, bool) const {
-    return append_number_arc(oid, static_cast<pmc_ulong>(m_number));
+template <class Number>
+pmc_long CPmsNumber32<Number>::append_index(IPmsOid* oid, bool) const {
+    return append_number_arc(oid, static_cast<pmc_ulong>(number_));
 }
 
-pmc_long CPmsInteger::write_index(IPmsOid* oid, bool) const {
-    return write_number_arc(oid, static_cast<pmc_ulong>(m_number));
+template <class Number>
+pmc_long CPmsNumber32<Number>::write_index(IPmsOid* oid, bool) const {
+    return write_number_arc(oid, static_cast<pmc_ulong>(number_));
 }
 
-pmc_long CPmsInteger::read_index(IPmsOid* source, bool, pmc_ulong) {
+template <class Number>
+pmc_long CPmsNumber32<Number>::read_index(IPmsOid* source, bool, pmc_ulong) {
     if (source == nullptr) return PMC_E_INVALID_ARG;
     pmc_ulong number = 0;
     const pmc_long status = read_number_arc(source, &number);
-    m_number = static_cast<pmc_long>(number);
+    number_ = static_cast<Number>(number);
     return status;
 }
 
-// Gauge32, Counter32, TimeTicks
-
-pmc_long CPmsGauge32::accept(IPmsValueVisitor* visitor) {
-    if (visit_or_refuse(visitor) != PMC_S_OK) return PMC_E_INVALID_ARG;
-    return visitor->visit_gauge32(this);
-}
-
-IPmsValue* CPmsGauge32::clone(pmc_long* status) const { return pms_clone_kind<CPmsGauge32>(*this, status); }
-
-pmc_long CPmsGauge32::assign(const IPmsValue* other) {
-    if (!same_type(other)) return PMC_E_INVALID_ARG;
-    m_number = other->get_uint(nullptr);
-    return PMC_S_OK;
-}
-
-bool CPmsGauge32::equals(const IPmsValue* other) const {
-    return same_type(other) && other->get_uint(nullptr) == m_number;
-}
-
-void CPmsGauge32::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_GAUGE32)) {
-        *out = static_cast<CPmsGauge32*>(this);
-        return;
-    }
-    CPmsValueBase::query_interface(id, out);
-}
-
-pmc_ulong CPmsGauge32::get_uint(pmc_long* status) const {
-    pms_report(status, PMC_S_OK);
-    return m_number;
-}
-
-pmc_long CPmsGauge32::set_uint(pmc_ulong number) {
-    m_number = number;
-    return PMC_S_OK;
-}
-
-pmc_long CPmsGauge32::get_text_into(IPmcByteString* out) const { return put_decimal(out, m_number); }
-
-pmc_long CPmsGauge32::set_text(const char* text) {
-    if (text == nullptr) return PMC_E_INVALID_ARG;
-    m_number = pms_scan_atol(text);
-    return PMC_S_OK;
-}
-
-pmc_long CPmsGauge32::append_index(IPmsOid* oid, bool) const { return append_number_arc(oid, m_number); }
-
-pmc_long CPmsGauge32::write_index(IPmsOid* oid, bool) const { return write_number_arc(oid, m_number); }
-
-pmc_long CPmsGauge32::read_index(IPmsOid* source, bool, pmc_ulong) {
-    if (source == nullptr) return PMC_E_INVALID_ARG;
-    return read_number_arc(source, &m_number);
-}
-
-pmc_long CPmsCounter32::accept(IPmsValueVisitor* visitor) {
-    if (visit_or_refuse(visitor) != PMC_S_OK) return PMC_E_INVALID_ARG;
-    return visitor->visit_counter32(this);
-}
-
-IPmsValue* CPmsCounter32::clone(pmc_long* status) const { return pms_clone_kind<CPmsCounter32>(*this, status); }
-
-void CPmsCounter32::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_COUNTER32)) {
-        *out = this;
-        return;
-    }
-    CPmsGauge32::query_interface(id, out);
-}
-
-pmc_long CPmsTimeTicks::accept(IPmsValueVisitor* visitor) {
-    if (visit_or_refuse(visitor) != PMC_S_OK) return PMC_E_INVALID_ARG;
-    return visitor->visit_time_ticks(this);
-}
-
-IPmsValue* CPmsTimeTicks::clone(pmc_long* status) const { return pms_clone_kind<CPmsTimeTicks>(*this, status); }
-
-void CPmsTimeTicks::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_TIME_TICKS)) {
-        *out = this;
-        return;
-    }
-    CPmsGauge32::query_interface(id, out);
-}
+template class CPmsNumber32<pmc_long>;
+template class CPmsNumber32<pmc_ulong>;
 
 // Counter64
 
-pmc_long CPmsCounter64::accept(IPmsValueVisitor* visitor) {
-    if (visit_or_refuse(visitor) != PMC_S_OK) return PMC_E_INVALID_ARG;
-    return visitor->visit_counter64(this);
-}
-
-IPmsValue* CPmsCounter64::clone(pmc_long* status) const { return pms_clone_kind<CPmsCounter64>(*this, status); }
-
-pmc_long CPmsCounter64::assign(const IPmsValue* other) {
+pmc_long CPmsCounter64Number::assign(const IPmsValue* other) {
     if (!same_type(other)) return PMC_E_INVALID_ARG;
-    m_high = other->get_uint_high(nullptr);
-    m_low = other->get_uint_low(nullptr);
+    high_ = other->get_uint_high(nullptr);
+    low_ = other->get_uint_low(nullptr);
     return PMC_S_OK;
 }
 
-bool CPmsCounter64::equals(const IPmsValue* other) const {
-    return same_type(other) && other->get_uint_high(nullptr) == m_high && other->get_uint_low(nullptr) == m_low;
+bool CPmsCounter64Number::equals(const IPmsValue* other) const {
+    return same_type(other) && other->get_uint_high(nullptr) == high_ && other->get_uint_low(nullptr) == low_;
 }
 
-void CPmsCounter64::query_interface(pmc_long id, void** out) {
-    if (out != nullptr && id == pms_kind_iid(PMS_TYPE_COUNTER64)) {
-        *out = this;
-        return;
-    }
-    CPmsValueBase::query_interface(id, out);
-}
+pmc_ulong CPmsCounter64Number::get_uint(pmc_long* status) const { return get_uint_low(status); }
 
-pmc_ulong CPmsCounter64::get_uint(pmc_long* status) const { return get_uint_low(status); }
-
-pmc_long CPmsCounter64::set_uint(pmc_ulong number) {
-    m_high = 0;
-    m_low = number;
+pmc_long CPmsCounter64Number::set_uint(pmc_ulong number) {
+    high_ = 0;
+    low_ = number;
     return PMC_S_OK;
 }
 
-pmc_ulong CPmsCounter64::get_uint_high(pmc_long* status) const {
+pmc_ulong CPmsCounter64Number::get_uint_high(pmc_long* status) const {
     pms_report(status, PMC_S_OK);
-    return m_high;
+    return high_;
 }
 
-pmc_ulong CPmsCounter64::get_uint_low(pmc_long* status) const {
+pmc_ulong CPmsCounter64Number::get_uint_low(pmc_long* status) const {
     pms_report(status, PMC_S_OK);
-    return m_low;
+    return low_;
 }
 
-pmc_long CPmsCounter64::set_uint_high(pmc_ulong number) {
-    m_high = number;
+pmc_long CPmsCounter64Number::set_uint_high(pmc_ulong number) {
+    high_ = number;
     return PMC_S_OK;
 }
 
-pmc_long CPmsCounter64::set_uint_low(pmc_ulong number) {
-    m_low = number;
+pmc_long CPmsCounter64Number::set_uint_low(pmc_ulong number) {
+    low_ = number;
     return PMC_S_OK;
 }
 
-pmc_long CPmsCounter64::get_text_into(IPmcByteString* out) const {
-    return put_decimal(out, (static_cast<std::uint64_t>(m_high) << 32) | m_low);
+pmc_long CPmsCounter64Number::get_text_into(IPmcByteString* out) const {
+    return put_decimal(out, (static_cast<std::uint64_t>(high_) << 32) | low_);
 }
 
-pmc_long CPmsCounter64::set_text(const char* text) {
+pmc_long CPmsCounter64Number::set_text(const char* text) {
     if (text == nullptr) return PMC_E_INVALID_ARG;
     std::uint64_t number = 0;
     const bool complete = pms_scan_decimal64(text, &number);
-    m_high = static_cast<pmc_ulong>(number >> 32);
-    m_low = static_cast<pmc_ulong>(number);
+    high_ = static_cast<pmc_ulong>(number >> 32);
+    low_ = static_cast<pmc_ulong>(number);
     return complete ? PMC_S_OK : PMC_E_INVALID_ARG;
 }

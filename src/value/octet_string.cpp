@@ -12,46 +12,46 @@ constexpr pmc_ulong kMaxByteArc = 255;
 
 // Byte storage
 
-PmsByteStorage::~PmsByteStorage() { std::free(m_data); }
+PmsByteStorage::~PmsByteStorage() { std::free(data_); }
 
 bool PmsByteStorage::reserve(pmc_ulong n) {
-    if (m_capacity >= n) return true;
+    if (capacity_ >= n) return true;
     const std::uint64_t capacity = (static_cast<std::uint64_t>(n) / kStep + 1) * kStep;
     if (capacity > UINT32_MAX) return false;
-    auto* grown = static_cast<unsigned char*>(std::realloc(m_data, static_cast<std::size_t>(capacity)));
+    auto* grown = static_cast<unsigned char*>(std::realloc(data_, static_cast<std::size_t>(capacity)));
     if (grown == nullptr) return false;
-    m_data = grown;
-    m_capacity = static_cast<pmc_ulong>(capacity);
+    data_ = grown;
+    capacity_ = static_cast<pmc_ulong>(capacity);
     return true;
 }
 
 bool PmsByteStorage::append(unsigned char byte) {
-    if (m_count == m_capacity && !reserve(m_capacity + 1)) return false;
-    m_data[m_count++] = byte;
+    if (count_ == capacity_ && !reserve(capacity_ + 1)) return false;
+    data_[count_++] = byte;
     return true;
 }
 
 bool PmsByteStorage::store(const unsigned char* data, pmc_ulong n) {
     if (n == 0) {
-        m_count = 0;
+        count_ = 0;
         return true;
     }
-    if (data == m_data) {  // storing our own bytes onto themselves
-        m_count = n;
+    if (data == data_) {  // storing our own bytes onto themselves
+        count_ = n;
         return true;
     }
     if (!reserve(n)) return false;
-    std::memmove(m_data, data, n);
-    m_count = n;
+    std::memmove(data_, data, n);
+    count_ = n;
     return true;
 }
 
 // OCTET STRING
 
 pmc_long CPmsOctetString::init() {
-    if (!m_bytes.reserve(m_fixed_size)) return PMC_E_NO_MEMORY;
-    for (pmc_ulong i = 0; i < m_fixed_size; ++i) {
-        if (!m_bytes.append(0)) return PMC_E_NO_MEMORY;
+    if (!bytes_.reserve(fixed_size_)) return PMC_E_NO_MEMORY;
+    for (pmc_ulong i = 0; i < fixed_size_; ++i) {
+        if (!bytes_.append(0)) return PMC_E_NO_MEMORY;
     }
     return PMC_S_OK;
 }
@@ -70,15 +70,15 @@ pmc_long CPmsOctetString::assign(const IPmsValue* other) {
     void* found = nullptr;
     const_cast<IPmsValue*>(other)->query_interface(pms_kind_iid(PMS_TYPE_OCTET_STRING), &found);
     if (found == nullptr) return PMC_E_INVALID_ARG;
-    const PmsByteStorage& source = static_cast<const CPmsOctetString*>(found)->m_bytes;
-    return m_bytes.store(source.data(), source.count()) ? PMC_S_OK : PMC_E_NO_MEMORY;
+    const PmsByteStorage& source = static_cast<const CPmsOctetString*>(found)->bytes_;
+    return bytes_.store(source.data(), source.count()) ? PMC_S_OK : PMC_E_NO_MEMORY;
 }
 
 void CPmsOctetString::clear() {
     if (is_fixed()) {
-        std::memset(m_bytes.data(), 0, m_bytes.count());
+        std::memset(bytes_.data(), 0, bytes_.count());
     } else {
-        m_bytes.empty();
+        bytes_.empty();
     }
 }
 
@@ -87,9 +87,9 @@ bool CPmsOctetString::equals(const IPmsValue* other) const {
     void* found = nullptr;
     const_cast<IPmsValue*>(other)->query_interface(pms_kind_iid(PMS_TYPE_OCTET_STRING), &found);
     if (found == nullptr) return false;
-    const PmsByteStorage& theirs = static_cast<const CPmsOctetString*>(found)->m_bytes;
-    return theirs.count() == m_bytes.count() &&
-           (m_bytes.count() == 0 || std::memcmp(theirs.data(), m_bytes.data(), m_bytes.count()) == 0);
+    const PmsByteStorage& theirs = static_cast<const CPmsOctetString*>(found)->bytes_;
+    return theirs.count() == bytes_.count() &&
+           (bytes_.count() == 0 || std::memcmp(theirs.data(), bytes_.data(), bytes_.count()) == 0);
 }
 
 void CPmsOctetString::query_interface(pmc_long id, void** out) {
@@ -102,12 +102,12 @@ void CPmsOctetString::query_interface(pmc_long id, void** out) {
 
 pmc_long CPmsOctetString::get_text_into(IPmcByteString* out) const {
     if (out == nullptr) return PMC_E_INVALID_ARG;
-    return out->assign(m_bytes.data(), m_bytes.count());
+    return out->assign(bytes_.data(), bytes_.count());
 }
 
 pmc_long CPmsOctetString::set_text(const char* text) {
     if (text == nullptr) {
-        m_bytes.empty();
+        bytes_.empty();
         return PMC_S_OK;
     }
     return set_bytes(reinterpret_cast<const unsigned char*>(text), static_cast<pmc_ulong>(std::strlen(text)));
@@ -118,41 +118,41 @@ const unsigned char* CPmsOctetString::get_bytes(pmc_ulong* length, pmc_long* sta
         pms_report(status, PMC_E_INVALID_ARG);
         return nullptr;
     }
-    *length = m_bytes.count();
+    *length = bytes_.count();
     pms_report(status, PMC_S_OK);
-    return m_bytes.data();
+    return bytes_.data();
 }
 
 pmc_long CPmsOctetString::set_bytes(const unsigned char* data, pmc_ulong count) {
     if (is_fixed()) {
-        if (data == nullptr || count != m_fixed_size) return PMC_E_INVALID_ARG;
+        if (data == nullptr || count != fixed_size_) return PMC_E_INVALID_ARG;
     } else if (data == nullptr) {
-        m_bytes.empty();
+        bytes_.empty();
         return PMC_S_OK;
     }
-    return m_bytes.store(data, count) ? PMC_S_OK : PMC_E_NO_MEMORY;
+    return bytes_.store(data, count) ? PMC_S_OK : PMC_E_NO_MEMORY;
 }
 
 pmc_ulong CPmsOctetString::get_element(pmc_ulong position, pmc_long* status) const {
-    if (position >= m_bytes.count()) {
+    if (position >= bytes_.count()) {
         pms_report(status, PMC_E_INVALID_ARG);
         return PMS_BAD_NUMBER;
     }
     pms_report(status, PMC_S_OK);
-    return m_bytes.data()[position];
+    return bytes_.data()[position];
 }
 
 pmc_ulong CPmsOctetString::get_index_length(bool implied) const {
-    return (m_domain_arc != 0 ? 1 : 0) + (implied ? 0 : 1) + m_bytes.count();
+    return (domain_arc_ != 0 ? 1 : 0) + (implied ? 0 : 1) + bytes_.count();
 }
 
 pmc_long CPmsOctetString::append_index(IPmsOid* oid, bool implied) const {
     if (oid == nullptr) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    if (m_domain_arc != 0) status = oid->append_arc(m_domain_arc);
-    if (status == PMC_S_OK && !implied) status = oid->append_arc(m_bytes.count());
-    for (pmc_ulong i = 0; status == PMC_S_OK && i < m_bytes.count(); ++i) {
-        status = oid->append_arc(m_bytes.data()[i]);
+    if (domain_arc_ != 0) status = oid->append_arc(domain_arc_);
+    if (status == PMC_S_OK && !implied) status = oid->append_arc(bytes_.count());
+    for (pmc_ulong i = 0; status == PMC_S_OK && i < bytes_.count(); ++i) {
+        status = oid->append_arc(bytes_.data()[i]);
     }
     return status;
 }
@@ -170,27 +170,27 @@ pmc_long CPmsOctetString::read_index(IPmsOid* source, bool implied, pmc_ulong co
     pmc_ulong position = 0;
     pmc_ulong arc = 0;
     pmc_long status = PMC_S_OK;
-    if (m_domain_arc != 0) {
+    if (domain_arc_ != 0) {
         if ((status = reader.get(position++, &arc)) != PMC_S_OK) return status;
-        if (arc != m_domain_arc) return PMC_E_BAD_INDEX;
+        if (arc != domain_arc_) return PMC_E_BAD_INDEX;
     }
-    pmc_ulong n = m_fixed_size;
+    pmc_ulong n = fixed_size_;
     if (!implied) {
         if ((status = reader.get(position++, &arc)) != PMC_S_OK) return status;
-        if (is_fixed() && arc != m_fixed_size) return PMC_E_BAD_INDEX;
+        if (is_fixed() && arc != fixed_size_) return PMC_E_BAD_INDEX;
         // 64-bit so that a length arc near 2^32 cannot wrap past the check.
         if (!is_fixed() && static_cast<std::uint64_t>(position) + arc > reader.arc_count()) return PMC_E_BAD_INDEX;
         n = arc;
     } else if (!is_fixed()) {
         n = (count == PMS_ALL_ARCS || count >= reader.arc_count()) ? reader.arc_count() - position : count;
     }
-    if (!is_fixed() && !m_bytes.reserve(n)) return PMC_E_NO_MEMORY;
+    if (!is_fixed() && !bytes_.reserve(n)) return PMC_E_NO_MEMORY;
     for (pmc_ulong i = 0; i < n; ++i) {
         if ((status = reader.get(position + i, &arc)) != PMC_S_OK) return status;
         if (arc > kMaxByteArc) return PMC_E_BAD_INDEX;
         if (is_fixed()) {
-            m_bytes.data()[i] = static_cast<unsigned char>(arc);
-        } else if (!m_bytes.append(static_cast<unsigned char>(arc))) {
+            bytes_.data()[i] = static_cast<unsigned char>(arc);
+        } else if (!bytes_.append(static_cast<unsigned char>(arc))) {
             return PMC_E_NO_MEMORY;
         }
     }
@@ -200,7 +200,7 @@ pmc_long CPmsOctetString::read_index(IPmsOid* source, bool implied, pmc_ulong co
 pmc_long CPmsOctetString::store_scanned_bytes(const pmc_ulong* numbers, pmc_ulong count, pmc_ulong offset) {
     for (pmc_ulong i = 0; i < count; ++i) {
         if (numbers[i] > kMaxByteArc) return PMC_E_INVALID_ARG;
-        m_bytes.data()[offset + i] = static_cast<unsigned char>(numbers[i]);
+        bytes_.data()[offset + i] = static_cast<unsigned char>(numbers[i]);
     }
     return PMC_S_OK;
 }

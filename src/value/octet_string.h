@@ -16,21 +16,21 @@ public:
 
     static constexpr pmc_ulong kStep = 128;
 
-    const unsigned char* data() const { return m_data; }
-    unsigned char* data() { return m_data; }
-    pmc_ulong count() const { return m_count; }
-    pmc_ulong capacity() const { return m_capacity; }
+    const unsigned char* data() const { return data_; }
+    unsigned char* data() { return data_; }
+    pmc_ulong count() const { return count_; }
+    pmc_ulong capacity() const { return capacity_; }
 
     // False on no memory; the old block, count and capacity stay.
     bool reserve(pmc_ulong n);
     bool append(unsigned char byte);
     bool store(const unsigned char* data, pmc_ulong n);
-    void empty() { m_count = 0; }
+    void empty() { count_ = 0; }
 
 private:
-    unsigned char* m_data = nullptr;
-    pmc_ulong m_count = 0;
-    pmc_ulong m_capacity = 0;
+    unsigned char* data_ = nullptr;
+    pmc_ulong count_ = 0;
+    pmc_ulong capacity_ = 0;
 };
 
 class CPmsOctetString : public CPmsValueBase {
@@ -48,7 +48,7 @@ public:
     pmc_long set_text(const char* text) override;
     const unsigned char* get_bytes(pmc_ulong* length, pmc_long* status) const override;
     pmc_long set_bytes(const unsigned char* data, pmc_ulong count) override;
-    pmc_ulong get_length() const override { return m_bytes.count(); }
+    pmc_ulong get_length() const override { return bytes_.count(); }
     pmc_ulong get_index_length(bool implied) const override;
     pmc_ulong get_element(pmc_ulong position, pmc_long* status) const override;
     pmc_long append_index(IPmsOid* oid, bool implied) const override;
@@ -56,27 +56,27 @@ public:
     pmc_long read_index(IPmsOid* source, bool implied, pmc_ulong count) override;
     pmc_long init() override;
 
-    const PmsByteStorage& bytes() const { return m_bytes; }
+    const PmsByteStorage& bytes() const { return bytes_; }
 
 protected:
     // fixed_size 0: variable length. domain_arc 0: no leading domain arc in
     // the index form.
     CPmsOctetString(pmc_ulong fixed_size, pmc_ulong domain_arc)
-        : m_fixed_size(fixed_size), m_domain_arc(domain_arc) {}
+        : fixed_size_(fixed_size), domain_arc_(domain_arc) {}
 
-    bool is_fixed() const { return m_fixed_size != 0; }
-    unsigned char* fixed_bytes() { return m_bytes.data(); }
-    const unsigned char* fixed_bytes() const { return m_bytes.data(); }
+    bool is_fixed() const { return fixed_size_ != 0; }
+    unsigned char* fixed_bytes() { return bytes_.data(); }
+    const unsigned char* fixed_bytes() const { return bytes_.data(); }
 
     // The fixed-size text readers: parsed numbers are stored as bytes in
     // order, the first one above 255 stopping with -2.
     pmc_long store_scanned_bytes(const pmc_ulong* numbers, pmc_ulong count, pmc_ulong offset);
 
-    PmsByteStorage m_bytes;
+    PmsByteStorage bytes_;
 
 private:
-    const pmc_ulong m_fixed_size;
-    const pmc_ulong m_domain_arc;
+    const pmc_ulong fixed_size_;
+    const pmc_ulong domain_arc_;
 };
 
 class CPmsOpaque : public CPmsOctetString {

@@ -81,28 +81,28 @@ CPmsOid* CPmsOid::from(const IPmsOid* oid) {
 }
 
 pmc_ulong CPmsOid::arc_count() const {
-    if (m_arc_count == kUnknownCount) {
-        m_arc_count = static_cast<pmc_long>(pms_count_arcs(m_text.c_str(), m_text.length()));
+    if (arc_count_ == kUnknownCount) {
+        arc_count_ = static_cast<pmc_long>(pms_count_arcs(text_.c_str(), text_.length()));
     }
-    return static_cast<pmc_ulong>(m_arc_count);
+    return static_cast<pmc_ulong>(arc_count_);
 }
 
 void CPmsOid::add_to_known_count(pmc_ulong arcs) {
-    if (m_arc_count != kUnknownCount) m_arc_count += static_cast<pmc_long>(arcs);
+    if (arc_count_ != kUnknownCount) arc_count_ += static_cast<pmc_long>(arcs);
 }
 
 std::size_t CPmsOid::arc_offset(pmc_ulong k) const {
-    const char* text = m_text.c_str();
+    const char* text = text_.c_str();
     const char* p = text;
     for (pmc_ulong i = 0; i < k; ++i) {
-        p = static_cast<const char*>(std::memchr(p, '.', m_text.length() - static_cast<std::size_t>(p - text))) + 1;
+        p = static_cast<const char*>(std::memchr(p, '.', text_.length() - static_cast<std::size_t>(p - text))) + 1;
     }
     return static_cast<std::size_t>(p - text);
 }
 
 std::size_t CPmsOid::prefix_length(pmc_ulong count) const {
     if (count == 0) return 0;
-    if (count >= arc_count()) return m_text.length();
+    if (count >= arc_count()) return text_.length();
     return arc_offset(count) - 1;
 }
 
@@ -119,21 +119,21 @@ pmc_long CPmsOid::assign(const IPmsValue* other) {
     if (!same_type(other)) return PMC_E_INVALID_ARG;
     std::size_t length = 0;
     const char* text = text_of(*other, &length);
-    if (!m_text.assign(text, length)) return PMC_E_NO_MEMORY;
+    if (!text_.assign(text, length)) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
 }
 
 void CPmsOid::clear() {
-    m_text.clear();
-    m_arc_count = 0;
+    text_.clear();
+    arc_count_ = 0;
 }
 
 bool CPmsOid::equals(const IPmsValue* other) const {
     if (!same_type(other)) return false;
     std::size_t length = 0;
     const char* text = text_of(*other, &length);
-    return length == m_text.length() && std::memcmp(text, m_text.c_str(), length) == 0;
+    return length == text_.length() && std::memcmp(text, text_.c_str(), length) == 0;
 }
 
 void CPmsOid::query_interface(pmc_long id, void** out) {
@@ -144,29 +144,29 @@ void CPmsOid::query_interface(pmc_long id, void** out) {
     CPmsValueBase::query_interface(id, out);
 }
 
-bool CPmsOid::is_valid() const { return pms_is_valid_oid_text(m_text.c_str(), m_text.length()); }
+bool CPmsOid::is_valid() const { return pms_is_valid_oid_text(text_.c_str(), text_.length()); }
 
 pmc_ulong CPmsOid::get_uint(pmc_long* status) const {
     pms_report(status, PMC_S_OK);
-    return pms_scan_atol(m_text.c_str(), m_text.c_str() + m_text.length());
+    return pms_scan_atol(text_.c_str(), text_.c_str() + text_.length());
 }
 
 pmc_long CPmsOid::set_uint(pmc_ulong number) {
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    if (!m_text.assign(digits, static_cast<std::size_t>(result.ptr - digits))) return PMC_E_NO_MEMORY;
-    m_arc_count = 1;
+    if (!text_.assign(digits, static_cast<std::size_t>(result.ptr - digits))) return PMC_E_NO_MEMORY;
+    arc_count_ = 1;
     return PMC_S_OK;
 }
 
 pmc_long CPmsOid::get_text_into(IPmcByteString* out) const {
     if (out == nullptr) return PMC_E_INVALID_ARG;
-    return out->assign(m_text.c_str(), static_cast<pmc_ulong>(m_text.length()));
+    return out->assign(text_.c_str(), static_cast<pmc_ulong>(text_.length()));
 }
 
 pmc_long CPmsOid::set_text(const char* text) {
     if (text == nullptr) text = "";
-    if (!m_text.assign(text, std::strlen(text))) return PMC_E_NO_MEMORY;
+    if (!text_.assign(text, std::strlen(text))) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
 }
@@ -176,20 +176,20 @@ const unsigned char* CPmsOid::get_bytes(pmc_ulong* length, pmc_long* status) con
         pms_report(status, PMC_E_INVALID_ARG);
         return nullptr;
     }
-    *length = static_cast<pmc_ulong>(m_text.length());
+    *length = static_cast<pmc_ulong>(text_.length());
     pms_report(status, PMC_S_OK);
-    return reinterpret_cast<const unsigned char*>(m_text.c_str());
+    return reinterpret_cast<const unsigned char*>(text_.c_str());
 }
 
 pmc_long CPmsOid::set_bytes(const unsigned char* data, pmc_ulong count) {
     if (data == nullptr) return PMC_E_INVALID_ARG;
-    if (!m_text.assign(reinterpret_cast<const char*>(data), count)) return PMC_E_NO_MEMORY;
+    if (!text_.assign(reinterpret_cast<const char*>(data), count)) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
 }
 
 pmc_ulong CPmsOid::get_element(pmc_ulong position, pmc_long* status) const {
-    if (m_text.empty()) {
+    if (text_.empty()) {
         pms_report(status, PMC_E_EMPTY_OID);
         return PMS_BAD_NUMBER;
     }
@@ -197,11 +197,11 @@ pmc_ulong CPmsOid::get_element(pmc_ulong position, pmc_long* status) const {
         pms_report(status, PMC_E_OUT_OF_RANGE);
         return PMS_BAD_NUMBER;
     }
-    const char* text = m_text.c_str();
+    const char* text = text_.c_str();
     const char* start = text + arc_offset(position);
-    const char* end = static_cast<const char*>(std::memchr(start, '.', m_text.length() - static_cast<std::size_t>(start - text)));
+    const char* end = static_cast<const char*>(std::memchr(start, '.', text_.length() - static_cast<std::size_t>(start - text)));
     pms_report(status, PMC_S_OK);
-    return pms_scan_atol(start, end != nullptr ? end : text + m_text.length());
+    return pms_scan_atol(start, end != nullptr ? end : text + text_.length());
 }
 
 // IPmsOid: comparing, appending, removing
@@ -209,12 +209,12 @@ pmc_ulong CPmsOid::get_element(pmc_ulong position, pmc_long* status) const {
 IPmsOid* CPmsOid::clone_oid(pmc_long* status) const {
     CPmsOid* copy = pms_new_kind<CPmsOid>(status);
     if (copy == nullptr) return nullptr;
-    if (!copy->m_text.assign(m_text.c_str(), m_text.length())) {
+    if (!copy->text_.assign(text_.c_str(), text_.length())) {
         copy->release();
         pms_report(status, PMC_E_NO_MEMORY);
         return nullptr;
     }
-    copy->m_arc_count = m_arc_count;
+    copy->arc_count_ = arc_count_;
     return copy;
 }
 
@@ -224,7 +224,7 @@ pmc_long CPmsOid::compare_text(const char* text, pmc_long* status) const {
         return PMS_OID_NO_RELATION;
     }
     pms_report(status, PMC_S_OK);
-    return pms_compare_oid_texts(m_text.c_str(), m_text.length(), text, std::strlen(text));
+    return pms_compare_oid_texts(text_.c_str(), text_.length(), text, std::strlen(text));
 }
 
 pmc_long CPmsOid::compare(const IPmsOid* other, pmc_long* status) const {
@@ -235,13 +235,13 @@ pmc_long CPmsOid::compare(const IPmsOid* other, pmc_long* status) const {
     std::size_t length = 0;
     const char* text = text_of(*other, &length);
     pms_report(status, PMC_S_OK);
-    return pms_compare_oid_texts(m_text.c_str(), m_text.length(), text, length);
+    return pms_compare_oid_texts(text_.c_str(), text_.length(), text, length);
 }
 
 pmc_long CPmsOid::remove_prefix_text(const char* prefix) {
     if (prefix == nullptr) return PMC_E_INVALID_ARG;
     const std::size_t length = std::strlen(prefix);
-    const pmc_long relation = pms_compare_oid_texts(m_text.c_str(), m_text.length(), prefix, length);
+    const pmc_long relation = pms_compare_oid_texts(text_.c_str(), text_.length(), prefix, length);
     if (relation != PMS_OID_EQUAL && relation != PMS_OID_BELOW) return PMC_E_INVALID_ARG;
     return remove_arcs(0, pms_count_arcs(prefix, length));
 }
@@ -250,14 +250,14 @@ pmc_long CPmsOid::remove_prefix(const IPmsOid* prefix) {
     if (prefix == nullptr) return PMC_E_INVALID_ARG;
     std::size_t length = 0;
     const char* text = text_of(*prefix, &length);
-    const pmc_long relation = pms_compare_oid_texts(m_text.c_str(), m_text.length(), text, length);
+    const pmc_long relation = pms_compare_oid_texts(text_.c_str(), text_.length(), text, length);
     if (relation != PMS_OID_EQUAL && relation != PMS_OID_BELOW) return PMC_E_INVALID_ARG;
     return remove_arcs(0, prefix->get_length());
 }
 
 pmc_long CPmsOid::append_text(const char* text) {
     if (text == nullptr || *text == '\0') return PMC_S_OK;
-    if (!m_text.append_separated('.', text, std::strlen(text))) return PMC_E_NO_MEMORY;
+    if (!text_.append_separated('.', text, std::strlen(text))) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
 }
@@ -265,7 +265,7 @@ pmc_long CPmsOid::append_text(const char* text) {
 pmc_long CPmsOid::append_arc(pmc_ulong arc) {
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, arc);
-    if (!m_text.append_separated('.', digits, static_cast<std::size_t>(result.ptr - digits))) {
+    if (!text_.append_separated('.', digits, static_cast<std::size_t>(result.ptr - digits))) {
         return PMC_E_NO_MEMORY;
     }
     add_to_known_count(1);
@@ -278,28 +278,28 @@ pmc_long CPmsOid::append_oid(const IPmsOid* other) {
     const char* text = text_of(*other, &length);
     if (length == 0) return PMC_S_OK;
     const pmc_ulong added = other->get_length();  // before our text changes, should other be us
-    if (!m_text.append_separated('.', text, length)) return PMC_E_NO_MEMORY;
+    if (!text_.append_separated('.', text, length)) return PMC_E_NO_MEMORY;
     add_to_known_count(added);
     return PMC_S_OK;
 }
 
 pmc_long CPmsOid::remove_arcs(pmc_ulong start, pmc_ulong count) {
     const pmc_ulong arcs = arc_count();
-    if (m_text.empty() || start >= arcs) return PMC_E_INVALID_ARG;
+    if (text_.empty() || start >= arcs) return PMC_E_INVALID_ARG;
     // Removing nothing must not take a "." with it.
     if (count == 0) return PMC_S_OK;
     const pmc_ulong removed = count > arcs - start ? arcs - start : count;
     const std::size_t begin = arc_offset(start);
     if (start + removed == arcs) {
-        m_text.truncate(start == 0 ? 0 : begin - 1);
+        text_.truncate(start == 0 ? 0 : begin - 1);
     } else {
         const std::size_t end = arc_offset(start + removed);  // just after the "." that follows
         if (start == 0) {
-            m_text.erase(0, end);
+            text_.erase(0, end);
         } else {
-            m_text.erase(begin - 1, end - begin);
+            text_.erase(begin - 1, end - begin);
         }
     }
-    m_arc_count = static_cast<pmc_long>(arcs - removed);
+    arc_count_ = static_cast<pmc_long>(arcs - removed);
     return PMC_S_OK;
 }

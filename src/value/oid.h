@@ -57,10 +57,10 @@ public:
     pmc_long encode_index(const IPmsValue* value, bool implied) override;
 
     // Inside the library: direct access for the codec's arc paths.
-    const PmcTextBuffer& text() const { return m_text; }
-    PmcTextBuffer& text() { return m_text; }
-    void set_arc_count(pmc_ulong count) { m_arc_count = static_cast<pmc_long>(count); }
-    void forget_arc_count() { m_arc_count = kUnknownCount; }
+    const PmcTextBuffer& text() const { return text_; }
+    PmcTextBuffer& text() { return text_; }
+    void set_arc_count(pmc_ulong count) { arc_count_ = static_cast<pmc_long>(count); }
+    void forget_arc_count() { arc_count_ = kUnknownCount; }
     pmc_ulong arc_count() const;
 
     // Our implementation behind any IPmsOid, or null for a foreign one.
@@ -75,8 +75,8 @@ private:
     std::size_t prefix_length(pmc_ulong count) const;
     void add_to_known_count(pmc_ulong arcs);
 
-    PmcTextBuffer m_text;
-    mutable pmc_long m_arc_count = 0;
+    PmcTextBuffer text_;
+    mutable pmc_long arc_count_ = 0;
 };
 
 // Relation of text a to text b by the identifiers' text order.

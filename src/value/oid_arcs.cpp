@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <new>
+#include <vector>
 
 #include "value/oid.h"
 
@@ -153,13 +153,17 @@ pmc_long pms_oid_assign_arcs(IPmsOid* oid, const pmc_ulong* arcs, pmc_ulong coun
         return PMC_S_OK;
     }
     // A host's identifier: hand it the text.
-    std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]);
-    if (!text) return PMC_E_NO_MEMORY;
-    write_dotted(text.get(), arcs, count);
+    std::vector<char> text;
+    try {
+        text.resize(length + 1);
+    } catch (const std::bad_alloc&) {
+        return PMC_E_NO_MEMORY;
+    }
+    write_dotted(text.data(), arcs, count);
     text[length] = '\0';
     if (count == 0) {
         oid->clear();
         return PMC_S_OK;
     }
-    return oid->set_bytes(reinterpret_cast<const unsigned char*>(text.get()), static_cast<pmc_ulong>(length));
+    return oid->set_bytes(reinterpret_cast<const unsigned char*>(text.data()), static_cast<pmc_ulong>(length));
 }

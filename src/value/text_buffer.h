@@ -14,10 +14,10 @@ public:
     PmcTextBuffer& operator=(const PmcTextBuffer&) = delete;
 
     // Always NUL-terminated; "" before the first store.
-    const char* c_str() const { return m_data != nullptr ? m_data : ""; }
-    std::size_t length() const { return m_length; }
-    std::size_t capacity() const { return m_capacity; }
-    bool empty() const { return m_length == 0; }
+    const char* c_str() const { return data_ != nullptr ? data_ : ""; }
+    std::size_t length() const { return length_; }
+    std::size_t capacity() const { return capacity_; }
+    bool empty() const { return length_ == 0; }
 
     // Capacity for `length` characters and the terminator; false on no memory
     // (the buffer is unchanged).
@@ -41,9 +41,9 @@ public:
     void clear() { truncate(0); }
 
 private:
-    char* m_data = nullptr;
-    std::size_t m_length = 0;
-    std::size_t m_capacity = 0;
+    char* data_ = nullptr;
+    std::size_t length_ = 0;
+    std::size_t capacity_ = 0;
 };
 
 #endif

@@ -104,4 +104,31 @@ IPmsValue* pms_clone_kind(const IPmsValue& source, pmc_long* status, Args... arg
     return copy;
 }
 
+// What tells one kind from another of the same shape: its type code, its
+// interface identifier (derived from the type code) and its visitor
+// operation. Base holds the contents; Answering is where query_interface
+// goes for identifiers other than the kind's own.
+template <class Self, class Base, pmc_long Type, pmc_long (IPmsValueVisitor::*Visit)(IPmsValue*),
+          class Answering = Base>
+class CPmsKind : public Base {
+public:
+    using Base::Base;
+
+    pmc_long accept(IPmsValueVisitor* visitor) override {
+        if (visitor == nullptr) return PMC_E_INVALID_ARG;
+        return (visitor->*Visit)(static_cast<Self*>(this));
+    }
+    IPmsValue* clone(pmc_long* status) const override {
+        return pms_clone_kind<Self>(*static_cast<const Self*>(this), status);
+    }
+    pmc_long get_type() const override { return Type; }
+    void query_interface(pmc_long id, void** out) override {
+        if (out != nullptr && id == pms_kind_iid(Type)) {
+            *out = static_cast<Self*>(this);
+            return;
+        }
+        Answering::query_interface(id, out);
+    }
+};
+
 #endif

@@ -10,6 +10,8 @@
 
 #include <pmsnmp/pmsnmp.h>
 
+#include "support/text_of.h"
+
 namespace pmstest {
 
 struct WalkEntry {
@@ -99,12 +101,6 @@ inline std::vector<WalkEntry> parse_snmpwalk(const std::string& output) {
         entries.push_back(entry);
     }
     return entries;
-}
-
-inline std::string text_of(const IPmsValue* value) {
-    pmc::Owned<IPmcByteString> text(value->get_text_new(nullptr));
-    if (!text || text->get_length() == 0) return std::string();
-    return std::string(reinterpret_cast<const char*>(text->get_data()), text->get_length());
 }
 
 // A binding in the form of parse_snmpwalk.

@@ -19,6 +19,7 @@
 #include "message/pdu_factory.h"
 #include "message/snmp_packet.h"
 #include "message/snmp_target.h"
+#include "support/log_capture.h"
 #include "value/value_factory.h"
 
 using Bytes = std::vector<unsigned char>;
@@ -167,70 +168,5 @@ inline pmc_long decode(const Bytes& wire, IPmsPdu* pdu, IPmsSnmpTarget* target,
     if (!wire.empty()) std::copy(wire.begin(), wire.end(), buffer->data());
     return codec_registry()->decode(buffer.get(), pdu, target, translate_type);
 }
-
-// Keeps the lines written to the "snmp" session while a test runs. The
-// writer is static: the session holds on to it for the life of the process.
-class SnmpLogCapture {
-public:
-    SnmpLogCapture() {
-        Writer& writer = instance();
-        std::lock_guard<std::mutex> guard(writer.lock);
-        writer.lines.clear();
-        writer.enabled = true;
-    }
-    ~SnmpLogCapture() {
-        Writer& writer = instance();
-        std::lock_guard<std::mutex> guard(writer.lock);
-        writer.enabled = false;
-    }
-    // Whether a line ending with text was written.
-    bool has_line(const std::string& text, pmc_long level_mask_unused = 0) const {
-        (void)level_mask_unused;
-        Writer& writer = instance();
-        std::lock_guard<std::mutex> guard(writer.lock);
-        for (const std::string& line : writer.lines) {
-            if (line.size() >= text.size() &&
-                line.compare(line.size() - text.size(), text.size(), text) == 0) {
-                return true;
-            }
-        }
-        return false;
-    }
-    std::vector<std::string> lines() const {
-        Writer& writer = instance();
-        std::lock_guard<std::mutex> guard(writer.lock);
-        return writer.lines;
-    }
-
-private:
-    struct Writer final : IPmcLogWriter {
-        pmc_long query_interface(const char*, void** out) override {
-            *out = nullptr;
-            return PMC_E_NO_INTERFACE;
-        }
-        pmc_ulong add_ref() override { return 1; }
-        pmc_ulong release() override { return 1; }
-        const char* get_type_name() override { return "capture"; }
-        const char* get_target() override { return "codec-capture"; }
-        pmc_long write_line(const char* text) override {
-            std::lock_guard<std::mutex> guard(lock);
-            if (enabled) lines.emplace_back(text);
-            return PMC_S_OK;
-        }
-        std::mutex lock;
-        bool enabled = false;
-        std::vector<std::string> lines;
-    };
-    static Writer& instance() {
-        static Writer* writer = [] {
-            static Writer w;
-            IPmcLogSession* session = pmc_snmp_log();
-            session->add_writer(&w);
-            session->set_level_mask(static_cast<pmc_ulong>(PMC_LOG_ALL));
-            return &w;
-        }();
-        return *writer;
-    }
-};
 
 #endif

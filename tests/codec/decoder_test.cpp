@@ -92,7 +92,9 @@ TEST(Decoder, ErrorStatusMarksTheBindings) {
     ASSERT_EQ(decode(response(5, 18, 0, three), pdu.get(), target.get()), PMC_S_OK);
     EXPECT_EQ(status_at(pdu.get(), 0), 100);  // index 0 points at no binding
 
-    SnmpLogCapture log;
+    LogCapture& log = LogCapture::on(pmc_snmp_log());
+
+    log.clear();
     EXPECT_EQ(decode(response(5, 19, 0, three), pdu.get(), target.get()), PMC_E_DECODE);
     EXPECT_TRUE(log.has_line("decode error: error_status's value is wrong."));
     EXPECT_EQ(decode(response(5, -1, 0, three), pdu.get(), target.get()), PMC_E_DECODE);
@@ -210,7 +212,8 @@ TEST(Decoder, MalformedInputIsRefusedWithItsReason) {
          PMC_E_DECODE, "decode error: agent address: not 4 octets."},
     };
     for (const BadCase& c : cases) {
-        SnmpLogCapture log;
+        LogCapture& log = LogCapture::on(pmc_snmp_log());
+        log.clear();
         OwnedPdu pdu = request(1);
         OwnedTarget target = make_target("public");
         EXPECT_EQ(decode(c.wire, pdu.get(), target.get()), c.status) << c.name;
@@ -225,7 +228,8 @@ TEST(Decoder, MalformedInputIsRefusedWithItsReason) {
 }
 
 TEST(Decoder, StrayOctetsAfterTheMessageAreCutOff) {
-    SnmpLogCapture log;
+    LogCapture& log = LogCapture::on(pmc_snmp_log());
+    log.clear();
     OwnedPdu pdu = request(1);
     OwnedTarget target = make_target("public");
     const Bytes wire = cat({response(9, 0, 0, binding(NAME1, integer(42))), hex("DE AD BE")});
@@ -275,7 +279,8 @@ TEST(Decoder, TranslateTypeAndTargetKind) {
     std::copy(wire.begin(), wire.end(), buffer->data());
     IPmsCodecRegistry* registry = codec_registry();
     {
-        SnmpLogCapture log;
+        LogCapture& log = LogCapture::on(pmc_snmp_log());
+        log.clear();
         EXPECT_EQ(registry->decode(buffer.get(), nullptr, nullptr, PMS_TRANSLATE_NONE), PMC_E_INVALID_ARG);
         EXPECT_TRUE(log.has_line("decode error: unknown translate type."));
     }

@@ -87,7 +87,8 @@ TEST(Encoder, AddressKindsOfOurOwnAreNotEncodable) {
 }
 
 TEST(Encoder, IdentifierOfOneArcIsRefusedWithItsLogLine) {
-    SnmpLogCapture log;
+    LogCapture& log = LogCapture::on(pmc_snmp_log());
+    log.clear();
     OwnedPdu pdu = make_pdu(PMS_PDU_GET, 1);
     add_binding(pdu.get(), "1");
     OwnedTarget target = make_target("public");
@@ -98,7 +99,8 @@ TEST(Encoder, IdentifierOfOneArcIsRefusedWithItsLogLine) {
 }
 
 TEST(Encoder, ArcWiderThan32BitsIsRefusedNotWrapped) {
-    SnmpLogCapture log;
+    LogCapture& log = LogCapture::on(pmc_snmp_log());
+    log.clear();
     OwnedTarget target = make_target("public");
     pmc_long status = -99;
     OwnedPdu pdu = make_pdu(PMS_PDU_GET, 1);

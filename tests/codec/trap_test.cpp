@@ -76,7 +76,8 @@ TEST(Trap, RefusedWhenMalformedOrInAnotherVersion) {
          PMC_E_DECODE},
     };
     for (const BadCase& c : cases) {
-        SnmpLogCapture log;
+        LogCapture& log = LogCapture::on(pmc_snmp_log());
+        log.clear();
         OwnedPdu pdu = make_pdu(PMS_PDU_NONE, 0);
         OwnedTarget target = make_target("x");
         EXPECT_EQ(decode(c.wire, pdu.get(), target.get()), c.status) << c.name;

@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "log/capture_writer.h"
+#include "log/log_files.h"
+#include "support/log_capture.h"
 #include "log/log_config.h"
 #include "log/log_manager_impl.h"
 #include "log/null_log_objects.h"
@@ -71,7 +72,7 @@ pmc_long traced_operation(IPmcLogSession* log, bool fail_early) {
 
 TEST(ComponentLog, TraceScopeWritesEnterAndExitOnEveryPath) {
     std::unique_ptr<CPmcLogManager> manager(CPmcLogManager::create());
-    CaptureWriter capture;
+    LogCapture capture;
     pmc_long status = PMC_E_FAIL;
     IPmcLogSession* log = manager->get_session("scoped", &capture, &status);
     log->set_line_flags(0);
@@ -93,7 +94,7 @@ TEST(ComponentLog, TraceScopeWritesEnterAndExitOnEveryPath) {
 
 TEST(ComponentLog, FailingWriterLeavesTheOperationsStatusAlone) {
     std::unique_ptr<CPmcLogManager> manager(CPmcLogManager::create());
-    CaptureWriter broken(PMC_E_OPEN_FILE);
+    LogCapture broken(PMC_E_OPEN_FILE);
     pmc_long status = PMC_E_FAIL;
     IPmcLogSession* log = manager->get_session("broken", &broken, &status);
     log->set_level_mask(PMC_LOG_ALL);

@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 #include <pmsnmp/owned.h>
 
-#include "log/capture_writer.h"
+#include "log/log_files.h"
+#include "support/log_capture.h"
 #include "log/temp_dir.h"
 
 namespace {

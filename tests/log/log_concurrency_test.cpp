@@ -10,7 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "log/capture_writer.h"
+#include "log/log_files.h"
+#include "support/log_capture.h"
 #include "log/log_manager_impl.h"
 #include "log/temp_dir.h"
 
@@ -80,7 +81,7 @@ TEST(LogConcurrency, ThreadsWritingToOneFileLeaveWholeLines) {
 TEST(LogConcurrency, SettingsChangeWhileOthersWrite) {
     std::unique_ptr<CPmcLogManager> manager(CPmcLogManager::create());
     ASSERT_NE(manager, nullptr);
-    CaptureWriter capture;
+    LogCapture capture;
     pmc_long status = PMC_E_FAIL;
     IPmcLogSession* session = manager->get_session("busy", &capture, &status);
     session->set_level_mask(PMC_LOG_ALL);

@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "log/capture_writer.h"
+#include "log/log_files.h"
+#include "support/log_capture.h"
 #include "log/component_log.h"
 #include "log/log_config.h"
 

@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 #include <pmsnmp/owned.h>
 
-#include "log/capture_writer.h"
+#include "log/log_files.h"
+#include "support/log_capture.h"
 #include "log/null_log_objects.h"
 #include "log/temp_dir.h"
 
@@ -56,7 +57,7 @@ TEST_F(LogManagerTest, MissingNamesAnswerTheNullSession) {
 }
 
 TEST_F(LogManagerTest, NewSessionsStartSilentFromTheRoot) {
-    CaptureWriter capture;
+    LogCapture capture;
     pmc_long status = PMC_E_FAIL;
     IPmcLogSession* session = manager_->get_session("quiet", &capture, &status);
     ASSERT_EQ(status, PMC_S_OK);
@@ -72,8 +73,8 @@ TEST_F(LogManagerTest, NewSessionsStartSilentFromTheRoot) {
 }
 
 TEST_F(LogManagerTest, NewSessionTakesRootSettingsAndItsOwnWriter) {
-    CaptureWriter root_writer;
-    CaptureWriter own_writer;
+    LogCapture root_writer;
+    LogCapture own_writer;
     manager_->root()->add_writer(&root_writer);
     manager_->root()->set_level_mask(PMC_LOG_ERROR);
     manager_->root()->set_radix(16);
@@ -89,7 +90,7 @@ TEST_F(LogManagerTest, NewSessionTakesRootSettingsAndItsOwnWriter) {
 }
 
 TEST_F(LogManagerTest, WriterGivenAgainWithTheSessionPrintsOnce) {
-    CaptureWriter writer;
+    LogCapture writer;
     manager_->root()->add_writer(&writer);
     manager_->root()->set_level_mask(PMC_LOG_ALL);
     pmc_long status = PMC_E_FAIL;
@@ -151,7 +152,7 @@ public:
         writer.add_ref();
         return &writer;
     }
-    CaptureWriter writer;
+    LogCapture writer;
     pmc_ulong refs = 1;
 };
 

@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 #include <pmsnmp/owned.h>
 
-#include "log/capture_writer.h"
+#include "log/log_files.h"
+#include "support/log_capture.h"
 #include "log/log_line.h"
 
 namespace {
@@ -39,7 +40,7 @@ protected:
         return out;
     }
 
-    CaptureWriter capture_;
+    LogCapture capture_;
     pmc::Owned<CPmcLogSession> session_;
 };
 
@@ -128,9 +129,9 @@ TEST_F(LogSessionTest, MissingFormatWritesPlaceholder) {
 }
 
 TEST_F(LogSessionTest, EveryWriterGetsTheLineAndTheLastFailureIsReported) {
-    CaptureWriter failing_open(PMC_E_OPEN_FILE);
-    CaptureWriter fine;
-    CaptureWriter failing_long(PMC_E_LINE_TOO_LONG);
+    LogCapture failing_open(PMC_E_OPEN_FILE);
+    LogCapture fine;
+    LogCapture failing_long(PMC_E_LINE_TOO_LONG);
     session_->add_writer(&failing_open);
     session_->add_writer(&fine);
     session_->set_level_mask(PMC_LOG_ALL);
@@ -145,7 +146,7 @@ TEST_F(LogSessionTest, EveryWriterGetsTheLineAndTheLastFailureIsReported) {
 }
 
 TEST_F(LogSessionTest, WritersAreCountedAndReleasedWithTheSession) {
-    CaptureWriter writer;
+    LogCapture writer;
     {
         pmc::Owned<CPmcLogSession> session(CPmcLogSession::create("counted"));
         EXPECT_EQ(session->add_writer(&writer), PMC_S_OK);
@@ -184,7 +185,7 @@ TEST_F(LogSessionTest, VaListFormWritesTheSameLine) {
 }
 
 TEST(LogRootSession, AddSessionCopiesSettingsAndWriters) {
-    CaptureWriter writer;  // outlives the sessions that count it
+    LogCapture writer;  // outlives the sessions that count it
     pmc::Owned<CPmcLogRootSession> root(CPmcLogRootSession::create());
     EXPECT_STREQ(root->get_name(), "All");
     root->add_writer(&writer);

@@ -1,7 +1,8 @@
 // Datagram sockets over the stand-in socket library: failures the system
 // will not produce on demand, and the balance of start-ups and clean-ups.
 #include "fake_socket_library.h"
-#include "socket_log_capture.h"
+#include "log/component_log.h"
+#include "support/log_capture.h"
 
 #include "net/datagram_socket.h"
 #include "support/descriptor_hoard.h"
@@ -22,7 +23,7 @@ class DatagramFailures : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(fake_.install(), PMC_S_OK);
-        SocketLogCapture::instance().clear();
+        LogCapture::on(pmc_socket_log()).clear();
     }
 
     Socket open(pmc_long kind = PMC_ADDRESS_IPV4) {
@@ -40,7 +41,7 @@ protected:
     int& knob(const char* name) { return fake_.knob(name); }
     // Successful start-ups not yet balanced by a clean-up.
     int outstanding_startups() { return knob("fakesock_startups") - knob("fakesock_cleanups"); }
-    SocketLogCapture& log() { return SocketLogCapture::instance(); }
+    LogCapture& log() { return LogCapture::on(pmc_socket_log()); }
 
     FakeSocketLibrary fake_{PMSNMP_FAKESOCK};
 };
@@ -51,7 +52,7 @@ TEST_F(DatagramFailures, FailingSendtoIsMinus205) {
     Address destination = to("127.0.0.1", 9);
     knob("fakesock_fail_sendto") = 1;
     EXPECT_EQ(sender->send("abc", 3, destination.get()), PMC_E_SEND);
-    EXPECT_TRUE(log().has("Error", "fail send(). WSAGetLastError()=10055"));
+    EXPECT_TRUE(log().has_line("Error, fail send(). WSAGetLastError()=10055"));
 }
 
 TEST_F(DatagramFailures, ShortSendWarnsAndSucceeds) {
@@ -61,7 +62,7 @@ TEST_F(DatagramFailures, ShortSendWarnsAndSucceeds) {
     Address destination = to("127.0.0.1", receiver->get_local_address()->get_port());
     knob("fakesock_short_send") = 1;
     EXPECT_EQ(sender->send("abcd", 4, destination.get()), PMC_S_OK);
-    EXPECT_TRUE(log().has("Warn ", "send(). size of sended bytes is not same that of buffer."));
+    EXPECT_TRUE(log().has_line("Warn , send(). size of sended bytes is not same that of buffer."));
     char buffer[8];
     pmc_long received = 0;
     CPmcNetworkAddress* raw = nullptr;
@@ -89,23 +90,23 @@ TEST(DatagramWait, FailingWaitIsMinus204) {
     for (const auto& c : cases) {
         FakeSocketLibrary fake(c[0]);
         ASSERT_EQ(fake.install(), PMC_S_OK);
-        SocketLogCapture::instance().clear();
+        LogCapture::on(pmc_socket_log()).clear();
         fake.knob(c[1]) = 1;
         EXPECT_EQ(receive_once(-1), PMC_E_RECEIVE) << c[2];
-        EXPECT_TRUE(SocketLogCapture::instance().has("Error", c[2]));
+        EXPECT_TRUE(LogCapture::on(pmc_socket_log()).has_line(std::string("Error, ") + c[2]));
     }
 }
 
 TEST(DatagramWait, WithoutPollSelectWaitsOnDescriptorsBelowItsLimitOnly) {
     FakeSocketLibrary fake(PMSNMP_FAKESOCK_NO_POLL);
     ASSERT_EQ(fake.install(), PMC_S_OK);
-    SocketLogCapture::instance().clear();
+    LogCapture::on(pmc_socket_log()).clear();
     EXPECT_EQ(receive_once(0), PMC_E_TIMEOUT);
-    EXPECT_TRUE(SocketLogCapture::instance().has("Trace", "select API timeout."));
+    EXPECT_TRUE(LogCapture::on(pmc_socket_log()).has_line("Trace, select API timeout."));
     pmc_test::DescriptorHoard hoard(FD_SETSIZE + 76);
     if (!hoard.ready()) GTEST_SKIP() << hoard.error();
     EXPECT_EQ(receive_once(0), PMC_E_RECEIVE);
-    EXPECT_FALSE(SocketLogCapture::instance().matching("select() cannot wait on socket").empty());
+    EXPECT_FALSE(LogCapture::on(pmc_socket_log()).matching("select() cannot wait on socket").empty());
 }
 
 TEST_F(DatagramFailures, FailingRecvfromIsMinus204AndReportsTheCount) {
@@ -121,7 +122,7 @@ TEST_F(DatagramFailures, FailingRecvfromIsMinus204AndReportsTheCount) {
     EXPECT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &source), PMC_E_RECEIVE);
     EXPECT_EQ(received, -1);
     EXPECT_EQ(source, nullptr);
-    EXPECT_TRUE(log().has("Error", "fail recvfrom(). WSAGetLastError()=10055"));
+    EXPECT_TRUE(log().has_line("Error, fail recvfrom(). WSAGetLastError()=10055"));
 }
 
 TEST_F(DatagramFailures, FailingSetsockoptIsMinus1) {
@@ -130,11 +131,11 @@ TEST_F(DatagramFailures, FailingSetsockoptIsMinus1) {
     knob("fakesock_fail_setsockopt") = 1;
     EXPECT_EQ(v4->set_broadcast(true), PMC_E_FAIL);
     EXPECT_TRUE(
-        log().has("Error", "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=10055"));
+        log().has_line("Error, fail setsockopt(). can't set broadcast flag. WSAGetLastError()=10055"));
     // The injected failure stops the join before the system sees it.
     EXPECT_EQ(v4->join_multicast("239.1.2.3"), PMC_E_FAIL);
     EXPECT_TRUE(
-        log().has("Error", "fail setsockopt(). can't set multicast flag. WSAGetLastError()=10055"));
+        log().has_line("Error, fail setsockopt(). can't set multicast flag. WSAGetLastError()=10055"));
 }
 
 TEST_F(DatagramFailures, FailingSocketCreationIsMinus201AndBalanced) {
@@ -143,7 +144,7 @@ TEST_F(DatagramFailures, FailingSocketCreationIsMinus201AndBalanced) {
     DataGramSocket* raw = nullptr;
     EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_E_SOCKET_CREATE);
     EXPECT_EQ(raw, nullptr);
-    EXPECT_TRUE(log().has("Error", "fail socket(). WSAGetLastError()=10055"));
+    EXPECT_TRUE(log().has_line("Error, fail socket(). WSAGetLastError()=10055"));
     EXPECT_EQ(outstanding_startups(), held);
 }
 
@@ -153,7 +154,7 @@ TEST_F(DatagramFailures, FailedStartupOwesNoCleanup) {
     DataGramSocket* raw = nullptr;
     EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_E_FAIL);
     EXPECT_EQ(raw, nullptr);
-    EXPECT_TRUE(log().has("Error", "fail WSAStartup(1.1). WSAGetLastError()=10055"));
+    EXPECT_TRUE(log().has_line("Error, fail WSAStartup(1.1). WSAGetLastError()=10055"));
     EXPECT_EQ(outstanding_startups(), held);
 }
 

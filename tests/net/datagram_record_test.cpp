@@ -18,7 +18,7 @@ template <class Base>
 class Probe : public Base {
 public:
     explicit Probe(pmc_long local_kind = PMC_ADDRESS_NONE) {
-        this->local_ = pmc_create_network_address(nullptr);
+        this->local_.reset(pmc_create_network_address(nullptr));
         this->local_->set_kind(local_kind);
     }
     using Base::from_sockaddr;

@@ -1,5 +1,6 @@
 // Datagram sockets on real loopback sockets, in both IP families.
-#include "socket_log_capture.h"
+#include "log/component_log.h"
+#include "support/log_capture.h"
 
 #include "net/datagram_socket.h"
 
@@ -92,7 +93,7 @@ TEST_P(DatagramFamilies, SendsAndReceivesBetweenTwoSockets) {
 TEST_P(DatagramFamilies, ReceiveTimeOutZeroReturnsAtOnce) {
     Socket socket = open_socket(GetParam().kind);
     ASSERT_TRUE(socket);
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
     unsigned char buffer[16];
     pmc_long received = -7;
@@ -101,7 +102,7 @@ TEST_P(DatagramFamilies, ReceiveTimeOutZeroReturnsAtOnce) {
     EXPECT_EQ(socket->receive(buffer, sizeof buffer, 0, &received, &source), PMC_E_TIMEOUT);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     EXPECT_EQ(source, nullptr);
-    EXPECT_TRUE(log.has("Trace", "poll API timeout."));
+    EXPECT_TRUE(log.has_line("Trace, poll API timeout."));
 }
 
 TEST_P(DatagramFamilies, ACutDatagramReportsItsWholeLength) {
@@ -186,7 +187,7 @@ TEST(DatagramSocket, BroadcastNeedsTheFlagAndReachesTheAnyAddress) {
     Socket sender = open_socket(PMC_ADDRESS_IPV4);
     ASSERT_TRUE(receiver && sender);
     Address broadcast = destination("127.255.255.255", receiver->get_local_address()->get_port());
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
     // The system refuses a broadcast until the socket allows it.
     EXPECT_EQ(sender->send("b", 1, broadcast.get()), PMC_E_SEND);
@@ -235,7 +236,7 @@ TEST(DatagramSocket, BindsTheRequestedPort) {
     Socket first = open_socket(PMC_ADDRESS_IPV4);
     ASSERT_TRUE(first);
     const unsigned short taken = first->get_local_address()->get_port();
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
     DataGramSocket* raw = nullptr;
     EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, taken, &raw), PMC_E_SOCKET_BIND);
@@ -249,7 +250,7 @@ TEST(DatagramSocket, BindsTheRequestedPort) {
 }
 
 TEST(DatagramSocket, CreationIsLogged) {
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
     Socket socket = open_socket(PMC_ADDRESS_IPV4);
     ASSERT_TRUE(socket);
@@ -268,7 +269,7 @@ TEST(DatagramSocket, SendAndReceiveAreLogged) {
     const int to_port = receiver->get_local_address()->get_port();
     const int from_port = sender->get_local_address()->get_port();
     Address to = destination("127.0.0.1", static_cast<unsigned short>(to_port));
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
     ASSERT_EQ(sender->send("x", 1, to.get()), PMC_S_OK);
     char buffer[4];
@@ -281,12 +282,12 @@ TEST(DatagramSocket, SendAndReceiveAreLogged) {
                   "[DataGramSocket::send] send packet. port:%d(0x%x) -> 127.0.0.1:%d(0x%x).",
                   from_port, static_cast<unsigned>(from_port), to_port,
                   static_cast<unsigned>(to_port));
-    EXPECT_TRUE(log.has("Debug", line)) << line;
+    EXPECT_TRUE(log.has_line(std::string("Debug, ") + line)) << line;
     std::snprintf(line, sizeof line,
                   "[DataGramSocket::receive] receive packet port:%d(0x%x) <- 127.0.0.1:%d(0x%x).",
                   to_port, static_cast<unsigned>(to_port), from_port,
                   static_cast<unsigned>(from_port));
-    EXPECT_TRUE(log.has("Debug", line)) << line;
+    EXPECT_TRUE(log.has_line(std::string("Debug, ") + line)) << line;
 }
 
 TEST(DatagramSocket, IpxOnThisSystemFailsCleanly) {
@@ -351,7 +352,7 @@ TEST(DatagramSocket, LongIpv6TextsWithoutGapAreCutToTheWorkArea) {
 TEST(DatagramSocket, MulticastGroupTextsAreChecked) {
     Socket v4 = open_socket(PMC_ADDRESS_IPV4);
     ASSERT_TRUE(v4);
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
     EXPECT_EQ(v4->join_multicast("not a group"), PMC_E_FAIL);
     EXPECT_EQ(v4->join_multicast("224.1"), PMC_E_FAIL);  // no shorthand for 224.0.0.1

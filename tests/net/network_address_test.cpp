@@ -2,6 +2,7 @@
 #include "net/address_resolver.h"
 #include "net/network_address.h"
 #include "net/socket_api.h"
+#include "support/text_of.h"
 
 #include <pmsnmp/owned.h>
 
@@ -14,13 +15,6 @@ namespace {
 
 using Address = pmc::Owned<CPmcNetworkAddress>;
 using String = pmc::Owned<IPmcByteString>;
-
-std::string text_of(IPmcByteString* string) {
-    return string->get_length() == 0
-               ? std::string()
-               : std::string(reinterpret_cast<const char*>(string->get_data()),
-                             string->get_length());
-}
 
 Address make_address(const char* text, unsigned short port = 0) {
     pmc_long status = PMC_E_FAIL;

@@ -1,7 +1,8 @@
 // The socket library loader: table filling, the protocol-independent flag,
 // start-up and clean-up, against the C library and stand-in libraries.
 #include "fake_socket_library.h"
-#include "socket_log_capture.h"
+#include "log/component_log.h"
+#include "support/log_capture.h"
 
 #include "net/address_resolver.h"
 #include "net/socket_api.h"
@@ -77,17 +78,17 @@ TEST(SocketApi, StandInLibraryFillsEveryEntry) {
 TEST(SocketApi, MissingRequiredFunctionFailsWithOneLineNamingIt) {
     FakeSocketLibrary fake(PMSNMP_FAKESOCK_NO_SELECT);
     const void* old_closesocket = as_pointer(NPmcSocketAPI::table().closesocket);
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
 
     EXPECT_EQ(fake.install(), PMC_E_FAIL);
 
     const std::vector<std::string> errors = log.matching("fail GetProcAddress");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(log.has(
-        "Error", "[NPmcSocketAPI::set_api] fail GetProcAddress \"select\": GetLastError()=127"));
-    EXPECT_TRUE(log.has("Trace", "[NPmcSocketAPI::set_api] enter."));
-    EXPECT_TRUE(log.has("Trace", "[NPmcSocketAPI::set_api] exit."));
+    EXPECT_TRUE(log.has_line(
+        "Error, [NPmcSocketAPI::set_api] fail GetProcAddress \"select\": GetLastError()=127"));
+    EXPECT_TRUE(log.has_line("Trace, [NPmcSocketAPI::set_api] enter."));
+    EXPECT_TRUE(log.has_line("Trace, [NPmcSocketAPI::set_api] exit."));
     // Entries before the missing one come from the new library; those after
     // it are not touched.
     const NPmcSocketAPI::Table& t = NPmcSocketAPI::table();
@@ -102,7 +103,7 @@ TEST(SocketApi, MissingRequiredFunctionFailsWithOneLineNamingIt) {
 TEST(SocketApi, MissingGetaddrinfoClearsTheFlagOnly) {
     FakeSocketLibrary fake(PMSNMP_FAKESOCK_NO_ADDRINFO);
     const void* old_getnameinfo = as_pointer(NPmcSocketAPI::table().getnameinfo);
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
 
     EXPECT_EQ(fake.install(), PMC_S_OK);
@@ -133,18 +134,18 @@ TEST(SocketApi, ResolverIsProtocolIndependentWithTheFullLibrary) {
 TEST(SocketApi, FailingStartupLogsAndScopeStillCleansUp) {
     FakeSocketLibrary fake(PMSNMP_FAKESOCK);
     ASSERT_EQ(fake.install(), PMC_S_OK);
-    SocketLogCapture& log = SocketLogCapture::instance();
+    LogCapture& log = LogCapture::on(pmc_socket_log());
     log.clear();
     fake.knob("fakesock_fail_startup") = -1;
     const int cleanups = fake.knob("fakesock_cleanups");
 
     EXPECT_EQ(NPmcSocketAPI::startup_v11(), PMC_E_FAIL);
-    EXPECT_TRUE(log.has("Error", "fail WSAStartup(1.1). WSAGetLastError()=10055"));
+    EXPECT_TRUE(log.has_line("Error, fail WSAStartup(1.1). WSAGetLastError()=10055"));
     {
         NPmcSocketAPI::StartupScope scope(NPmcSocketAPI::StartupScope::V22);
         EXPECT_EQ(scope.status(), PMC_E_FAIL);
     }
-    EXPECT_TRUE(log.has("Error", "fail WSAStartup(2.2). WSAGetLastError()=10055"));
+    EXPECT_TRUE(log.has_line("Error, fail WSAStartup(2.2). WSAGetLastError()=10055"));
     EXPECT_EQ(fake.knob("fakesock_cleanups"), cleanups + 1);
 }
 

@@ -37,22 +37,22 @@ pmc_long check(pmc_long request_id, std::vector<unsigned char> datagram) {
 }  // namespace
 
 TEST(CheckReceivedRawPacket, MatchesByRequestIdAndTooBigStatus) {
-    LogCapture::instance().clear();
+    LogCapture::on(pmc_snmp_log()).clear();
     EXPECT_EQ(check(5, response(0)), PMC_S_OK);
     EXPECT_EQ(check(5, response(2)), PMC_S_OK);  // other errors are the caller's to read
     EXPECT_EQ(check(5, response(1)), PMC_E_TOO_BIG);
     EXPECT_EQ(check(6, response(1)), PMC_E_OTHER_REQUEST);
-    EXPECT_EQ(LogCapture::instance().count("[RequestSession::check_received_raw_packet] request id not match. "
+    EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("[RequestSession::check_received_raw_packet] request id not match. "
                                            "sended packet[6d]:received packet[5d]."),
               1);
 }
 
 TEST(CheckReceivedRawPacket, AnswerInAnotherVersionIsNoAnswer) {
-    LogCapture::instance().clear();
+    LogCapture::on(pmc_snmp_log()).clear();
     std::vector<unsigned char> v2c = response(0);
     v2c[4] = 0x01;
     EXPECT_EQ(check(5, v2c), PMC_E_OTHER_REQUEST);
-    EXPECT_EQ(LogCapture::instance().count("version not match. sended packet[0]:received packet[1]."), 1);
+    EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("version not match. sended packet[0]:received packet[1]."), 1);
 }
 
 TEST(CheckReceivedRawPacket, UnreadableHeadersAreUndecodable) {

@@ -42,7 +42,7 @@ TEST(ReceiveLimits, IntegersMustFitTheirKindWhateverThePadding) {
     TestAgent agent("{\"table\": {" + table.substr(2) + "}}");
     ASSERT_TRUE(agent.running()) << agent.error();
     for (const auto& c : cases) {
-        LogCapture::instance().clear();
+        LogCapture::on(pmc_snmp_log()).clear();
         pmc::Owned<IPmsPdu> pdu;
         const pmc_long status = get(agent, "1.3.6.1.4.1.99." + std::to_string(&c - cases), &pdu, 200);
         if (c[1] != nullptr) {
@@ -52,7 +52,7 @@ TEST(ReceiveLimits, IntegersMustFitTheirKindWhateverThePadding) {
             // Discarded like any undecodable datagram; the try ends as one
             // that only saw a malformed answer.
             EXPECT_EQ(status, PMC_E_DECODE) << c[0];
-            EXPECT_EQ(LogCapture::instance().count("value: does not fit"), 1) << c[0];
+            EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("value: does not fit"), 1) << c[0];
         }
     }
 }
@@ -62,11 +62,11 @@ TEST(ReceiveLimits, ASixOctetRequestIdMatchesOnlyWhenItIsPadding) {
         TestAgent agent(std::string(R"({"table": {"1.3.6.1.2.1.1.5.0": ["octets", "lp"]}, "request_id_prefix": ")") +
                         prefix + "\"}");
         ASSERT_TRUE(agent.running()) << agent.error();
-        LogCapture::instance().clear();
+        LogCapture::on(pmc_snmp_log()).clear();
         const bool padding = std::string(prefix) == "0000";
         pmc::Owned<IPmsPdu> pdu;
         EXPECT_EQ(get(agent, "1.3.6.1.2.1.1.5.0", &pdu, 200), padding ? PMC_S_OK : PMC_E_TIMEOUT) << prefix;
-        EXPECT_EQ(LogCapture::instance().count("request id: does not fit 32 bits."), padding ? 0 : 1) << prefix;
+        EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("request id: does not fit 32 bits."), padding ? 0 : 1) << prefix;
     }
 }
 

@@ -103,14 +103,14 @@ TEST(FragmentPdu, CutsIntoConsecutivePiecesLongestFirst) {
 }
 
 TEST(FragmentPdu, RefusesMorePiecesThanBindingsAndKeepsThem) {
-    LogCapture::instance().clear();
+    LogCapture::on(pmc_snmp_log()).clear();
     pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, numbered_oids(1));
     pdu->set_request_id(4242);
     pmc_long status = 0;
     EXPECT_EQ(frag::fragment_pdu(pdu.get(), 2, &status), nullptr);
     EXPECT_EQ(status, PMC_E_CANNOT_SPLIT);
     EXPECT_EQ(oids_of(pdu.get()), numbered_oids(1));
-    EXPECT_EQ(LogCapture::instance().count(
+    EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count(
                   "[RequestSession::fragment_pdu] can't fragment the packet[4242] any more."),
               1);
 }
@@ -126,7 +126,7 @@ TEST(FragmentPdu, RejectsFewerThanTwoPieces) {
 }
 
 TEST(FragmentProcess, SplitsAgainUntilPiecesFitAndJoinsInRequestOrder) {
-    LogCapture::instance().clear();
+    LogCapture::on(pmc_snmp_log()).clear();
     ScriptedExchange exchange;
     exchange.too_big_above = 3;
     const std::vector<std::string> oids = numbered_oids(10);
@@ -140,8 +140,8 @@ TEST(FragmentProcess, SplitsAgainUntilPiecesFitAndJoinsInRequestOrder) {
     EXPECT_EQ(pdu->get_error_status(), 0);
     ASSERT_EQ(oids_of(pdu.get()), oids);
     for (pmc_ulong i = 0; i < 10; ++i) EXPECT_EQ(value_at(pdu.get(), i)->get_int(nullptr), static_cast<pmc_long>(i + 1));
-    EXPECT_EQ(LogCapture::instance().count("[RequestSession::fragment_process] packet[1000] is fragmented to 2."), 1);
-    EXPECT_EQ(LogCapture::instance().count("is fragmented to 2."), 3);
+    EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("[RequestSession::fragment_process] packet[1000] is fragmented to 2."), 1);
+    EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("is fragmented to 2."), 3);
 }
 
 TEST(FragmentProcess, SplitCountOfTooLargeEncodingIsUsed) {

@@ -196,11 +196,11 @@ TEST(RequestSession, MaximumSizeTooSmallForOneBindingIsRefused) {
 }
 
 TEST(RequestSession, DatagramsThatAnswerNothingAreDiscarded) {
-    LogCapture::instance();
+    LogCapture::on(pmc_snmp_log());
     const char* const kinds[] = {"stray", "empty", "garbage", "truncated", "bad_version", "long_length", "bad_binding"};
     for (const char* kind : kinds) {
         SCOPED_TRACE(kind);
-        LogCapture::instance().clear();
+        LogCapture::on(pmc_snmp_log()).clear();
         TestAgent agent(scenario(std::string(R"("before": [")") + kind + "\"]"));
         ASSERT_TRUE(agent.running()) << agent.error();
         pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port(), PMS_VERSION_1, 2000, 0);
@@ -211,7 +211,7 @@ TEST(RequestSession, DatagramsThatAnswerNothingAreDiscarded) {
         EXPECT_EQ(agent.request_count(), 1);  // no second try was needed
         EXPECT_LT(result.elapsed_ms, 1500);
         if (std::string(kind) == "stray") {
-            EXPECT_EQ(LogCapture::instance().count("request id not match."), 1);
+            EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("request id not match."), 1);
         }
     }
 }
@@ -240,14 +240,14 @@ TEST(RequestSession, TriesCountRetriesPlusOne) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("drop " + std::to_string(c.drop_first) + ", retries " + std::to_string(c.retries));
-        LogCapture::instance().clear();
+        LogCapture::on(pmc_snmp_log()).clear();
         TestAgent agent(scenario(R"("drop_first": )" + std::to_string(c.drop_first)));
         ASSERT_TRUE(agent.running()) << agent.error();
         pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port(), PMS_VERSION_1, 150, c.retries);
         pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, {"1.3.6.1.2.1.1.5.0"});
         EXPECT_EQ(send(pdu.get(), target.get()).status, c.status);
         EXPECT_EQ(agent.request_count(), c.tries);
-        LogCapture& log = LogCapture::instance();
+        LogCapture& log = LogCapture::on(pmc_snmp_log());
         EXPECT_EQ(log.count("_send_and_receive(): timeout= 150, retries=" + std::to_string(c.retries)), 1);
         EXPECT_EQ(log.count("_send_and_receive(): try "), c.tries);
         EXPECT_EQ(log.count("_send_and_receive(): try 0, destination=127.0.0.1"), 1);
@@ -288,7 +288,7 @@ TEST(RequestSession, StrayAnswersDoNotStretchTheTimeOut) {
     // Stray answers arrive inside the try and the right one never comes:
     // the try still ends when its time is up, not a time-out after the last
     // stray one.
-    LogCapture::instance().clear();
+    LogCapture::on(pmc_snmp_log()).clear();
     TestAgent agent(scenario(R"("delay_ms": 150, "before": ["stray", "stray", "stray"], "withhold_answer": true)"));
     ASSERT_TRUE(agent.running()) << agent.error();
     pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port(), PMS_VERSION_1, 300, 0);
@@ -297,7 +297,7 @@ TEST(RequestSession, StrayAnswersDoNotStretchTheTimeOut) {
     EXPECT_EQ(result.status, PMC_E_TIMEOUT);
     EXPECT_GE(result.elapsed_ms, 290);
     EXPECT_LT(result.elapsed_ms, 420);  // restarting the wait would take 450
-    EXPECT_EQ(LogCapture::instance().count("request id not match."), 3);
+    EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("request id not match."), 3);
 }
 
 TEST(RequestSession, ZeroTimeOutNeitherWaitsNorClaimsSuccess) {
@@ -385,10 +385,10 @@ TEST(SessionDispatcher, ServesOnlyTargetsItKnows) {
     EXPECT_EQ(dispatcher->send_sync(pdu.get(), no_address.get()), PMC_E_INVALID_ARG);
 
     IPmsSnmpPacketList* replies = nullptr;
-    LogCapture::instance().clear();
+    LogCapture::on(pmc_snmp_log()).clear();
     EXPECT_EQ(dispatcher->send_broad_cast_sync(pdu.get(), good.get(), nullptr), PMC_E_INVALID_ARG);
-    EXPECT_EQ(LogCapture::instance().count("[SessionDispatcher::send_broad_cast_sync] enter."), 1);
-    EXPECT_EQ(LogCapture::instance().count("[SessionDispatcher::send_broad_cast_sync] exit."), 1);
+    EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("[SessionDispatcher::send_broad_cast_sync] enter."), 1);
+    EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("[SessionDispatcher::send_broad_cast_sync] exit."), 1);
     EXPECT_EQ(dispatcher->send_broad_cast_sync(nullptr, good.get(), &replies), PMC_E_INVALID_ARG);
     EXPECT_EQ(dispatcher->send_broad_cast_sync(static_cast<IPmsSnmpPacket*>(nullptr), &replies), PMC_E_INVALID_ARG);
     // Broadcast discovery is not built yet.

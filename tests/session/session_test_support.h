@@ -17,6 +17,8 @@
 #include "message/pdu_factory.h"
 #include "message/snmp_target.h"
 #include "net/network_address.h"
+#include "support/log_capture.h"
+#include "support/text_of.h"
 #include "value/value_factory.h"
 
 namespace session_test {
@@ -34,16 +36,6 @@ inline pmc::Owned<IPmsPdu> make_pdu(pmc_long type, const std::vector<std::string
 inline std::vector<std::string> numbered_oids(int count, int first = 1) {
     std::vector<std::string> out;
     for (int i = 0; i < count; ++i) out.push_back("1.3.6.1.2.1.1." + std::to_string(first + i) + ".0");
-    return out;
-}
-
-inline std::string text_of(IPmsValue* value) {
-    if (value == nullptr) return "<none>";
-    IPmcByteString* text = value->get_text_new(nullptr);
-    std::string out = text != nullptr && text->get_data() != nullptr
-                          ? std::string(reinterpret_cast<const char*>(text->get_data()), text->get_length())
-                          : std::string();
-    if (text != nullptr) text->release();
     return out;
 }
 
@@ -88,60 +80,6 @@ inline pmc::Owned<IPmsSnmpTarget> make_target(const char* address, unsigned shor
     if (where) target->set_address(where.get());
     return target;
 }
-
-// Keeps every line written to the "snmp" session from the moment it is
-// installed (once per process; the session keeps a reference).
-class LogCapture final : public IPmcLogWriter {
-public:
-    static LogCapture& instance() {
-        static LogCapture* capture = [] {
-            auto* made = new LogCapture();
-            pmc_snmp_log()->add_writer(made);
-            pmc_snmp_log()->set_level_mask(static_cast<pmc_ulong>(PMC_LOG_ALL));
-            pmc_snmp_log()->set_line_flags(0);
-            return made;
-        }();
-        return *capture;
-    }
-
-    void clear() {
-        std::lock_guard<std::mutex> guard(lock_);
-        lines_.clear();
-    }
-    // The number of lines that contain text.
-    int count(const std::string& text) {
-        std::lock_guard<std::mutex> guard(lock_);
-        int n = 0;
-        for (const std::string& line : lines_) n += line.find(text) != std::string::npos ? 1 : 0;
-        return n;
-    }
-
-    pmc_long query_interface(const char* iid, void** out) override {
-        if (iid == nullptr || out == nullptr) return PMC_E_INVALID_ARG;
-        if (std::strcmp(iid, PMC_IID_LOG_OBJECT) == 0 || std::strcmp(iid, PMC_IID_LOG_LINE_WRITER) == 0) {
-            add_ref();
-            *out = this;
-            return PMC_S_OK;
-        }
-        *out = nullptr;
-        return PMC_E_NO_INTERFACE;
-    }
-    // Lives until the process ends.
-    pmc_ulong add_ref() override { return 2; }
-    pmc_ulong release() override { return 1; }
-    const char* get_type_name() override { return "capture"; }
-    const char* get_target() override { return "session-test-capture"; }
-    pmc_long write_line(const char* text) override {
-        std::lock_guard<std::mutex> guard(lock_);
-        lines_.emplace_back(text != nullptr ? text : "");
-        return PMC_S_OK;
-    }
-
-private:
-    LogCapture() = default;
-    std::mutex lock_;
-    std::vector<std::string> lines_;
-};
 
 }  // namespace session_test
 

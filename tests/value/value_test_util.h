@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <pmsnmp/owned.h>
 
+#include "support/text_of.h"
 #include "value/value_factory.h"
 
 using OwnedValue = pmc::Owned<IPmsValue>;
@@ -32,14 +33,6 @@ inline OwnedOid make_oid(const char* text) {
 inline std::string string_of(const IPmcByteString& s) {
     const unsigned char* data = s.get_data();
     return data != nullptr ? std::string(reinterpret_cast<const char*>(data), s.get_length()) : std::string();
-}
-
-// The value's text form, or "<status N>" when it has none.
-inline std::string text_of(const IPmsValue& value) {
-    pmc_long status = -99;
-    OwnedString text(value.get_text_new(&status));
-    if (status != PMC_S_OK) return "<status " + std::to_string(status) + ">";
-    return string_of(*text);
 }
 
 inline std::vector<unsigned> bytes_of(const IPmsValue& value) {
