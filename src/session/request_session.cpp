@@ -190,13 +190,8 @@ pmc_long RequestSession::prepare_receive_block() {
     pmc_long status = PMC_S_OK;
     if (!answer_) answer_.reset(create_message_buffer(&status));
     if (!answer_) return status;
-    if (!received_.empty()) return PMC_S_OK;
-    try {
-        received_.resize(PMS_RECEIVE_BUFFER_SIZE);
-    } catch (const std::bad_alloc&) {
-        return PMC_E_NO_MEMORY;
-    }
-    return PMC_S_OK;
+    if (!received_) received_.reset(static_cast<unsigned char*>(std::malloc(PMS_RECEIVE_BUFFER_SIZE)));
+    return received_ ? PMC_S_OK : PMC_E_NO_MEMORY;
 }
 
 pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
@@ -219,7 +214,7 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
         first = false;
         pmc_long received = 0;
         CPmcNetworkAddress* sender = nullptr;
-        status = socket_->receive(received_.data(), PMS_RECEIVE_BUFFER_SIZE, remaining, &received, &sender);
+        status = socket_->receive(received_.get(), PMS_RECEIVE_BUFFER_SIZE, remaining, &received, &sender);
         pmc::Owned<CPmcNetworkAddress> sender_owned(sender);
         if (status == PMC_E_TIMEOUT) {
             pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): receive timeout.");
@@ -239,7 +234,7 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
             continue;
         }
         // The buffer lends the block; its size is the datagram's.
-        answer->attach(received_.data(), static_cast<pmc_ulong>(received), PMS_BUFFER_BORROWED);
+        answer->attach(received_.get(), static_cast<pmc_ulong>(received), PMS_BUFFER_BORROWED);
         status = check_received_raw_packet(pdu, target, answer);
         if (status == PMC_E_TOO_BIG) {
             pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive packet is too big.");

@@ -3,8 +3,8 @@
 #ifndef PMSNMP_SESSION_REQUEST_SESSION_H
 #define PMSNMP_SESSION_REQUEST_SESSION_H
 
+#include <cstdlib>
 #include <memory>
-#include <vector>
 
 #include <pmsnmp/owned.h>
 
@@ -80,7 +80,12 @@ private:
     pmc_long prepare_receive_block();
 
     pmc::Owned<DataGramSocket> socket_;
-    std::vector<unsigned char> received_;
+    // Left unfilled: zeroing 64 KiB on every operation would cost more than
+    // the exchange it serves.
+    struct FreeBlock {
+        void operator()(unsigned char* block) const { std::free(block); }
+    };
+    std::unique_ptr<unsigned char[], FreeBlock> received_;
     pmc::Owned<IPmsMessageBuffer> answer_;
     // The request's octets, kept for the next request: encoding reuses the
     // block, since every request of a target asks for the same size.
