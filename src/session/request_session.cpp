@@ -109,16 +109,16 @@ pmc_long RequestSession::check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget*
                                                           target->translate_type());
     // -250 (a header that cannot be read) makes the caller discard the datagram.
     if (status != PMC_S_OK) return status;
-    if (request_id == pdu->get_request_id() && version != target->get_version()) {
+    if (request_id == pdu->get_request_id()) {
+        if (version == target->get_version()) {
+            return error_status == PMS_ERR_TOO_BIG ? PMC_E_TOO_BIG : PMC_S_OK;
+        }
         // Not an answer to what was sent: taking it would make the next
         // request speak another version.
         pmc_snmp_log()->write_line(
             PMC_LOG_DEBUG, "[RequestSession::check_received_raw_packet] version not match. sended packet[%d]:received packet[%d].",
             static_cast<int>(target->get_version()), static_cast<int>(version));
         return PMC_E_OTHER_REQUEST;
-    }
-    if (request_id == pdu->get_request_id()) {
-        return error_status == PMS_ERR_TOO_BIG ? PMC_E_TOO_BIG : PMC_S_OK;
     }
     pmc_snmp_log()->write_line(
         PMC_LOG_DEBUG,
