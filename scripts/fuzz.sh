@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets with clang under ASan + UBSan and runs each
 # for SECONDS (default 60); any finding fails the script and leaves the input
 # in build/fuzz/fuzz/<target>-crash-*. TARGETS (default: all) picks some.
+# PMSNMP_FUZZ_SEED fixes libFuzzer's seed so that a run can be repeated.
 #   scripts/fuzz.sh [SECONDS [TARGET...]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,6 +41,6 @@ for target in "${targets[@]}"; do
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -max_len="$max_len" -print_final_stats=1 -artifact_prefix="$dir/fuzz/$target-" \
+      -max_len="$max_len" -seed="${PMSNMP_FUZZ_SEED:-0}" -print_final_stats=1 -artifact_prefix="$dir/fuzz/$target-" \
       "$work/$target" "fuzz/corpus/$target"
 done

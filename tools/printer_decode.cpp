@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace pmtool {
 
@@ -40,10 +41,18 @@ LevelReading read_level(std::optional<long> level, std::optional<long> max_capac
     } else if (*level < 0) {
         reading.kind = LevelKind::kUnknown;
     } else if (max_capacity && *max_capacity > 0) {
-        const long left = std::min(*level, *max_capacity);
-        const long shown = receptacle ? *max_capacity - left : left;
-        // Round to the nearest percent without floating point.
-        reading.percent = static_cast<int>((shown * 200 + *max_capacity) / (2 * *max_capacity));
+        long long capacity = *max_capacity;
+        const long long left = std::min<long long>(*level, capacity);
+        long long shown = receptacle ? capacity - left : left;
+        // Round to the nearest percent without floating point; agents that
+        // send 64-bit sized levels are scaled down first so that shown * 200
+        // cannot overflow (the lost low bits do not move the percent).
+        constexpr long long kLargestScalable = std::numeric_limits<long long>::max() / 201;
+        while (capacity > kLargestScalable) {
+            capacity >>= 1;
+            shown >>= 1;
+        }
+        reading.percent = static_cast<int>((shown * 200 + capacity) / (2 * capacity));
         reading.kind = LevelKind::kPercent;
     } else {
         reading.kind = LevelKind::kRaw;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,8 @@ struct LevelCase {
     std::string text;
 };
 
+constexpr long kHuge = std::numeric_limits<long>::max();
+
 void expect_readings(const std::vector<LevelCase>& cases, bool receptacle) {
     for (const LevelCase& c : cases) {
         const pmtool::LevelReading reading = read_level(c.level, c.max, receptacle);
@@ -92,6 +95,10 @@ TEST(SupplyLevel, ConsumablesShowWhatIsLeft) {
             {0, -2, LevelKind::kRaw, 0, "empty"},
             {std::nullopt, 100, LevelKind::kAbsent, 0, "absent"},
             {30, std::nullopt, LevelKind::kRaw, 0, "level 30 (capacity unknown)"},
+            // Levels wider than Integer32, from agents that send them, must not overflow.
+            {432000, kHuge, LevelKind::kPercent, 0, "0%"},
+            {kHuge / 2, kHuge, LevelKind::kPercent, 50, "50%"},
+            {kHuge, kHuge, LevelKind::kPercent, 100, "100%"},
         },
         false);
 }
@@ -107,6 +114,7 @@ TEST(SupplyLevel, ReceptaclesShowHowFullTheyAre) {
             {-3, 100, LevelKind::kSomeRemaining, 0, "not full"},
             {0, -2, LevelKind::kRaw, 0, "full"},
             {100, -2, LevelKind::kRaw, 0, "room for 100 (capacity unknown)"},
+            {432000, kHuge, LevelKind::kPercent, 100, "100% full"},
         },
         true);
 }
