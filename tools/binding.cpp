@@ -21,16 +21,6 @@ std::vector<unsigned long> oid_arcs(const std::string& text) {
     return arcs;
 }
 
-bool Binding::is_absent() const {
-    return type == PMS_TYPE_NO_SUCH_OBJECT || type == PMS_TYPE_NO_SUCH_INSTANCE ||
-           type == PMS_TYPE_END_OF_MIB_VIEW;
-}
-
-bool Binding::is_numeric() const {
-    return type == PMS_TYPE_INTEGER || type == PMS_TYPE_COUNTER32 || type == PMS_TYPE_GAUGE32 ||
-           type == PMS_TYPE_TIME_TICKS || type == PMS_TYPE_COUNTER64;
-}
-
 bool oid_is_below(const std::string& oid, const std::string& root) {
     const std::string a = strip_dot(oid);
     const std::string r = strip_dot(root);

@@ -1,33 +1,19 @@
-// One variable binding as the tool sees it: the identifier, the SMI type and
-// the value copied out of the library's objects, so that printing and the
-// printer report need no library object alive.
+// Variable bindings as the client layer copies them out of the library's
+// objects, and the tool's operations on dotted identifiers.
 #ifndef PMSNMP_TOOLS_BINDING_H
 #define PMSNMP_TOOLS_BINDING_H
 
 #include <pmsnmp/types.h>
 
-#include <cstdint>
+#include "api/client_binding.h"
+
 #include <string>
 #include <vector>
 
 namespace pmtool {
 
-struct Binding {
-    std::string oid;      // dotted decimal, no leading dot
-    pmc_long type = PMS_TYPE_NULL;
-    // INTEGER, Counter32, Gauge32, TimeTicks; a Counter64 keeps its 64 bits
-    // here and is read back as unsigned.
-    std::int64_t number = 0;
-    std::string octets;   // OCTET STRING, Opaque, IpAddress (raw octets)
-    std::string oid_value;  // OBJECT IDENTIFIER values, dotted decimal
-
-    // True for noSuchObject, noSuchInstance and endOfMibView: the agent
-    // lacks the object, which is not an error.
-    bool is_absent() const;
-    bool is_numeric() const;
-};
-
-using Bindings = std::vector<Binding>;
+using Binding = NPmcClient::Binding;
+using Bindings = NPmcClient::Bindings;
 
 // An error status the agent answered instead of values, and the object its
 // error index named (empty when it named none).

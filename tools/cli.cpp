@@ -1,8 +1,7 @@
 #include "cli.h"
 
+#include "api/client_trace.h"
 #include "commands.h"
-#include "log/log_config.h"
-#include "log/log_levels.h"
 
 #include <CLI/CLI.hpp>
 
@@ -60,13 +59,10 @@ const std::map<std::string, pmc_long> kLevels = {
     {"authPriv", PMS_SEC_AUTH_PRIV}};
 const std::map<std::string, pmc_long> kAuthProtocols = {{"MD5", PMS_AUTH_MD5}, {"SHA", PMS_AUTH_SHA}};
 const std::map<std::string, pmc_long> kPrivProtocols = {{"DES", PMS_PRIV_DES}, {"AES", PMS_PRIV_AES}};
-// Each level includes the more severe ones.
-const std::map<std::string, pmc_ulong> kTraceLevels = {
-    {"error", PMC_LOG_ERROR},
-    {"warn", PMC_LOG_ERROR | PMC_LOG_WARN},
-    {"info", PMC_LOG_ERROR | PMC_LOG_WARN | PMC_LOG_INFO},
-    {"debug", PMC_LOG_ERROR | PMC_LOG_WARN | PMC_LOG_INFO | PMC_LOG_DEBUG},
-    {"trace", PMC_LOG_ALL}};
+const std::map<std::string, NPmcClient::TraceDetail> kTraceLevels = {
+    {"error", NPmcClient::TraceDetail::kError}, {"warn", NPmcClient::TraceDetail::kWarn},
+    {"info", NPmcClient::TraceDetail::kInfo},   {"debug", NPmcClient::TraceDetail::kDebug},
+    {"trace", NPmcClient::TraceDetail::kAll}};
 
 template <class Value>
 std::vector<std::string> keys_of(const std::map<std::string, Value>& map) {
@@ -125,44 +121,44 @@ std::string upper(std::string text) {
 std::string make_agent_options(const CommandLine& line, AgentOptions* options) {
     std::string error;
     if (!parse_host(line.host, line.port, &options->host, &error)) return error;
-    options->version = kVersions.at(line.version);
-    options->community = line.community;
-    options->timeout_ms = line.timeout_ms;
-    options->retries = line.retries;
-    options->max_size = line.max_size;
-    options->user = line.user;
-    options->context = line.context;
-    options->auth_pass = line.auth_pass;
-    options->priv_pass = line.priv_pass;
-    if (!line.auth_protocol.empty()) options->auth_protocol = kAuthProtocols.at(upper(line.auth_protocol));
-    if (!line.priv_protocol.empty()) options->priv_protocol = kPrivProtocols.at(upper(line.priv_protocol));
-    if (options->version != PMS_VERSION_3) return std::string();
+    NPmcClient::TargetOptions& target = options->target;
+    target.version = kVersions.at(line.version);
+    target.community = line.community;
+    target.timeout_ms = line.timeout_ms;
+    target.retries = line.retries;
+    target.max_message_size = line.max_size;
+    target.security_name = line.user;
+    target.context_name = line.context;
+    target.auth_pass_phrase = line.auth_pass;
+    target.priv_pass_phrase = line.priv_pass;
+    if (!line.auth_protocol.empty()) target.auth_protocol = kAuthProtocols.at(upper(line.auth_protocol));
+    if (!line.priv_protocol.empty()) target.priv_protocol = kPrivProtocols.at(upper(line.priv_protocol));
+    if (target.version != PMS_VERSION_3) return std::string();
 
     if (line.user.empty()) return "SNMPv3 needs a security name (-u)";
     // Without -l, the level follows from the pass phrases given, as with
     // the Net-SNMP tools' habit of naming only what is used.
     if (!line.level.empty()) {
-        options->security_level = kLevels.at(line.level);
+        target.security_level = kLevels.at(line.level);
     } else {
-        options->security_level = line.priv_pass.empty()
+        target.security_level = line.priv_pass.empty()
                                       ? (line.auth_pass.empty() ? PMS_SEC_NO_AUTH_NO_PRIV : PMS_SEC_AUTH_NO_PRIV)
                                       : PMS_SEC_AUTH_PRIV;
     }
-    if (options->security_level != PMS_SEC_NO_AUTH_NO_PRIV) {
+    if (target.security_level != PMS_SEC_NO_AUTH_NO_PRIV) {
         if (line.auth_pass.empty()) return "SNMPv3 level " + line.level + " needs an authentication pass phrase (-A)";
-        if (options->auth_protocol == 0) options->auth_protocol = PMS_AUTH_MD5;
+        if (target.auth_protocol == 0) target.auth_protocol = PMS_AUTH_MD5;
     }
-    if (options->security_level == PMS_SEC_AUTH_PRIV) {
+    if (target.security_level == PMS_SEC_AUTH_PRIV) {
         if (line.priv_pass.empty()) return "SNMPv3 level authPriv needs a privacy pass phrase (-X)";
-        if (options->priv_protocol == 0) options->priv_protocol = PMS_PRIV_DES;
+        if (target.priv_protocol == 0) target.priv_protocol = PMS_PRIV_DES;
     }
     return std::string();
 }
 
 int configure_trace(const CommandLine& line, const Output& output) {
     if (line.trace_file.empty()) return kExitOk;
-    const pmc_long status =
-        pmc_log_configure(kTraceLevels.at(line.trace_level), PMC_LOG_FLAGS_DEFAULT, line.trace_file.c_str());
+    const pmc_long status = NPmcClient::trace_to_file(kTraceLevels.at(line.trace_level), line.trace_file);
     if (status != PMC_S_OK) return report_failure(output, "cannot open trace file '" + line.trace_file + "'");
     return kExitOk;
 }

@@ -1,35 +1,25 @@
-// The tool's way to one agent: the public get-data facade where it can do
-// the job (walks and sets over SNMPv1, everything over SNMPv3), the session
-// dispatcher where the facade cannot (typed answers to a get, the SNMPv2c
-// version code, the agent's error status after a set).
+// The tool's way to one agent, over the library's client layer: gets that
+// report errors as snmpget does, walks, sets, and a one-line reason for
+// each failure.
 #ifndef PMSNMP_TOOLS_SNMP_AGENT_H
 #define PMSNMP_TOOLS_SNMP_AGENT_H
 
+#include "api/client_target.h"
 #include "endpoint.h"
 #include "mib_reader.h"
 
 #include <string>
 #include <vector>
 
-class IPmsPdu;
-class IPmsSnmpTarget;
-
 namespace pmtool {
 
+// The agent and how to reach it; target's address, kind and port come from
+// host when a request is made.
 struct AgentOptions {
     Endpoint host;
-    pmc_long version = PMS_VERSION_1;
-    std::string community = "public";
-    std::string user;
-    pmc_long security_level = PMS_SEC_NO_AUTH_NO_PRIV;
-    pmc_long auth_protocol = 0;
-    pmc_long priv_protocol = 0;
-    std::string auth_pass;
-    std::string priv_pass;
-    std::string context;
-    pmc_long timeout_ms = 1000;
-    pmc_long retries = 1;
-    pmc_ulong max_size = 0;  // 0: the library's limit for the address kind
+    NPmcClient::TargetOptions target;
+
+    AgentOptions() { target.community = "public"; }
 };
 
 class SnmpAgent : public MibReader {
@@ -63,12 +53,9 @@ public:
 private:
     pmc_long fail(pmc_long status);
     pmc_long agent_error(pmc_long error_status, pmc_long error_index, const std::vector<std::string>& oids);
-    pmc_long make_target(IPmsSnmpTarget** out);
-    pmc_long exchange(IPmsPdu* pdu, pmc_long type);
+    NPmcClient::TargetOptions target() const;
     pmc_long get_bindings(const std::vector<std::string>& oids, std::vector<AgentError>* errors,
                           bool ask_again, Bindings* out);
-    pmc_long walk_with_facade(const std::string& root, Bindings* out);
-    pmc_long walk_with_get_next(const std::string& root, Bindings* out);
 
     AgentOptions options_;
     std::string reason_;

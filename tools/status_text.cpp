@@ -19,11 +19,11 @@ std::string describe_status(pmc_long status, const AgentOptions& options) {
     const std::string host = options.host.display();
     switch (status) {
     case PMC_E_TIMEOUT:
-        return "no answer from " + host + " within " + std::to_string(options.timeout_ms) + " ms (" +
-               std::to_string(options.retries + 1) + (options.retries == 0 ? " try" : " tries") +
+        return "no answer from " + host + " within " + std::to_string(options.target.timeout_ms) + " ms (" +
+               std::to_string(options.target.retries + 1) + (options.target.retries == 0 ? " try" : " tries") +
                "): agent unreachable, or wrong community";
     case PMC_E_NOT_SUPPORTED:
-        if (options.version == PMS_VERSION_3) return "SNMPv3 is not supported yet by the library";
+        if (options.target.version == PMS_VERSION_3) return "SNMPv3 is not supported yet by the library";
         return "the operation is not supported for this agent";
     case PMC_E_INVALID_ARG:
         return "bad argument (address, identifier, version or security option)";

@@ -29,12 +29,6 @@ IPmsSnmpTarget* CPmcGetData::current_target() const {
     return version_ == PMS_VERSION_3 ? v3_target_.get() : community_target_.get();
 }
 
-pmc_ulong CPmcGetData::message_size_limit(pmc_long address_kind, pmc_ulong requested) {
-    const bool ip = address_kind == PMC_ADDRESS_IPV4 || address_kind == PMC_ADDRESS_IPV6;
-    const pmc_ulong limit = ip ? PMC_MAX_MESSAGE_IP : PMC_MAX_MESSAGE_OTHER;
-    return (requested == 0 || requested > limit) ? limit : requested;
-}
-
 pmc_long CPmcGetData::open(const char* address, pmc_long address_kind, unsigned short port,
                            pmc_long version, const char* security_name, pmc_long security_level,
                            pmc_long auth_protocol, pmc_long priv_protocol,
@@ -47,25 +41,31 @@ pmc_long CPmcGetData::open(const char* address, pmc_long address_kind, unsigned 
 
     // Everything is built aside and taken over only on success, so a failed
     // (re)open never leaves a half-built object behind.
-    pmc_long status = PMC_S_OK;
-    pmc::Owned<CPmcNetworkAddress> agent(pmc_create_network_address(&status));
-    if (!agent) return status;
-    status = agent->assign(address, address_kind, port);
-    if (status != PMC_S_OK) return status;
-    const pmc_ulong size = message_size_limit(agent->get_kind(), max_message_size);
+    auto text = [](const char* s) { return s != nullptr ? s : ""; };
+    NPmcClient::TargetOptions options;
+    options.address = address;
+    options.address_kind = address_kind;
+    options.port = port;
+    // Community requests always go out as SNMPv1, whatever version was asked.
+    options.version = version == PMS_VERSION_3 ? PMS_VERSION_3 : PMS_VERSION_1;
+    options.community = community_;
+    options.security_name = text(security_name);
+    options.security_level = security_level;
+    options.auth_protocol = auth_protocol;
+    options.priv_protocol = priv_protocol;
+    options.auth_pass_phrase = text(auth_pass_phrase);
+    options.priv_pass_phrase = text(priv_pass_phrase);
+    options.context_name = text(context_name);
+    options.timeout_ms = timeout_ms;
+    options.retries = retries;
+    options.max_message_size = max_message_size;
 
-    pmc::Owned<IPmsSnmpTarget> target;
-    if (version == PMS_VERSION_3) {
-        status = open_v3_target(&target, agent.get(), security_name, security_level,
-                                 auth_protocol, priv_protocol, auth_pass_phrase,
-                                 priv_pass_phrase, context_name);
-    } else {
-        status = open_community_target(&target, agent.get());
-    }
+    pmc::Owned<CPmcNetworkAddress> agent;
+    pmc_long status = NPmcClient::make_address(options, &agent);
     if (status != PMC_S_OK) return status;
-    target->set_timeout(timeout_ms);
-    target->set_retries(retries);
-    target->set_max_message_size(static_cast<pmc_long>(size));
+    pmc::Owned<IPmsSnmpTarget> target;
+    status = NPmcClient::make_target(options, agent.get(), &target);
+    if (status != PMC_S_OK) return status;
 
     pmc::Owned<IPmsPdu> pdu(create_pdu(&status));
     if (!pdu) return status;
@@ -82,54 +82,6 @@ pmc_long CPmcGetData::open(const char* address, pmc_long address_kind, unsigned 
         community_target_ = std::move(target);
         v3_target_.reset();
     }
-    return PMC_S_OK;
-}
-
-pmc_long CPmcGetData::open_v3_target(pmc::Owned<IPmsSnmpTarget>* out,
-                                      CPmcNetworkAddress* address, const char* security_name,
-                                      pmc_long security_level, pmc_long auth_protocol,
-                                      pmc_long priv_protocol, const char* auth_pass_phrase,
-                                      const char* priv_pass_phrase, const char* context_name) {
-    pmc_long status = PMC_S_OK;
-    pmc::Owned<IPmsSnmpTarget> target(create_v3_target(&status));
-    if (!target) return status;
-    target->set_version(PMS_VERSION_3);
-    status = target->set_address(address);
-    if (status != PMC_S_OK) return status;
-    void* view = nullptr;
-    target->query_interface(PMS_IID_V3_TARGET, &view);
-    auto* v3 = static_cast<IPmsV3Target*>(view);
-    if (v3 == nullptr) return PMC_E_INVALID_ARG;
-    auto text = [](const char* s) { return s != nullptr ? s : ""; };
-    // The credential setters cannot fail for texts the agent would accept;
-    // a refused one shows as an authentication failure of the first request.
-    v3->set_user_name(text(security_name));
-    v3->set_security_level(security_level);
-    v3->set_auth_protocol(auth_protocol);
-    v3->set_priv_protocol(priv_protocol);
-    v3->set_auth_pass_phrase(text(auth_pass_phrase));
-    v3->set_priv_pass_phrase(text(priv_pass_phrase));
-    v3->set_context_name(text(context_name));
-    *out = std::move(target);
-    return PMC_S_OK;
-}
-
-pmc_long CPmcGetData::open_community_target(pmc::Owned<IPmsSnmpTarget>* out,
-                                             CPmcNetworkAddress* address) {
-    pmc_long status = PMC_S_OK;
-    pmc::Owned<IPmsSnmpTarget> target(create_community_target(&status));
-    if (!target) return status;
-    // Community requests always go out as SNMPv1, whatever version was asked.
-    target->set_version(PMS_VERSION_1);
-    void* view = nullptr;
-    target->query_interface(PMS_IID_COMMUNITY_TARGET, &view);
-    auto* community = static_cast<IPmsCommunityTarget*>(view);
-    if (community == nullptr) return PMC_E_INVALID_ARG;
-    status = community->set_community(community_);
-    if (status != PMC_S_OK) return status;
-    status = target->set_address(address);
-    if (status != PMC_S_OK) return status;
-    *out = std::move(target);
     return PMC_S_OK;
 }
 

@@ -6,18 +6,13 @@
 #include <pmsnmp/get_data.h>
 #include <pmsnmp/owned.h>
 
+#include "api/client_target.h"
 #include "message/snmp_target.h"
 #include "net/network_address.h"
-
-class SessionDispatcher;
 
 // Room for 255 characters and the terminator.
 constexpr pmc_ulong PMC_COMMUNITY_CAPACITY = 256;
 constexpr const char* PMC_DEFAULT_COMMUNITY = "vexmor";
-
-// Largest message the facade lets the encoder build, by address kind.
-constexpr pmc_ulong PMC_MAX_MESSAGE_IP = 1400;
-constexpr pmc_ulong PMC_MAX_MESSAGE_OTHER = 546;
 
 // Status of a request operation on an object that was never opened.
 constexpr pmc_long PMC_E_NOT_OPEN = PMC_E_INVALID_ARG;
@@ -53,30 +48,17 @@ public:
     const char* community() const { return community_; }
     pmc_long version() const { return version_; }
 
-    // The maximum message size open uses for an address kind and a request.
-    static pmc_ulong message_size_limit(pmc_long address_kind, pmc_ulong requested);
-
 private:
     virtual ~CPmcGetData();
 
     bool is_open() const { return pdu_ != nullptr; }
-    pmc_long open_v3_target(pmc::Owned<IPmsSnmpTarget>* out, CPmcNetworkAddress* address,
-                             const char* security_name, pmc_long security_level,
-                             pmc_long auth_protocol, pmc_long priv_protocol,
-                             const char* auth_pass_phrase, const char* priv_pass_phrase,
-                             const char* context_name);
-    pmc_long open_community_target(pmc::Owned<IPmsSnmpTarget>* out, CPmcNetworkAddress* address);
     // Sends the request PDU as type and leaves the answer in it.
     pmc_long exchange(pmc_long type);
-    pmc_long exchange(SessionDispatcher* dispatcher, pmc_long type);
     // Keeps what get_error_status reports of an exchange that ended with
     // status; returns status.
     pmc_long note_exchange(pmc_long status);
     // The first binding's value, taken out of the request PDU (null if none).
     pmc::Owned<IPmsValue> pop_value();
-    // One GetNext step of walk: sends, then classifies the answer.
-    pmc_long walk_step(SessionDispatcher* dispatcher, const IPmsOid* root,
-                        IPmcPtrList<IPmsPdu>* responses, bool* done);
 
     pmc::Owned<IPmsPdu> pdu_;
     pmc::Owned<IPmsSnmpTarget> community_target_;

@@ -2,33 +2,33 @@
 #include <cstring>
 #include <limits>
 
+#include "api/client_exchange.h"
+#include "api/client_walk.h"
 #include "api/get_data.h"
-#include "api/oid_order.h"
 #include "session/session_dispatcher.h"
 #include "value/value_factory.h"
+
+using NPmcClient::first_binding;
 
 namespace {
 
 // No bound: the caller promised a buffer large enough for any text.
 constexpr pmc_ulong kUnboundedBuffer = std::numeric_limits<pmc_ulong>::max();
 
-IPmsVarBind* first_binding(IPmsPdu* pdu) {
-    IPmsVarBindList* list = pdu->get_varbind_list();
-    return list != nullptr ? list->get_at(0) : nullptr;
+// A copy of answer at the end of responses.
+pmc_long add_copy(IPmcPtrList<IPmsPdu>* responses, IPmsPdu* answer) {
+    pmc_long status = PMC_S_OK;
+    pmc::Owned<IPmsPdu> copy(answer->clone(&status));
+    if (!copy) return status;
+    status = responses->add(copy.get());
+    if (status == PMC_S_OK) copy.release();
+    return status;
 }
 
 }  // namespace
 
 pmc_long CPmcGetData::exchange(pmc_long type) {
-    pmc_long status = PMC_S_OK;
-    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
-    if (!dispatcher) return note_exchange(status);
-    return exchange(dispatcher.get(), type);
-}
-
-pmc_long CPmcGetData::exchange(SessionDispatcher* dispatcher, pmc_long type) {
-    pdu_->set_type(type);
-    return note_exchange(dispatcher->send_sync(pdu_.get(), current_target()));
+    return note_exchange(NPmcClient::exchange_pdu(pdu_.get(), type, current_target()));
 }
 
 pmc_long CPmcGetData::note_exchange(pmc_long status) {
@@ -110,49 +110,9 @@ pmc_long CPmcGetData::walk(IPmcPtrList<IPmsPdu>* responses, const char* root_oid
     if (!root) return status;
     pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
     if (!dispatcher) return note_exchange(status);
-    bool done = false;
-    while (!done) {
-        status = walk_step(dispatcher.get(), root.get(), responses, &done);
-    }
-    return status;
-}
-
-pmc_long CPmcGetData::walk_step(SessionDispatcher* dispatcher, const IPmsOid* root,
-                                 IPmcPtrList<IPmsPdu>* responses, bool* done) {
-    *done = true;
-    IPmsVarBind* request = first_binding(pdu_.get());
-    if (request == nullptr || request->get_oid() == nullptr) return PMC_E_NO_VALUE;
-    pmc_long status = PMC_S_OK;
-    // The answer overwrites the request, so keep the name asked for.
-    pmc::Owned<IPmsOid> asked(request->get_oid()->clone_oid(&status));
-    if (!asked) return status;
-
-    status = exchange(dispatcher, PMS_PDU_GET_NEXT);
-    if (status != PMC_S_OK) return status;
-
-    // An SNMPv1 agent ends its view with noSuchName and the names unchanged.
-    const pmc_long error = pdu_->get_error_status();
-    if (error == PMS_ERR_NO_SUCH_NAME) return PMC_S_OK;
-    if (error != PMS_ERR_NO_ERROR) return PMC_E_FAIL;
-    IPmsVarBind* answer = first_binding(pdu_.get());
-    if (answer == nullptr || answer->get_oid() == nullptr) return PMC_E_NO_VALUE;
-    const IPmsValue* value = answer->get_value();
-    if (value != nullptr && value->get_type() == PMS_TYPE_END_OF_MIB_VIEW) return PMC_S_OK;
-
-    const pmc_long relation = answer->get_oid()->compare(root, &status);
-    if (status != PMC_S_OK || (relation != PMS_OID_BELOW && relation != PMS_OID_ABOVE)) {
-        return PMC_S_OK;
-    }
-    // A name that does not advance would be asked for again and again.
-    int order = 0;
-    status = NPmcOidOrder::compare(answer->get_oid(), asked.get(), &order);
-    if (status != PMC_S_OK || order <= 0) return PMC_E_FAIL;
-
-    pmc::Owned<IPmsPdu> copy(pdu_->clone(&status));
-    if (!copy) return status;
-    status = responses->add(copy.get());
-    if (status != PMC_S_OK) return status;
-    copy.release();
-    *done = false;
-    return PMC_S_OK;
+    const NPmcClient::WalkResult result = NPmcClient::walk_pdu(
+        pdu_.get(), root.get(), current_target(), dispatcher.get(), NPmcClient::PMC_WALK_UNBOUNDED,
+        [responses](IPmsPdu* answer) { return add_copy(responses, answer); });
+    if (result.exchanges > 0) note_exchange(result.exchange_status);
+    return result.status;
 }

@@ -1,0 +1,37 @@
+// One request and its answer: the raw form the facade keeps its PDU in, and
+// a typed form that copies the answer out for callers without PDUs.
+#ifndef PMSNMP_API_CLIENT_EXCHANGE_H
+#define PMSNMP_API_CLIENT_EXCHANGE_H
+
+#include "api/client_binding.h"
+#include "api/client_target.h"
+
+class IPmsPdu;
+class IPmsVarBind;
+class SessionDispatcher;
+
+namespace NPmcClient {
+
+struct ExchangeResult {
+    pmc_long status = PMC_S_OK;  // the library's; the rest holds only when 0
+    pmc_long error_status = PMS_ERR_NO_ERROR;
+    pmc_long error_index = 0;
+    Bindings bindings;
+};
+
+// Sends request (names; an INTEGER binding also carries its number, every
+// other kind goes without value) as a PDU of pdu_type to the target that
+// options describe.
+ExchangeResult exchange(const TargetOptions& options, pmc_long pdu_type, const Bindings& request);
+
+// Sends pdu as pdu_type to target; the answer overwrites pdu. Without a
+// dispatcher, one is made for this exchange.
+pmc_long exchange_pdu(IPmsPdu* pdu, pmc_long pdu_type, IPmsSnmpTarget* target,
+                      SessionDispatcher* dispatcher = nullptr);
+
+// The PDU's first binding, lent; null when it has none.
+IPmsVarBind* first_binding(IPmsPdu* pdu);
+
+}  // namespace NPmcClient
+
+#endif

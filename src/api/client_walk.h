@@ -1,0 +1,58 @@
+// A subtree read with GetNext, for SNMPv1 and SNMPv2c alike: it ends at the
+// end of the subtree or the agent's view (noSuchName, endOfMibView) and
+// refuses answers that do not advance, which would repeat for ever.
+#ifndef PMSNMP_API_CLIENT_WALK_H
+#define PMSNMP_API_CLIENT_WALK_H
+
+#include <cstddef>
+#include <functional>
+#include <limits>
+#include <string>
+
+#include "api/client_binding.h"
+#include "api/client_target.h"
+
+class IPmsOid;
+class IPmsPdu;
+class SessionDispatcher;
+
+namespace NPmcClient {
+
+// Why a walk stopped.
+enum class WalkEnd {
+    kDone,          // end of the subtree or of the agent's view
+    kAgentError,    // an error status other than noSuchName
+    kNotAdvancing,  // an answer that does not sort after the name asked for
+    kStepLimit,     // max_steps answers and still no end
+    kFailed,        // the library's status says why
+};
+
+struct WalkResult {
+    pmc_long status = PMC_S_OK;  // 0 for kDone; -1 for the agent's faults
+    WalkEnd end = WalkEnd::kDone;
+    std::size_t exchanges = 0;
+    pmc_long exchange_status = PMC_S_OK;  // of the last exchange
+    pmc_long error_status = PMS_ERR_NO_ERROR;
+    pmc_long error_index = 0;
+    std::string asked;  // the last name asked for, when the agent was at fault
+};
+
+constexpr std::size_t PMC_WALK_UNBOUNDED = std::numeric_limits<std::size_t>::max();
+
+// Each answer inside the subtree, lent; a status other than 0 stops the walk
+// with that status.
+using PduVisitor = std::function<pmc_long(IPmsPdu* answer)>;
+using BindingVisitor = std::function<pmc_long(const Binding& binding)>;
+
+// GetNext from pdu's first binding as it stands; each answer overwrites pdu
+// and becomes the next request.
+WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
+                    SessionDispatcher* dispatcher, std::size_t max_steps, const PduVisitor& visit);
+
+// The walk of root (dotted decimal) on the target that options describe.
+WalkResult walk(const TargetOptions& options, const std::string& root, std::size_t max_steps,
+                const BindingVisitor& visit);
+
+}  // namespace NPmcClient
+
+#endif
