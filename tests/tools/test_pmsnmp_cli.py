@@ -153,7 +153,7 @@ class ToolBasics(unittest.TestCase):
                                        "-a", "SHA", "-A", "auth-pass-1", "-x", "AES", "-X",
                                        "priv-pass-1", "-n", "", "-t", "200", "-r", "0",
                                        endpoint, "1.3.6.1.2.1.1.1.0")
-            self.assertNotEqual(code, 0)
+            self.assertEqual(code, 1)
             self.assertEqual(len(err.strip().splitlines()), 1, err)
             self.assertIn("SNMPv3", err)
             code, out, err, _ = run_tool("status", "-v", "3", "-u", "monitor", "-t", "200", "-r", "0",
@@ -168,6 +168,25 @@ class ToolBasics(unittest.TestCase):
                                    "auth-pass-1", "127.0.0.1", "1.3.6.1.2.1.1.1.0")
         self.assertEqual(code, 2)
         self.assertIn("-X", err)
+
+    def test_snmpv3_option_spellings(self):
+        # As the Net-SNMP tools spell them; a wrong one fails before any request.
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as silent:
+            silent.bind(("127.0.0.1", 0))
+            endpoint = "127.0.0.1:%d" % silent.getsockname()[1]
+            cases = [(["-l", "authNoPriv", "-a", "md5", "-A", "auth-pass-1"], 1, "SNMPv3"),
+                     (["-l", "noAuthNoPriv", "-n", "printers"], 1, "SNMPv3"),
+                     (["-A", "auth-pass-1", "-X", "priv-pass-1", "-x", "des"], 1, "SNMPv3"),
+                     (["-l", "authNoPriv"], 2, "-A"),
+                     (["-l", "authpriv", "-A", "a", "-X", "b"], 2, "authpriv"),
+                     (["-a", "SHA256", "-A", "auth-pass-1"], 2, "SHA256"),
+                     (["-x", "3DES", "-A", "a", "-X", "b"], 2, "3DES")]
+            for options, expected, word in cases:
+                code, out, err, _ = run_tool("get", "-v", "3", "-u", "monitor", *options, "-t",
+                                             "200", "-r", "0", endpoint, "1.3.6.1.2.1.1.1.0")
+                self.assertEqual((code, out), (expected, ""), options)
+                self.assertEqual(len(err.strip().splitlines()), 1, err)
+                self.assertIn(word, err, options)
 
     def test_trace_file_records_the_request(self):
         with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as silent, \

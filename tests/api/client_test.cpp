@@ -1,0 +1,144 @@
+// The client layer the facade and the tool share: targets from options,
+// typed exchanges, and GetNext walks in both community versions.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "api/client_exchange.h"
+#include "api/client_walk.h"
+#include "api/snmpd_walk.h"
+#include "message/snmp_target.h"
+#include "support/snmpd_fixture.h"
+#include "support/test_agent.h"
+
+namespace {
+
+using NPmcClient::Binding;
+using NPmcClient::TargetOptions;
+
+TargetOptions loopback(unsigned short port, pmc_long version, const char* community) {
+    TargetOptions options;
+    options.address = "127.0.0.1";
+    options.address_kind = PMC_ADDRESS_IPV4;
+    options.port = port;
+    options.version = version;
+    options.community = community;
+    options.retries = 0;
+    return options;
+}
+
+Binding named(const char* oid, pmc_long type = PMS_TYPE_NULL, std::int64_t number = 0) {
+    Binding binding;
+    binding.oid = oid;
+    binding.type = type;
+    binding.number = number;
+    return binding;
+}
+
+TEST(ClientTarget, OptionsDecideKindVersionAndSizeCap) {
+    TargetOptions v2c = loopback(1161, PMS_VERSION_2C, "pmsread");
+    v2c.max_message_size = 5000;  // above the cap
+    TargetOptions v3 = loopback(1161, PMS_VERSION_3, "");
+    v3.address = "::1";
+    v3.address_kind = PMC_ADDRESS_IPV6;
+    v3.security_name = "monitor";
+    v3.security_level = PMS_SEC_AUTH_PRIV;
+    v3.auth_protocol = PMS_AUTH_SHA;
+    v3.context_name = "printers";
+    v3.max_message_size = 600;
+
+    pmc::Owned<IPmsSnmpTarget> target;
+    ASSERT_EQ(NPmcClient::make_target(v2c, &target), PMC_S_OK);
+    EXPECT_EQ(target->get_version(), PMS_VERSION_2C);
+    EXPECT_EQ(target->get_max_message_size(), static_cast<pmc_long>(PMC_MAX_MESSAGE_IP));
+    void* view = nullptr;
+    target->query_interface(PMS_IID_COMMUNITY_TARGET, &view);
+    ASSERT_NE(view, nullptr);
+    EXPECT_STREQ(static_cast<IPmsCommunityTarget*>(view)->get_community(), "pmsread");
+
+    ASSERT_EQ(NPmcClient::make_target(v3, &target), PMC_S_OK);
+    EXPECT_EQ(target->get_version(), PMS_VERSION_3);
+    EXPECT_EQ(target->get_max_message_size(), 600);
+    view = nullptr;
+    target->query_interface(PMS_IID_V3_TARGET, &view);
+    ASSERT_NE(view, nullptr);
+    auto* user = static_cast<IPmsV3Target*>(view);
+    EXPECT_STREQ(user->get_user_name(), "monitor");
+    EXPECT_EQ(user->get_security_level(), PMS_SEC_AUTH_PRIV);
+    EXPECT_EQ(user->get_auth_protocol(), PMS_AUTH_SHA);
+    EXPECT_STREQ(user->get_context_name(), "printers");
+}
+
+TEST(ClientExchange, TypedAnswerWithErrorStatusAndIndex) {
+    pmc_test::TestAgent agent(R"({"table": {
+        "1.3.6.1.2.1.1.5.0": ["octets", "printer-1"],
+        "1.3.6.1.2.1.43.5.1.1.3.1": ["integer", 3]},
+      "read_only": ["1.3.6.1.2.1.43.5.1.1.3.1"]})");
+    ASSERT_TRUE(agent.running()) << agent.error();
+    const TargetOptions v1 = loopback(agent.port(), PMS_VERSION_1, "public");
+    const TargetOptions v2c = loopback(agent.port(), PMS_VERSION_2C, "public");
+
+    auto answer = NPmcClient::exchange(v2c, PMS_PDU_GET, {named("1.3.6.1.2.1.1.5.0"), named("1.3.6.1.2.1.1.6.0")});
+    ASSERT_EQ(answer.status, PMC_S_OK);
+    ASSERT_EQ(answer.bindings.size(), 2u);
+    EXPECT_EQ(answer.bindings[0].octets, "printer-1");
+    EXPECT_EQ(answer.bindings[1].type, PMS_TYPE_NO_SUCH_OBJECT);
+
+    answer = NPmcClient::exchange(v1, PMS_PDU_GET, {named("1.3.6.1.2.1.1.5.0"), named("1.3.6.1.2.1.1.6.0")});
+    ASSERT_EQ(answer.status, PMC_S_OK);
+    EXPECT_EQ(answer.error_status, PMS_ERR_NO_SUCH_NAME);
+    EXPECT_EQ(answer.error_index, 2);
+
+    answer = NPmcClient::exchange(v1, PMS_PDU_SET, {named("1.3.6.1.2.1.43.5.1.1.3.1", PMS_TYPE_INTEGER, 4)});
+    ASSERT_EQ(answer.status, PMC_S_OK);
+    EXPECT_EQ(answer.error_status, PMS_ERR_READ_ONLY);
+    EXPECT_EQ(answer.error_index, 1);
+    EXPECT_EQ(agent.state()["types"].back(), 0xA3);
+}
+
+TEST(ClientWalk, StepLimitStopsAnAgentThatNeverEnds) {
+    pmc_test::TestAgent agent(R"({"table": {
+        "1.3.6.1.2.1.43.11.1.1.9.1.1": ["integer", 10],
+        "1.3.6.1.2.1.43.11.1.1.9.1.2": ["integer", 20],
+        "1.3.6.1.2.1.43.11.1.1.9.1.3": ["integer", 30]}})");
+    ASSERT_TRUE(agent.running()) << agent.error();
+    for (const std::size_t limit : {std::size_t{2}, NPmcClient::PMC_WALK_UNBOUNDED}) {
+        std::vector<std::int64_t> levels;
+        const auto result = NPmcClient::walk(loopback(agent.port(), PMS_VERSION_2C, "public"),
+                                             "1.3.6.1.2.1.43.11.1.1.9", limit, [&](const Binding& b) {
+                                                 levels.push_back(b.number);
+                                                 return PMC_S_OK;
+                                             });
+        const bool bounded = limit == 2;
+        EXPECT_EQ(result.end, bounded ? NPmcClient::WalkEnd::kStepLimit : NPmcClient::WalkEnd::kDone);
+        EXPECT_EQ(result.status, bounded ? PMC_E_FAIL : PMC_S_OK);
+        const std::vector<std::int64_t> all = {10, 20, 30};
+        EXPECT_EQ(levels, std::vector<std::int64_t>(all.begin(), all.begin() + (bounded ? 2 : 3)));
+    }
+}
+
+TEST(ClientWalk, BothCommunityVersionsMatchSnmpwalk) {
+    std::string error;
+    pmstest::SnmpdFixture* snmpd = pmstest::shared_snmpd(&error);
+    ASSERT_NE(snmpd, nullptr) << error;
+    const char* root = "1.3.6.1.2.1.1";
+    const std::vector<pmstest::WalkEntry> expected = pmstest::parse_snmpwalk(
+        snmpd->run_tool({"snmpwalk", "-v1", "-c", pmstest::SnmpdFixture::kReadCommunity, "-On",
+                         snmpd->ipv4_peer(), root}).out);
+    ASSERT_GT(expected.size(), 5u);
+    for (const pmc_long version : {PMS_VERSION_1, PMS_VERSION_2C}) {
+        std::vector<std::string> names;
+        const auto result = NPmcClient::walk(
+            loopback(snmpd->port(), version, pmstest::SnmpdFixture::kReadCommunity), root,
+            NPmcClient::PMC_WALK_UNBOUNDED, [&](const Binding& b) {
+                names.push_back(b.oid);
+                return PMC_S_OK;
+            });
+        EXPECT_EQ(result.status, PMC_S_OK);
+        ASSERT_EQ(names.size(), expected.size());
+        for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], expected[i].oid);
+    }
+}
+
+}  // namespace
