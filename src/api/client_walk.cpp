@@ -32,6 +32,32 @@ bool leaves_subtree(const IPmsOid* answer, const IPmsOid* root) {
     return status != PMC_S_OK || (relation != PMS_OID_BELOW && relation != PMS_OID_ABOVE);
 }
 
+// Whether the answer in pdu to asked continues the walk; records the end
+// when it does not.
+bool advances(IPmsPdu* pdu, const IPmsOid* root, const IPmsOid* asked, WalkResult* result) {
+    // An SNMPv1 agent ends its view with noSuchName and the names unchanged.
+    const pmc_long error = pdu->get_error_status();
+    if (error == PMS_ERR_NO_SUCH_NAME) return stop(result, PMC_S_OK, WalkEnd::kDone);
+    if (error != PMS_ERR_NO_ERROR) {
+        result->error_status = error;
+        result->error_index = pdu->get_error_index();
+        return stop_at(result, WalkEnd::kAgentError, asked);
+    }
+    IPmsVarBind* answer = first_binding(pdu);
+    if (answer == nullptr || answer->get_oid() == nullptr) {
+        return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
+    }
+    const IPmsValue* value = answer->get_value();
+    if (value != nullptr && value->get_type() == PMS_TYPE_END_OF_MIB_VIEW) {
+        return stop(result, PMC_S_OK, WalkEnd::kDone);
+    }
+    if (leaves_subtree(answer->get_oid(), root)) return stop(result, PMC_S_OK, WalkEnd::kDone);
+    int order = 0;
+    const pmc_long status = NPmcOidOrder::compare(answer->get_oid(), asked, &order);
+    if (status != PMC_S_OK || order <= 0) return stop_at(result, WalkEnd::kNotAdvancing, asked);
+    return true;
+}
+
 // One GetNext; true while the walk goes on.
 bool step(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target, SessionDispatcher* dispatcher,
           const PduVisitor& visit, WalkResult* result) {
@@ -48,27 +74,7 @@ bool step(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target, SessionDisp
     ++result->exchanges;
     result->exchange_status = status;
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
-
-    // An SNMPv1 agent ends its view with noSuchName and the names unchanged.
-    const pmc_long error = pdu->get_error_status();
-    if (error == PMS_ERR_NO_SUCH_NAME) return stop(result, PMC_S_OK, WalkEnd::kDone);
-    if (error != PMS_ERR_NO_ERROR) {
-        result->error_status = error;
-        result->error_index = pdu->get_error_index();
-        return stop_at(result, WalkEnd::kAgentError, asked.get());
-    }
-    IPmsVarBind* answer = first_binding(pdu);
-    if (answer == nullptr || answer->get_oid() == nullptr) {
-        return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
-    }
-    const IPmsValue* value = answer->get_value();
-    if (value != nullptr && value->get_type() == PMS_TYPE_END_OF_MIB_VIEW) {
-        return stop(result, PMC_S_OK, WalkEnd::kDone);
-    }
-    if (leaves_subtree(answer->get_oid(), root)) return stop(result, PMC_S_OK, WalkEnd::kDone);
-    int order = 0;
-    status = NPmcOidOrder::compare(answer->get_oid(), asked.get(), &order);
-    if (status != PMC_S_OK || order <= 0) return stop_at(result, WalkEnd::kNotAdvancing, asked.get());
+    if (!advances(pdu, root, asked.get(), result)) return false;
 
     status = visit(pdu);
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
