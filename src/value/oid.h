@@ -1,5 +1,7 @@
-// OBJECT IDENTIFIER: a value kept as dotted decimal text, with the arc
-// operations variable names need and the table-index forms.
+// OBJECT IDENTIFIER: a value seen as dotted decimal text, with the arc
+// operations variable names need and the table-index forms. The codec works
+// in arcs, so short identifiers keep their arcs beside the text; arcs stored
+// by the codec make the text only when someone reads it.
 #ifndef PMSNMP_VALUE_OID_H
 #define PMSNMP_VALUE_OID_H
 
@@ -56,12 +58,25 @@ public:
     pmc_long decode_index_into(IPmsValue* value, bool implied) override;
     pmc_long encode_index(const IPmsValue* value, bool implied) override;
 
-    // Inside the library: direct access for the codec's arc paths.
-    const PmcTextBuffer& text() const { return text_; }
-    PmcTextBuffer& text() { return text_; }
+    // The dotted text, made first when only arcs are held.
+    const PmcTextBuffer& dotted() const;
+    pmc_ulong arc_count() const;
+
+    // Inside the library: the codec's arc paths.
+    static constexpr pmc_ulong CACHED_ARCS_MAX = 32;
+    // The arcs when they are held (null otherwise, and for longer names).
+    const pmc_ulong* cached_arcs(pmc_ulong* count) const;
+    // Keeps arcs parsed from the current text beside it.
+    void remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const;
+    // Holds arcs[0..count) (count <= CACHED_ARCS_MAX) as the identifier;
+    // text_length is the length of their dotted text, whose room is taken
+    // now so that reading the text later cannot fail. -3 and no change when
+    // memory runs out.
+    pmc_long store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_length);
+    // The text to rewrite (the held arcs are dropped).
+    PmcTextBuffer& edit_text();
     void set_arc_count(pmc_ulong count) { arc_count_ = static_cast<pmc_long>(count); }
     void forget_arc_count() { arc_count_ = kUnknownCount; }
-    pmc_ulong arc_count() const;
 
     // Our implementation behind any IPmsOid, or null for a foreign one.
     static CPmsOid* from(const IPmsOid* oid);
@@ -75,8 +90,17 @@ private:
     std::size_t prefix_length(pmc_ulong count) const;
     void add_to_known_count(pmc_ulong arcs);
 
-    PmcTextBuffer text_;
+    static constexpr pmc_long kNoArcs = -1;
+
+    void make_text() const;
+
+    // The text is stale while text_stale_; the arcs are held while
+    // held_arcs_ != kNoArcs.
+    mutable PmcTextBuffer text_;
     mutable pmc_long arc_count_ = 0;
+    mutable pmc_long held_arcs_ = kNoArcs;
+    mutable bool text_stale_ = false;
+    mutable pmc_ulong arcs_[CACHED_ARCS_MAX];
 };
 
 // Relation of text a to text b by the identifiers' text order.
