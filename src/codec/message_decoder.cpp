@@ -1,13 +1,16 @@
 #include "codec/message_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
+#include <pmsnmp/owned.h>
+
 #include "codec/ber.h"
-#include "codec/octet_copy.h"
 #include "log/component_log.h"
 #include "message/pdu_factory.h"
 #include "message/snmp_packet.h"
+#include "value/oid.h"
 #include "value/oid_arcs.h"
 #include "value/value_factory.h"
 
@@ -61,24 +64,22 @@ pmc_long refuse(const char* field, const char* reason) {
     return PMC_E_DECODE;
 }
 
+// An answer repeats the request's names: an identifier that already holds
+// the arcs is left as it is.
+bool holds_arcs(const IPmsOid* name, const pmc_ulong* arcs, pmc_ulong count) {
+    const CPmsOid* ours = CPmsOid::from(name);
+    pmc_ulong held = 0;
+    const pmc_ulong* current = ours != nullptr ? ours->cached_arcs(&held) : nullptr;
+    return current != nullptr && held == count && std::equal(arcs, arcs + count, current);
+}
+
 }  // namespace
 
 CPmsMessageDecoder::~CPmsMessageDecoder() = default;
 
-void CPmsMessageDecoder::release() {
-    if (in_use_ != nullptr) {
-        *in_use_ = false;
-    } else {
-        delete this;
-    }
-}
-
-pmc_long CPmsMessageDecoder::decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* packet,
-                                    pmc_long translate_type, bool header_only) {
+pmc_long CPmsMessageDecoder::open_message(IPmsMessageBuffer* buffer) {
     target_ = nullptr;
     version_ = 0;
-    header_only_ = header_only;
-    if (buffer == nullptr || packet == nullptr) return PMC_E_INVALID_ARG;
     const unsigned char* start = buffer->current();
     const unsigned char* end = buffer->data() + buffer->size();
     if (start == nullptr) start = end;
@@ -94,36 +95,66 @@ pmc_long CPmsMessageDecoder::decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* p
         log_error("decode error: lack of received packet. can't go on decoding any more.");
         return PMC_E_DECODE;
     }
-
-    IPmsPdu* pdu = nullptr;
-    pmc_long status = prepare_packet(packet, translate_type, &target_, &pdu);
-    if (status != PMC_S_OK) return status;
-    status = target_->accept(this);
-    if (status != PMC_S_OK) return status;
-    return decode_pdu(pdu);
+    return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::prepare_packet(IPmsSnmpPacket* packet, pmc_long translate_type,
-                                            IPmsSnmpTarget** target, IPmsPdu** pdu) {
-    pmc_long status = PMC_S_OK;
-    *target = packet->get_target();
-    if (*target == nullptr) {
-        if (translate_type == PMS_TRANSLATE_NONE) {
-            log_error("decode error: unknown translate type.");
-            return PMC_E_INVALID_ARG;
-        }
-        if (translate_type != PMS_SECURITY_COMMUNITY) return PMC_E_INVALID_ARG;
-        *target = create_target_for_type(translate_type, &status);
-        if (*target == nullptr) return status;
-        packet->set_target(*target);
+pmc_long CPmsMessageDecoder::check_translate_type(pmc_long translate_type) {
+    if (translate_type == PMS_TRANSLATE_NONE) {
+        log_error("decode error: unknown translate type.");
+        return PMC_E_INVALID_ARG;
     }
-    *pdu = packet->get_pdu();
-    if (*pdu == nullptr) {
-        *pdu = create_pdu(&status);
-        if (*pdu == nullptr) return status;
-        packet->set_pdu(*pdu);
+    // Only community targets are made from a message.
+    return translate_type == PMS_SECURITY_COMMUNITY ? PMC_S_OK : PMC_E_INVALID_ARG;
+}
+
+pmc_long CPmsMessageDecoder::decode(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsDecodeObjects* into) {
+    if (buffer == nullptr || into == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = open_message(buffer);
+    if (status != PMC_S_OK) return status;
+    if (into->target == nullptr) {
+        status = check_translate_type(translate_type);
+        if (status != PMC_S_OK) return status;
+        into->made_target.reset(create_target_for_type(translate_type, &status));
+        if (!into->made_target) return status;
+        into->target = into->made_target.get();
     }
-    return PMC_S_OK;
+    if (into->pdu == nullptr) {
+        into->made_pdu.reset(create_pdu(&status));
+        if (!into->made_pdu) return status;
+        into->pdu = into->made_pdu.get();
+    }
+    target_ = into->target;
+    status = target_->accept(this);
+    if (status != PMC_S_OK) return status;
+    return decode_pdu(into->pdu);
+}
+
+pmc_long CPmsMessageDecoder::peek(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsPeekedHeader* header) {
+    if (buffer == nullptr || header == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = open_message(buffer);
+    if (status == PMC_S_OK) status = check_translate_type(translate_type);
+    if (status == PMC_S_OK) status = read_version(&header->version);
+    const unsigned char* community = nullptr;
+    pmc_ulong length = 0;
+    if (status == PMC_S_OK) status = read_field(NPmcBer::TAG_OCTET_STRING, "community", &community, &length);
+    pmc_long type = PMS_PDU_NONE;
+    if (status == PMC_S_OK) status = read_pdu_tag(&type);
+    if (status == PMC_S_OK) status = check_pdu_start(type);
+    if (status != PMC_S_OK) return status;
+    if (type != PMS_PDU_TRAP) {
+        pmc_long error_index = 0;
+        status = read_integer("request id", &header->request_id);
+        if (status == PMC_S_OK) status = read_error_status(&header->error_status);
+        return status == PMC_S_OK ? read_integer("error index", &error_index) : status;
+    }
+    // A trap carries neither field: it reads as a new PDU's, once its own
+    // fields are found sound.
+    pmc::Owned<IPmsPdu> trap(create_pdu(&status));
+    if (!trap) return status;
+    status = decode_trap_fields(trap.get());
+    header->request_id = trap->get_request_id();
+    header->error_status = trap->get_error_status();
+    return status;
 }
 
 pmc_long CPmsMessageDecoder::read_sequence_start(const char* field, pmc_ulong* length) {
@@ -151,15 +182,21 @@ pmc_long CPmsMessageDecoder::read_integer(const char* field, pmc_long* value) {
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::visit_community_header(IPmsCommunityTarget* target) {
-    pmc_long version = 0;
-    pmc_long status = read_integer("version", &version);
+pmc_long CPmsMessageDecoder::read_version(pmc_long* version) {
+    const pmc_long status = read_integer("version", version);
     if (status != PMC_S_OK) return status;
-    if (version != PMS_VERSION_1 && version != PMS_VERSION_2C) {
+    if (*version != PMS_VERSION_1 && *version != PMS_VERSION_2C) {
         log_error("decode error: unsupported snmp version.");
         return PMC_E_DECODE;
     }
-    version_ = version;
+    version_ = *version;
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::visit_community_header(IPmsCommunityTarget* target) {
+    pmc_long version = 0;
+    pmc_long status = read_version(&version);
+    if (status != PMC_S_OK) return status;
     target_->set_version(version);
 
     const unsigned char* community = nullptr;
@@ -197,33 +234,45 @@ pmc_long CPmsMessageDecoder::set_community(IPmsCommunityTarget* target,
 
 pmc_long CPmsMessageDecoder::visit_v3_header(IPmsV3Target*) { return PMC_E_NOT_SUPPORTED; }
 
-pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
+pmc_long CPmsMessageDecoder::read_pdu_tag(pmc_long* type) {
     unsigned char tag = 0;
     if (!reader_.read_octet(&tag)) return refuse("pdu", reader_.failure());
-    const pmc_long type = pdu_type_of_tag(tag);
-    pdu->set_type(type);
+    *type = pdu_type_of_tag(tag);
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::check_pdu_start(pmc_long type) {
     if (type == PMS_PDU_NONE) {
         log_error("decode error: unknown pdu type.");
         return PMC_E_DECODE;
     }
     pmc_ulong length = 0;
-    pmc_long status = reader_.read_length(&length);
-    if (status != PMC_S_OK) return refuse("pdu", reader_.failure());
+    if (reader_.read_length(&length) != PMC_S_OK) return refuse("pdu", reader_.failure());
     if (length != reader_.remaining()) {
         log_error("decode error: pdu length is wrong.");
         return PMC_E_DECODE;
     }
+    if (type == PMS_PDU_TRAP && version_ != PMS_VERSION_1) {
+        log_error("decode error: pdu: a trap is read in SNMPv1 messages only.");
+        return PMC_E_NOT_SUPPORTED;
+    }
+    return PMC_S_OK;
+}
 
+pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
+    pmc_long type = PMS_PDU_NONE;
+    pmc_long status = read_pdu_tag(&type);
+    if (status != PMC_S_OK) return status;
+    // The type is kept even when the rest of the PDU is refused.
+    pdu->set_type(type);
+    status = check_pdu_start(type);
+    if (status != PMC_S_OK) return status;
     if (type == PMS_PDU_TRAP) {
-        if (version_ != PMS_VERSION_1) {
-            log_error("decode error: pdu: a trap is read in SNMPv1 messages only.");
-            return PMC_E_NOT_SUPPORTED;
-        }
         status = decode_trap_fields(pdu);
     } else {
         status = decode_request_header(pdu);
     }
-    if (status != PMC_S_OK || header_only_) return status;
+    if (status != PMC_S_OK) return status;
 
     IPmsVarBindList* list = pdu->get_varbind_list();
     if (list == nullptr) {
@@ -243,6 +292,16 @@ pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
     return PMC_S_OK;
 }
 
+pmc_long CPmsMessageDecoder::read_error_status(pmc_long* error_status) {
+    const pmc_long status = read_integer("error status", error_status);
+    if (status != PMC_S_OK) return status;
+    if (*error_status < PMS_ERR_NO_ERROR || *error_status > PMS_ERR_LAST) {
+        log_error("decode error: error_status's value is wrong.");
+        return PMC_E_DECODE;
+    }
+    return PMC_S_OK;
+}
+
 pmc_long CPmsMessageDecoder::decode_request_header(IPmsPdu* pdu) {
     pmc_long request_id = 0;
     pmc_long status = read_integer("request id", &request_id);
@@ -250,12 +309,8 @@ pmc_long CPmsMessageDecoder::decode_request_header(IPmsPdu* pdu) {
     pdu->set_request_id(request_id);
 
     pmc_long error_status = 0;
-    status = read_integer("error status", &error_status);
+    status = read_error_status(&error_status);
     if (status != PMC_S_OK) return status;
-    if (error_status < PMS_ERR_NO_ERROR || error_status > PMS_ERR_LAST) {
-        log_error("decode error: error_status's value is wrong.");
-        return PMC_E_DECODE;
-    }
     pdu->set_error_status(error_status);
 
     pmc_long error_index = 0;
@@ -291,14 +346,14 @@ pmc_long CPmsMessageDecoder::decode_bindings(IPmsVarBindList* list) {
                 return status;
             }
         }
-        status = decode_binding(binding, decoded);
+        status = decode_binding(binding);
         if (status != PMC_S_OK) return status;
     }
     for (pmc_ulong i = reusable; i > decoded; --i) list->remove_at(i - 1, nullptr);
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding, pmc_ulong position) {
+pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding) {
     pmc_ulong length = 0;
     pmc_long status = reader_.read_header(NPmcBer::TAG_SEQUENCE, &length);
     if (status != PMC_S_OK) return refuse("binding", reader_.failure());
@@ -310,7 +365,7 @@ pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding, pmc_ulong posi
         if (name == nullptr) return status;
         binding->set_oid(name);
     }
-    status = decode_name(name, position);
+    status = decode_name(name);
     if (status != PMC_S_OK) return status;
 
     unsigned char tag = 0;
@@ -391,7 +446,7 @@ pmc_long CPmsMessageDecoder::parse_oid_arcs(const unsigned char* contents, pmc_u
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name, pmc_ulong position) {
+pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
     pmc_long status = read_field(NPmcBer::TAG_OID, "binding name", &contents, &length);
@@ -399,40 +454,13 @@ pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name, pmc_ulong position) {
         name->clear();
         return status;
     }
-    NameMemo* memo = position < NAME_MEMOS ? &names_[position] : nullptr;
-    if (memo != nullptr && memo->oid == name && memo->wire_length == length &&
-        std::memcmp(memo->wire, contents, length) == 0) {
-        // Same octets as last time: the text they give is memo->text. The
-        // identifier may have been changed since, so compare before skipping.
-        pmc_ulong text_length = 0;
-        const unsigned char* text = name->get_bytes(&text_length, nullptr);
-        if (text_length == memo->text_length &&
-            (text_length == 0 || std::memcmp(text, memo->text, text_length) == 0)) {
-            return PMC_S_OK;
-        }
-    }
     pmc_ulong count = 0;
     status = parse_oid_arcs(contents, length, 0, &count);
-    if (status == PMC_S_OK) status = pms_oid_assign_arcs(name, arcs_.data(), count);
-    if (status != PMC_S_OK) {
-        name->clear();
-        if (memo != nullptr) memo->oid = nullptr;
-        return status;
+    if (status == PMC_S_OK && !holds_arcs(name, arcs_.data(), count)) {
+        status = pms_oid_assign_arcs(name, arcs_.data(), count);
     }
-    if (memo != nullptr) {
-        pmc_ulong text_length = 0;
-        const unsigned char* text = name->get_bytes(&text_length, nullptr);
-        if (length <= NameMemo::WIRE_MAX && text_length <= NameMemo::TEXT_MAX) {
-            memo->oid = name;
-            memo->wire_length = length;
-            memo->text_length = text_length;
-            pms_copy_octets(memo->wire, contents, length);
-            pms_copy_octets(memo->text, text, text_length);
-        } else {
-            memo->oid = nullptr;
-        }
-    }
-    return PMC_S_OK;
+    if (status != PMC_S_OK) name->clear();
+    return status;
 }
 
 pmc_long CPmsMessageDecoder::visit_oid(IPmsOid* value) {
