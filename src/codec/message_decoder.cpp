@@ -1,6 +1,5 @@
 #include "codec/message_decoder.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -64,13 +63,15 @@ pmc_long refuse(const char* field, const char* reason) {
     return PMC_E_DECODE;
 }
 
-// An answer repeats the request's names: an identifier that already holds
-// the arcs is left as it is.
-bool holds_arcs(const IPmsOid* name, const pmc_ulong* arcs, pmc_ulong count) {
-    const CPmsOid* ours = CPmsOid::from(name);
-    pmc_ulong held = 0;
-    const pmc_ulong* current = ours != nullptr ? ours->cached_arcs(&held) : nullptr;
-    return current != nullptr && held == count && std::equal(arcs, arcs + count, current);
+// True when no sub-identifier starts with a padding octet 0x80: the
+// encoder writes the same octets for the arcs they give.
+bool is_canonical_oid(const unsigned char* contents, pmc_ulong length) {
+    bool starts_subid = true;
+    for (pmc_ulong i = 0; i < length; ++i) {
+        if (starts_subid && contents[i] == NPmcBer::SUBID_MORE) return false;
+        starts_subid = (contents[i] & NPmcBer::SUBID_MORE) == 0;
+    }
+    return true;
 }
 
 }  // namespace
@@ -449,27 +450,43 @@ pmc_long CPmsMessageDecoder::parse_oid_arcs(const unsigned char* contents, pmc_u
 pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    pmc_long status = read_field(NPmcBer::TAG_OID, "binding name", &contents, &length);
+    const pmc_long status = read_field(NPmcBer::TAG_OID, "binding name", &contents, &length);
     if (status != PMC_S_OK) {
         name->clear();
         return status;
     }
+    return store_oid(name, contents, length);
+}
+
+pmc_long CPmsMessageDecoder::store_oid(IPmsOid* oid, const unsigned char* contents, pmc_ulong length) {
+    // An answer repeats the request's names: one that the identifier holds
+    // already is left as it is.
+    const CPmsOid* ours = CPmsOid::from(oid);
+    pmc_ulong form_length = 0;
+    const unsigned char* form = ours != nullptr ? ours->codec_form(&form_length) : nullptr;
+    if (form != nullptr && form_length == length && std::memcmp(form, contents, length) == 0) return PMC_S_OK;
     pmc_ulong count = 0;
-    status = parse_oid_arcs(contents, length, 0, &count);
-    if (status == PMC_S_OK && !holds_arcs(name, arcs_.data(), count)) {
-        status = pms_oid_assign_arcs(name, arcs_.data(), count);
+    pmc_long status = parse_oid_arcs(contents, length, 0, &count);
+    if (status == PMC_S_OK) status = pms_oid_assign_arcs(oid, arcs_.data(), count);
+    // A failed identifier is left empty rather than half-read.
+    if (status != PMC_S_OK) {
+        oid->clear();
+        return status;
     }
-    if (status != PMC_S_OK) name->clear();
-    return status;
+    // Octets the encoder would write alike serve as the codec form.
+    if (ours != nullptr && is_canonical_oid(contents, length)) ours->remember_codec_form(contents, length);
+    return PMC_S_OK;
 }
 
 pmc_long CPmsMessageDecoder::visit_oid(IPmsOid* value) {
-    pmc_ulong count = 0;
-    pmc_long status = read_oid_arcs(0, &count);
-    if (status == PMC_S_OK) status = pms_oid_assign_arcs(value, arcs_.data(), count);
-    // A failed identifier is left empty rather than half-read.
-    if (status != PMC_S_OK) value->clear();
-    return status;
+    const unsigned char* contents = nullptr;
+    pmc_ulong length = 0;
+    const pmc_long status = read_field(NPmcBer::TAG_OID, "identifier", &contents, &length);
+    if (status != PMC_S_OK) {
+        value->clear();
+        return status;
+    }
+    return store_oid(value, contents, length);
 }
 
 pmc_long CPmsMessageDecoder::read_octets_value(IPmsValue* value) {

@@ -64,6 +64,8 @@ private:
     // A binding's name; an identifier that already holds what the wire says
     // is not rewritten.
     pmc_long decode_name(IPmsOid* name);
+    // Sets oid from an identifier's contents.
+    pmc_long store_oid(IPmsOid* oid, const unsigned char* contents, pmc_ulong length);
     // A SEQUENCE tag and its length (checked by the caller).
     pmc_long read_sequence_start(const char* field, pmc_ulong* length);
     // An element of the given tag; a refusal is logged naming field.

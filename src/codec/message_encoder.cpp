@@ -5,6 +5,7 @@
 #include "codec/ber.h"
 #include "log/component_log.h"
 #include "message/pdu_factory.h"
+#include "value/oid.h"
 #include "value/oid_arcs.h"
 
 pmc_long CPmsMessageEncoder::encode(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer,
@@ -117,6 +118,16 @@ pmc_long CPmsMessageEncoder::read_arcs(const IPmsOid* oid, pmc_ulong* count) {
 }
 
 pmc_long CPmsMessageEncoder::encode_oid(const IPmsOid* oid) {
+    // A name sent before (a poll, or the name a walk got back) is copied.
+    const CPmsOid* ours = CPmsOid::from(oid);
+    pmc_ulong form_length = 0;
+    const unsigned char* form = ours != nullptr ? ours->codec_form(&form_length) : nullptr;
+    const pmc_ulong before = writer_.written();
+    if (form != nullptr) {
+        writer_.put_run(form, form_length);
+        writer_.put_header(NPmcBer::TAG_OID, form_length);
+        return finish_element(before);
+    }
     pmc_ulong count = 0;
     const pmc_long status = read_arcs(oid, &count);
     if (status == PMC_E_INVALID_ARG) {
@@ -124,17 +135,19 @@ pmc_long CPmsMessageEncoder::encode_oid(const IPmsOid* oid) {
         pmc_snmp_log()->write_line(PMC_LOG_ERROR, "encode error: oid text is wrong.");
     }
     if (status != PMC_S_OK) return status;
-    return put_oid_element(arcs_.data(), count);
+    return put_oid_element(arcs_.data(), count, ours);
 }
 
-pmc_long CPmsMessageEncoder::put_oid_element(const pmc_ulong* arcs, pmc_ulong count) {
+pmc_long CPmsMessageEncoder::put_oid_element(const pmc_ulong* arcs, pmc_ulong count, const CPmsOid* keeper) {
     if (count == 1) {
         pmc_snmp_log()->write_line(PMC_LOG_ERROR, "encode error:oid size is 1.");
         return PMC_E_INVALID_ARG;
     }
     const pmc_ulong before = writer_.written();
     writer_.put_oid_arcs(arcs, count);
-    writer_.put_header(NPmcBer::TAG_OID, writer_.written() - before);
+    const pmc_ulong contents = writer_.written() - before;
+    if (keeper != nullptr && !writer_.overflowed()) keeper->remember_codec_form(writer_.position(), contents);
+    writer_.put_header(NPmcBer::TAG_OID, contents);
     return finish_element(before);
 }
 

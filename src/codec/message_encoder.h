@@ -10,6 +10,8 @@
 #include "codec/codec_registry.h"
 #include "message/snmp_target.h"
 
+class CPmsOid;
+
 class CPmsMessageEncoder final : public IPmsValueVisitor,
                                  public IPmsHeaderVisitor {
 public:
@@ -46,8 +48,9 @@ private:
     pmc_long encode_bindings(IPmsVarBindList* list);
     pmc_long encode_binding(IPmsVarBind* binding);
     pmc_long encode_oid(const IPmsOid* oid);
-    // An identifier element from its arcs; one arc is refused (-2).
-    pmc_long put_oid_element(const pmc_ulong* arcs, pmc_ulong count);
+    // An identifier element from its arcs; one arc is refused (-2). keeper,
+    // when given, keeps the contents as its codec form.
+    pmc_long put_oid_element(const pmc_ulong* arcs, pmc_ulong count, const CPmsOid* keeper = nullptr);
     pmc_long encode_trap_fields(IPmsPdu* pdu);  // trap_encoding.cpp
     pmc_long read_arcs(const IPmsOid* oid, pmc_ulong* count);
     pmc_long put_unsigned_value(IPmsValue* value);

@@ -122,12 +122,25 @@ pmc_long CPmsOid::store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t
     held_arcs_ = static_cast<pmc_long>(count);
     arc_count_ = held_arcs_;
     text_stale_ = true;
+    form_length_ = 0;
     return PMC_S_OK;
+}
+
+const unsigned char* CPmsOid::codec_form(pmc_ulong* length) const {
+    *length = form_length_;
+    return form_length_ != 0 ? form_ : nullptr;
+}
+
+void CPmsOid::remember_codec_form(const unsigned char* form, pmc_ulong length) const {
+    if (length > CODEC_FORM_MAX) length = 0;
+    std::copy(form, form + length, form_);
+    form_length_ = length;
 }
 
 PmcTextBuffer& CPmsOid::edit_text() {
     if (text_stale_) make_text();
     held_arcs_ = kNoArcs;
+    form_length_ = 0;
     return text_;
 }
 
@@ -172,6 +185,7 @@ void CPmsOid::clear() {
     text_.clear();
     text_stale_ = false;
     held_arcs_ = kNoArcs;
+    form_length_ = 0;
     arc_count_ = 0;
 }
 
@@ -262,6 +276,7 @@ IPmsOid* CPmsOid::clone_oid(pmc_long* status) const {
     }
     copy->arc_count_ = arc_count_;
     if (held_arcs_ != kNoArcs) copy->remember_arcs(arcs_, static_cast<pmc_ulong>(held_arcs_));
+    copy->remember_codec_form(form_, form_length_);
     return copy;
 }
 

@@ -73,7 +73,12 @@ public:
     // now so that reading the text later cannot fail. -3 and no change when
     // memory runs out.
     pmc_long store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_length);
-    // The text to rewrite (the held arcs are dropped).
+    // The codec's own form of the current value (opaque here), kept so that
+    // a name is not converted again; null when none is kept.
+    static constexpr pmc_ulong CODEC_FORM_MAX = 40;
+    const unsigned char* codec_form(pmc_ulong* length) const;
+    void remember_codec_form(const unsigned char* form, pmc_ulong length) const;
+    // The text to rewrite (the held arcs and codec form are dropped).
     PmcTextBuffer& edit_text();
     void set_arc_count(pmc_ulong count) { arc_count_ = static_cast<pmc_long>(count); }
     void forget_arc_count() { arc_count_ = kUnknownCount; }
@@ -101,6 +106,8 @@ private:
     mutable pmc_long held_arcs_ = kNoArcs;
     mutable bool text_stale_ = false;
     mutable pmc_ulong arcs_[CACHED_ARCS_MAX];
+    mutable pmc_ulong form_length_ = 0;  // 0: no codec form
+    mutable unsigned char form_[CODEC_FORM_MAX];
 };
 
 // Relation of text a to text b by the identifiers' text order.
