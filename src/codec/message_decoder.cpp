@@ -461,13 +461,19 @@ pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name) {
 pmc_long CPmsMessageDecoder::store_oid(IPmsOid* oid, const unsigned char* contents, pmc_ulong length) {
     // An answer repeats the request's names: one that the identifier holds
     // already is left as it is.
-    const CPmsOid* ours = CPmsOid::from(oid);
+    CPmsOid* ours = CPmsOid::from(oid);
     pmc_ulong form_length = 0;
     const unsigned char* form = ours != nullptr ? ours->codec_form(&form_length) : nullptr;
     if (form != nullptr && form_length == length && std::memcmp(form, contents, length) == 0) return PMC_S_OK;
     pmc_ulong count = 0;
     pmc_long status = parse_oid_arcs(contents, length, 0, &count);
-    if (status == PMC_S_OK) status = pms_oid_assign_arcs(oid, arcs_.data(), count);
+    if (status == PMC_S_OK && ours != nullptr && count <= CPmsOid::CACHED_ARCS_MAX) {
+        // A sub-identifier of k octets is below 2^(7k): at most 3k digits;
+        // the first one also gives a one-digit arc; count - 1 dots.
+        status = ours->store_arcs(arcs_.data(), count, 3 * static_cast<std::size_t>(length) + 1 + count);
+    } else if (status == PMC_S_OK) {
+        status = pms_oid_assign_arcs(oid, arcs_.data(), count);
+    }
     // A failed identifier is left empty rather than half-read.
     if (status != PMC_S_OK) {
         oid->clear();

@@ -5,26 +5,45 @@
 
 namespace {
 
-// Encoders and decoders hold no state between messages: each operation
-// uses one on the stack, which neither allocates nor needs a lock.
+// Runs work with this thread's codec of kind Codec. Keeping one per thread
+// keeps the room it grew for long names and communities (a steady stream
+// of messages then allocates nothing) and spares setting one up each time;
+// a nested use on the same thread gets a codec of its own.
+template <class Codec, class Work>
+pmc_long with_thread_codec(Work work) {
+    thread_local Codec codec;
+    thread_local bool busy = false;
+    if (busy) {
+        Codec nested;
+        return work(nested);
+    }
+    busy = true;
+    const pmc_long status = work(codec);
+    busy = false;
+    return status;
+}
+
 class CPmsTransStreamFactory final : public IPmsCodecFactory {
 public:
     const char* name() const override { return PMS_CODEC_TRANS_STREAM; }
 
     pmc_long encode(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer,
                     pmc_ulong* encoded_count) override {
-        CPmsMessageEncoder encoder;
-        return encoder.encode(pdu, target, buffer, encoded_count);
+        return with_thread_codec<CPmsMessageEncoder>([&](CPmsMessageEncoder& encoder) {
+            return encoder.encode(pdu, target, buffer, encoded_count);
+        });
     }
 
     pmc_long decode(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsDecodeObjects* into) override {
-        CPmsMessageDecoder decoder;
-        return decoder.decode(buffer, translate_type, into);
+        return with_thread_codec<CPmsMessageDecoder>([&](CPmsMessageDecoder& decoder) {
+            return decoder.decode(buffer, translate_type, into);
+        });
     }
 
     pmc_long peek(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsPeekedHeader* header) override {
-        CPmsMessageDecoder decoder;
-        return decoder.peek(buffer, translate_type, header);
+        return with_thread_codec<CPmsMessageDecoder>([&](CPmsMessageDecoder& decoder) {
+            return decoder.peek(buffer, translate_type, header);
+        });
     }
 };
 

@@ -76,10 +76,9 @@ bool pms_oid_arcs_fit(const char* text, std::size_t length) {
 CPmsOid* CPmsOid::from(const IPmsOid* oid) {
     if (oid == nullptr) return nullptr;
     auto* value = const_cast<IPmsValue*>(static_cast<const IPmsValue*>(oid));
-    void* base = nullptr;
-    value->query_interface(PMS_IID_VALUE_BASE, &base);
-    if (base == nullptr || value->get_type() != PMS_TYPE_OID) return nullptr;
-    return static_cast<CPmsOid*>(static_cast<CPmsValueBase*>(base));
+    void* ours = nullptr;
+    value->query_interface(PMS_IID_OID_IMPL, &ours);
+    return static_cast<CPmsOid*>(ours);
 }
 
 pmc_ulong CPmsOid::arc_count() const {
@@ -115,9 +114,9 @@ void CPmsOid::remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const {
     arc_count_ = held_arcs_;
 }
 
-pmc_long CPmsOid::store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_length) {
+pmc_long CPmsOid::store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_room) {
     if (count > CACHED_ARCS_MAX) return PMC_E_INVALID_ARG;
-    if (!text_.reserve(text_length)) return PMC_E_NO_MEMORY;
+    if (!text_.reserve(text_room)) return PMC_E_NO_MEMORY;
     std::copy(arcs, arcs + count, arcs_);
     held_arcs_ = static_cast<pmc_long>(count);
     arc_count_ = held_arcs_;
@@ -197,6 +196,11 @@ bool CPmsOid::equals(const IPmsValue* other) const {
 }
 
 void CPmsOid::query_interface(pmc_long id, void** out) {
+    // Asked first: the codec asks for every name it reads or writes.
+    if (out != nullptr && id == PMS_IID_OID_IMPL) {
+        *out = this;
+        return;
+    }
     if (out != nullptr && (id == PMS_IID_OID_SHORT || id == pms_kind_iid(PMS_TYPE_OID))) {
         *out = static_cast<IPmsOid*>(this);
         return;

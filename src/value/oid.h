@@ -69,10 +69,10 @@ public:
     // Keeps arcs parsed from the current text beside it.
     void remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const;
     // Holds arcs[0..count) (count <= CACHED_ARCS_MAX) as the identifier;
-    // text_length is the length of their dotted text, whose room is taken
-    // now so that reading the text later cannot fail. -3 and no change when
-    // memory runs out.
-    pmc_long store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_length);
+    // text_room (at least the length of their dotted text) is taken now so
+    // that reading the text later cannot fail. -3 and no change when memory
+    // runs out.
+    pmc_long store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_room);
     // The codec's own form of the current value (opaque here), kept so that
     // a name is not converted again; null when none is kept.
     static constexpr pmc_ulong CODEC_FORM_MAX = 40;
