@@ -464,7 +464,11 @@ pmc_long CPmsMessageDecoder::store_oid(IPmsOid* oid, const unsigned char* conten
     CPmsOid* ours = CPmsOid::from(oid);
     pmc_ulong form_length = 0;
     const unsigned char* form = ours != nullptr ? ours->codec_form(&form_length) : nullptr;
-    if (form != nullptr && form_length == length && std::memcmp(form, contents, length) == 0) return PMC_S_OK;
+    // Names of a walk differ at their end: compare the last octet first.
+    if (form != nullptr && form_length == length && form[length - 1] == contents[length - 1] &&
+        std::memcmp(form, contents, length) == 0) {
+        return PMC_S_OK;
+    }
     pmc_ulong count = 0;
     pmc_long status = parse_oid_arcs(contents, length, 0, &count);
     if (status == PMC_S_OK && ours != nullptr && count <= CPmsOid::CACHED_ARCS_MAX) {
