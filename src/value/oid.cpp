@@ -88,11 +88,6 @@ pmc_ulong CPmsOid::arc_count() const {
     return static_cast<pmc_ulong>(arc_count_);
 }
 
-const PmcTextBuffer& CPmsOid::dotted() const {
-    if (text_stale_) make_text();
-    return text_;
-}
-
 void CPmsOid::make_text() const {
     // store_arcs reserved the room: this never allocates.
     const auto count = static_cast<pmc_ulong>(held_arcs_);
@@ -101,8 +96,15 @@ void CPmsOid::make_text() const {
     text_stale_ = false;
 }
 
+void CPmsOid::hold_arcs() const {
+    pmc_ulong arcs[CACHED_ARCS_MAX];
+    pmc_ulong count = 0;
+    // Success remembers them; a malformed or long text is not tried again.
+    if (pms_oid_read_arcs(this, arcs, CACHED_ARCS_MAX, &count) != PMC_S_OK) held_arcs_ = kArcsUnavailable;
+}
+
 const pmc_ulong* CPmsOid::cached_arcs(pmc_ulong* count) const {
-    if (held_arcs_ == kNoArcs) return nullptr;
+    if (held_arcs_ < 0) return nullptr;
     *count = static_cast<pmc_ulong>(held_arcs_);
     return arcs_;
 }
@@ -253,6 +255,12 @@ pmc_long CPmsOid::set_bytes(const unsigned char* data, pmc_ulong count) {
 }
 
 pmc_ulong CPmsOid::get_element(pmc_ulong position, pmc_long* status) const {
+    // Reading arc by arc: parse the text once rather than scan it each time.
+    if (held_arcs_ == kNoArcs) hold_arcs();
+    if (held_arcs_ > 0 && position < static_cast<pmc_ulong>(held_arcs_)) {
+        pms_report(status, PMC_S_OK);
+        return arcs_[position];
+    }
     if (dotted().empty()) {
         pms_report(status, PMC_E_EMPTY_OID);
         return PMS_BAD_NUMBER;
@@ -279,7 +287,7 @@ IPmsOid* CPmsOid::clone_oid(pmc_long* status) const {
         return nullptr;
     }
     copy->arc_count_ = arc_count_;
-    if (held_arcs_ != kNoArcs) copy->remember_arcs(arcs_, static_cast<pmc_ulong>(held_arcs_));
+    if (held_arcs_ >= 0) copy->remember_arcs(arcs_, static_cast<pmc_ulong>(held_arcs_));
     copy->remember_codec_form(form_, form_length_);
     return copy;
 }

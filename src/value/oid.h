@@ -12,6 +12,10 @@
 
 class CPmsOid : public IPmsOid, public CPmsValueBase {
 public:
+    // User-provided so that making one does not zero the arc and form room,
+    // which is read only as far as it is filled.
+    CPmsOid() {}
+
     // IPmsValue
     pmc_long accept(IPmsValueVisitor* visitor) override;
     IPmsValue* clone(pmc_long* status) const override;
@@ -59,11 +63,14 @@ public:
     pmc_long encode_index(const IPmsValue* value, bool implied) override;
 
     // The dotted text, made first when only arcs are held.
-    const PmcTextBuffer& dotted() const;
+    const PmcTextBuffer& dotted() const {
+        if (text_stale_) make_text();
+        return text_;
+    }
     pmc_ulong arc_count() const;
 
     // Inside the library: the codec's arc paths.
-    static constexpr pmc_ulong CACHED_ARCS_MAX = 32;
+    static constexpr pmc_ulong CACHED_ARCS_MAX = 24;
     // The arcs when they are held (null otherwise, and for longer names).
     const pmc_ulong* cached_arcs(pmc_ulong* count) const;
     // Keeps arcs parsed from the current text beside it.
@@ -75,7 +82,7 @@ public:
     pmc_long store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_room);
     // The codec's own form of the current value (opaque here), kept so that
     // a name is not converted again; null when none is kept.
-    static constexpr pmc_ulong CODEC_FORM_MAX = 40;
+    static constexpr pmc_ulong CODEC_FORM_MAX = 32;
     const unsigned char* codec_form(pmc_ulong* length) const;
     void remember_codec_form(const unsigned char* form, pmc_ulong length) const;
     // The text to rewrite (the held arcs and codec form are dropped).
@@ -95,12 +102,14 @@ private:
     std::size_t prefix_length(pmc_ulong count) const;
     void add_to_known_count(pmc_ulong arcs);
 
-    static constexpr pmc_long kNoArcs = -1;
+    static constexpr pmc_long kNoArcs = -1;            // not read from the text yet
+    static constexpr pmc_long kArcsUnavailable = -2;   // the text cannot be held as arcs
 
     void make_text() const;
+    void hold_arcs() const;
 
     // The text is stale while text_stale_; the arcs are held while
-    // held_arcs_ != kNoArcs.
+    // held_arcs_ >= 0.
     mutable PmcTextBuffer text_;
     mutable pmc_long arc_count_ = 0;
     mutable pmc_long held_arcs_ = kNoArcs;
