@@ -366,7 +366,7 @@ pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding) {
         if (name == nullptr) return status;
         binding->set_oid(name);
     }
-    status = decode_name(name);
+    status = read_oid(name, "binding name");
     if (status != PMC_S_OK) return status;
 
     unsigned char tag = 0;
@@ -447,15 +447,15 @@ pmc_long CPmsMessageDecoder::parse_oid_arcs(const unsigned char* contents, pmc_u
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name) {
+pmc_long CPmsMessageDecoder::read_oid(IPmsOid* oid, const char* field) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    const pmc_long status = read_field(NPmcBer::TAG_OID, "binding name", &contents, &length);
+    const pmc_long status = read_field(NPmcBer::TAG_OID, field, &contents, &length);
     if (status != PMC_S_OK) {
-        name->clear();
+        oid->clear();
         return status;
     }
-    return store_oid(name, contents, length);
+    return store_oid(oid, contents, length);
 }
 
 pmc_long CPmsMessageDecoder::store_oid(IPmsOid* oid, const unsigned char* contents, pmc_ulong length) {
@@ -488,16 +488,7 @@ pmc_long CPmsMessageDecoder::store_oid(IPmsOid* oid, const unsigned char* conten
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::visit_oid(IPmsOid* value) {
-    const unsigned char* contents = nullptr;
-    pmc_ulong length = 0;
-    const pmc_long status = read_field(NPmcBer::TAG_OID, "identifier", &contents, &length);
-    if (status != PMC_S_OK) {
-        value->clear();
-        return status;
-    }
-    return store_oid(value, contents, length);
-}
+pmc_long CPmsMessageDecoder::visit_oid(IPmsOid* value) { return read_oid(value, "identifier"); }
 
 pmc_long CPmsMessageDecoder::read_octets_value(IPmsValue* value) {
     const unsigned char* contents = nullptr;

@@ -61,9 +61,9 @@ private:
     pmc_long decode_trap_fields(IPmsPdu* pdu);  // trap_decoding.cpp
     pmc_long decode_bindings(IPmsVarBindList* list);
     pmc_long decode_binding(IPmsVarBind* binding);
-    // A binding's name; an identifier that already holds what the wire says
-    // is not rewritten.
-    pmc_long decode_name(IPmsOid* name);
+    // An identifier element into oid (field names it in the log line); an
+    // identifier that already holds what the wire says is not rewritten.
+    pmc_long read_oid(IPmsOid* oid, const char* field);
     // Sets oid from an identifier's contents.
     pmc_long store_oid(IPmsOid* oid, const unsigned char* contents, pmc_ulong length);
     // A SEQUENCE tag and its length (checked by the caller).
