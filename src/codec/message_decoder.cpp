@@ -63,15 +63,52 @@ pmc_long refuse(const char* field, const char* reason) {
     return PMC_E_DECODE;
 }
 
-// True when no sub-identifier starts with a padding octet 0x80: the
-// encoder writes the same octets for the arcs they give.
-bool is_canonical_oid(const unsigned char* contents, pmc_ulong length) {
-    bool starts_subid = true;
-    for (pmc_ulong i = 0; i < length; ++i) {
-        if (starts_subid && contents[i] == NPmcBer::SUBID_MORE) return false;
-        starts_subid = (contents[i] & NPmcBer::SUBID_MORE) == 0;
+// The arcs of an identifier's contents into arcs (room for length + 1).
+// *canonical tells whether no sub-identifier is padded with a leading 0x80,
+// so that the encoder would write the same octets.
+pmc_long parse_arcs_into(const unsigned char* contents, pmc_ulong length, pmc_ulong* arcs,
+                         pmc_ulong* count, bool* canonical) {
+    *count = 0;
+    *canonical = true;
+    pmc_ulong n = 0;
+    pmc_ulong i = 0;
+    while (i < length) {
+        // Most arcs after the first are below 128: one octet, no carry.
+        if (n != 0 && contents[i] < NPmcBer::SUBID_MORE) {
+            arcs[n++] = contents[i++];
+            continue;
+        }
+        if (contents[i] == NPmcBer::SUBID_MORE) *canonical = false;
+        unsigned long long value = 0;
+        unsigned char octet = 0;
+        do {
+            octet = contents[i++];
+            value = (value << 7) | (octet & NPmcBer::SUBID_MASK);
+            // Arcs are 32 bits; the first sub-identifier also carries
+            // 40 * arc0.
+            if (value > SUBID_MAX + NPmcBer::FIRST_ARC_FACTOR * NPmcBer::FIRST_ARC_MAX) {
+                log_error("decode error. oid format is wrong.");
+                return PMC_E_DECODE;
+            }
+        } while ((octet & NPmcBer::SUBID_MORE) != 0 && i < length);
+        if ((octet & NPmcBer::SUBID_MORE) != 0) {
+            log_error("decode error. oid format is wrong.");
+            return PMC_E_DECODE;
+        }
+        if (n == 0) {
+            unsigned long long first = value / NPmcBer::FIRST_ARC_FACTOR;
+            if (first > NPmcBer::FIRST_ARC_MAX) first = NPmcBer::FIRST_ARC_MAX;
+            arcs[n++] = static_cast<pmc_ulong>(first);
+            value -= first * NPmcBer::FIRST_ARC_FACTOR;
+        }
+        if (value > SUBID_MAX) {
+            log_error("decode error. oid format is wrong.");
+            return PMC_E_DECODE;
+        }
+        arcs[n++] = static_cast<pmc_ulong>(value);
     }
-    return true;
+    *count = n;
+    return PMC_S_OK;
 }
 
 }  // namespace
@@ -396,55 +433,17 @@ pmc_long CPmsMessageDecoder::read_oid_arcs(pmc_ulong spare, pmc_ulong* count) {
     pmc_ulong length = 0;
     const pmc_long status = read_field(NPmcBer::TAG_OID, "identifier", &contents, &length);
     if (status != PMC_S_OK) return status;
-    return parse_oid_arcs(contents, length, spare, count);
+    bool canonical = true;
+    return parse_oid_arcs(contents, length, spare, count, &canonical);
 }
 
 pmc_long CPmsMessageDecoder::parse_oid_arcs(const unsigned char* contents, pmc_ulong length,
-                                            pmc_ulong spare, pmc_ulong* count) {
+                                            pmc_ulong spare, pmc_ulong* count, bool* canonical) {
     *count = 0;
-    if (length == 0) return PMC_S_OK;
     // Each octet ends at most one sub-identifier; the first one gives two
     // arcs.
-    if (!arcs_.reserve(length + 1 + spare)) return PMC_E_NO_MEMORY;
-    pmc_ulong* arcs = arcs_.data();
-    pmc_ulong n = 0;
-    pmc_ulong i = 0;
-    while (i < length) {
-        // Most arcs after the first are below 128: one octet, no carry.
-        if (n != 0 && contents[i] < NPmcBer::SUBID_MORE) {
-            arcs[n++] = contents[i++];
-            continue;
-        }
-        unsigned long long value = 0;
-        unsigned char octet = 0;
-        do {
-            octet = contents[i++];
-            value = (value << 7) | (octet & NPmcBer::SUBID_MASK);
-            // Arcs are 32 bits; the first sub-identifier also carries
-            // 40 * arc0.
-            if (value > SUBID_MAX + NPmcBer::FIRST_ARC_FACTOR * NPmcBer::FIRST_ARC_MAX) {
-                log_error("decode error. oid format is wrong.");
-                return PMC_E_DECODE;
-            }
-        } while ((octet & NPmcBer::SUBID_MORE) != 0 && i < length);
-        if ((octet & NPmcBer::SUBID_MORE) != 0) {
-            log_error("decode error. oid format is wrong.");
-            return PMC_E_DECODE;
-        }
-        if (n == 0) {
-            unsigned long long first = value / NPmcBer::FIRST_ARC_FACTOR;
-            if (first > NPmcBer::FIRST_ARC_MAX) first = NPmcBer::FIRST_ARC_MAX;
-            arcs[n++] = static_cast<pmc_ulong>(first);
-            value -= first * NPmcBer::FIRST_ARC_FACTOR;
-        }
-        if (value > SUBID_MAX) {
-            log_error("decode error. oid format is wrong.");
-            return PMC_E_DECODE;
-        }
-        arcs[n++] = static_cast<pmc_ulong>(value);
-    }
-    *count = n;
-    return PMC_S_OK;
+    if (length != 0 && !arcs_.reserve(length + 1 + spare)) return PMC_E_NO_MEMORY;
+    return parse_arcs_into(contents, length, arcs_.data(), count, canonical);
 }
 
 pmc_long CPmsMessageDecoder::read_oid(IPmsOid* oid, const char* field) {
@@ -470,21 +469,24 @@ pmc_long CPmsMessageDecoder::store_oid(IPmsOid* oid, const unsigned char* conten
         return PMC_S_OK;
     }
     pmc_ulong count = 0;
-    pmc_long status = parse_oid_arcs(contents, length, 0, &count);
-    if (status == PMC_S_OK && ours != nullptr && count <= CPmsOid::CACHED_ARCS_MAX) {
-        // A sub-identifier of k octets is below 2^(7k): at most 3k digits;
-        // the first one also gives a one-digit arc; count - 1 dots.
-        status = ours->store_arcs(arcs_.data(), count, 3 * static_cast<std::size_t>(length) + 1 + count);
-    } else if (status == PMC_S_OK) {
-        status = pms_oid_assign_arcs(oid, arcs_.data(), count);
+    bool canonical = true;
+    pmc_long status = PMC_S_OK;
+    if (ours != nullptr && length < CPmsOid::CACHED_ARCS_MAX) {
+        // Straight into the identifier. A sub-identifier of k octets is below
+        // 2^(7k): at most 3k digits; the first one also gives a one-digit
+        // arc; count - 1 dots.
+        status = parse_arcs_into(contents, length, ours->arc_room(), &count, &canonical);
+        if (status == PMC_S_OK) status = ours->commit_arcs(count, 3 * static_cast<std::size_t>(length) + 1 + count);
+    } else {
+        status = parse_oid_arcs(contents, length, 0, &count, &canonical);
+        if (status == PMC_S_OK) status = pms_oid_assign_arcs(oid, arcs_.data(), count);
     }
     // A failed identifier is left empty rather than half-read.
     if (status != PMC_S_OK) {
         oid->clear();
         return status;
     }
-    // Octets the encoder would write alike serve as the codec form.
-    if (ours != nullptr && is_canonical_oid(contents, length)) ours->remember_codec_form(contents, length);
+    if (ours != nullptr && canonical) ours->remember_codec_form(contents, length);
     return PMC_S_OK;
 }
 

@@ -77,7 +77,7 @@ private:
     // `spare` more arcs); *count receives the arcs read.
     pmc_long read_oid_arcs(pmc_ulong spare, pmc_ulong* count);
     pmc_long parse_oid_arcs(const unsigned char* contents, pmc_ulong length, pmc_ulong spare,
-                            pmc_ulong* count);
+                            pmc_ulong* count, bool* canonical);
     pmc_long read_unsigned_value(IPmsValue* value, const char* kind);
     pmc_long read_octets_value(IPmsValue* value);
     pmc_long read_empty_value(IPmsValue* value);

@@ -116,10 +116,21 @@ void CPmsOid::remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const {
     arc_count_ = held_arcs_;
 }
 
+pmc_ulong* CPmsOid::arc_room() {
+    clear();
+    return arcs_;
+}
+
 pmc_long CPmsOid::store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_room) {
     if (count > CACHED_ARCS_MAX) return PMC_E_INVALID_ARG;
     if (!text_.reserve(text_room)) return PMC_E_NO_MEMORY;
     std::copy(arcs, arcs + count, arcs_);
+    return commit_arcs(count, text_room);
+}
+
+pmc_long CPmsOid::commit_arcs(pmc_ulong count, std::size_t text_room) {
+    if (count > CACHED_ARCS_MAX) return PMC_E_INVALID_ARG;
+    if (!text_.reserve(text_room)) return PMC_E_NO_MEMORY;
     held_arcs_ = static_cast<pmc_long>(count);
     arc_count_ = held_arcs_;
     text_stale_ = true;

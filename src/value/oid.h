@@ -75,6 +75,10 @@ public:
     const pmc_ulong* cached_arcs(pmc_ulong* count) const;
     // Keeps arcs parsed from the current text beside it.
     void remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const;
+    // Room for CACHED_ARCS_MAX arcs to parse straight into; the identifier
+    // is empty until commit_arcs(count, ...) holds the first count of them.
+    pmc_ulong* arc_room();
+    pmc_long commit_arcs(pmc_ulong count, std::size_t text_room);
     // Holds arcs[0..count) (count <= CACHED_ARCS_MAX) as the identifier;
     // text_room (at least the length of their dotted text) is taken now so
     // that reading the text later cannot fail. -3 and no change when memory
