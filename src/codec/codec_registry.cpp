@@ -6,8 +6,6 @@
 
 #include <pmsnmp/owned.h>
 
-#include "codec/borrowed_packet.h"
-#include "codec/peek_scratch.h"
 #include "codec/trans_stream_codec.h"
 #include "message/ptr_list_impl.h"
 
@@ -45,8 +43,10 @@ public:
 
     pmc_long encode(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer,
                     pmc_ulong* encoded_count) override {
-        CPmsBorrowedPacket packet(pdu, target);
-        return encode_packet(&packet, buffer, encoded_count);
+        IPmsCodecFactory* factory = selected_.load();
+        if (factory == nullptr) return PMC_E_NO_CODEC;
+        if (buffer == nullptr) return PMC_E_INVALID_ARG;
+        return factory->encode(pdu, target, buffer, encoded_count);
     }
 
     pmc_long encode_packet(IPmsSnmpPacket* packet, IPmsMessageBuffer* buffer,
@@ -54,21 +54,34 @@ public:
         IPmsCodecFactory* factory = selected_.load();
         if (factory == nullptr) return PMC_E_NO_CODEC;
         if (packet == nullptr || buffer == nullptr) return PMC_E_INVALID_ARG;
-        pmc_long status = PMC_S_OK;
-        pmc::Owned<IPmsMessageEncoder> encoder(factory->create_encoder(&status));
-        if (!encoder) return status;
-        return encoder->encode(packet, buffer, encoded_count);
+        return factory->encode(packet->get_pdu(), packet->get_target(), buffer, encoded_count);
     }
 
     pmc_long decode(IPmsMessageBuffer* buffer, IPmsPdu* pdu, IPmsSnmpTarget* target,
                     pmc_long translate_type) override {
-        CPmsBorrowedPacket packet(pdu, target);
-        return decode_packet(buffer, &packet, translate_type);
+        IPmsCodecFactory* factory = selected_.load();
+        if (factory == nullptr) return PMC_E_NO_CODEC;
+        if (buffer == nullptr) return PMC_E_INVALID_ARG;
+        // What the decoding makes in place of a missing one ends with it.
+        CPmsDecodeObjects into;
+        into.pdu = pdu;
+        into.target = target;
+        return factory->decode(buffer, translate_type, &into);
     }
 
     pmc_long decode_packet(IPmsMessageBuffer* buffer, IPmsSnmpPacket* packet,
                            pmc_long translate_type) override {
-        return run_decoder(buffer, packet, translate_type, false);
+        IPmsCodecFactory* factory = selected_.load();
+        if (factory == nullptr) return PMC_E_NO_CODEC;
+        if (buffer == nullptr || packet == nullptr) return PMC_E_INVALID_ARG;
+        CPmsDecodeObjects into;
+        into.pdu = packet->get_pdu();
+        into.target = packet->get_target();
+        const pmc_long status = factory->decode(buffer, translate_type, &into);
+        // The packet keeps what was made for it, also after a refusal.
+        if (into.made_target) packet->set_target(into.made_target.release());
+        if (into.made_pdu) packet->set_pdu(into.made_pdu.release());
+        return status;
     }
 
     pmc_long peek_response(IPmsMessageBuffer* buffer, pmc_long* error_status,
@@ -83,15 +96,14 @@ public:
             version == nullptr) {
             return PMC_E_INVALID_ARG;
         }
-        IPmsPdu* pdu = nullptr;
-        IPmsSnmpTarget* target = nullptr;
-        CPmsPeekScratch::local().lend(translate_type, &pdu, &target);
-        CPmsBorrowedPacket packet(pdu, target);
-        const pmc_long status = run_decoder(buffer, &packet, translate_type, true);
+        IPmsCodecFactory* factory = selected_.load();
+        if (factory == nullptr) return PMC_E_NO_CODEC;
+        CPmsPeekedHeader header;
+        const pmc_long status = factory->peek(buffer, translate_type, &header);
         if (status == PMC_S_OK) {
-            *request_id = packet.get_pdu()->get_request_id();
-            *error_status = packet.get_pdu()->get_error_status();
-            *version = packet.get_target()->get_version();
+            *request_id = header.request_id;
+            *error_status = header.error_status;
+            *version = header.version;
         }
         return status;
     }
@@ -105,17 +117,6 @@ public:
     }
 
 private:
-    pmc_long run_decoder(IPmsMessageBuffer* buffer, IPmsSnmpPacket* packet,
-                         pmc_long translate_type, bool header_only) {
-        IPmsCodecFactory* factory = selected_.load();
-        if (factory == nullptr) return PMC_E_NO_CODEC;
-        if (buffer == nullptr || packet == nullptr) return PMC_E_INVALID_ARG;
-        pmc_long status = PMC_S_OK;
-        pmc::Owned<IPmsMessageDecoder> decoder(factory->create_decoder(&status));
-        if (!decoder) return status;
-        return decoder->decode(buffer, packet, translate_type, header_only);
-    }
-
     // Called with lock_ held.
     IPmsCodecFactory* find(const char* name) {
         pmc_long status = PMC_S_OK;

@@ -3,6 +3,7 @@
 #ifndef PMSNMP_CODEC_CODEC_REGISTRY_H
 #define PMSNMP_CODEC_CODEC_REGISTRY_H
 
+#include <pmsnmp/owned.h>
 #include <pmsnmp/pdu.h>
 
 #include "codec/message_buffer.h"
@@ -15,39 +16,39 @@ constexpr const char* PMS_CODEC_TRANS_STREAM = "TransStream";
 // Translate type meaning "no target kind given" (0 is the community kind).
 constexpr pmc_long PMS_TRANSLATE_NONE = -1;
 
-// One encoding: writes packet into buffer. The message is then the octets
-// from buffer->current() to the buffer's end. *encoded_count (when given)
-// receives the number of bindings written, counted from the end of the list.
-class IPmsMessageEncoder {
-public:
-    virtual void release() = 0;
-    virtual pmc_long encode(IPmsSnmpPacket* packet, IPmsMessageBuffer* buffer,
-                            pmc_ulong* encoded_count) = 0;
-
-protected:
-    ~IPmsMessageEncoder() = default;
+// What a decoding fills: the caller's PDU and target, or null for ones the
+// decoding makes (and keeps in made_pdu and made_target).
+struct CPmsDecodeObjects {
+    IPmsPdu* pdu = nullptr;
+    IPmsSnmpTarget* target = nullptr;
+    pmc::Owned<IPmsPdu> made_pdu;
+    pmc::Owned<IPmsSnmpTarget> made_target;
 };
 
-// One decoding: reads the message at buffer->current() into packet, reusing
-// its target, PDU, bindings and values where it can. header_only stops after
-// the PDU header fields.
-class IPmsMessageDecoder {
-public:
-    virtual void release() = 0;
-    virtual pmc_long decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* packet,
-                            pmc_long translate_type, bool header_only) = 0;
-
-protected:
-    ~IPmsMessageDecoder() = default;
+// The header fields a session matches an answer by.
+struct CPmsPeekedHeader {
+    pmc_long version = 0;
+    pmc_long request_id = 0;
+    pmc_long error_status = 0;
 };
 
 // A codec the registry can select; factories live as long as the library.
+// Each operation runs with state of its own, so threads may share a factory.
 class IPmsCodecFactory {
 public:
     virtual const char* name() const = 0;
-    // New objects the caller releases; null with -3.
-    virtual IPmsMessageEncoder* create_encoder(pmc_long* status) = 0;
-    virtual IPmsMessageDecoder* create_decoder(pmc_long* status) = 0;
+    // Writes pdu for target into buffer: the message is then the octets from
+    // buffer->current() to the buffer's end. *encoded_count (when given)
+    // receives the number of bindings written, counted from the list's end.
+    virtual pmc_long encode(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer,
+                            pmc_ulong* encoded_count) = 0;
+    // Reads the message at buffer->current() into into's objects, making a
+    // missing target by translate_type.
+    virtual pmc_long decode(IPmsMessageBuffer* buffer, pmc_long translate_type,
+                            CPmsDecodeObjects* into) = 0;
+    // Reads only the message and PDU headers.
+    virtual pmc_long peek(IPmsMessageBuffer* buffer, pmc_long translate_type,
+                          CPmsPeekedHeader* header) = 0;
 
 protected:
     ~IPmsCodecFactory() = default;

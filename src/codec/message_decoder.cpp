@@ -3,11 +3,13 @@
 #include <cstring>
 #include <new>
 
+#include <pmsnmp/owned.h>
+
 #include "codec/ber.h"
-#include "codec/octet_copy.h"
 #include "log/component_log.h"
 #include "message/pdu_factory.h"
 #include "message/snmp_packet.h"
+#include "value/oid.h"
 #include "value/oid_arcs.h"
 #include "value/value_factory.h"
 
@@ -61,24 +63,61 @@ pmc_long refuse(const char* field, const char* reason) {
     return PMC_E_DECODE;
 }
 
+// The arcs of an identifier's contents into arcs (room for length + 1).
+// *canonical tells whether no sub-identifier is padded with a leading 0x80,
+// so that the encoder would write the same octets.
+pmc_long parse_arcs_into(const unsigned char* contents, pmc_ulong length, pmc_ulong* arcs,
+                         pmc_ulong* count, bool* canonical) {
+    *count = 0;
+    *canonical = true;
+    pmc_ulong n = 0;
+    pmc_ulong i = 0;
+    while (i < length) {
+        // Most arcs after the first are below 128: one octet, no carry.
+        if (n != 0 && contents[i] < NPmcBer::SUBID_MORE) {
+            arcs[n++] = contents[i++];
+            continue;
+        }
+        if (contents[i] == NPmcBer::SUBID_MORE) *canonical = false;
+        unsigned long long value = 0;
+        unsigned char octet = 0;
+        do {
+            octet = contents[i++];
+            value = (value << 7) | (octet & NPmcBer::SUBID_MASK);
+            // Arcs are 32 bits; the first sub-identifier also carries
+            // 40 * arc0.
+            if (value > SUBID_MAX + NPmcBer::FIRST_ARC_FACTOR * NPmcBer::FIRST_ARC_MAX) {
+                log_error("decode error. oid format is wrong.");
+                return PMC_E_DECODE;
+            }
+        } while ((octet & NPmcBer::SUBID_MORE) != 0 && i < length);
+        if ((octet & NPmcBer::SUBID_MORE) != 0) {
+            log_error("decode error. oid format is wrong.");
+            return PMC_E_DECODE;
+        }
+        if (n == 0) {
+            unsigned long long first = value / NPmcBer::FIRST_ARC_FACTOR;
+            if (first > NPmcBer::FIRST_ARC_MAX) first = NPmcBer::FIRST_ARC_MAX;
+            arcs[n++] = static_cast<pmc_ulong>(first);
+            value -= first * NPmcBer::FIRST_ARC_FACTOR;
+        }
+        if (value > SUBID_MAX) {
+            log_error("decode error. oid format is wrong.");
+            return PMC_E_DECODE;
+        }
+        arcs[n++] = static_cast<pmc_ulong>(value);
+    }
+    *count = n;
+    return PMC_S_OK;
+}
+
 }  // namespace
 
 CPmsMessageDecoder::~CPmsMessageDecoder() = default;
 
-void CPmsMessageDecoder::release() {
-    if (in_use_ != nullptr) {
-        *in_use_ = false;
-    } else {
-        delete this;
-    }
-}
-
-pmc_long CPmsMessageDecoder::decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* packet,
-                                    pmc_long translate_type, bool header_only) {
+pmc_long CPmsMessageDecoder::open_message(IPmsMessageBuffer* buffer) {
     target_ = nullptr;
     version_ = 0;
-    header_only_ = header_only;
-    if (buffer == nullptr || packet == nullptr) return PMC_E_INVALID_ARG;
     const unsigned char* start = buffer->current();
     const unsigned char* end = buffer->data() + buffer->size();
     if (start == nullptr) start = end;
@@ -94,36 +133,66 @@ pmc_long CPmsMessageDecoder::decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* p
         log_error("decode error: lack of received packet. can't go on decoding any more.");
         return PMC_E_DECODE;
     }
-
-    IPmsPdu* pdu = nullptr;
-    pmc_long status = prepare_packet(packet, translate_type, &target_, &pdu);
-    if (status != PMC_S_OK) return status;
-    status = target_->accept(this);
-    if (status != PMC_S_OK) return status;
-    return decode_pdu(pdu);
+    return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::prepare_packet(IPmsSnmpPacket* packet, pmc_long translate_type,
-                                            IPmsSnmpTarget** target, IPmsPdu** pdu) {
-    pmc_long status = PMC_S_OK;
-    *target = packet->get_target();
-    if (*target == nullptr) {
-        if (translate_type == PMS_TRANSLATE_NONE) {
-            log_error("decode error: unknown translate type.");
-            return PMC_E_INVALID_ARG;
-        }
-        if (translate_type != PMS_SECURITY_COMMUNITY) return PMC_E_INVALID_ARG;
-        *target = create_target_for_type(translate_type, &status);
-        if (*target == nullptr) return status;
-        packet->set_target(*target);
+pmc_long CPmsMessageDecoder::check_translate_type(pmc_long translate_type) {
+    if (translate_type == PMS_TRANSLATE_NONE) {
+        log_error("decode error: unknown translate type.");
+        return PMC_E_INVALID_ARG;
     }
-    *pdu = packet->get_pdu();
-    if (*pdu == nullptr) {
-        *pdu = create_pdu(&status);
-        if (*pdu == nullptr) return status;
-        packet->set_pdu(*pdu);
+    // Only community targets are made from a message.
+    return translate_type == PMS_SECURITY_COMMUNITY ? PMC_S_OK : PMC_E_INVALID_ARG;
+}
+
+pmc_long CPmsMessageDecoder::decode(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsDecodeObjects* into) {
+    if (buffer == nullptr || into == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = open_message(buffer);
+    if (status != PMC_S_OK) return status;
+    if (into->target == nullptr) {
+        status = check_translate_type(translate_type);
+        if (status != PMC_S_OK) return status;
+        into->made_target.reset(create_target_for_type(translate_type, &status));
+        if (!into->made_target) return status;
+        into->target = into->made_target.get();
     }
-    return PMC_S_OK;
+    if (into->pdu == nullptr) {
+        into->made_pdu.reset(create_pdu(&status));
+        if (!into->made_pdu) return status;
+        into->pdu = into->made_pdu.get();
+    }
+    target_ = into->target;
+    status = target_->accept(this);
+    if (status != PMC_S_OK) return status;
+    return decode_pdu(into->pdu);
+}
+
+pmc_long CPmsMessageDecoder::peek(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsPeekedHeader* header) {
+    if (buffer == nullptr || header == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = open_message(buffer);
+    if (status == PMC_S_OK) status = check_translate_type(translate_type);
+    if (status == PMC_S_OK) status = read_version(&header->version);
+    const unsigned char* community = nullptr;
+    pmc_ulong length = 0;
+    if (status == PMC_S_OK) status = read_field(NPmcBer::TAG_OCTET_STRING, "community", &community, &length);
+    pmc_long type = PMS_PDU_NONE;
+    if (status == PMC_S_OK) status = read_pdu_tag(&type);
+    if (status == PMC_S_OK) status = check_pdu_start(type);
+    if (status != PMC_S_OK) return status;
+    if (type != PMS_PDU_TRAP) {
+        pmc_long error_index = 0;
+        status = read_integer("request id", &header->request_id);
+        if (status == PMC_S_OK) status = read_error_status(&header->error_status);
+        return status == PMC_S_OK ? read_integer("error index", &error_index) : status;
+    }
+    // A trap carries neither field: it reads as a new PDU's, once its own
+    // fields are found sound.
+    pmc::Owned<IPmsPdu> trap(create_pdu(&status));
+    if (!trap) return status;
+    status = decode_trap_fields(trap.get());
+    header->request_id = trap->get_request_id();
+    header->error_status = trap->get_error_status();
+    return status;
 }
 
 pmc_long CPmsMessageDecoder::read_sequence_start(const char* field, pmc_ulong* length) {
@@ -151,15 +220,21 @@ pmc_long CPmsMessageDecoder::read_integer(const char* field, pmc_long* value) {
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::visit_community_header(IPmsCommunityTarget* target) {
-    pmc_long version = 0;
-    pmc_long status = read_integer("version", &version);
+pmc_long CPmsMessageDecoder::read_version(pmc_long* version) {
+    const pmc_long status = read_integer("version", version);
     if (status != PMC_S_OK) return status;
-    if (version != PMS_VERSION_1 && version != PMS_VERSION_2C) {
+    if (*version != PMS_VERSION_1 && *version != PMS_VERSION_2C) {
         log_error("decode error: unsupported snmp version.");
         return PMC_E_DECODE;
     }
-    version_ = version;
+    version_ = *version;
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::visit_community_header(IPmsCommunityTarget* target) {
+    pmc_long version = 0;
+    pmc_long status = read_version(&version);
+    if (status != PMC_S_OK) return status;
     target_->set_version(version);
 
     const unsigned char* community = nullptr;
@@ -197,33 +272,45 @@ pmc_long CPmsMessageDecoder::set_community(IPmsCommunityTarget* target,
 
 pmc_long CPmsMessageDecoder::visit_v3_header(IPmsV3Target*) { return PMC_E_NOT_SUPPORTED; }
 
-pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
+pmc_long CPmsMessageDecoder::read_pdu_tag(pmc_long* type) {
     unsigned char tag = 0;
     if (!reader_.read_octet(&tag)) return refuse("pdu", reader_.failure());
-    const pmc_long type = pdu_type_of_tag(tag);
-    pdu->set_type(type);
+    *type = pdu_type_of_tag(tag);
+    return PMC_S_OK;
+}
+
+pmc_long CPmsMessageDecoder::check_pdu_start(pmc_long type) {
     if (type == PMS_PDU_NONE) {
         log_error("decode error: unknown pdu type.");
         return PMC_E_DECODE;
     }
     pmc_ulong length = 0;
-    pmc_long status = reader_.read_length(&length);
-    if (status != PMC_S_OK) return refuse("pdu", reader_.failure());
+    if (reader_.read_length(&length) != PMC_S_OK) return refuse("pdu", reader_.failure());
     if (length != reader_.remaining()) {
         log_error("decode error: pdu length is wrong.");
         return PMC_E_DECODE;
     }
+    if (type == PMS_PDU_TRAP && version_ != PMS_VERSION_1) {
+        log_error("decode error: pdu: a trap is read in SNMPv1 messages only.");
+        return PMC_E_NOT_SUPPORTED;
+    }
+    return PMC_S_OK;
+}
 
+pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
+    pmc_long type = PMS_PDU_NONE;
+    pmc_long status = read_pdu_tag(&type);
+    if (status != PMC_S_OK) return status;
+    // The type is kept even when the rest of the PDU is refused.
+    pdu->set_type(type);
+    status = check_pdu_start(type);
+    if (status != PMC_S_OK) return status;
     if (type == PMS_PDU_TRAP) {
-        if (version_ != PMS_VERSION_1) {
-            log_error("decode error: pdu: a trap is read in SNMPv1 messages only.");
-            return PMC_E_NOT_SUPPORTED;
-        }
         status = decode_trap_fields(pdu);
     } else {
         status = decode_request_header(pdu);
     }
-    if (status != PMC_S_OK || header_only_) return status;
+    if (status != PMC_S_OK) return status;
 
     IPmsVarBindList* list = pdu->get_varbind_list();
     if (list == nullptr) {
@@ -243,6 +330,16 @@ pmc_long CPmsMessageDecoder::decode_pdu(IPmsPdu* pdu) {
     return PMC_S_OK;
 }
 
+pmc_long CPmsMessageDecoder::read_error_status(pmc_long* error_status) {
+    const pmc_long status = read_integer("error status", error_status);
+    if (status != PMC_S_OK) return status;
+    if (*error_status < PMS_ERR_NO_ERROR || *error_status > PMS_ERR_LAST) {
+        log_error("decode error: error_status's value is wrong.");
+        return PMC_E_DECODE;
+    }
+    return PMC_S_OK;
+}
+
 pmc_long CPmsMessageDecoder::decode_request_header(IPmsPdu* pdu) {
     pmc_long request_id = 0;
     pmc_long status = read_integer("request id", &request_id);
@@ -250,12 +347,8 @@ pmc_long CPmsMessageDecoder::decode_request_header(IPmsPdu* pdu) {
     pdu->set_request_id(request_id);
 
     pmc_long error_status = 0;
-    status = read_integer("error status", &error_status);
+    status = read_error_status(&error_status);
     if (status != PMC_S_OK) return status;
-    if (error_status < PMS_ERR_NO_ERROR || error_status > PMS_ERR_LAST) {
-        log_error("decode error: error_status's value is wrong.");
-        return PMC_E_DECODE;
-    }
     pdu->set_error_status(error_status);
 
     pmc_long error_index = 0;
@@ -291,14 +384,14 @@ pmc_long CPmsMessageDecoder::decode_bindings(IPmsVarBindList* list) {
                 return status;
             }
         }
-        status = decode_binding(binding, decoded);
+        status = decode_binding(binding);
         if (status != PMC_S_OK) return status;
     }
     for (pmc_ulong i = reusable; i > decoded; --i) list->remove_at(i - 1, nullptr);
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding, pmc_ulong position) {
+pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding) {
     pmc_ulong length = 0;
     pmc_long status = reader_.read_header(NPmcBer::TAG_SEQUENCE, &length);
     if (status != PMC_S_OK) return refuse("binding", reader_.failure());
@@ -310,7 +403,7 @@ pmc_long CPmsMessageDecoder::decode_binding(IPmsVarBind* binding, pmc_ulong posi
         if (name == nullptr) return status;
         binding->set_oid(name);
     }
-    status = decode_name(name, position);
+    status = read_oid(name, "binding name");
     if (status != PMC_S_OK) return status;
 
     unsigned char tag = 0;
@@ -340,109 +433,64 @@ pmc_long CPmsMessageDecoder::read_oid_arcs(pmc_ulong spare, pmc_ulong* count) {
     pmc_ulong length = 0;
     const pmc_long status = read_field(NPmcBer::TAG_OID, "identifier", &contents, &length);
     if (status != PMC_S_OK) return status;
-    return parse_oid_arcs(contents, length, spare, count);
+    bool canonical = true;
+    return parse_oid_arcs(contents, length, spare, count, &canonical);
 }
 
 pmc_long CPmsMessageDecoder::parse_oid_arcs(const unsigned char* contents, pmc_ulong length,
-                                            pmc_ulong spare, pmc_ulong* count) {
+                                            pmc_ulong spare, pmc_ulong* count, bool* canonical) {
     *count = 0;
-    if (length == 0) return PMC_S_OK;
     // Each octet ends at most one sub-identifier; the first one gives two
     // arcs.
-    if (!arcs_.reserve(length + 1 + spare)) return PMC_E_NO_MEMORY;
-    pmc_ulong* arcs = arcs_.data();
-    pmc_ulong n = 0;
-    pmc_ulong i = 0;
-    while (i < length) {
-        // Most arcs after the first are below 128: one octet, no carry.
-        if (n != 0 && contents[i] < NPmcBer::SUBID_MORE) {
-            arcs[n++] = contents[i++];
-            continue;
-        }
-        unsigned long long value = 0;
-        unsigned char octet = 0;
-        do {
-            octet = contents[i++];
-            value = (value << 7) | (octet & NPmcBer::SUBID_MASK);
-            // Arcs are 32 bits; the first sub-identifier also carries
-            // 40 * arc0.
-            if (value > SUBID_MAX + NPmcBer::FIRST_ARC_FACTOR * NPmcBer::FIRST_ARC_MAX) {
-                log_error("decode error. oid format is wrong.");
-                return PMC_E_DECODE;
-            }
-        } while ((octet & NPmcBer::SUBID_MORE) != 0 && i < length);
-        if ((octet & NPmcBer::SUBID_MORE) != 0) {
-            log_error("decode error. oid format is wrong.");
-            return PMC_E_DECODE;
-        }
-        if (n == 0) {
-            unsigned long long first = value / NPmcBer::FIRST_ARC_FACTOR;
-            if (first > NPmcBer::FIRST_ARC_MAX) first = NPmcBer::FIRST_ARC_MAX;
-            arcs[n++] = static_cast<pmc_ulong>(first);
-            value -= first * NPmcBer::FIRST_ARC_FACTOR;
-        }
-        if (value > SUBID_MAX) {
-            log_error("decode error. oid format is wrong.");
-            return PMC_E_DECODE;
-        }
-        arcs[n++] = static_cast<pmc_ulong>(value);
-    }
-    *count = n;
-    return PMC_S_OK;
+    if (length != 0 && !arcs_.reserve(length + 1 + spare)) return PMC_E_NO_MEMORY;
+    return parse_arcs_into(contents, length, arcs_.data(), count, canonical);
 }
 
-pmc_long CPmsMessageDecoder::decode_name(IPmsOid* name, pmc_ulong position) {
+pmc_long CPmsMessageDecoder::read_oid(IPmsOid* oid, const char* field) {
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
-    pmc_long status = read_field(NPmcBer::TAG_OID, "binding name", &contents, &length);
+    const pmc_long status = read_field(NPmcBer::TAG_OID, field, &contents, &length);
     if (status != PMC_S_OK) {
-        name->clear();
+        oid->clear();
         return status;
     }
-    NameMemo* memo = position < NAME_MEMOS ? &names_[position] : nullptr;
-    if (memo != nullptr && memo->oid == name && memo->wire_length == length &&
-        std::memcmp(memo->wire, contents, length) == 0) {
-        // Same octets as last time: the text they give is memo->text. The
-        // identifier may have been changed since, so compare before skipping.
-        pmc_ulong text_length = 0;
-        const unsigned char* text = name->get_bytes(&text_length, nullptr);
-        if (text_length == memo->text_length &&
-            (text_length == 0 || std::memcmp(text, memo->text, text_length) == 0)) {
-            return PMC_S_OK;
-        }
+    return store_oid(oid, contents, length);
+}
+
+pmc_long CPmsMessageDecoder::store_oid(IPmsOid* oid, const unsigned char* contents, pmc_ulong length) {
+    // An answer repeats the request's names: one that the identifier holds
+    // already is left as it is.
+    CPmsOid* ours = CPmsOid::from(oid);
+    pmc_ulong form_length = 0;
+    const unsigned char* form = ours != nullptr ? ours->codec_form(&form_length) : nullptr;
+    // Names of a walk differ at their end: compare the last octet first.
+    if (form != nullptr && form_length == length && form[length - 1] == contents[length - 1] &&
+        std::memcmp(form, contents, length) == 0) {
+        return PMC_S_OK;
     }
     pmc_ulong count = 0;
-    status = parse_oid_arcs(contents, length, 0, &count);
-    if (status == PMC_S_OK) status = pms_oid_assign_arcs(name, arcs_.data(), count);
+    bool canonical = true;
+    pmc_long status = PMC_S_OK;
+    if (ours != nullptr && length < CPmsOid::CACHED_ARCS_MAX) {
+        // Straight into the identifier. A sub-identifier of k octets is below
+        // 2^(7k): at most 3k digits; the first one also gives a one-digit
+        // arc; count - 1 dots.
+        status = parse_arcs_into(contents, length, ours->arc_room(), &count, &canonical);
+        if (status == PMC_S_OK) status = ours->commit_arcs(count, 3 * static_cast<std::size_t>(length) + 1 + count);
+    } else {
+        status = parse_oid_arcs(contents, length, 0, &count, &canonical);
+        if (status == PMC_S_OK) status = pms_oid_assign_arcs(oid, arcs_.data(), count);
+    }
+    // A failed identifier is left empty rather than half-read.
     if (status != PMC_S_OK) {
-        name->clear();
-        if (memo != nullptr) memo->oid = nullptr;
+        oid->clear();
         return status;
     }
-    if (memo != nullptr) {
-        pmc_ulong text_length = 0;
-        const unsigned char* text = name->get_bytes(&text_length, nullptr);
-        if (length <= NameMemo::WIRE_MAX && text_length <= NameMemo::TEXT_MAX) {
-            memo->oid = name;
-            memo->wire_length = length;
-            memo->text_length = text_length;
-            pms_copy_octets(memo->wire, contents, length);
-            pms_copy_octets(memo->text, text, text_length);
-        } else {
-            memo->oid = nullptr;
-        }
-    }
+    if (ours != nullptr && canonical) ours->remember_codec_form(contents, length);
     return PMC_S_OK;
 }
 
-pmc_long CPmsMessageDecoder::visit_oid(IPmsOid* value) {
-    pmc_ulong count = 0;
-    pmc_long status = read_oid_arcs(0, &count);
-    if (status == PMC_S_OK) status = pms_oid_assign_arcs(value, arcs_.data(), count);
-    // A failed identifier is left empty rather than half-read.
-    if (status != PMC_S_OK) value->clear();
-    return status;
-}
+pmc_long CPmsMessageDecoder::visit_oid(IPmsOid* value) { return read_oid(value, "identifier"); }
 
 pmc_long CPmsMessageDecoder::read_octets_value(IPmsValue* value) {
     const unsigned char* contents = nullptr;

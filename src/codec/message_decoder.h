@@ -14,20 +14,21 @@
 #include "codec/forward_reader.h"
 #include "message/snmp_target.h"
 
-class CPmsMessageDecoder final : public IPmsMessageDecoder,
-                                 public IPmsValueVisitor,
+class CPmsMessageDecoder final : public IPmsValueVisitor,
                                  public IPmsHeaderVisitor {
 public:
-    // in_use, when given, marks a reusable instance: release() clears the
-    // flag instead of deleting.
-    explicit CPmsMessageDecoder(bool* in_use = nullptr) : in_use_(in_use) {}
+    CPmsMessageDecoder() = default;
     CPmsMessageDecoder(const CPmsMessageDecoder&) = delete;
     CPmsMessageDecoder& operator=(const CPmsMessageDecoder&) = delete;
     virtual ~CPmsMessageDecoder();
 
-    void release() override;
-    pmc_long decode(IPmsMessageBuffer* buffer, IPmsSnmpPacket* packet, pmc_long translate_type,
-                    bool header_only) override;
+    // Reads the message at buffer->current() into into's PDU and target,
+    // reusing their bindings and values where it can; a missing one is made
+    // (the target by translate_type) and left in into, also on failure.
+    pmc_long decode(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsDecodeObjects* into);
+    // Reads only the message and PDU headers, into no object; the fields of
+    // header are meaningful only on success.
+    pmc_long peek(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsPeekedHeader* header);
 
     pmc_long visit_oid(IPmsOid* value) override;
     pmc_long visit_octet_string(IPmsValue* value) override;
@@ -47,16 +48,24 @@ public:
     pmc_long visit_v3_header(IPmsV3Target* target) override;
 
 private:
-    pmc_long prepare_packet(IPmsSnmpPacket* packet, pmc_long translate_type,
-                            IPmsSnmpTarget** target, IPmsPdu** pdu);
+    // Opens the message SEQUENCE, cutting off octets after it.
+    pmc_long open_message(IPmsMessageBuffer* buffer);
+    pmc_long check_translate_type(pmc_long translate_type);
+    pmc_long read_version(pmc_long* version);
+    pmc_long read_pdu_tag(pmc_long* type);
+    // The PDU's length, and its type against the message version.
+    pmc_long check_pdu_start(pmc_long type);
+    pmc_long read_error_status(pmc_long* error_status);
     pmc_long decode_pdu(IPmsPdu* pdu);
     pmc_long decode_request_header(IPmsPdu* pdu);
     pmc_long decode_trap_fields(IPmsPdu* pdu);  // trap_decoding.cpp
     pmc_long decode_bindings(IPmsVarBindList* list);
-    pmc_long decode_binding(IPmsVarBind* binding, pmc_ulong position);
-    // A binding's name; skips rewriting the identifier when it already holds
-    // what the wire says (an answer repeats the request's names).
-    pmc_long decode_name(IPmsOid* name, pmc_ulong position);
+    pmc_long decode_binding(IPmsVarBind* binding);
+    // An identifier element into oid (field names it in the log line); an
+    // identifier that already holds what the wire says is not rewritten.
+    pmc_long read_oid(IPmsOid* oid, const char* field);
+    // Sets oid from an identifier's contents.
+    pmc_long store_oid(IPmsOid* oid, const unsigned char* contents, pmc_ulong length);
     // A SEQUENCE tag and its length (checked by the caller).
     pmc_long read_sequence_start(const char* field, pmc_ulong* length);
     // An element of the given tag; a refusal is logged naming field.
@@ -68,34 +77,19 @@ private:
     // `spare` more arcs); *count receives the arcs read.
     pmc_long read_oid_arcs(pmc_ulong spare, pmc_ulong* count);
     pmc_long parse_oid_arcs(const unsigned char* contents, pmc_ulong length, pmc_ulong spare,
-                            pmc_ulong* count);
+                            pmc_ulong* count, bool* canonical);
     pmc_long read_unsigned_value(IPmsValue* value, const char* kind);
     pmc_long read_octets_value(IPmsValue* value);
     pmc_long read_empty_value(IPmsValue* value);
     pmc_long set_community(IPmsCommunityTarget* target, const unsigned char* octets,
                            pmc_ulong length);
 
-    bool* in_use_;
     CPmsForwardReader reader_{nullptr, nullptr};
     IPmsSnmpTarget* target_ = nullptr;
     pmc_long version_ = 0;
-    bool header_only_ = false;
     CPmsArcBuffer arcs_;
     std::vector<char> community_;  // heap room for a long community
 
-    // The names last decoded at the first positions of a list: the wire
-    // octets and the text they gave, for the identifier object they went to.
-    struct NameMemo {
-        static constexpr pmc_ulong WIRE_MAX = 48;
-        static constexpr pmc_ulong TEXT_MAX = 160;
-        const IPmsOid* oid = nullptr;
-        pmc_ulong wire_length = 0;
-        pmc_ulong text_length = 0;
-        unsigned char wire[WIRE_MAX];
-        unsigned char text[TEXT_MAX];
-    };
-    static constexpr pmc_ulong NAME_MEMOS = 32;
-    NameMemo names_[NAME_MEMOS];
 };
 
 #endif

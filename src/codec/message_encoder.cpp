@@ -3,29 +3,17 @@
 #include <cstring>
 
 #include "codec/ber.h"
-#include "codec/octet_copy.h"
 #include "log/component_log.h"
 #include "message/pdu_factory.h"
-#include "message/snmp_packet.h"
+#include "value/oid.h"
 #include "value/oid_arcs.h"
 
-void CPmsMessageEncoder::release() {
-    if (in_use_ != nullptr) {
-        *in_use_ = false;
-    } else {
-        delete this;
-    }
-}
-
-pmc_long CPmsMessageEncoder::encode(IPmsSnmpPacket* packet, IPmsMessageBuffer* buffer,
+pmc_long CPmsMessageEncoder::encode(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer,
                                     pmc_ulong* encoded_count) {
     encoded_count_ = 0;
     last_size_ = 0;
     if (encoded_count != nullptr) *encoded_count = 0;
-    if (packet == nullptr || buffer == nullptr) return PMC_E_INVALID_ARG;
-    IPmsSnmpTarget* target = packet->get_target();
-    IPmsPdu* pdu = packet->get_pdu();
-    if (target == nullptr || pdu == nullptr) return PMC_E_INVALID_ARG;
+    if (buffer == nullptr || target == nullptr || pdu == nullptr) return PMC_E_INVALID_ARG;
     version_ = target->get_version();
 
     const pmc_long max_size = target->get_max_message_size();
@@ -97,7 +85,7 @@ pmc_long CPmsMessageEncoder::encode_bindings(IPmsVarBindList* list) {
     // From the last binding to the first, so the count names the bindings
     // that fitted at the end of the list.
     for (pmc_ulong i = list->count(); i > 0; --i) {
-        const pmc_long status = encode_binding(list->get_at(i - 1), i - 1);
+        const pmc_long status = encode_binding(list->get_at(i - 1));
         if (status != PMC_S_OK) return status;
         if (writer_.overflowed()) return PMC_E_MESSAGE_TOO_LARGE;
         ++encoded_count_;
@@ -106,7 +94,7 @@ pmc_long CPmsMessageEncoder::encode_bindings(IPmsVarBindList* list) {
     return writer_.overflowed() ? PMC_E_MESSAGE_TOO_LARGE : PMC_S_OK;
 }
 
-pmc_long CPmsMessageEncoder::encode_binding(IPmsVarBind* binding, pmc_ulong position) {
+pmc_long CPmsMessageEncoder::encode_binding(IPmsVarBind* binding) {
     if (binding == nullptr || binding->get_oid() == nullptr) return PMC_E_INVALID_ARG;
     const pmc_ulong before = writer_.written();
     IPmsValue* value = binding->get_value();
@@ -114,7 +102,7 @@ pmc_long CPmsMessageEncoder::encode_binding(IPmsVarBind* binding, pmc_ulong posi
     // would.
     pmc_long status = value != nullptr ? value->accept(this) : visit_null(nullptr);
     if (status != PMC_S_OK) return status;
-    status = encode_name(binding->get_oid(), position);
+    status = encode_oid(binding->get_oid());
     if (status != PMC_S_OK) return status;
     writer_.put_header(NPmcBer::TAG_SEQUENCE, writer_.written() - before);
     return PMC_S_OK;
@@ -130,6 +118,16 @@ pmc_long CPmsMessageEncoder::read_arcs(const IPmsOid* oid, pmc_ulong* count) {
 }
 
 pmc_long CPmsMessageEncoder::encode_oid(const IPmsOid* oid) {
+    // A name sent before (a poll, or the name a walk got back) is copied.
+    const CPmsOid* ours = CPmsOid::from(oid);
+    pmc_ulong form_length = 0;
+    const unsigned char* form = ours != nullptr ? ours->codec_form(&form_length) : nullptr;
+    const pmc_ulong before = writer_.written();
+    if (form != nullptr) {
+        writer_.put_run(form, form_length);
+        writer_.put_header(NPmcBer::TAG_OID, form_length);
+        return finish_element(before);
+    }
     pmc_ulong count = 0;
     const pmc_long status = read_arcs(oid, &count);
     if (status == PMC_E_INVALID_ARG) {
@@ -137,52 +135,24 @@ pmc_long CPmsMessageEncoder::encode_oid(const IPmsOid* oid) {
         pmc_snmp_log()->write_line(PMC_LOG_ERROR, "encode error: oid text is wrong.");
     }
     if (status != PMC_S_OK) return status;
-    return put_oid_element(arcs_.data(), count);
+    return put_oid_element(arcs_.data(), count, ours);
 }
 
-pmc_long CPmsMessageEncoder::put_oid_element(const pmc_ulong* arcs, pmc_ulong count) {
+pmc_long CPmsMessageEncoder::put_oid_element(const pmc_ulong* arcs, pmc_ulong count, const CPmsOid* keeper) {
     if (count == 1) {
         pmc_snmp_log()->write_line(PMC_LOG_ERROR, "encode error:oid size is 1.");
         return PMC_E_INVALID_ARG;
     }
     const pmc_ulong before = writer_.written();
     writer_.put_oid_arcs(arcs, count);
-    writer_.put_header(NPmcBer::TAG_OID, writer_.written() - before);
+    const pmc_ulong contents = writer_.written() - before;
+    if (keeper != nullptr && !writer_.overflowed()) keeper->remember_codec_form(writer_.position(), contents);
+    writer_.put_header(NPmcBer::TAG_OID, contents);
     return finish_element(before);
 }
 
 pmc_long CPmsMessageEncoder::finish_element(pmc_ulong before) {
     last_size_ = writer_.written() - before;
-    return PMC_S_OK;
-}
-
-pmc_long CPmsMessageEncoder::encode_name(const IPmsOid* name, pmc_ulong position) {
-    if (position >= NAME_MEMOS) return encode_oid(name);
-    NameMemo& memo = names_[position];
-    pmc_ulong text_length = 0;
-    const unsigned char* text = name->get_bytes(&text_length, nullptr);
-    // The octets depend on the text alone.
-    if (memo.wire_length != 0 && memo.text_length == text_length &&
-        (text_length == 0 || std::memcmp(memo.text, text, text_length) == 0)) {
-        const pmc_ulong before = writer_.written();
-        writer_.put_run(memo.wire, memo.wire_length);
-        writer_.put_header(NPmcBer::TAG_OID, memo.wire_length);
-        return finish_element(before);
-    }
-    memo.wire_length = 0;
-    const pmc_ulong before = writer_.written();
-    const pmc_long status = encode_oid(name);
-    if (status != PMC_S_OK || writer_.overflowed()) return status;
-    // Contents follow the tag and length octets just written.
-    const unsigned char* element = writer_.position();
-    const pmc_ulong header = 2 + ((element[1] & 0x80) != 0 ? (element[1] & 0x7F) : 0);
-    const pmc_ulong contents = writer_.written() - before - header;
-    if (contents != 0 && contents <= NameMemo::WIRE_MAX && text_length <= NameMemo::TEXT_MAX) {
-        pms_copy_octets(memo.wire, element + header, contents);
-        pms_copy_octets(memo.text, text, text_length);
-        memo.text_length = text_length;
-        memo.wire_length = contents;
-    }
     return PMC_S_OK;
 }
 

@@ -10,20 +10,21 @@
 #include "codec/codec_registry.h"
 #include "message/snmp_target.h"
 
-class CPmsMessageEncoder final : public IPmsMessageEncoder,
-                                 public IPmsValueVisitor,
+class CPmsOid;
+
+class CPmsMessageEncoder final : public IPmsValueVisitor,
                                  public IPmsHeaderVisitor {
 public:
-    // in_use, when given, marks a reusable instance: release() clears the
-    // flag instead of deleting.
-    explicit CPmsMessageEncoder(bool* in_use = nullptr) : in_use_(in_use) {}
+    CPmsMessageEncoder() = default;
     CPmsMessageEncoder(const CPmsMessageEncoder&) = delete;
     CPmsMessageEncoder& operator=(const CPmsMessageEncoder&) = delete;
     virtual ~CPmsMessageEncoder() = default;
 
-    void release() override;
-    pmc_long encode(IPmsSnmpPacket* packet, IPmsMessageBuffer* buffer,
-                    pmc_ulong* encoded_count) override;
+    // Writes pdu for target into buffer (the message is then the octets
+    // from buffer->current() to its end); *encoded_count (when given)
+    // receives the number of bindings written, counted from the list's end.
+    pmc_long encode(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer,
+                    pmc_ulong* encoded_count);
 
     pmc_long visit_oid(IPmsOid* value) override;
     pmc_long visit_octet_string(IPmsValue* value) override;
@@ -45,13 +46,11 @@ public:
 private:
     pmc_long encode_pdu(IPmsPdu* pdu);
     pmc_long encode_bindings(IPmsVarBindList* list);
-    pmc_long encode_binding(IPmsVarBind* binding, pmc_ulong position);
-    // A binding's name; a text already encoded at this position last time
-    // reuses those octets (a monitor polls the same names again and again).
-    pmc_long encode_name(const IPmsOid* name, pmc_ulong position);
+    pmc_long encode_binding(IPmsVarBind* binding);
     pmc_long encode_oid(const IPmsOid* oid);
-    // An identifier element from its arcs; one arc is refused (-2).
-    pmc_long put_oid_element(const pmc_ulong* arcs, pmc_ulong count);
+    // An identifier element from its arcs; one arc is refused (-2). keeper,
+    // when given, keeps the contents as its codec form.
+    pmc_long put_oid_element(const pmc_ulong* arcs, pmc_ulong count, const CPmsOid* keeper = nullptr);
     pmc_long encode_trap_fields(IPmsPdu* pdu);  // trap_encoding.cpp
     pmc_long read_arcs(const IPmsOid* oid, pmc_ulong* count);
     pmc_long put_unsigned_value(IPmsValue* value);
@@ -59,23 +58,12 @@ private:
     // Records the size of the element that started at `before` octets.
     pmc_long finish_element(pmc_ulong before);
 
-    bool* in_use_;
     CPmsBackwardWriter writer_{nullptr, 0};
     pmc_long version_ = 0;
     pmc_ulong encoded_count_ = 0;
     pmc_ulong last_size_ = 0;
     CPmsArcBuffer arcs_;
 
-    struct NameMemo {
-        static constexpr pmc_ulong TEXT_MAX = 160;
-        static constexpr pmc_ulong WIRE_MAX = 48;
-        pmc_ulong text_length = 0;
-        pmc_ulong wire_length = 0;  // 0: nothing remembered
-        char text[TEXT_MAX];
-        unsigned char wire[WIRE_MAX];
-    };
-    static constexpr pmc_ulong NAME_MEMOS = 32;
-    NameMemo names_[NAME_MEMOS];
 };
 
 #endif

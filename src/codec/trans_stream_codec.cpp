@@ -1,44 +1,49 @@
 #include "codec/trans_stream_codec.h"
 
-#include <new>
-
 #include "codec/message_decoder.h"
 #include "codec/message_encoder.h"
 
 namespace {
 
-// One encoder and one decoder per thread are reused, so that a steady stream
-// of requests and answers does not allocate; a nested or concurrent use on
-// the same thread gets a fresh object.
-template <class Codec>
-struct CodecSlot {
-    bool in_use = false;
-    Codec codec{&in_use};
-};
-
-template <class Codec>
-Codec* take_codec(CodecSlot<Codec>& slot, pmc_long* status) {
-    Codec* codec = nullptr;
-    if (!slot.in_use) {
-        slot.in_use = true;
-        codec = &slot.codec;
-    } else {
-        codec = new (std::nothrow) Codec();
+// Runs work with this thread's codec of kind Codec. Keeping one per thread
+// keeps the room it grew for long names and communities (a steady stream
+// of messages then allocates nothing) and spares setting one up each time;
+// a nested use on the same thread gets a codec of its own.
+template <class Codec, class Work>
+pmc_long with_thread_codec(Work work) {
+    thread_local Codec codec;
+    thread_local bool busy = false;
+    if (busy) {
+        Codec nested;
+        return work(nested);
     }
-    if (status != nullptr) *status = codec != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return codec;
+    busy = true;
+    const pmc_long status = work(codec);
+    busy = false;
+    return status;
 }
 
 class CPmsTransStreamFactory final : public IPmsCodecFactory {
 public:
     const char* name() const override { return PMS_CODEC_TRANS_STREAM; }
-    IPmsMessageEncoder* create_encoder(pmc_long* status) override {
-        thread_local CodecSlot<CPmsMessageEncoder> slot;
-        return take_codec(slot, status);
+
+    pmc_long encode(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer,
+                    pmc_ulong* encoded_count) override {
+        return with_thread_codec<CPmsMessageEncoder>([&](CPmsMessageEncoder& encoder) {
+            return encoder.encode(pdu, target, buffer, encoded_count);
+        });
     }
-    IPmsMessageDecoder* create_decoder(pmc_long* status) override {
-        thread_local CodecSlot<CPmsMessageDecoder> slot;
-        return take_codec(slot, status);
+
+    pmc_long decode(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsDecodeObjects* into) override {
+        return with_thread_codec<CPmsMessageDecoder>([&](CPmsMessageDecoder& decoder) {
+            return decoder.decode(buffer, translate_type, into);
+        });
+    }
+
+    pmc_long peek(IPmsMessageBuffer* buffer, pmc_long translate_type, CPmsPeekedHeader* header) override {
+        return with_thread_codec<CPmsMessageDecoder>([&](CPmsMessageDecoder& decoder) {
+            return decoder.peek(buffer, translate_type, header);
+        });
     }
 };
 

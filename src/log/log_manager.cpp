@@ -24,9 +24,9 @@ IPmcLogWriter* null_writer_of(const char* type) {
 
 }  // namespace
 
-CPmcLogManager* CPmcLogManager::create() {
-    CPmcLogManager* manager = new (std::nothrow) CPmcLogManager;
-    if (manager == nullptr) return nullptr;
+std::unique_ptr<CPmcLogManager> CPmcLogManager::create() {
+    std::unique_ptr<CPmcLogManager> manager(new (std::nothrow) CPmcLogManager);
+    if (!manager) return nullptr;
     manager->root_.reset(CPmcLogRootSession::create());
     bool complete = manager->root_ != nullptr;
     IPmcLogWriterFactory* factories[] = {pmc_new_stdout_log_writer_factory(),
@@ -44,40 +44,38 @@ CPmcLogManager* CPmcLogManager::create() {
         manager->stdout_writer_ =
             manager->create_writer(PMC_LOG_WRITER_STDOUT, PMC_LOG_WRITER_STDOUT, &status);
     }
-    if (status != PMC_S_OK) {
-        delete manager;
-        return nullptr;
-    }
+    if (status != PMC_S_OK) return nullptr;
     return manager;
 }
 
 CPmcLogManager::~CPmcLogManager() {
-    pmc_release_all(sessions_);
+    // Sessions before the root, writers and factories after.
+    sessions_.clear();
     root_.reset();
-    pmc_release_all(writers_);
-    pmc_release_all(factories_);
+    writers_.clear();
+    factories_.clear();
 }
 
 IPmcLogSessionGroup* CPmcLogManager::root() { return root_.get(); }
 
 IPmcLogSession* CPmcLogManager::lookup_session(const char* name) {
     if (same_text(name, root_->get_name())) return root_.get();
-    for (CPmcLogSession* session : sessions_) {
-        if (same_text(name, session->get_name())) return session;
+    for (const pmc::Owned<CPmcLogSession>& session : sessions_) {
+        if (same_text(name, session->get_name())) return session.get();
     }
     return nullptr;
 }
 
 IPmcLogWriter* CPmcLogManager::lookup_writer(const char* target) {
-    for (IPmcLogWriter* writer : writers_) {
-        if (same_text(target, writer->get_target())) return writer;
+    for (const pmc::Owned<IPmcLogWriter>& writer : writers_) {
+        if (same_text(target, writer->get_target())) return writer.get();
     }
     return nullptr;
 }
 
 IPmcLogWriterFactory* CPmcLogManager::lookup_factory(const char* type) {
-    for (IPmcLogWriterFactory* factory : factories_) {
-        if (same_text(type, factory->get_type_name())) return factory;
+    for (const pmc::Owned<IPmcLogWriterFactory>& factory : factories_) {
+        if (same_text(type, factory->get_type_name())) return factory.get();
     }
     return nullptr;
 }
@@ -101,13 +99,7 @@ IPmcLogSession* CPmcLogManager::get_session(const char* name, IPmcLogWriter* wri
     }
     pmc_long result = root_->add_session(session);
     if (result == PMC_S_OK && writer != nullptr) result = session->add_writer(writer);
-    if (result == PMC_S_OK) {
-        try {
-            sessions_.push_back(session);
-        } catch (const std::bad_alloc&) {
-            result = PMC_E_NO_MEMORY;
-        }
-    }
+    if (result == PMC_S_OK) result = pmc_keep_ref(sessions_, session);
     if (result != PMC_S_OK) {
         session->release();
         set_status(status, result);
@@ -160,13 +152,9 @@ IPmcLogWriter* CPmcLogManager::create_writer(const char* type, const char* targe
 }
 
 pmc_long CPmcLogManager::remember(IPmcLogWriter* writer) {
-    try {
-        writers_.push_back(writer);
-    } catch (const std::bad_alloc&) {
-        writer->release();
-        return PMC_E_NO_MEMORY;
-    }
-    return PMC_S_OK;
+    const pmc_long status = pmc_keep_ref(writers_, writer);
+    if (status != PMC_S_OK) writer->release();
+    return status;
 }
 
 IPmcLogWriter* CPmcLogManager::find_writer(const char* target) {
@@ -178,21 +166,16 @@ IPmcLogWriter* CPmcLogManager::find_writer(const char* target) {
 pmc_long CPmcLogManager::register_writer_factory(IPmcLogWriterFactory* factory) {
     if (factory == nullptr) return PMC_E_INVALID_ARG;
     std::lock_guard<std::mutex> guard(lock_);
-    for (IPmcLogWriterFactory*& slot : factories_) {
+    for (pmc::Owned<IPmcLogWriterFactory>& slot : factories_) {
         if (same_text(slot->get_type_name(), factory->get_type_name())) {
             factory->add_ref();
-            slot->release();
-            slot = factory;
+            slot.reset(factory);
             return PMC_S_OK;
         }
     }
-    try {
-        factories_.push_back(factory);
-    } catch (const std::bad_alloc&) {
-        return PMC_E_NO_MEMORY;
-    }
-    factory->add_ref();
-    return PMC_S_OK;
+    const pmc_long status = pmc_keep_ref(factories_, factory);
+    if (status == PMC_S_OK) factory->add_ref();
+    return status;
 }
 
 pmc_long CPmcLogManager::configure(pmc_ulong mask, pmc_ulong flags, IPmcLogWriter* writer) {
@@ -206,8 +189,8 @@ pmc_long CPmcLogManager::configure(pmc_ulong mask, pmc_ulong flags, IPmcLogWrite
         return status;
     };
     pmc_long result = apply(root_.get());
-    for (CPmcLogSession* session : sessions_) {
-        pmc_long status = apply(session);
+    for (const pmc::Owned<CPmcLogSession>& session : sessions_) {
+        pmc_long status = apply(session.get());
         if (status != PMC_S_OK) result = status;
     }
     return result;
@@ -216,7 +199,7 @@ pmc_long CPmcLogManager::configure(pmc_ulong mask, pmc_ulong flags, IPmcLogWrite
 namespace {
 
 std::mutex g_manager_lock;
-CPmcLogManager* g_manager = nullptr;
+std::unique_ptr<CPmcLogManager> g_manager;
 bool g_manager_gone = false;
 
 // Destroys the manager at exit; constructed with it, so it runs before the
@@ -225,8 +208,7 @@ bool g_manager_gone = false;
 struct ManagerReaper {
     ~ManagerReaper() {
         std::lock_guard<std::mutex> guard(g_manager_lock);
-        delete g_manager;
-        g_manager = nullptr;
+        g_manager.reset();
         g_manager_gone = true;
     }
 };
@@ -235,13 +217,13 @@ struct ManagerReaper {
 
 CPmcLogManager* pmc_log_manager_impl() {
     std::lock_guard<std::mutex> guard(g_manager_lock);
-    if (g_manager == nullptr && !g_manager_gone) {
+    if (!g_manager && !g_manager_gone) {
         g_manager = CPmcLogManager::create();
-        if (g_manager != nullptr) {
+        if (g_manager) {
             static ManagerReaper reaper;
         }
     }
-    return g_manager;
+    return g_manager.get();
 }
 
 IPmcLogManager* pmc_log_manager() { return pmc_log_manager_impl(); }

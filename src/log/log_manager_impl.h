@@ -2,19 +2,21 @@
 #ifndef PMSNMP_LOG_MANAGER_IMPL_H
 #define PMSNMP_LOG_MANAGER_IMPL_H
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include <pmsnmp/owned.h>
 
 #include "log/log_manager.h"
+#include "log/log_ref_count.h"
 #include "log/log_session_impl.h"
 
 class CPmcLogManager final : public IPmcLogManager {
 public:
     // A manager with the root session, the two factories and a "stdout"
     // writer; null without memory.
-    static CPmcLogManager* create();
+    static std::unique_ptr<CPmcLogManager> create();
     ~CPmcLogManager();
     CPmcLogManager(const CPmcLogManager&) = delete;
     CPmcLogManager& operator=(const CPmcLogManager&) = delete;
@@ -44,10 +46,10 @@ private:
 
     std::mutex lock_;
     pmc::Owned<CPmcLogRootSession> root_;
-    std::vector<CPmcLogSession*> sessions_;
-    std::vector<IPmcLogWriterFactory*> factories_;
-    std::vector<IPmcLogWriter*> writers_;
-    IPmcLogWriter* stdout_writer_ = nullptr;
+    PmcRefList<CPmcLogSession> sessions_;
+    PmcRefList<IPmcLogWriterFactory> factories_;
+    PmcRefList<IPmcLogWriter> writers_;
+    IPmcLogWriter* stdout_writer_ = nullptr;  // lent from writers_
 };
 
 // The process's manager (see pmc_log_manager).

@@ -3,8 +3,10 @@
 #define PMSNMP_LOG_REF_COUNT_H
 
 #include <atomic>
+#include <new>
 #include <vector>
 
+#include <pmsnmp/owned.h>
 #include <pmsnmp/types.h>
 
 class PmcLogRefCount {
@@ -17,11 +19,24 @@ private:
     std::atomic<pmc_ulong> refs_{1};
 };
 
-// Gives back the reference held on each object and empties the list.
+// Counted references in a list: each entry gives its reference back when it
+// leaves the list.
 template <class T>
-void pmc_release_all(std::vector<T*>& objects) {
-    for (T* object : objects) object->release();
-    objects.clear();
+using PmcRefList = std::vector<pmc::Owned<T>>;
+
+// Adds object to list, which takes over the caller's reference; -3 (the
+// reference still the caller's) when memory runs out.
+template <class T>
+pmc_long pmc_keep_ref(PmcRefList<T>& list, T* object) {
+    if (list.size() == list.capacity()) {
+        try {
+            list.reserve(list.empty() ? 4 : list.capacity() * 2);
+        } catch (const std::bad_alloc&) {
+            return PMC_E_NO_MEMORY;
+        }
+    }
+    list.emplace_back(object);
+    return PMC_S_OK;
 }
 
 #endif

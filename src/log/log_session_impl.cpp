@@ -17,9 +17,7 @@ template <class Interface>
 CPmcLogSessionImpl<Interface>::CPmcLogSessionImpl(const std::string& name) : name_(name) {}
 
 template <class Interface>
-CPmcLogSessionImpl<Interface>::~CPmcLogSessionImpl() {
-    pmc_release_all(writers_);
-}
+CPmcLogSessionImpl<Interface>::~CPmcLogSessionImpl() = default;
 
 template <class Interface>
 pmc_long CPmcLogSessionImpl<Interface>::query_interface(const char* iid, void** out) {
@@ -49,31 +47,31 @@ pmc_long CPmcLogSessionImpl<Interface>::add_writer(IPmcLogWriter* writer) {
     if (writer == nullptr) return PMC_E_INVALID_ARG;
     std::lock_guard<std::mutex> guard(lock_);
     // A writer the root already gave us would print every line twice.
-    if (std::find(writers_.begin(), writers_.end(), writer) != writers_.end()) return PMC_S_OK;
-    try {
-        writers_.push_back(writer);
-    } catch (const std::bad_alloc&) {
-        return PMC_E_NO_MEMORY;
+    for (const pmc::Owned<IPmcLogWriter>& held : writers_) {
+        if (held.get() == writer) return PMC_S_OK;
     }
-    writer->add_ref();
-    return PMC_S_OK;
+    const pmc_long status = pmc_keep_ref(writers_, writer);
+    if (status == PMC_S_OK) writer->add_ref();
+    return status;
 }
 
 template <class Interface>
 void CPmcLogSessionImpl<Interface>::clear_writers() {
-    std::vector<IPmcLogWriter*> dropped;
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        dropped.swap(writers_);
-    }
-    pmc_release_all(dropped);
+    // Released after the lock: a writer's end may log.
+    PmcRefList<IPmcLogWriter> dropped;
+    std::lock_guard<std::mutex> guard(lock_);
+    dropped.swap(writers_);
 }
 
 template <class Interface>
-std::vector<IPmcLogWriter*> CPmcLogSessionImpl<Interface>::copy_writers() {
+PmcRefList<IPmcLogWriter> CPmcLogSessionImpl<Interface>::copy_writers() {
     std::lock_guard<std::mutex> guard(lock_);
-    std::vector<IPmcLogWriter*> copy(writers_);
-    for (IPmcLogWriter* writer : copy) writer->add_ref();
+    PmcRefList<IPmcLogWriter> copy;
+    copy.reserve(writers_.size());
+    for (const pmc::Owned<IPmcLogWriter>& writer : writers_) {
+        writer->add_ref();
+        copy.emplace_back(writer.get());
+    }
     return copy;
 }
 
@@ -173,7 +171,7 @@ pmc_long CPmcLogSessionImpl<Interface>::write_line_v(pmc_long level, const char*
                         format, args);
 
     pmc_long result = PMC_S_OK;
-    for (IPmcLogWriter* writer : writers_) {
+    for (const pmc::Owned<IPmcLogWriter>& writer : writers_) {
         pmc_long status = writer->write_line(line);
         if (status != PMC_S_OK) result = status;
     }
@@ -218,7 +216,7 @@ pmc_long CPmcLogRootSession::add_session(IPmcLogSession* session) {
     pmc_ulong flags = get_line_flags();
     pmc_ulong radix = get_radix();
     pmc_ulong depth = get_indentation_depth();
-    std::vector<IPmcLogWriter*> writers;
+    PmcRefList<IPmcLogWriter> writers;
     try {
         writers = copy_writers();
     } catch (const std::bad_alloc&) {
@@ -227,11 +225,10 @@ pmc_long CPmcLogRootSession::add_session(IPmcLogSession* session) {
     pmc_long status = session->set_indentation_depth(depth);
     if (status == PMC_S_OK) session->set_line_flags(flags);
     if (status == PMC_S_OK) session->set_radix(radix);
-    for (IPmcLogWriter* writer : writers) {
-        if (status == PMC_S_OK) status = session->add_writer(writer);
+    for (const pmc::Owned<IPmcLogWriter>& writer : writers) {
+        if (status == PMC_S_OK) status = session->add_writer(writer.get());
     }
     // The mask last, so that no line goes out before the writers are in.
     if (status == PMC_S_OK) session->set_level_mask(mask);
-    pmc_release_all(writers);
     return status;
 }

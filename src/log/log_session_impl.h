@@ -41,7 +41,7 @@ protected:
     virtual bool accepts(const char* iid) const = 0;
 
     // A counted copy of the writers, for handing on without the lock.
-    std::vector<IPmcLogWriter*> copy_writers();
+    PmcRefList<IPmcLogWriter> copy_writers();
 
 private:
     bool enabled(pmc_long level) const {
@@ -57,7 +57,7 @@ private:
     pmc_ulong radix_ = PMC_LOG_RADIX_DECIMAL;
     pmc_ulong depth_ = 0;
     std::string indentation_;
-    std::vector<IPmcLogWriter*> writers_;  // counted references
+    PmcRefList<IPmcLogWriter> writers_;
 };
 
 class CPmcLogSession final : public CPmcLogSessionImpl<IPmcLogSession> {

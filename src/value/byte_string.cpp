@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <new>
 
 #include "value/value_factory.h"
@@ -13,9 +14,9 @@ pmc_ulong text_length(const char* text) {
 }
 
 // A block of length + 1 bytes ending in 0; null on no memory.
-unsigned char* new_block(std::size_t length) {
-    auto* block = static_cast<unsigned char*>(std::malloc(length + 1));
-    if (block != nullptr) block[length] = 0;
+PmcMallocBlock<unsigned char> new_block(std::size_t length) {
+    PmcMallocBlock<unsigned char> block = pmc_malloc_block<unsigned char>(length + 1);
+    if (block) block[length] = 0;
     return block;
 }
 
@@ -27,22 +28,20 @@ IPmcByteString* pmc_create_byte_string(pmc_long* status) {
     return string;
 }
 
-CPmcByteString::~CPmcByteString() { std::free(data_); }
+CPmcByteString::~CPmcByteString() = default;
 
 void CPmcByteString::release() { delete this; }
 
 pmc_long CPmcByteString::assign(const void* data, pmc_ulong length) {
     if (length == 0) {
-        std::free(data_);
-        data_ = nullptr;
+        data_.reset();
         length_ = 0;
         return PMC_S_OK;
     }
-    unsigned char* block = new_block(length);
-    if (block == nullptr) return PMC_E_NO_MEMORY;
-    std::memcpy(block, data, length);
-    std::free(data_);
-    data_ = block;
+    PmcMallocBlock<unsigned char> block = new_block(length);
+    if (!block) return PMC_E_NO_MEMORY;
+    std::memcpy(block.get(), data, length);
+    data_ = std::move(block);
     length_ = length;
     return PMC_S_OK;
 }
@@ -53,13 +52,12 @@ pmc_long CPmcByteString::append(const void* data, pmc_ulong length) {
     if (length == 0) return PMC_S_OK;
     const std::size_t total = static_cast<std::size_t>(length_) + length;
     if (total > UINT32_MAX) return PMC_E_NO_MEMORY;
-    unsigned char* block = new_block(total);
-    if (block == nullptr) return PMC_E_NO_MEMORY;
-    if (length_ != 0) std::memcpy(block, data_, length_);
+    PmcMallocBlock<unsigned char> block = new_block(total);
+    if (!block) return PMC_E_NO_MEMORY;
+    if (length_ != 0) std::memcpy(block.get(), data_.get(), length_);
     // data may be our own block (appending a string to itself): copy before freeing.
-    std::memcpy(block + length_, data, length);
-    std::free(data_);
-    data_ = block;
+    std::memcpy(block.get() + length_, data, length);
+    data_ = std::move(block);
     length_ = static_cast<pmc_ulong>(total);
     return PMC_S_OK;
 }
@@ -79,7 +77,7 @@ pmc_long CPmcByteString::clone(IPmcByteString** out) const {
     *out = nullptr;
     auto* copy = new (std::nothrow) CPmcByteString();
     if (copy == nullptr) return PMC_E_NO_MEMORY;
-    if (copy->assign(data_, length_) != PMC_S_OK) {
+    if (copy->assign(data_.get(), length_) != PMC_S_OK) {
         copy->release();
         return PMC_E_NO_MEMORY;
     }
@@ -89,7 +87,7 @@ pmc_long CPmcByteString::clone(IPmcByteString** out) const {
 
 bool CPmcByteString::equals(const void* data, pmc_ulong length) const {
     if (length == 0) return length_ == 0;
-    return length == length_ && std::memcmp(data_, data, length) == 0;
+    return length == length_ && std::memcmp(data_.get(), data, length) == 0;
 }
 
 bool CPmcByteString::equals_text(const char* text) const {

@@ -4,6 +4,8 @@
 
 #include <pmsnmp/value.h>
 
+#include "value/malloc_block.h"
+
 class CPmcByteString final : public IPmcByteString {
 public:
     CPmcByteString() = default;
@@ -12,7 +14,7 @@ public:
 
     void release() override;
     pmc_ulong get_length() const override { return length_; }
-    const unsigned char* get_data() const override { return length_ != 0 ? data_ : nullptr; }
+    const unsigned char* get_data() const override { return length_ != 0 ? data_.get() : nullptr; }
     pmc_long assign(const void* data, pmc_ulong length) override;
     pmc_long assign_text(const char* text) override;
     pmc_long append(const void* data, pmc_ulong length) override;
@@ -26,7 +28,7 @@ public:
     virtual ~CPmcByteString();
 
 private:
-    unsigned char* data_ = nullptr;
+    PmcMallocBlock<unsigned char> data_;
     pmc_ulong length_ = 0;
 };
 

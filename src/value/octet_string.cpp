@@ -12,15 +12,11 @@ constexpr pmc_ulong kMaxByteArc = 255;
 
 // Byte storage
 
-PmsByteStorage::~PmsByteStorage() { std::free(data_); }
-
 bool PmsByteStorage::reserve(pmc_ulong n) {
     if (capacity_ >= n) return true;
     const std::uint64_t capacity = (static_cast<std::uint64_t>(n) / kStep + 1) * kStep;
     if (capacity > UINT32_MAX) return false;
-    auto* grown = static_cast<unsigned char*>(std::realloc(data_, static_cast<std::size_t>(capacity)));
-    if (grown == nullptr) return false;
-    data_ = grown;
+    if (!pmc_realloc_block(data_, static_cast<std::size_t>(capacity))) return false;
     capacity_ = static_cast<pmc_ulong>(capacity);
     return true;
 }
@@ -36,12 +32,12 @@ bool PmsByteStorage::store(const unsigned char* data, pmc_ulong n) {
         count_ = 0;
         return true;
     }
-    if (data == data_) {  // storing our own bytes onto themselves
+    if (data == data_.get()) {  // storing our own bytes onto themselves
         count_ = n;
         return true;
     }
     if (!reserve(n)) return false;
-    std::memmove(data_, data, n);
+    std::memmove(data_.get(), data, n);
     count_ = n;
     return true;
 }

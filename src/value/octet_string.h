@@ -3,6 +3,7 @@
 #ifndef PMSNMP_VALUE_OCTET_STRING_H
 #define PMSNMP_VALUE_OCTET_STRING_H
 
+#include "value/malloc_block.h"
 #include "value/value_base.h"
 
 // Growable byte array; capacity grows in steps of 128 so that appending byte
@@ -10,14 +11,13 @@
 class PmsByteStorage {
 public:
     PmsByteStorage() = default;
-    ~PmsByteStorage();
     PmsByteStorage(const PmsByteStorage&) = delete;
     PmsByteStorage& operator=(const PmsByteStorage&) = delete;
 
     static constexpr pmc_ulong kStep = 128;
 
-    const unsigned char* data() const { return data_; }
-    unsigned char* data() { return data_; }
+    const unsigned char* data() const { return data_.get(); }
+    unsigned char* data() { return data_.get(); }
     pmc_ulong count() const { return count_; }
     pmc_ulong capacity() const { return capacity_; }
 
@@ -28,7 +28,7 @@ public:
     void empty() { count_ = 0; }
 
 private:
-    unsigned char* data_ = nullptr;
+    PmcMallocBlock<unsigned char> data_;
     pmc_ulong count_ = 0;
     pmc_ulong capacity_ = 0;
 };

@@ -1,10 +1,12 @@
 #include "value/oid.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 
 #include "value/arc_reader.h"
+#include "value/oid_arcs.h"
 #include "value/text_scan.h"
 #include "value/value_factory.h"
 
@@ -74,17 +76,84 @@ bool pms_oid_arcs_fit(const char* text, std::size_t length) {
 CPmsOid* CPmsOid::from(const IPmsOid* oid) {
     if (oid == nullptr) return nullptr;
     auto* value = const_cast<IPmsValue*>(static_cast<const IPmsValue*>(oid));
-    void* base = nullptr;
-    value->query_interface(PMS_IID_VALUE_BASE, &base);
-    if (base == nullptr || value->get_type() != PMS_TYPE_OID) return nullptr;
-    return static_cast<CPmsOid*>(static_cast<CPmsValueBase*>(base));
+    void* ours = nullptr;
+    value->query_interface(PMS_IID_OID_IMPL, &ours);
+    return static_cast<CPmsOid*>(ours);
 }
 
 pmc_ulong CPmsOid::arc_count() const {
     if (arc_count_ == kUnknownCount) {
-        arc_count_ = static_cast<pmc_long>(pms_count_arcs(text_.c_str(), text_.length()));
+        arc_count_ = static_cast<pmc_long>(pms_count_arcs(dotted().c_str(), dotted().length()));
     }
     return static_cast<pmc_ulong>(arc_count_);
+}
+
+void CPmsOid::make_text() const {
+    // store_arcs reserved the room: this never allocates.
+    const auto count = static_cast<pmc_ulong>(held_arcs_);
+    char* text = text_.overwrite(pms_dotted_length(arcs_, count));
+    if (text != nullptr) pms_write_dotted(text, arcs_, count);
+    text_stale_ = false;
+}
+
+void CPmsOid::hold_arcs() const {
+    pmc_ulong arcs[CACHED_ARCS_MAX];
+    pmc_ulong count = 0;
+    // Success remembers them; a malformed or long text is not tried again.
+    if (pms_oid_read_arcs(this, arcs, CACHED_ARCS_MAX, &count) != PMC_S_OK) held_arcs_ = kArcsUnavailable;
+}
+
+const pmc_ulong* CPmsOid::cached_arcs(pmc_ulong* count) const {
+    if (held_arcs_ < 0) return nullptr;
+    *count = static_cast<pmc_ulong>(held_arcs_);
+    return arcs_;
+}
+
+void CPmsOid::remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const {
+    if (count > CACHED_ARCS_MAX || text_stale_) return;
+    std::copy(arcs, arcs + count, arcs_);
+    held_arcs_ = static_cast<pmc_long>(count);
+    arc_count_ = held_arcs_;
+}
+
+pmc_ulong* CPmsOid::arc_room() {
+    clear();
+    return arcs_;
+}
+
+pmc_long CPmsOid::store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_room) {
+    if (count > CACHED_ARCS_MAX) return PMC_E_INVALID_ARG;
+    if (!text_.reserve(text_room)) return PMC_E_NO_MEMORY;
+    std::copy(arcs, arcs + count, arcs_);
+    return commit_arcs(count, text_room);
+}
+
+pmc_long CPmsOid::commit_arcs(pmc_ulong count, std::size_t text_room) {
+    if (count > CACHED_ARCS_MAX) return PMC_E_INVALID_ARG;
+    if (!text_.reserve(text_room)) return PMC_E_NO_MEMORY;
+    held_arcs_ = static_cast<pmc_long>(count);
+    arc_count_ = held_arcs_;
+    text_stale_ = true;
+    form_length_ = 0;
+    return PMC_S_OK;
+}
+
+const unsigned char* CPmsOid::codec_form(pmc_ulong* length) const {
+    *length = form_length_;
+    return form_length_ != 0 ? form_ : nullptr;
+}
+
+void CPmsOid::remember_codec_form(const unsigned char* form, pmc_ulong length) const {
+    if (length > CODEC_FORM_MAX) length = 0;
+    std::copy(form, form + length, form_);
+    form_length_ = length;
+}
+
+PmcTextBuffer& CPmsOid::edit_text() {
+    if (text_stale_) make_text();
+    held_arcs_ = kNoArcs;
+    form_length_ = 0;
+    return text_;
 }
 
 void CPmsOid::add_to_known_count(pmc_ulong arcs) {
@@ -92,17 +161,17 @@ void CPmsOid::add_to_known_count(pmc_ulong arcs) {
 }
 
 std::size_t CPmsOid::arc_offset(pmc_ulong k) const {
-    const char* text = text_.c_str();
+    const char* text = dotted().c_str();
     const char* p = text;
     for (pmc_ulong i = 0; i < k; ++i) {
-        p = static_cast<const char*>(std::memchr(p, '.', text_.length() - static_cast<std::size_t>(p - text))) + 1;
+        p = static_cast<const char*>(std::memchr(p, '.', dotted().length() - static_cast<std::size_t>(p - text))) + 1;
     }
     return static_cast<std::size_t>(p - text);
 }
 
 std::size_t CPmsOid::prefix_length(pmc_ulong count) const {
     if (count == 0) return 0;
-    if (count >= arc_count()) return text_.length();
+    if (count >= arc_count()) return dotted().length();
     return arc_offset(count) - 1;
 }
 
@@ -119,13 +188,16 @@ pmc_long CPmsOid::assign(const IPmsValue* other) {
     if (!same_type(other)) return PMC_E_INVALID_ARG;
     std::size_t length = 0;
     const char* text = text_of(*other, &length);
-    if (!text_.assign(text, length)) return PMC_E_NO_MEMORY;
+    if (!edit_text().assign(text, length)) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
 }
 
 void CPmsOid::clear() {
     text_.clear();
+    text_stale_ = false;
+    held_arcs_ = kNoArcs;
+    form_length_ = 0;
     arc_count_ = 0;
 }
 
@@ -133,10 +205,15 @@ bool CPmsOid::equals(const IPmsValue* other) const {
     if (!same_type(other)) return false;
     std::size_t length = 0;
     const char* text = text_of(*other, &length);
-    return length == text_.length() && std::memcmp(text, text_.c_str(), length) == 0;
+    return length == dotted().length() && std::memcmp(text, dotted().c_str(), length) == 0;
 }
 
 void CPmsOid::query_interface(pmc_long id, void** out) {
+    // Asked first: the codec asks for every name it reads or writes.
+    if (out != nullptr && id == PMS_IID_OID_IMPL) {
+        *out = this;
+        return;
+    }
     if (out != nullptr && (id == PMS_IID_OID_SHORT || id == pms_kind_iid(PMS_TYPE_OID))) {
         *out = static_cast<IPmsOid*>(this);
         return;
@@ -144,29 +221,29 @@ void CPmsOid::query_interface(pmc_long id, void** out) {
     CPmsValueBase::query_interface(id, out);
 }
 
-bool CPmsOid::is_valid() const { return pms_is_valid_oid_text(text_.c_str(), text_.length()); }
+bool CPmsOid::is_valid() const { return pms_is_valid_oid_text(dotted().c_str(), dotted().length()); }
 
 pmc_ulong CPmsOid::get_uint(pmc_long* status) const {
     pms_report(status, PMC_S_OK);
-    return pms_scan_atol(text_.c_str(), text_.c_str() + text_.length());
+    return pms_scan_atol(dotted().c_str(), dotted().c_str() + dotted().length());
 }
 
 pmc_long CPmsOid::set_uint(pmc_ulong number) {
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    if (!text_.assign(digits, static_cast<std::size_t>(result.ptr - digits))) return PMC_E_NO_MEMORY;
+    if (!edit_text().assign(digits, static_cast<std::size_t>(result.ptr - digits))) return PMC_E_NO_MEMORY;
     arc_count_ = 1;
     return PMC_S_OK;
 }
 
 pmc_long CPmsOid::get_text_into(IPmcByteString* out) const {
     if (out == nullptr) return PMC_E_INVALID_ARG;
-    return out->assign(text_.c_str(), static_cast<pmc_ulong>(text_.length()));
+    return out->assign(dotted().c_str(), static_cast<pmc_ulong>(dotted().length()));
 }
 
 pmc_long CPmsOid::set_text(const char* text) {
     if (text == nullptr) text = "";
-    if (!text_.assign(text, std::strlen(text))) return PMC_E_NO_MEMORY;
+    if (!edit_text().assign(text, std::strlen(text))) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
 }
@@ -176,20 +253,26 @@ const unsigned char* CPmsOid::get_bytes(pmc_ulong* length, pmc_long* status) con
         pms_report(status, PMC_E_INVALID_ARG);
         return nullptr;
     }
-    *length = static_cast<pmc_ulong>(text_.length());
+    *length = static_cast<pmc_ulong>(dotted().length());
     pms_report(status, PMC_S_OK);
-    return reinterpret_cast<const unsigned char*>(text_.c_str());
+    return reinterpret_cast<const unsigned char*>(dotted().c_str());
 }
 
 pmc_long CPmsOid::set_bytes(const unsigned char* data, pmc_ulong count) {
     if (data == nullptr) return PMC_E_INVALID_ARG;
-    if (!text_.assign(reinterpret_cast<const char*>(data), count)) return PMC_E_NO_MEMORY;
+    if (!edit_text().assign(reinterpret_cast<const char*>(data), count)) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
 }
 
 pmc_ulong CPmsOid::get_element(pmc_ulong position, pmc_long* status) const {
-    if (text_.empty()) {
+    // Reading arc by arc: parse the text once rather than scan it each time.
+    if (held_arcs_ == kNoArcs) hold_arcs();
+    if (held_arcs_ > 0 && position < static_cast<pmc_ulong>(held_arcs_)) {
+        pms_report(status, PMC_S_OK);
+        return arcs_[position];
+    }
+    if (dotted().empty()) {
         pms_report(status, PMC_E_EMPTY_OID);
         return PMS_BAD_NUMBER;
     }
@@ -197,11 +280,11 @@ pmc_ulong CPmsOid::get_element(pmc_ulong position, pmc_long* status) const {
         pms_report(status, PMC_E_OUT_OF_RANGE);
         return PMS_BAD_NUMBER;
     }
-    const char* text = text_.c_str();
+    const char* text = dotted().c_str();
     const char* start = text + arc_offset(position);
-    const char* end = static_cast<const char*>(std::memchr(start, '.', text_.length() - static_cast<std::size_t>(start - text)));
+    const char* end = static_cast<const char*>(std::memchr(start, '.', dotted().length() - static_cast<std::size_t>(start - text)));
     pms_report(status, PMC_S_OK);
-    return pms_scan_atol(start, end != nullptr ? end : text + text_.length());
+    return pms_scan_atol(start, end != nullptr ? end : text + dotted().length());
 }
 
 // IPmsOid: comparing, appending, removing
@@ -209,12 +292,14 @@ pmc_ulong CPmsOid::get_element(pmc_ulong position, pmc_long* status) const {
 IPmsOid* CPmsOid::clone_oid(pmc_long* status) const {
     CPmsOid* copy = pms_new_kind<CPmsOid>(status);
     if (copy == nullptr) return nullptr;
-    if (!copy->text_.assign(text_.c_str(), text_.length())) {
+    if (!copy->edit_text().assign(dotted().c_str(), dotted().length())) {
         copy->release();
         pms_report(status, PMC_E_NO_MEMORY);
         return nullptr;
     }
     copy->arc_count_ = arc_count_;
+    if (held_arcs_ >= 0) copy->remember_arcs(arcs_, static_cast<pmc_ulong>(held_arcs_));
+    copy->remember_codec_form(form_, form_length_);
     return copy;
 }
 
@@ -224,7 +309,7 @@ pmc_long CPmsOid::compare_text(const char* text, pmc_long* status) const {
         return PMS_OID_NO_RELATION;
     }
     pms_report(status, PMC_S_OK);
-    return pms_compare_oid_texts(text_.c_str(), text_.length(), text, std::strlen(text));
+    return pms_compare_oid_texts(dotted().c_str(), dotted().length(), text, std::strlen(text));
 }
 
 pmc_long CPmsOid::compare(const IPmsOid* other, pmc_long* status) const {
@@ -235,13 +320,13 @@ pmc_long CPmsOid::compare(const IPmsOid* other, pmc_long* status) const {
     std::size_t length = 0;
     const char* text = text_of(*other, &length);
     pms_report(status, PMC_S_OK);
-    return pms_compare_oid_texts(text_.c_str(), text_.length(), text, length);
+    return pms_compare_oid_texts(dotted().c_str(), dotted().length(), text, length);
 }
 
 pmc_long CPmsOid::remove_prefix_text(const char* prefix) {
     if (prefix == nullptr) return PMC_E_INVALID_ARG;
     const std::size_t length = std::strlen(prefix);
-    const pmc_long relation = pms_compare_oid_texts(text_.c_str(), text_.length(), prefix, length);
+    const pmc_long relation = pms_compare_oid_texts(dotted().c_str(), dotted().length(), prefix, length);
     if (relation != PMS_OID_EQUAL && relation != PMS_OID_BELOW) return PMC_E_INVALID_ARG;
     return remove_arcs(0, pms_count_arcs(prefix, length));
 }
@@ -250,14 +335,14 @@ pmc_long CPmsOid::remove_prefix(const IPmsOid* prefix) {
     if (prefix == nullptr) return PMC_E_INVALID_ARG;
     std::size_t length = 0;
     const char* text = text_of(*prefix, &length);
-    const pmc_long relation = pms_compare_oid_texts(text_.c_str(), text_.length(), text, length);
+    const pmc_long relation = pms_compare_oid_texts(dotted().c_str(), dotted().length(), text, length);
     if (relation != PMS_OID_EQUAL && relation != PMS_OID_BELOW) return PMC_E_INVALID_ARG;
     return remove_arcs(0, prefix->get_length());
 }
 
 pmc_long CPmsOid::append_text(const char* text) {
     if (text == nullptr || *text == '\0') return PMC_S_OK;
-    if (!text_.append_separated('.', text, std::strlen(text))) return PMC_E_NO_MEMORY;
+    if (!edit_text().append_separated('.', text, std::strlen(text))) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
 }
@@ -265,7 +350,7 @@ pmc_long CPmsOid::append_text(const char* text) {
 pmc_long CPmsOid::append_arc(pmc_ulong arc) {
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, arc);
-    if (!text_.append_separated('.', digits, static_cast<std::size_t>(result.ptr - digits))) {
+    if (!edit_text().append_separated('.', digits, static_cast<std::size_t>(result.ptr - digits))) {
         return PMC_E_NO_MEMORY;
     }
     add_to_known_count(1);
@@ -278,26 +363,26 @@ pmc_long CPmsOid::append_oid(const IPmsOid* other) {
     const char* text = text_of(*other, &length);
     if (length == 0) return PMC_S_OK;
     const pmc_ulong added = other->get_length();  // before our text changes, should other be us
-    if (!text_.append_separated('.', text, length)) return PMC_E_NO_MEMORY;
+    if (!edit_text().append_separated('.', text, length)) return PMC_E_NO_MEMORY;
     add_to_known_count(added);
     return PMC_S_OK;
 }
 
 pmc_long CPmsOid::remove_arcs(pmc_ulong start, pmc_ulong count) {
     const pmc_ulong arcs = arc_count();
-    if (text_.empty() || start >= arcs) return PMC_E_INVALID_ARG;
+    if (dotted().empty() || start >= arcs) return PMC_E_INVALID_ARG;
     // Removing nothing must not take a "." with it.
     if (count == 0) return PMC_S_OK;
     const pmc_ulong removed = count > arcs - start ? arcs - start : count;
     const std::size_t begin = arc_offset(start);
     if (start + removed == arcs) {
-        text_.truncate(start == 0 ? 0 : begin - 1);
+        edit_text().truncate(start == 0 ? 0 : begin - 1);
     } else {
         const std::size_t end = arc_offset(start + removed);  // just after the "." that follows
         if (start == 0) {
-            text_.erase(0, end);
+            edit_text().erase(0, end);
         } else {
-            text_.erase(begin - 1, end - begin);
+            edit_text().erase(begin - 1, end - begin);
         }
     }
     arc_count_ = static_cast<pmc_long>(arcs - removed);

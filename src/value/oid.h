@@ -1,5 +1,7 @@
-// OBJECT IDENTIFIER: a value kept as dotted decimal text, with the arc
-// operations variable names need and the table-index forms.
+// OBJECT IDENTIFIER: a value seen as dotted decimal text, with the arc
+// operations variable names need and the table-index forms. The codec works
+// in arcs, so short identifiers keep their arcs beside the text; arcs stored
+// by the codec make the text only when someone reads it.
 #ifndef PMSNMP_VALUE_OID_H
 #define PMSNMP_VALUE_OID_H
 
@@ -10,6 +12,10 @@
 
 class CPmsOid : public IPmsOid, public CPmsValueBase {
 public:
+    // User-provided so that making one does not zero the arc and form room,
+    // which is read only as far as it is filled.
+    CPmsOid() {}
+
     // IPmsValue
     pmc_long accept(IPmsValueVisitor* visitor) override;
     IPmsValue* clone(pmc_long* status) const override;
@@ -56,12 +62,37 @@ public:
     pmc_long decode_index_into(IPmsValue* value, bool implied) override;
     pmc_long encode_index(const IPmsValue* value, bool implied) override;
 
-    // Inside the library: direct access for the codec's arc paths.
-    const PmcTextBuffer& text() const { return text_; }
-    PmcTextBuffer& text() { return text_; }
+    // The dotted text, made first when only arcs are held.
+    const PmcTextBuffer& dotted() const {
+        if (text_stale_) make_text();
+        return text_;
+    }
+    pmc_ulong arc_count() const;
+
+    // Inside the library: the codec's arc paths.
+    static constexpr pmc_ulong CACHED_ARCS_MAX = 24;
+    // The arcs when they are held (null otherwise, and for longer names).
+    const pmc_ulong* cached_arcs(pmc_ulong* count) const;
+    // Keeps arcs parsed from the current text beside it.
+    void remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const;
+    // Room for CACHED_ARCS_MAX arcs to parse straight into; the identifier
+    // is empty until commit_arcs(count, ...) holds the first count of them.
+    pmc_ulong* arc_room();
+    pmc_long commit_arcs(pmc_ulong count, std::size_t text_room);
+    // Holds arcs[0..count) (count <= CACHED_ARCS_MAX) as the identifier;
+    // text_room (at least the length of their dotted text) is taken now so
+    // that reading the text later cannot fail. -3 and no change when memory
+    // runs out.
+    pmc_long store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_room);
+    // The codec's own form of the current value (opaque here), kept so that
+    // a name is not converted again; null when none is kept.
+    static constexpr pmc_ulong CODEC_FORM_MAX = 32;
+    const unsigned char* codec_form(pmc_ulong* length) const;
+    void remember_codec_form(const unsigned char* form, pmc_ulong length) const;
+    // The text to rewrite (the held arcs and codec form are dropped).
+    PmcTextBuffer& edit_text();
     void set_arc_count(pmc_ulong count) { arc_count_ = static_cast<pmc_long>(count); }
     void forget_arc_count() { arc_count_ = kUnknownCount; }
-    pmc_ulong arc_count() const;
 
     // Our implementation behind any IPmsOid, or null for a foreign one.
     static CPmsOid* from(const IPmsOid* oid);
@@ -75,8 +106,21 @@ private:
     std::size_t prefix_length(pmc_ulong count) const;
     void add_to_known_count(pmc_ulong arcs);
 
-    PmcTextBuffer text_;
+    static constexpr pmc_long kNoArcs = -1;            // not read from the text yet
+    static constexpr pmc_long kArcsUnavailable = -2;   // the text cannot be held as arcs
+
+    void make_text() const;
+    void hold_arcs() const;
+
+    // The text is stale while text_stale_; the arcs are held while
+    // held_arcs_ >= 0.
+    mutable PmcTextBuffer text_;
     mutable pmc_long arc_count_ = 0;
+    mutable pmc_long held_arcs_ = kNoArcs;
+    mutable bool text_stale_ = false;
+    mutable pmc_ulong arcs_[CACHED_ARCS_MAX];
+    mutable pmc_ulong form_length_ = 0;  // 0: no codec form
+    mutable unsigned char form_[CODEC_FORM_MAX];
 };
 
 // Relation of text a to text b by the identifiers' text order.

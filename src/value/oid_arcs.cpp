@@ -1,5 +1,6 @@
 #include "value/oid_arcs.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -68,11 +69,6 @@ char* write_dotted(char* text, const pmc_ulong* arcs, pmc_ulong count) {
     return p;
 }
 
-// Up to this many arcs (every SNMP name) are written on the stack in one
-// pass and copied, rather than measured first.
-constexpr pmc_ulong kStagedArcs = 128;
-constexpr std::size_t kArcCharsMax = 11;  // ten digits and a dot
-
 // Arcs are unsigned 32-bit numbers: ten digits at most.
 constexpr std::ptrdiff_t kArcDigitsMax = 10;
 constexpr std::uint64_t kArcMax = 0xFFFFFFFFu;
@@ -116,11 +112,26 @@ pmc_long read_dotted(const char* p, const char* const end, pmc_ulong* arcs, pmc_
 
 }  // namespace
 
+std::size_t pms_dotted_length(const pmc_ulong* arcs, pmc_ulong count) { return dotted_length(arcs, count); }
+
+char* pms_write_dotted(char* text, const pmc_ulong* arcs, pmc_ulong count) {
+    return write_dotted(text, arcs, count);
+}
+
 pmc_long pms_oid_read_arcs(const IPmsOid* oid, pmc_ulong* arcs, pmc_ulong capacity, pmc_ulong* count) {
     if (oid == nullptr || count == nullptr || (arcs == nullptr && capacity != 0)) return PMC_E_INVALID_ARG;
     if (const CPmsOid* ours = CPmsOid::from(oid)) {
-        const char* text = ours->text().c_str();
-        return read_dotted<true>(text, text + ours->text().length(), arcs, capacity, count);
+        pmc_ulong held = 0;
+        if (const pmc_ulong* cached = ours->cached_arcs(&held)) {
+            *count = held;
+            if (held > capacity) return PMC_E_OUT_OF_RANGE;
+            std::copy(cached, cached + held, arcs);
+            return PMC_S_OK;
+        }
+        const char* text = ours->dotted().c_str();
+        const pmc_long status = read_dotted<true>(text, text + ours->dotted().length(), arcs, capacity, count);
+        if (status == PMC_S_OK) ours->remember_arcs(arcs, *count);
+        return status;
     }
     pmc_ulong length = 0;
     const unsigned char* bytes = oid->get_bytes(&length, nullptr);
@@ -135,18 +146,10 @@ pmc_long pms_oid_assign_arcs(IPmsOid* oid, const pmc_ulong* arcs, pmc_ulong coun
         ours->clear();
         return PMC_S_OK;
     }
-    if (ours != nullptr && count <= kStagedArcs) {
-        char staged[kStagedArcs * kArcCharsMax];
-        const auto length = static_cast<std::size_t>(write_dotted(staged, arcs, count) - staged);
-        char* text = ours->text().overwrite(length);
-        if (text == nullptr) return PMC_E_NO_MEMORY;
-        std::memcpy(text, staged, length);
-        ours->set_arc_count(count);
-        return PMC_S_OK;
-    }
     const std::size_t length = dotted_length(arcs, count);
+    if (ours != nullptr && count <= CPmsOid::CACHED_ARCS_MAX) return ours->store_arcs(arcs, count, length);
     if (ours != nullptr) {
-        char* text = ours->text().overwrite(length);
+        char* text = ours->edit_text().overwrite(length);
         if (text == nullptr) return PMC_E_NO_MEMORY;
         write_dotted(text, arcs, count);
         ours->set_arc_count(count);

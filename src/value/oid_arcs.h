@@ -3,6 +3,8 @@
 #ifndef PMSNMP_VALUE_OID_ARCS_H
 #define PMSNMP_VALUE_OID_ARCS_H
 
+#include <cstddef>
+
 #include <pmsnmp/value.h>
 
 // Fills arcs[0..*count) with the arcs of oid (the empty identifier has none)
@@ -19,5 +21,10 @@ pmc_long pms_oid_read_arcs(const IPmsOid* oid, pmc_ulong* arcs, pmc_ulong capaci
 // large enough. null oid (or null arcs with count > 0) → -2; no memory → -3
 // and oid unchanged.
 pmc_long pms_oid_assign_arcs(IPmsOid* oid, const pmc_ulong* arcs, pmc_ulong count);
+
+// The length of the dotted text of arcs[0..count), and writing it into text
+// (which has room for exactly that); returns the end of what was written.
+std::size_t pms_dotted_length(const pmc_ulong* arcs, pmc_ulong count);
+char* pms_write_dotted(char* text, const pmc_ulong* arcs, pmc_ulong count);
 
 #endif

@@ -19,7 +19,7 @@ pmc_long CPmsOid::append_index(IPmsOid* oid, bool implied) const {
         return copy->append_index(oid, implied);
     }
     // The index goes to the wire as arcs: a wider one cannot be written.
-    if (!pms_oid_arcs_fit(text_.c_str(), text_.length())) return PMC_E_INVALID_ARG;
+    if (!pms_oid_arcs_fit(dotted().c_str(), dotted().length())) return PMC_E_INVALID_ARG;
     if (!implied) {
         const pmc_long status = oid->append_arc(arc_count());
         if (status != PMC_S_OK) return status;
@@ -34,7 +34,7 @@ pmc_long CPmsOid::write_index(IPmsOid* oid, bool implied) const {
         if (!copy) return PMC_E_NO_MEMORY;
         return copy->write_index(oid, implied);
     }
-    if (!pms_oid_arcs_fit(text_.c_str(), text_.length())) return PMC_E_INVALID_ARG;
+    if (!pms_oid_arcs_fit(dotted().c_str(), dotted().length())) return PMC_E_INVALID_ARG;
     oid->clear();
     return append_index(oid, implied);
 }
@@ -74,12 +74,12 @@ pmc_long CPmsOid::append_text_index(const char* text, pmc_long type, bool implie
 
 pmc_long CPmsOid::append_value_index(const IPmsValue* value, bool implied) {
     if (value == nullptr) return PMC_E_INVALID_ARG;
-    const std::size_t length = text_.length();
+    const std::size_t length = dotted().length();
     const pmc_long count = arc_count_;
     const pmc_long status = value->append_index(this, implied);
     if (status != PMC_S_OK) {
         // A form that could not be appended whole leaves no part behind.
-        text_.truncate(length);
+        edit_text().truncate(length);
         arc_count_ = count;
     }
     return status;
@@ -102,10 +102,10 @@ IPmsOid* CPmsOid::pop_oid(pmc_ulong count, pmc_long* status) {
 pmc_long CPmsOid::pop_into_value(IPmsValue* value, pmc_ulong count) {
     if (value == nullptr) return PMC_E_INVALID_ARG;
     PmcTextBuffer prefix;
-    if (!prefix.assign(text_.c_str(), prefix_length(count))) return PMC_E_NO_MEMORY;
+    if (!prefix.assign(dotted().c_str(), prefix_length(count))) return PMC_E_NO_MEMORY;
     const pmc_long status = value->set_text(prefix.c_str());
     if (status != PMC_S_OK) return status;
-    if (count != 0 && !text_.empty()) remove_arcs(0, count);
+    if (count != 0 && !dotted().empty()) remove_arcs(0, count);
     return PMC_S_OK;
 }
 
@@ -131,9 +131,9 @@ IPmcByteString* CPmsOid::pop_text_new(pmc_ulong count, pmc_long* status) {
 
 pmc_long CPmsOid::pop_text_into(IPmcByteString* out, pmc_ulong count) {
     if (out == nullptr) return PMC_E_INVALID_ARG;
-    const pmc_long status = out->assign(text_.c_str(), static_cast<pmc_ulong>(prefix_length(count)));
+    const pmc_long status = out->assign(dotted().c_str(), static_cast<pmc_ulong>(prefix_length(count)));
     if (status != PMC_S_OK) return status;
-    if (count != 0 && !text_.empty()) remove_arcs(0, count);
+    if (count != 0 && !dotted().empty()) remove_arcs(0, count);
     return PMC_S_OK;
 }
 
@@ -152,7 +152,7 @@ pmc_long CPmsOid::pop_index_into(IPmsValue* value, bool implied, pmc_ulong count
     // Remove what the value's form occupies: a caller's count can differ
     // from it for the fixed-size kinds, which ignore the count.
     const pmc_ulong consumed = value->get_index_length(implied);
-    if (consumed == 0 || text_.empty()) return PMC_S_OK;
+    if (consumed == 0 || dotted().empty()) return PMC_S_OK;
     return remove_arcs(0, consumed);
 }
 

@@ -6,15 +6,16 @@
 
 #include <cstddef>
 
+#include "value/malloc_block.h"
+
 class PmcTextBuffer {
 public:
     PmcTextBuffer() = default;
-    ~PmcTextBuffer();
     PmcTextBuffer(const PmcTextBuffer&) = delete;
     PmcTextBuffer& operator=(const PmcTextBuffer&) = delete;
 
     // Always NUL-terminated; "" before the first store.
-    const char* c_str() const { return data_ != nullptr ? data_ : ""; }
+    const char* c_str() const { return data_ ? data_.get() : ""; }
     std::size_t length() const { return length_; }
     std::size_t capacity() const { return capacity_; }
     bool empty() const { return length_ == 0; }
@@ -41,7 +42,7 @@ public:
     void clear() { truncate(0); }
 
 private:
-    char* data_ = nullptr;
+    PmcMallocBlock<char> data_;
     std::size_t length_ = 0;
     std::size_t capacity_ = 0;
 };

@@ -10,6 +10,8 @@
 // query_interface identifiers.
 constexpr pmc_long PMS_IID_VALUE = 0xFF00;
 constexpr pmc_long PMS_IID_VALUE_BASE = static_cast<pmc_long>(0xF000FF00u);
+// Inside the library: the identifier implementation (CPmsOid) behind a value.
+constexpr pmc_long PMS_IID_OID_IMPL = static_cast<pmc_long>(0xF000FF10u);
 constexpr pmc_long PMS_IID_OID_SHORT = 6;
 constexpr pmc_long PMS_IID_EXCEPTION = static_cast<pmc_long>(0xF000FF01u);
 

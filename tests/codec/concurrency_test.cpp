@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "codec/trans_stream_codec.h"
 #include "codec_test_support.h"
 #include "wire_builder.h"
 
@@ -38,30 +37,6 @@ TEST(CodecConcurrency, ThreadsEncodeAndDecodeTheirOwnMessages) {
     }
     for (std::thread& worker : workers) worker.join();
     for (int t = 0; t < threads; ++t) EXPECT_EQ(failures[static_cast<std::size_t>(t)], 0) << "thread " << t;
-}
-
-TEST(CodecConcurrency, TwoCodecsOnOneThreadAreDistinct) {
-    IPmsCodecFactory* factory = trans_stream_codec_factory();
-    EXPECT_STREQ(factory->name(), "TransStream");
-    pmc_long status = -99;
-    pmc::Owned<IPmsMessageDecoder> first(factory->create_decoder(&status));
-    ASSERT_EQ(status, PMC_S_OK);
-    pmc::Owned<IPmsMessageDecoder> second(factory->create_decoder(&status));
-    ASSERT_EQ(status, PMC_S_OK);
-    EXPECT_NE(first.get(), second.get());
-    pmc::Owned<IPmsMessageEncoder> encoder_a(factory->create_encoder(&status));
-    pmc::Owned<IPmsMessageEncoder> encoder_b(factory->create_encoder(&status));
-    EXPECT_NE(encoder_a.get(), encoder_b.get());
-
-    // The registry still works while this thread holds its reusable ones.
-    OwnedPdu pdu = make_pdu(PMS_PDU_GET, 3);
-    add_binding(pdu.get(), "1.3.6.1.2.1.1.1.0");
-    OwnedTarget target = make_target("abc");
-    const Bytes wire = encode(pdu.get(), target.get(), &status);
-    ASSERT_EQ(status, PMC_S_OK);
-    OwnedPdu back = make_pdu(PMS_PDU_NONE, 0);
-    EXPECT_EQ(decode(wire, back.get(), target.get()), PMC_S_OK);
-    EXPECT_EQ(back->get_request_id(), 3);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace {
 class LogManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        manager_.reset(CPmcLogManager::create());
+        manager_ = CPmcLogManager::create();
         ASSERT_NE(manager_, nullptr);
     }
 

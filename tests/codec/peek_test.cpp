@@ -1,8 +1,7 @@
-// Header peeks reuse a per-thread target and PDU: a run of peeks in one
-// thread must answer exactly what each would answer in a thread of its own.
+// A run of header peeks in one thread must answer exactly what each would
+// answer in a thread of its own.
 #include <thread>
 
-#include "codec/peek_scratch.h"
 #include "codec_test_support.h"
 #include "wire_builder.h"
 
@@ -43,7 +42,7 @@ Bytes v1_trap() {
                         ticks, tlv(0x30, Bytes())}));
 }
 
-TEST(PeekScratch, RunsOfPeeksAnswerAsFreshOnes) {
+TEST(Peek, RunsOfPeeksAnswerAsFreshOnes) {
     const Bytes name = hex("06 08 2B 06 01 02 01 01 01 00");
     const Bytes good = response(4711, 0, 0, binding(name, hex("05 00")));
     const Bytes too_big = response(4712, PMS_ERR_TOO_BIG, 0, Bytes());
@@ -77,30 +76,6 @@ TEST(PeekScratch, RunsOfPeeksAnswerAsFreshOnes) {
     EXPECT_EQ(peek(other_community, PMS_SECURITY_COMMUNITY).request_id, -5);
     EXPECT_EQ(peek(truncated, PMS_SECURITY_COMMUNITY).status, PMC_E_DECODE);
     EXPECT_EQ(peek(good, PMS_TRANSLATE_NONE).status, PMC_E_INVALID_ARG);
-}
-
-TEST(PeekScratch, LendsResetObjectsPerTranslateType) {
-    CPmsPeekScratch scratch;
-    IPmsPdu* pdu = nullptr;
-    IPmsSnmpTarget* target = nullptr;
-    scratch.lend(PMS_SECURITY_COMMUNITY, &pdu, &target);
-    ASSERT_NE(pdu, nullptr);
-    ASSERT_NE(target, nullptr);
-    const pmc_long new_request_id = pdu->get_request_id();
-    const pmc_long new_error_status = pdu->get_error_status();
-    pdu->set_request_id(new_request_id + 77);
-    pdu->set_error_status(PMS_ERR_GEN_ERR);
-    IPmsPdu* again = nullptr;
-    IPmsSnmpTarget* same_target = nullptr;
-    scratch.lend(PMS_SECURITY_COMMUNITY, &again, &same_target);
-    EXPECT_EQ(again, pdu);
-    EXPECT_EQ(same_target, target);
-    EXPECT_EQ(again->get_request_id(), new_request_id);
-    EXPECT_EQ(again->get_error_status(), new_error_status);
-    // No target kind for "none": the decoder says so itself.
-    scratch.lend(PMS_TRANSLATE_NONE, &again, &same_target);
-    EXPECT_EQ(same_target, nullptr);
-    EXPECT_NE(again, nullptr);
 }
 
 }  // namespace
