@@ -51,6 +51,8 @@ pmc_long add(IPmsSnmpPacketList* replies, IPmsMessageBuffer* buffer, CPmcNetwork
     if (!packet) return status;
     status = codec_registry()->decode(buffer, pdu.get(), target.get(), PMS_SECURITY_COMMUNITY);
     if (status != PMC_S_OK) return status;
+    // A socket bound to the agents' port hears its own broadcast request.
+    if (pdu->get_type() != PMS_PDU_RESPONSE) return PMC_E_OTHER_REQUEST;
     status = target->set_address(source);
     if (status != PMC_S_OK) return status;
     packet->set_pdu(pdu.release());

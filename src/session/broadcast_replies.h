@@ -20,7 +20,8 @@ pmc_long search(IPmsSnmpPacketList* replies, CPmcNetworkAddress* source, bool* f
 
 // Decodes the datagram in buffer into a new entry (its own PDU and a
 // community target holding a copy of source) at the end of replies. -250
-// when the datagram cannot be decoded; replies is then unchanged.
+// when the datagram cannot be decoded, -251 when it is no response (a
+// request, such as the broadcast itself); replies is then unchanged.
 pmc_long add(IPmsSnmpPacketList* replies, IPmsMessageBuffer* buffer, CPmcNetworkAddress* source);
 
 }  // namespace NPmsBroadcastReplies

@@ -179,6 +179,7 @@ pmc_long RequestSession::take_reply(IPmsPdu* pdu, IPmsSnmpTarget* target, CPmcNe
         if (known) return PMC_S_OK;
         pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "broad cast: receive from new address:%s", text_of(source));
         status = NPmsBroadcastReplies::add(replies, answer_.get(), source);
+        if (status == PMC_E_OTHER_REQUEST) return PMC_S_OK;
     }
     if (status != PMC_E_DECODE) return status;
     // One device sending garbage must not hide the others.

@@ -99,6 +99,18 @@ TEST(Broadcast, NobodyAnsweringSucceedsWithAnEmptyListAfterEveryTry) {
     EXPECT_EQ(log.count("broad cast: error="), 0);
 }
 
+TEST(Broadcast, OwnRequestHeardOnTheAgentsPortIsNoAgent) {
+    const unsigned short port = free_udp_port();
+    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(nullptr));
+    pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, {kSysName});
+    pmc::Owned<IPmsSnmpTarget> target = make_target(kLoopbackBroadcast, port, PMS_VERSION_1, 200, 0);
+    target->set_port(port);  // the local port: the request comes back to us
+    IPmsSnmpPacketList* list = nullptr;
+    ASSERT_EQ(dispatcher->send_broad_cast_sync(pdu.get(), target.get(), &list), PMC_S_OK);
+    pmc::Owned<IPmsSnmpPacketList> replies(list);
+    EXPECT_EQ(replies->count(), 0u);
+}
+
 TEST(Broadcast, OneEntryPerAnsweringAddressInOrderOfFirstArrival) {
     const unsigned short port = free_udp_port();
     auto twice = responder(port, 2, R"("after": ["answer"])");
