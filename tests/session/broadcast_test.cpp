@@ -4,9 +4,7 @@
 // The limited broadcast (255.255.255.255) is sent only inside a network
 // namespace of the test's own.
 #include <netinet/in.h>
-#include <sched.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -22,6 +20,7 @@
 #include "session/broadcast_replies.h"
 #include "session/session_dispatcher.h"
 #include "session/session_test_support.h"
+#include "support/private_network.h"
 #include "support/test_agent.h"
 
 using namespace session_test;
@@ -184,11 +183,9 @@ TEST(Broadcast, IpxAnswersCountOnlyFromTheDestinationsNetwork) {
     }
 }
 
-// In the forked child: a namespace with only lo, a route for the limited
-// broadcast, and a responder bound to the any address inside it.
-constexpr int kNoNamespace = 77;
+// In a namespace with only lo: a route for the limited broadcast, and a
+// responder bound to the any address.
 int limited_broadcast_in_private_namespace() {
-    if (::unshare(CLONE_NEWNET) != 0) return kNoNamespace;
     if (std::system("ip link set lo up && ip route add 255.255.255.255/32 dev lo src 127.0.0.1") != 0) return 2;
     const unsigned short port = free_udp_port();
     auto agent = responder(port, 2, "", "0.0.0.0");
@@ -199,14 +196,9 @@ int limited_broadcast_in_private_namespace() {
 }
 
 TEST(Broadcast, LimitedBroadcastInsideAPrivateNetworkNamespace) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(limited_broadcast_in_private_namespace());
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == kNoNamespace) GTEST_SKIP() << "network namespaces are refused here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const int code = pmc_test::run_in_private_network(limited_broadcast_in_private_namespace);
+    if (code == pmc_test::kNoPrivateNetwork) GTEST_SKIP() << "network namespaces are refused here";
+    EXPECT_EQ(code, 0);
 }
 
 }  // namespace
