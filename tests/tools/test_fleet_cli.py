@@ -17,8 +17,8 @@ import tempfile
 import threading
 import unittest
 
-from test_pmsnmp_cli import (PRINTER_DATA, RECORDINGS, TEST_AGENT, free_udp_port, run_tool,
-                             stop_process, wait_until_answering)
+from test_pmsnmp_cli import (PRINTER_DATA, RECORDINGS, TEST_AGENT, AgentProcess, free_udp_port,
+                             run_tool, stop_process)
 
 LOOPBACK_BROADCAST = "127.255.255.255"
 # snmpsim's transport identifier of its i-th UDP/IPv4 endpoint.
@@ -68,12 +68,11 @@ class BroadcastRelay(threading.Thread):
             pair["speak"].close()
 
 
-@unittest.skipUnless(os.path.isdir(PRINTER_DATA), "printer recordings not present")
-@unittest.skipUnless(shutil.which("snmpsimd"), "snmpsimd not installed")
-class PrinterFleet(unittest.TestCase):
+class PrinterFleet(AgentProcess):
     @classmethod
     def setUpClass(cls):
         cls.port = free_udp_port()
+        cls.v4 = "%s:%d" % (host(len(RECORDINGS) - 1), cls.port)
         cls.folder = tempfile.mkdtemp(prefix="pmsnmp-fleet-")
         data = os.path.join(cls.folder, "data", "public")
         os.makedirs(data)
@@ -89,16 +88,11 @@ class PrinterFleet(unittest.TestCase):
             user_args = ["--process-user=nobody", "--process-group=nogroup"]
         endpoints = ["--agent-udpv4-endpoint=%s:%d" % (host(i), cls.port) for i in range(len(RECORDINGS))]
         # --v2c-arch: one community, the recording chosen by the endpoint.
-        cls.simulator = subprocess.Popen(
+        cls.start_agent(
             ["snmpsimd", "--v2c-arch", "--data-dir=" + os.path.join(cls.folder, "data"),
              "--cache-dir=" + os.path.join(cls.folder, "cache"), *endpoints,
              "--logging-method=file:" + os.path.join(cls.folder, "snmpsimd.log"), *user_args],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        cls.relay = None
-        cls.other = None
-        if not wait_until_answering("public", "%s:%d" % (host(len(RECORDINGS) - 1), cls.port), cls.simulator):
-            cls.tearDownClass()
-            raise unittest.SkipTest("snmpsimd did not start")
+            "public", "snmpsimd")
         cls.relay = BroadcastRelay([host(i) for i in range(len(RECORDINGS))], cls.port)
         cls.relay.start()
         # An agent that is no printer: it hears the broadcast itself.
@@ -124,13 +118,10 @@ class PrinterFleet(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        if cls.relay is not None:
-            cls.relay.stop()
-        if cls.other is not None:
-            stop_process(cls.other)
-            cls.silent.close()
-        stop_process(cls.simulator)
-        shutil.rmtree(cls.folder, ignore_errors=True)
+        cls.relay.stop()
+        stop_process(cls.other)
+        cls.silent.close()
+        super().tearDownClass()
 
     def discover(self, *options):
         return run_tool("discover", "-t", "700", "-r", "0", *options, "%s:%d" % (LOOPBACK_BROADCAST, self.port))
