@@ -2,6 +2,8 @@
 
 #include "api/client_trace.h"
 #include "commands.h"
+#include "discover_command.h"
+#include "fleet_status.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,6 +20,8 @@ constexpr const char* kExamples =
     "Examples:\n"
     "  pmsnmp status 192.0.2.7\n"
     "  pmsnmp status -c private --json printer.example\n"
+    "  pmsnmp status --summary 192.0.2.7 192.0.2.8 192.0.2.9\n"
+    "  pmsnmp discover --printers\n"
     "  pmsnmp get -v 2c 192.0.2.7 1.3.6.1.2.1.1.5.0 1.3.6.1.2.1.43.10.2.1.4.1.1\n"
     "  pmsnmp walk 192.0.2.7 1.3.6.1.2.1.43.11.1.1\n"
     "  pmsnmp set -c private 192.0.2.7:1161 1.3.6.1.4.1.8072.9999.9999.1 0 42\n"
@@ -45,6 +49,9 @@ struct CommandLine {
     std::string get_flags;
 
     std::string host;
+    std::vector<std::string> hosts;
+    unsigned parallel = kDefaultParallel;
+    bool summary = false;
     std::vector<std::string> oids;
     std::string root;
     std::string oid;
@@ -206,7 +213,14 @@ int run_cli(int argc, char** argv) {
     CLI::App* status = app.add_subcommand(
         "status", "printer status report: devices, errors, supplies, trays, alerts, console, page count");
     add_common_options(status, line);
-    status->add_option("HOST", line.host, "printer address")->required()->type_name("");
+    status->add_option("HOST", line.hosts, "printer addresses")->required()->type_name("");
+    status->add_option("--parallel", line.parallel, "hosts polled at a time (default 16)")
+        ->check(CLI::Range(1, 1024).description(""))
+        ->type_name("N");
+    status->add_flag("--summary", line.summary, "one line per printer instead of the full report");
+
+    DiscoverCommandLine discover_line;
+    CLI::App* discover = add_discover_command(app, discover_line);
 
     try {
         app.parse(argc, argv);
@@ -215,6 +229,8 @@ int run_cli(int argc, char** argv) {
         return code == 0 ? kExitOk : kExitUsage;
     }
 
+    if (discover->parsed()) return run_discover(discover_line, std::cout, std::cerr);
+    if (status->parsed()) line.host = line.hosts.front();
     const Output output{std::cout, std::cerr, line.json};
     AgentOptions options;
     const std::string error = make_agent_options(line, &options);
@@ -228,7 +244,17 @@ int run_cli(int argc, char** argv) {
     if (get->parsed()) return run_get(agent, line.oids, line.get_flags.empty(), output);
     if (walk->parsed()) return run_walk(agent, line.root, output);
     if (set->parsed()) return run_set(agent, line.oid, line.instance, line.value, output);
-    return run_status(agent, output);
+    if (line.hosts.size() == 1 && !line.summary) return run_status(agent, output);
+    std::vector<AgentOptions> fleet;
+    for (const std::string& host : line.hosts) {
+        fleet.push_back(options);
+        std::string reason;
+        if (!parse_host(host, line.port, &fleet.back().host, &reason)) {
+            output.err << "pmsnmp: " << reason << std::endl;
+            return kExitUsage;
+        }
+    }
+    return run_fleet_status(fleet, line.parallel, line.summary, output);
 }
 
 }  // namespace pmtool

@@ -9,6 +9,8 @@ cat <<'END'
 .nf
 pmsnmp status 192.0.2.7
 pmsnmp status \-c private \-\-json printer.example
+pmsnmp status \-\-summary 192.0.2.7 192.0.2.8 192.0.2.9
+pmsnmp discover \-\-printers
 pmsnmp get \-v 2c 192.0.2.7 1.3.6.1.2.1.1.5.0 1.3.6.1.2.1.43.10.2.1.4.1.1
 pmsnmp walk 192.0.2.7 1.3.6.1.2.1.43.11.1.1
 pmsnmp set \-c private 192.0.2.7:1161 1.3.6.1.4.1.8072.9999.9999.1 0 42
@@ -25,7 +27,7 @@ rest. \fB\-C f\fR stops at the first error instead.
 snmpget(1), snmpwalk(1), snmpset(1)
 [SUBCOMMANDS]
 END
-for command in get walk set status; do
+for command in get walk set status discover; do
     printf '.SS "pmsnmp %s"\n.nf\n' "$command"
     # Without the shared footer; roff reads a backslash as an escape and a
     # leading dot as a request.

@@ -1,6 +1,9 @@
 #include "api/client_exchange.h"
 
+#include "message/list_cursor.h"
 #include "message/pdu_factory.h"
+#include "message/snmp_packet.h"
+#include "net/network_address.h"
 #include "message/snmp_target.h"
 #include "session/session_dispatcher.h"
 #include "value/value_factory.h"
@@ -24,6 +27,19 @@ pmc_long add_binding(IPmsPdu* pdu, const Binding& binding) {
     if (status != PMC_S_OK) return status;
     name.release();
     value.release();
+    return PMC_S_OK;
+}
+
+pmc_long make_request(const TargetOptions& options, const Bindings& request,
+                      pmc::Owned<IPmsSnmpTarget>* target, pmc::Owned<IPmsPdu>* pdu) {
+    pmc_long status = make_target(options, target);
+    if (status != PMC_S_OK) return status;
+    pdu->reset(create_pdu(&status));
+    if (!*pdu) return status;
+    for (const Binding& binding : request) {
+        status = add_binding(pdu->get(), binding);
+        if (status != PMC_S_OK) return status;
+    }
     return PMC_S_OK;
 }
 
@@ -58,16 +74,34 @@ pmc_long exchange_pdu(IPmsPdu* pdu, pmc_long pdu_type, IPmsSnmpTarget* target,
 ExchangeResult exchange(const TargetOptions& options, pmc_long pdu_type, const Bindings& request) {
     ExchangeResult result;
     pmc::Owned<IPmsSnmpTarget> target;
-    result.status = make_target(options, &target);
+    pmc::Owned<IPmsPdu> pdu;
+    result.status = make_request(options, request, &target, &pdu);
     if (result.status != PMC_S_OK) return result;
-    pmc::Owned<IPmsPdu> pdu(create_pdu(&result.status));
-    if (!pdu) return result;
-    for (const Binding& binding : request) {
-        result.status = add_binding(pdu.get(), binding);
-        if (result.status != PMC_S_OK) return result;
-    }
     result.status = exchange_pdu(pdu.get(), pdu_type, target.get());
     if (result.status == PMC_S_OK) fill_result(pdu.get(), &result);
+    return result;
+}
+
+BroadcastResult broadcast(const TargetOptions& options, pmc_long pdu_type, const Bindings& request) {
+    BroadcastResult result;
+    pmc::Owned<IPmsSnmpTarget> target;
+    pmc::Owned<IPmsPdu> pdu;
+    result.status = make_request(options, request, &target, &pdu);
+    if (result.status != PMC_S_OK) return result;
+    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&result.status));
+    if (!dispatcher) return result;
+    pdu->set_type(pdu_type);
+    IPmsSnmpPacketList* list = nullptr;
+    result.status = dispatcher->send_broad_cast_sync(pdu.get(), target.get(), &list);
+    pmc::Owned<IPmsSnmpPacketList> replies(list);
+    if (result.status != PMC_S_OK) return result;
+    PmcListCursor<IPmsSnmpPacket> cursor(replies.get());
+    for (IPmsSnmpPacket* reply = cursor.current(); reply != nullptr; cursor.next(), reply = cursor.current()) {
+        BroadcastAnswer answer;
+        answer.address = reply->get_target()->get_address()->get_text();
+        fill_result(reply->get_pdu(), &answer.answer);
+        result.answers.push_back(std::move(answer));
+    }
     return result;
 }
 

@@ -1,10 +1,14 @@
 // One request and its answer: the raw form the facade keeps its PDU in, and
-// a typed form that copies the answer out for callers without PDUs.
+// a typed form that copies the answer out for callers without PDUs; and one
+// broadcast request with the answer of every agent that heard it.
 #ifndef PMSNMP_API_CLIENT_EXCHANGE_H
 #define PMSNMP_API_CLIENT_EXCHANGE_H
 
 #include "api/client_binding.h"
 #include "api/client_target.h"
+
+#include <string>
+#include <vector>
 
 class IPmsPdu;
 class IPmsVarBind;
@@ -23,6 +27,20 @@ struct ExchangeResult {
 // other kind goes without value) as a PDU of pdu_type to the target that
 // options describe.
 ExchangeResult exchange(const TargetOptions& options, pmc_long pdu_type, const Bindings& request);
+
+struct BroadcastAnswer {
+    std::string address;  // numeric text of the agent that answered
+    ExchangeResult answer;
+};
+
+struct BroadcastResult {
+    pmc_long status = PMC_S_OK;  // nobody answering is no failure
+    std::vector<BroadcastAnswer> answers;  // in order of first arrival
+};
+
+// Sends request as a PDU of pdu_type to the broadcast address of options;
+// every try waits its whole time-out.
+BroadcastResult broadcast(const TargetOptions& options, pmc_long pdu_type, const Bindings& request);
 
 // Sends pdu as pdu_type to target; the answer overwrites pdu. Without a
 // dispatcher, one is made for this exchange.

@@ -4,27 +4,12 @@
 #include <pmsnmp/pmsnmp.h>
 
 #include "log/component_log.h"
+#include "message/list_cursor.h"
 
 namespace NPmsRequestFragment {
 namespace {
 
-// Walks a PDU list without owning its elements.
-class PieceCursor {
-public:
-    explicit PieceCursor(IPmsPduList* list) : list_(list), it_(list->create_iterator(&status_)) {}
-    ~PieceCursor() { list_->release_iterator(it_); }
-    PieceCursor(const PieceCursor&) = delete;
-    PieceCursor& operator=(const PieceCursor&) = delete;
-
-    pmc_long status() const { return it_ != nullptr ? PMC_S_OK : status_; }
-    IPmsPdu* current() { return list_->current(it_); }
-    void next() { list_->next(it_); }
-
-private:
-    IPmsPduList* list_;
-    pmc_long status_ = PMC_S_OK;
-    IPmsPduList::iterator it_;
-};
+using PieceCursor = PmcListCursor<IPmsPdu>;
 
 pmc_ulong binding_count(IPmsPdu* pdu) {
     IPmsVarBindList* list = pdu->get_varbind_list();

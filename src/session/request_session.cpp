@@ -1,6 +1,7 @@
 #include "session/request_session.h"
 
 #include <chrono>
+#include <cstdint>
 #include <new>
 
 #include <pmsnmp/owned.h>
@@ -8,6 +9,7 @@
 #include "codec/codec_registry.h"
 #include "log/component_log.h"
 #include "net/network_address.h"
+#include "session/broadcast_replies.h"
 #include "session/request_id_counter.h"
 
 namespace {
@@ -69,26 +71,120 @@ pmc_long RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
     CPmcNetworkAddress* address = target->get_address();
     if (address == nullptr) return PMC_E_INVALID_ARG;
 
-    socket_.reset();
-    DataGramSocket* socket = nullptr;
-    const pmc_long status = pmc_create_datagram_socket(address->get_kind(), target->get_port(), &socket);
-    socket_.reset(socket);
+    const pmc_long status = open_socket(address, target->get_port());
     if (status != PMC_S_OK) return status;
     return NPmsRequestFragment::send_and_split(&exchange_, pdu, target);
 }
 
+pmc_long RequestSession::open_socket(CPmcNetworkAddress* address, unsigned short port) {
+    socket_.reset();
+    DataGramSocket* socket = nullptr;
+    const pmc_long status = pmc_create_datagram_socket(address->get_kind(), port, &socket);
+    socket_.reset(socket);
+    return status;
+}
+
+pmc_long RequestSession::encode_request(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* encoded_count) {
+    pmc_long status = PMC_S_OK;
+    if (!request_) {
+        request_.reset(create_message_buffer(&status));
+        if (!request_) return status;
+    }
+    pdu->set_request_id(pms_next_request_id());
+    return codec_registry()->encode(pdu, target, request_.get(), encoded_count);
+}
+
 pmc_long RequestSession::send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies) {
-    (void)packet;
-    (void)replies;
-    return PMC_E_NOT_SUPPORTED;
+    if (packet == nullptr) return PMC_E_INVALID_ARG;
+    IPmsPdu* pdu = packet->detach_pdu();
+    IPmsSnmpTarget* target = packet->detach_target();
+    const pmc_long status = send_broad_cast_sync(pdu, target, replies);
+    packet->set_pdu(pdu);
+    packet->set_target(target);
+    return status;
 }
 
 pmc_long RequestSession::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,
                                               IPmsSnmpPacketList** replies) {
-    (void)pdu;
-    (void)target;
-    (void)replies;
-    return PMC_E_NOT_SUPPORTED;
+    PmcTraceScope scope(pmc_snmp_log(), "RequestSession::send_broad_cast_sync");
+    if (pdu == nullptr || target == nullptr || replies == nullptr) return PMC_E_INVALID_ARG;
+    CPmcNetworkAddress* destination = target->get_address();
+    if (destination == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = open_socket(destination, target->get_port());
+    if (status == PMC_S_OK) status = socket_->set_broadcast(true);
+    if (status != PMC_S_OK) return status;
+    pmc_ulong encoded_count = 0;
+    status = encode_request(pdu, target, &encoded_count);
+    if (status != PMC_S_OK) return status;
+    pmc::Owned<IPmsSnmpPacketList> list(create_packet_list(&status));
+    if (!list) return status;
+
+    const pmc_long timeout = target->get_timeout();
+    const pmc_long retries = target->get_retries();
+    pmc_snmp_log()->write_line(PMC_LOG_INFO, "broad cast: timeout= %d, retries=%d, destination=%s",
+                               static_cast<int>(timeout), static_cast<int>(retries), text_of(destination));
+    IPmsMessageBuffer* request = request_.get();
+    status = PMC_S_OK;
+    // 64 bits: a retry count of the largest 32-bit value must not wrap.
+    for (std::int64_t attempt = 0; attempt <= retries; ++attempt) {
+        pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "broad cast: try %d.", static_cast<int>(attempt));
+        // The same octets every time: an agent that answered an earlier try
+        // answers the same request identifier again.
+        status = socket_->send(request->current(), request->remaining(), destination);
+        if (status != PMC_S_OK) break;
+        status = collect_replies(pdu, target, timeout, list.get());
+        if (status != PMC_E_TIMEOUT) break;
+    }
+    if (status != PMC_S_OK && status != PMC_E_TIMEOUT) {
+        pmc_snmp_log()->write_line(PMC_LOG_ERROR, "broad cast: error=%d.", static_cast<int>(status));
+        return status;
+    }
+    *replies = list.release();
+    return PMC_S_OK;
+}
+
+pmc_long RequestSession::collect_replies(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
+                                         IPmsSnmpPacketList* replies) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
+    pmc_long status = prepare_receive_block();
+    if (status != PMC_S_OK) return status;
+    for (pmc_long remaining = remaining_ms(deadline); remaining > 0; remaining = remaining_ms(deadline)) {
+        pmc_long received = 0;
+        CPmcNetworkAddress* sender = nullptr;
+        status = socket_->receive(received_.get(), PMS_RECEIVE_BUFFER_SIZE, remaining, &received, &sender);
+        pmc::Owned<CPmcNetworkAddress> source(sender);
+        if (status != PMC_S_OK) return status;
+        if (static_cast<pmc_ulong>(received) > PMS_RECEIVE_BUFFER_SIZE) continue;
+        if (!NPmsBroadcastReplies::accepts(target->get_address(), source.get())) continue;
+        answer_->attach(received_.get(), static_cast<pmc_ulong>(received), PMS_BUFFER_BORROWED);
+        status = take_reply(pdu, target, source.get(), replies);
+        if (status != PMC_S_OK) return status;
+    }
+    return PMC_E_TIMEOUT;
+}
+
+pmc_long RequestSession::take_reply(IPmsPdu* pdu, IPmsSnmpTarget* target, CPmcNetworkAddress* source,
+                                    IPmsSnmpPacketList* replies) {
+    // A late answer to an earlier request on this socket is no agent of
+    // this broadcast; tooBig still tells who is there.
+    pmc_long status = check_received_raw_packet(pdu, target, answer_.get());
+    if (status == PMC_E_OTHER_REQUEST) return PMC_S_OK;
+    if (status == PMC_S_OK || status == PMC_E_TOO_BIG) {
+        bool known = false;
+        status = NPmsBroadcastReplies::search(replies, source, &known);
+        if (status != PMC_S_OK) {
+            pmc_snmp_log()->write_line(PMC_LOG_ERROR, "[RequestSession::send_broad_cast_sync] fail search_new_packet().");
+            return status;
+        }
+        if (known) return PMC_S_OK;
+        pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "broad cast: receive from new address:%s", text_of(source));
+        status = NPmsBroadcastReplies::add(replies, answer_.get(), source);
+        if (status == PMC_E_OTHER_REQUEST) return PMC_S_OK;
+    }
+    if (status != PMC_E_DECODE) return status;
+    // One device sending garbage must not hide the others.
+    pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "broad cast: skip undecodable answer from %s.", text_of(source));
+    return PMC_S_OK;
 }
 
 pmc_long RequestSession::send_async(IPmsPdu* pdu, IPmsSnmpTarget* target, void* callback, void* context) {
@@ -133,15 +229,9 @@ pmc_long RequestSession::_send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target,
     CPmcNetworkAddress* destination = target->get_address();
     if (destination == nullptr || socket_ == nullptr) return PMC_E_INVALID_ARG;
 
-    pmc_long status = PMC_S_OK;
-    if (!request_) {
-        request_.reset(create_message_buffer(&status));
-        if (!request_) return status;
-    }
-    IPmsMessageBuffer* request = request_.get();
-    pdu->set_request_id(pms_next_request_id());
     pmc_ulong encoded_count = 0;
-    status = codec_registry()->encode(pdu, target, request, &encoded_count);
+    pmc_long status = encode_request(pdu, target, &encoded_count);
+    IPmsMessageBuffer* request = request_.get();
     if (status != PMC_S_OK) {
         if (status == PMC_E_MESSAGE_TOO_LARGE) {
             const pmc_ulong n = binding_count(pdu);

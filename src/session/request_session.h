@@ -29,7 +29,11 @@ public:
     // wait: only an answer already queued is taken, so it is normally -203.
     pmc_long send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) override;
     pmc_long send_sync(IPmsSnmpPacket* packet) override;
-    // Broadcast discovery is not offered by this session yet: -5.
+    // Sends one request to target's broadcast address on every try and
+    // waits each try's whole time-out; *replies receives one entry per
+    // answering address, in order of first arrival (empty when nobody
+    // answered). Answers to other requests and datagrams that cannot be
+    // decoded are skipped. A retry count of -1 sends nothing.
     pmc_long send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies) override;
     pmc_long send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,
                                   IPmsSnmpPacketList** replies) override;
@@ -49,6 +53,22 @@ protected:
     virtual ~RequestSession();
 
 private:
+    // Replaces the session's socket by a new one for address's kind, bound
+    // to port (0: any).
+    pmc_long open_socket(CPmcNetworkAddress* address, unsigned short port);
+    // Stamps pdu with a new request identifier and encodes it into the
+    // session's request buffer.
+    pmc_long encode_request(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* encoded_count);
+    // One broadcast try's wait: collects the answers to pdu from new
+    // addresses into replies until timeout_ms is used up; -203 then, or the
+    // failure that ends the tries.
+    pmc_long collect_replies(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
+                             IPmsSnmpPacketList* replies);
+    // Adds the datagram in answer_ from source unless it is not an answer to
+    // pdu, comes from an address already listed or cannot be decoded.
+    pmc_long take_reply(IPmsPdu* pdu, IPmsSnmpTarget* target, CPmcNetworkAddress* source,
+                        IPmsSnmpPacketList* replies);
+
     // One request with its tries; a request that is too big names the
     // number of pieces through *split_count and sends nothing.
     pmc_long _send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* split_count);

@@ -1,6 +1,7 @@
 // Multicast joins, only inside a network namespace of the test's own: a
 // join sends a membership report, which must not reach a real network.
 #include "net/datagram_socket.h"
+#include "support/private_network.h"
 
 #include <pmsnmp/owned.h>
 
@@ -8,9 +9,7 @@
 #include <net/if.h>
 #include <net/route.h>
 #include <netinet/in.h>
-#include <sched.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <arpa/inet.h>
@@ -20,7 +19,6 @@ namespace {
 
 using Socket = pmc::Owned<DataGramSocket>;
 
-constexpr int kSkip = 77;
 constexpr int kSetupFailed = 78;
 
 bool bring_loopback_up() {
@@ -67,7 +65,6 @@ bool route_multicast_to_loopback() {
 
 // Runs in the forked child; the exit code carries the result.
 int join_in_private_namespace() {
-    if (::unshare(CLONE_NEWNET) != 0) return kSkip;
     if (!bring_loopback_up() || !route_multicast_to_loopback()) return kSetupFailed;
     int failures = 0;
     DataGramSocket* raw = nullptr;
@@ -84,14 +81,8 @@ int join_in_private_namespace() {
 }
 
 TEST(MulticastNamespace, JoinsGroupsOnBothFamilies) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(join_in_private_namespace());
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    const int code = WEXITSTATUS(status);
-    if (code == kSkip) GTEST_SKIP() << "no private network namespace allowed here";
+    const int code = pmc_test::run_in_private_network(join_in_private_namespace);
+    if (code == pmc_test::kNoPrivateNetwork) GTEST_SKIP() << "no private network namespace allowed here";
     EXPECT_NE(code, kSetupFailed) << "could not prepare the namespace's loopback";
     EXPECT_EQ(code, 0) << "failure bits " << code;
 }

@@ -391,8 +391,7 @@ TEST(SessionDispatcher, ServesOnlyTargetsItKnows) {
     EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("[SessionDispatcher::send_broad_cast_sync] exit."), 1);
     EXPECT_EQ(dispatcher->send_broad_cast_sync(nullptr, good.get(), &replies), PMC_E_INVALID_ARG);
     EXPECT_EQ(dispatcher->send_broad_cast_sync(static_cast<IPmsSnmpPacket*>(nullptr), &replies), PMC_E_INVALID_ARG);
-    // Broadcast discovery is not built yet.
-    EXPECT_EQ(dispatcher->send_broad_cast_sync(pdu.get(), good.get(), &replies), PMC_E_NOT_SUPPORTED);
+    EXPECT_EQ(dispatcher->send_broad_cast_sync(pdu.get(), community_v3.get(), &replies), PMC_E_INVALID_ARG);
     EXPECT_EQ(replies, nullptr);
 }
 

@@ -39,8 +39,9 @@ class TestAgent {
 public:
     // Starts the agent with scenario (a JSON object, see test_agent.py) on
     // bind_address; it ends by itself after lifetime_s seconds at the latest.
+    // options go to the script as they are ("--port", "--reuse").
     explicit TestAgent(const std::string& scenario, const std::string& bind_address = "127.0.0.1",
-                       int lifetime_s = 60) {
+                       int lifetime_s = 60, const std::vector<std::string>& options = {}) {
         char dir_template[] = "/tmp/pmsnmp_agent_XXXXXX";
         if (mkdtemp(dir_template) == nullptr) {
             error_ = "mkdtemp failed";
@@ -50,8 +51,11 @@ public:
         const std::string scenario_path = dir_ + "/scenario.json";
         state_path_ = dir_ + "/state.json";
         std::ofstream(scenario_path) << scenario;
-        start({"python3", PMSNMP_TEST_AGENT_SCRIPT, "--scenario", scenario_path, "--bind", bind_address,
-               "--lifetime", std::to_string(lifetime_s), "--state", state_path_});
+        std::vector<std::string> args{"python3", PMSNMP_TEST_AGENT_SCRIPT, "--scenario", scenario_path,
+                                      "--bind", bind_address, "--lifetime", std::to_string(lifetime_s),
+                                      "--state", state_path_};
+        args.insert(args.end(), options.begin(), options.end());
+        start(args);
     }
 
     ~TestAgent() {

@@ -8,10 +8,12 @@ failing exchange instead of two faults agreeing with each other.
 Usage:
     test_agent.py [--scenario FILE] [--bind ADDR] [--lifetime SECONDS]
                   [--state FILE] [--drop-first N] [--delay-ms N]
-                  [--too-big-above K]
+                  [--too-big-above K] [--port N --reuse]
 
 The first line on stdout is "PORT <n>" with the UDP port chosen by the
-system. The agent serves until its lifetime ends or it receives SIGTERM.
+system (or given by --port). With --reuse several agents share one port:
+bound to a broadcast address such as 127.255.255.255, each receives its own
+copy of a broadcast and answers from its "answer_from" address. The agent serves until its lifetime ends or it receives SIGTERM.
 
 Scenario (JSON object, every key optional):
     table          {"1.3.6.1...": ["integer"|"octets"|"hex"|"oid"|"null"|
@@ -36,6 +38,8 @@ Scenario (JSON object, every key optional):
                    (the right request id in the other of SNMPv1/v2c)
     walk           "normal" | "stuck" (GetNext answers the requested names
                    themselves, so the walk does not advance)
+    after          list of extra datagrams sent behind each answer: the kinds
+                   of "before", or "answer" (the answer once more)
     withhold_answer  send only the "before" datagrams, never the answer
     request_id_prefix  hex octets written in front of the request id (as
                    four octets) in every answer: "0000" pads it, "0001"
@@ -281,6 +285,7 @@ class Agent:
         self.drop_first = int(scenario.get("drop_first", 0))
         self.delay = float(scenario.get("delay_ms", 0)) / 1000.0
         self.before = list(scenario.get("before", []))
+        self.after = list(scenario.get("after", []))
         self.walk = scenario.get("walk", "normal")
         self.withhold_answer = bool(scenario.get("withhold_answer", False))
         prefix = scenario.get("request_id_prefix")
@@ -339,11 +344,13 @@ class Agent:
                 self.table[oid] = (tag, content)
         return 0, 0, out
 
-    def extras(self, req, answer):
-        """Datagrams that go out ahead of the right answer."""
+    def extras(self, req, answer, kinds):
+        """Datagrams of the given kinds that go out beside the right answer."""
         out = []
-        for kind in self.before:
-            if kind == "stray":
+        for kind in kinds:
+            if kind == "answer":
+                out.append(answer)
+            elif kind == "stray":
                 # Far from any identifier a concurrent client could be using.
                 other = (req.request_id + 0x40000000) & 0xFFFFFFFF
                 other = other - (1 << 32) if other >= (1 << 31) else other
@@ -433,10 +440,13 @@ def write_state(path, agent):
     os.replace(tmp, path)
 
 
-def bind_udp(address):
+def bind_udp(address, port=0, reuse=False):
     family = socket.AF_INET6 if ":" in address else socket.AF_INET
     sock = socket.socket(family, socket.SOCK_DGRAM)
-    sock.bind((address, 0))
+    if reuse:
+        sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEPORT, 1)
+    sock.bind((address, port))
     return sock
 
 
@@ -449,6 +459,8 @@ def main():
     parser.add_argument("--drop-first", type=int)
     parser.add_argument("--delay-ms", type=int)
     parser.add_argument("--too-big-above", type=int)
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--reuse", action="store_true")
     args = parser.parse_args()
 
     scenario = {}
@@ -459,8 +471,10 @@ def main():
         if getattr(args, key) is not None:
             scenario[key] = getattr(args, key)
 
-    # Loopback only: this agent is a test fixture.
-    if not (args.bind.startswith("127.") or args.bind == "::1"):
+    # Loopback only: this agent is a test fixture. Inside a network
+    # namespace that holds nothing but lo, every address is loopback.
+    only_loopback = [name for _, name in socket.if_nameindex()] == ["lo"]
+    if not (args.bind.startswith("127.") or args.bind == "::1" or only_loopback):
         sys.exit("test_agent: refusing to bind outside loopback")
     answer_from = scenario.get("answer_from")
     if answer_from and not (answer_from.startswith("127.") or answer_from == "::1"):
@@ -468,7 +482,7 @@ def main():
 
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     agent = Agent(scenario)
-    sock = bind_udp(args.bind)
+    sock = bind_udp(args.bind, args.port, args.reuse)
     reply_sock = bind_udp(answer_from) if answer_from else sock
     other_sock = bind_udp(agent.faults.other_address) if agent.faults else None
     if agent.faults and not agent.faults.other_address.startswith("127."):
@@ -516,7 +530,8 @@ def main():
         answer = encode_response(req.version, agent.community_of(req), req.request_id,
                                  error_status, error_index, bindings, agent.id_prefix)
         sequence += 1
-        datagrams = agent.extras(req, answer) + ([] if agent.withhold_answer else [answer])
+        datagrams = (agent.extras(req, answer, agent.before) + ([] if agent.withhold_answer else [answer])
+                     + agent.extras(req, answer, agent.after))
         delay = agent.delay
         if agent.faults:
             datagrams, late, other = agent.faults.apply(req, answer)

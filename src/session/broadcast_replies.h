@@ -1,0 +1,29 @@
+// The reply list of a broadcast request: which answering addresses count,
+// whether an address has answered already, and one entry per answer.
+#ifndef PMSNMP_SESSION_BROADCAST_REPLIES_H
+#define PMSNMP_SESSION_BROADCAST_REPLIES_H
+
+#include "codec/message_buffer.h"
+#include "message/snmp_packet.h"
+#include "net/network_address.h"
+
+namespace NPmsBroadcastReplies {
+
+// Whether an answer from source belongs to a broadcast to destination: any
+// IP sender; an IPX sender only on the destination's network, unless the
+// destination names every network (00000000).
+bool accepts(CPmcNetworkAddress* destination, CPmcNetworkAddress* source);
+
+// Sets *found to whether replies holds an entry whose target address is
+// source's; a failure to walk the list is returned.
+pmc_long search(IPmsSnmpPacketList* replies, CPmcNetworkAddress* source, bool* found);
+
+// Decodes the datagram in buffer into a new entry (its own PDU and a
+// community target holding a copy of source) at the end of replies. -250
+// when the datagram cannot be decoded, -251 when it is no response (a
+// request, such as the broadcast itself); replies is then unchanged.
+pmc_long add(IPmsSnmpPacketList* replies, IPmsMessageBuffer* buffer, CPmcNetworkAddress* source);
+
+}  // namespace NPmsBroadcastReplies
+
+#endif
