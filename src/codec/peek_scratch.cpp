@@ -22,8 +22,3 @@ void CPmsPeekScratch::lend(pmc_long translate_type, IPmsPdu** pdu, IPmsSnmpTarge
     *pdu = pdu_.get();
     *target = target_.get();
 }
-
-CPmsPeekScratch& CPmsPeekScratch::local() {
-    thread_local CPmsPeekScratch scratch;
-    return scratch;
-}
