@@ -52,22 +52,27 @@ struct Table {
     int (PMC_SOCKET_CALL* getsockname)(PmcSocket handle, sockaddr* address, socklen_t* length);
     int (PMC_SOCKET_CALL* gethostname)(char* name, std::size_t length);
     hostent* (PMC_SOCKET_CALL* gethostbyname)(const char* name);
-    int (PMC_SOCKET_CALL* getsockopt)(PmcSocket handle, int level, int name, void* value, socklen_t* length);
-    int (PMC_SOCKET_CALL* setsockopt)(PmcSocket handle, int level, int name, const void* value, socklen_t length);
+    int (PMC_SOCKET_CALL* getsockopt)(PmcSocket handle, int level, int name, void* value,
+                                      socklen_t* length);
+    int (PMC_SOCKET_CALL* setsockopt)(PmcSocket handle, int level, int name, const void* value,
+                                      socklen_t length);
     in_addr_t (PMC_SOCKET_CALL* inet_addr)(const char* text);
     char* (PMC_SOCKET_CALL* inet_ntoa)(in_addr address);
-    ssize_t (PMC_SOCKET_CALL* sendto)(PmcSocket handle, const void* data, std::size_t length, int flags,
-                      const sockaddr* address, socklen_t address_length);
-    ssize_t (PMC_SOCKET_CALL* recvfrom)(PmcSocket handle, void* buffer, std::size_t capacity, int flags,
-                        sockaddr* address, socklen_t* address_length);
-    int (PMC_SOCKET_CALL* select)(int count, fd_set* readable, fd_set* writable, fd_set* failed, timeval* timeout);
+    ssize_t (PMC_SOCKET_CALL* sendto)(PmcSocket handle, const void* data, std::size_t length,
+                                      int flags, const sockaddr* address,
+                                      socklen_t address_length);
+    ssize_t (PMC_SOCKET_CALL* recvfrom)(PmcSocket handle, void* buffer, std::size_t capacity,
+                                        int flags, sockaddr* address, socklen_t* address_length);
+    int (PMC_SOCKET_CALL* select)(int count, fd_set* readable, fd_set* writable, fd_set* failed,
+                                  timeval* timeout);
     int (PMC_SOCKET_CALL* closesocket)(PmcSocket handle);
     hostent* (PMC_SOCKET_CALL* gethostbyaddr)(const void* address, socklen_t length, int family);
     servent* (PMC_SOCKET_CALL* getservbyname)(const char* name, const char* protocol);
-    int (PMC_SOCKET_CALL* getaddrinfo)(const char* node, const char* service, const addrinfo* hints,
-                       addrinfo** result);
-    int (PMC_SOCKET_CALL* getnameinfo)(const sockaddr* address, socklen_t length, char* host, socklen_t host_length,
-                       char* service, socklen_t service_length, int flags);
+    int (PMC_SOCKET_CALL* getaddrinfo)(const char* node, const char* service,
+                                       const addrinfo* hints, addrinfo** result);
+    int (PMC_SOCKET_CALL* getnameinfo)(const sockaddr* address, socklen_t length, char* host,
+                                       socklen_t host_length, char* service,
+                                       socklen_t service_length, int flags);
     void (PMC_SOCKET_CALL* freeaddrinfo)(addrinfo* list);
     // Waits on a descriptor of any number, where select cannot go past
     // FD_SETSIZE.

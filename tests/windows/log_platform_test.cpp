@@ -11,7 +11,9 @@ namespace {
 
 // Minutes since midnight, so that a stamp and GetLocalTime compare across
 // a minute's turn.
-int minute_of_day(int hour, int minute) { return hour * 60 + minute; }
+constexpr int kMinutesPerHour = 60;
+constexpr int kMinutesPerDay = 24 * kMinutesPerHour;
+int minute_of_day(int hour, int minute) { return hour * kMinutesPerHour + minute; }
 
 TEST(LogPlatformWindows, StampCarriesTheSystemsLocalTimeAndIdentifiers) {
     SYSTEMTIME before;
@@ -25,8 +27,13 @@ TEST(LogPlatformWindows, StampCarriesTheSystemsLocalTimeAndIdentifiers) {
     EXPECT_GE(stamp.year, before.wYear);
     EXPECT_LE(stamp.year, after.wYear);
     const int at = minute_of_day(stamp.hour, stamp.minute);
-    EXPECT_GE(at, minute_of_day(before.wHour, before.wMinute) - (before.wDay != stamp.day ? 1440 : 0));
-    EXPECT_LE(at, minute_of_day(after.wHour, after.wMinute) + (after.wDay != stamp.day ? 1440 : 0));
+    // Across midnight the stamp's day differs from one of the two readings.
+    const int earliest = minute_of_day(before.wHour, before.wMinute) -
+                         (before.wDay != stamp.day ? kMinutesPerDay : 0);
+    const int latest = minute_of_day(after.wHour, after.wMinute) +
+                       (after.wDay != stamp.day ? kMinutesPerDay : 0);
+    EXPECT_GE(at, earliest);
+    EXPECT_LE(at, latest);
     EXPECT_GE(stamp.millisecond, 0);
     EXPECT_LT(stamp.millisecond, 1000);
 }

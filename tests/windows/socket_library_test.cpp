@@ -1,16 +1,16 @@
 // The socket loader against Windows' own libraries (Wine's, here).
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <cstring>
-#include <string>
-
-#include <pmsnmp/owned.h>
-
+// Winsock 2 (through socket_api.h) must come before windows.h.
 #include "net/datagram_socket.h"
 #include "net/network_address.h"
 #include "net/socket_api.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include <pmsnmp/owned.h>
 
 namespace {
 
