@@ -54,8 +54,9 @@ check_exports
 echo "== Windows: tests under Wine"
 export WINEPREFIX=$(cd "$build" && pwd)/wineprefix WINEARCH=win32 WINEDEBUG=-all
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
-# ctest hangs when wineserver starts inside its output pipe: start it
-# before, stop it after.
-(wineserver -p; wine cmd /c exit) </dev/null >/dev/null 2>&1
+# ctest hangs when wineserver starts inside its output pipe: start a
+# persistent one before (once wineboot's has gone), stop it after.
+wineserver -w
+(wineserver -p && wine cmd /c exit) </dev/null >/dev/null 2>&1
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT INT TERM
 ctest --test-dir "$build" -j "$jobs" --output-on-failure | tee "$build/ctest.log"

@@ -156,7 +156,9 @@ TEST_F(HostDll, GetSetAndWalkAgainstSnmpd) {
         pmc::Owned<IPmcByteString> name(oid->get_text_new(nullptr));
         const std::string current(reinterpret_cast<const char*>(name->get_data()));
         EXPECT_EQ(current.rfind(std::string(kSystem) + ".", 0), 0u) << current;
-        if (previous.empty()) EXPECT_EQ(current, "1.3.6.1.2.1.1.1.0");
+        if (previous.empty()) {
+            EXPECT_EQ(current, "1.3.6.1.2.1.1.1.0");
+        }
         previous = current;
     }
     responses->release_iterator(it);
