@@ -66,4 +66,14 @@ if [ -f fuzz/CMakeLists.txt ] && [ "${PMSNMP_SKIP_FUZZ:-0}" != 1 ]; then
   PMSNMP_FUZZ_SEED=${PMSNMP_FUZZ_SEED:-1} scripts/fuzz.sh "${PMSNMP_FUZZ_SECONDS:-60}"
 fi
 
+# -- the 32-bit Windows DLL and its tests under Wine; the build folder keeps
+# objects and the Wine prefix between runs.
+if [ "${PMSNMP_SKIP_WINDOWS:-0}" != 1 ]; then
+  started=$SECONDS
+  scripts/windows.sh build/windows
+  passed=$((passed + $(sed -n 's/.* tests failed out of \([0-9]*\).*/\1/p' build/windows/ctest.log)))
+  echo "windows: $((SECONDS - started)) s"
+fi
+# -- end of the Windows step
+
 echo "summary: $passed passed, 0 failed, $skipped skipped"

@@ -1,5 +1,7 @@
 #include "log/component_log.h"
 
+#include <mutex>
+
 #include "log/log_manager.h"
 #include "log/null_log_objects.h"
 
@@ -13,7 +15,7 @@ PmcLogSlot g_socket_slot("socket");
 IPmcLogSession* PmcLogSlot::get() {
     IPmcLogSession* session = session_.load(std::memory_order_acquire);
     if (session != nullptr) return session;
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<PmcSpinLock> guard(lock_);
     session = session_.load(std::memory_order_relaxed);
     if (session != nullptr) return session;
     IPmcLogManager* manager = pmc_log_manager();

@@ -6,9 +6,9 @@
 #define PMSNMP_COMPONENT_LOG_H
 
 #include <atomic>
-#include <mutex>
 
 #include "log/log_session.h"
+#include "log/spin_lock.h"
 
 // The "snmp" and "socket" sessions. Never null; lent.
 IPmcLogSession* pmc_snmp_log();
@@ -29,7 +29,7 @@ public:
 private:
     const char* name_;
     std::atomic<IPmcLogSession*> session_{nullptr};
-    std::mutex lock_;
+    PmcSpinLock lock_;
 };
 
 // Writes "[name] enter." at Trace now and "[name] exit." when it goes out of

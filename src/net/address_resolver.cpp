@@ -1,14 +1,11 @@
 #include "net/address_resolver.h"
 
+#include "net/ip_text.h"
 #include "net/socket_api.h"
 #include "value/text_scan.h"
 #include "value/value_factory.h"
 
 #include <pmsnmp/owned.h>
-
-#if !defined(_WIN32)
-#include <arpa/inet.h>
-#endif
 
 #include <atomic>
 #include <cstdio>
@@ -75,11 +72,11 @@ struct PlainAddress {
 };
 
 bool read_plain(const char* text, PlainAddress& address) {
-    if (inet_pton(AF_INET, text, address.bytes) == 1) {
+    if (pmc_ip_text_to_binary(AF_INET, text, address.bytes)) {
         address.family = AF_INET;
         return true;
     }
-    if (inet_pton(AF_INET6, text, address.bytes) == 1) {
+    if (pmc_ip_text_to_binary(AF_INET6, text, address.bytes)) {
         address.family = AF_INET6;
         return true;
     }
@@ -125,7 +122,7 @@ bool pmc_plain_ip_kind(const char* text, pmc_long* kind) {
 bool pmc_plain_ip_canonical(const char* text, char* out, std::size_t capacity) {
     PlainAddress address;
     if (text == nullptr || out == nullptr || !read_plain(text, address)) return false;
-    return inet_ntop(address.family, address.bytes, out, static_cast<socklen_t>(capacity)) != nullptr;
+    return pmc_ip_binary_to_text(address.family, address.bytes, out, capacity);
 }
 
 bool pmc_parse_ipv4_text(const char* text, unsigned char octets[4]) {

@@ -2,6 +2,7 @@
 
 #include "net/address_resolver.h"
 #include "net/datagram_socket_kinds.h"
+#include "net/socket_library.h"
 #include "log/component_log.h"
 
 #include <pmsnmp/owned.h>
@@ -57,7 +58,7 @@ Wait wait_with_poll(PmcSocket handle, pmc_long timeout_ms) {
 
 Wait wait_with_select(PmcSocket handle, pmc_long timeout_ms) {
     // FD_SET beyond the set's size would write past it.
-    if (handle < 0 || handle >= FD_SETSIZE) {
+    if (!NPmcSocketAPI::platform::select_can_watch(handle)) {
         pmc_socket_log()->write_line(PMC_LOG_ERROR, "select() cannot wait on socket %d (limit %d).",
                                      static_cast<int>(handle), static_cast<int>(FD_SETSIZE));
         return Wait::Failed;
@@ -72,7 +73,7 @@ Wait wait_with_select(PmcSocket handle, pmc_long timeout_ms) {
         limit.tv_usec = (timeout_ms % kMillisecondsPerSecond) * kMicrosecondsPerMillisecond;
         wait = &limit;
     }
-    return outcome_of("select", NPmcSocketAPI::table().select(handle + 1, &readable, nullptr, nullptr, wait));
+    return outcome_of("select", NPmcSocketAPI::table().select(static_cast<int>(handle) + 1, &readable, nullptr, nullptr, wait));
 }
 
 // The expanded text of parse_ipv6_text, bounded by its work area.

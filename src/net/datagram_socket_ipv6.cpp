@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <wsipx.h>
+#else
 #include <netipx/ipx.h>
 #endif
 

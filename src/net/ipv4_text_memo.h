@@ -12,7 +12,7 @@
 
 class PmcIpv4TextMemo {
 public:
-    using ToText = char* (*)(in_addr address);
+    using ToText = char*(PMC_SOCKET_CALL*)(in_addr address);
 
     // What to_text(address) answers; a null answer is not kept.
     const char* text(ToText to_text, in_addr address);

@@ -2,44 +2,32 @@
 
 #include "log/component_log.h"
 
-#include <atomic>
-#include <cerrno>
-#include <mutex>
+#include "net/socket_library.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#include <link.h>
-#endif
+#include <atomic>
+#include <mutex>
 
 namespace NPmcSocketAPI {
 
 namespace {
 
-#if defined(_WIN32)
-const char* const kLibraryNames[] = {"ws2_32.dll", "wsock32.dll"};
-const char* const kCloseName = "closesocket";
-const char* const kPollName = "WSAPoll";
-#else
-const char* const kLibraryNames[] = {"libc.so.6"};
-const char* const kCloseName = "close";  // the C library's namesake
-const char* const kPollName = "poll";
-#endif
 
-// Error numbers of a failed lookup that only mean "not there".
+// Windows' error numbers of a failed lookup that only mean "not there".
 constexpr int kModuleNotFound = 126;
 constexpr int kProcNotFound = 127;
 
 constexpr unsigned short kVersion11 = 0x0101;
 constexpr unsigned short kVersion22 = 0x0202;
 
+constexpr int kCloseIndex = 17;
+
+// The close and poll entries are named by the system.
 const char* const kEntryNames[kEntryCount] = {
     "WSAStartup",  "WSACleanup",  "WSAGetLastError", "socket",        "bind",
     "htons",       "ntohs",       "getsockname",     "gethostname",   "gethostbyname",
     "getsockopt",  "setsockopt",  "inet_addr",       "inet_ntoa",     "sendto",
-    "recvfrom",    "select",      kCloseName,        "gethostbyaddr", "getservbyname",
-    "getaddrinfo", "getnameinfo", "freeaddrinfo", kPollName};
+    "recvfrom",    "select",      nullptr,           "gethostbyaddr", "getservbyname",
+    "getaddrinfo", "getnameinfo", "freeaddrinfo",    nullptr};
 
 Table g_table{};
 std::mutex g_loader_lock;
@@ -48,12 +36,6 @@ std::atomic<bool> g_protocol_independent{false};
 std::atomic<bool> g_poll{false};
 std::atomic<bool> g_required_filled{false};
 
-#if !defined(_WIN32)
-// The C library has no start-up, clean-up or last-error calls of its own.
-int builtin_startup(unsigned short, StartupData*) { return 0; }
-int builtin_cleanup() { return 0; }
-int builtin_last_error() { return errno; }
-#endif
 
 template <class F>
 void put(F& slot, void* symbol) {
@@ -91,44 +73,12 @@ void store(int index, void* symbol) {
     }
 }
 
-#if defined(_WIN32)
-void* open_library(const char* name) {
-    HMODULE module = LoadLibraryA(name);
-    if (module == nullptr) module = LoadLibraryExA(name, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    return reinterpret_cast<void*>(module);
-}
-void* find_symbol(void* library, int index) {
-    return reinterpret_cast<void*>(
-        GetProcAddress(static_cast<HMODULE>(library), kEntryNames[index]));
-}
-int lookup_error() { return static_cast<int>(GetLastError()); }
-void close_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
-#else
-void* open_library(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
-// dlsym also searches the libraries this one depends on; like
-// GetProcAddress, take only what the library itself exports.
-bool exported_by(void* library, void* symbol) {
-    link_map* own = nullptr;
-    link_map* owner = nullptr;
-    Dl_info info;
-    return dlinfo(library, RTLD_DI_LINKMAP, &own) == 0 &&
-           dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) != 0 &&
-           own == owner;
-}
+using platform::close_library;
+using platform::lookup_error;
 
 void* find_symbol(void* library, int index) {
-    void* symbol = dlsym(library, kEntryNames[index]);
-    if (symbol != nullptr && exported_by(library, symbol)) return symbol;
-    switch (index) {
-        case 0: return reinterpret_cast<void*>(&builtin_startup);
-        case 1: return reinterpret_cast<void*>(&builtin_cleanup);
-        case 2: return reinterpret_cast<void*>(&builtin_last_error);
-        default: return nullptr;
-    }
+    return platform::find_symbol(library, index, entry_name(index));
 }
-int lookup_error() { return kProcNotFound; }
-void close_library(void* library) { dlclose(library); }
-#endif
 
 // Releases the library at process exit.
 struct LibraryRelease {
@@ -152,7 +102,7 @@ pmc_long fill_protocol_independent(void* library) {
             pmc_socket_log()->write_line(
                 PMC_LOG_ERROR,
                 "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
-                kEntryNames[i], error);
+                entry_name(i), error);
             return PMC_E_FAIL;
         }
     }
@@ -168,7 +118,7 @@ pmc_long fill(void* library) {
             pmc_socket_log()->write_line(
                 PMC_LOG_ERROR,
                 "[NPmcSocketAPI::set_api] fail GetProcAddress \"%s\": GetLastError()=%d",
-                kEntryNames[i], lookup_error());
+                entry_name(i), lookup_error());
             return PMC_E_FAIL;
         }
     }
@@ -204,6 +154,8 @@ pmc_long set_api_locked(void* library);
 }  // namespace
 
 const char* entry_name(int index) {
+    if (index == kCloseIndex) return platform::close_name();
+    if (index == kPollIndex) return platform::poll_name();
     return index >= 0 && index < kEntryCount ? kEntryNames[index] : nullptr;
 }
 
@@ -214,9 +166,10 @@ pmc_long load() {
     std::lock_guard<std::mutex> lock(g_loader_lock);
     if (g_library.load() != nullptr) return PMC_S_OK;
     void* library = nullptr;
-    for (const char* name : kLibraryNames) {
-        library = open_library(name);
-        if (library != nullptr) break;
+    std::size_t count = 0;
+    const char* const* names = platform::library_names(&count);
+    for (std::size_t i = 0; i < count && library == nullptr; ++i) {
+        library = platform::open_library(names[i]);
     }
     if (library == nullptr) return PMC_E_NO_SOCKET_LIBRARY;
     // Publish the handle only once the table is filled: readers that see it

@@ -13,6 +13,9 @@
 typedef SOCKET PmcSocket;
 typedef WSAPOLLFD PmcPollRecord;
 typedef ULONG PmcPollCount;
+typedef unsigned long in_addr_t;
+// The table's functions are the library's own: stdcall on 32-bit Windows.
+#define PMC_SOCKET_CALL WSAAPI
 #else
 #include <netdb.h>
 #include <netinet/in.h>
@@ -23,6 +26,7 @@ typedef ULONG PmcPollCount;
 typedef int PmcSocket;
 typedef pollfd PmcPollRecord;
 typedef nfds_t PmcPollCount;
+#define PMC_SOCKET_CALL
 #endif
 
 constexpr PmcSocket PMC_INVALID_SOCKET = static_cast<PmcSocket>(-1);
@@ -38,36 +42,41 @@ struct StartupData {
 // required; the protocol-independent name functions (3) and poll are
 // optional.
 struct Table {
-    int (*WSAStartup)(unsigned short version, StartupData* data);
-    int (*WSACleanup)();
-    int (*WSAGetLastError)();
-    PmcSocket (*socket)(int family, int type, int protocol);
-    int (*bind)(PmcSocket handle, const sockaddr* address, socklen_t length);
-    std::uint16_t (*htons)(std::uint16_t value);
-    std::uint16_t (*ntohs)(std::uint16_t value);
-    int (*getsockname)(PmcSocket handle, sockaddr* address, socklen_t* length);
-    int (*gethostname)(char* name, std::size_t length);
-    hostent* (*gethostbyname)(const char* name);
-    int (*getsockopt)(PmcSocket handle, int level, int name, void* value, socklen_t* length);
-    int (*setsockopt)(PmcSocket handle, int level, int name, const void* value, socklen_t length);
-    in_addr_t (*inet_addr)(const char* text);
-    char* (*inet_ntoa)(in_addr address);
-    ssize_t (*sendto)(PmcSocket handle, const void* data, std::size_t length, int flags,
-                      const sockaddr* address, socklen_t address_length);
-    ssize_t (*recvfrom)(PmcSocket handle, void* buffer, std::size_t capacity, int flags,
-                        sockaddr* address, socklen_t* address_length);
-    int (*select)(int count, fd_set* readable, fd_set* writable, fd_set* failed, timeval* timeout);
-    int (*closesocket)(PmcSocket handle);
-    hostent* (*gethostbyaddr)(const void* address, socklen_t length, int family);
-    servent* (*getservbyname)(const char* name, const char* protocol);
-    int (*getaddrinfo)(const char* node, const char* service, const addrinfo* hints,
-                       addrinfo** result);
-    int (*getnameinfo)(const sockaddr* address, socklen_t length, char* host, socklen_t host_length,
-                       char* service, socklen_t service_length, int flags);
-    void (*freeaddrinfo)(addrinfo* list);
+    int (PMC_SOCKET_CALL* WSAStartup)(unsigned short version, StartupData* data);
+    int (PMC_SOCKET_CALL* WSACleanup)();
+    int (PMC_SOCKET_CALL* WSAGetLastError)();
+    PmcSocket (PMC_SOCKET_CALL* socket)(int family, int type, int protocol);
+    int (PMC_SOCKET_CALL* bind)(PmcSocket handle, const sockaddr* address, socklen_t length);
+    std::uint16_t (PMC_SOCKET_CALL* htons)(std::uint16_t value);
+    std::uint16_t (PMC_SOCKET_CALL* ntohs)(std::uint16_t value);
+    int (PMC_SOCKET_CALL* getsockname)(PmcSocket handle, sockaddr* address, socklen_t* length);
+    int (PMC_SOCKET_CALL* gethostname)(char* name, std::size_t length);
+    hostent* (PMC_SOCKET_CALL* gethostbyname)(const char* name);
+    int (PMC_SOCKET_CALL* getsockopt)(PmcSocket handle, int level, int name, void* value,
+                                      socklen_t* length);
+    int (PMC_SOCKET_CALL* setsockopt)(PmcSocket handle, int level, int name, const void* value,
+                                      socklen_t length);
+    in_addr_t (PMC_SOCKET_CALL* inet_addr)(const char* text);
+    char* (PMC_SOCKET_CALL* inet_ntoa)(in_addr address);
+    ssize_t (PMC_SOCKET_CALL* sendto)(PmcSocket handle, const void* data, std::size_t length,
+                                      int flags, const sockaddr* address,
+                                      socklen_t address_length);
+    ssize_t (PMC_SOCKET_CALL* recvfrom)(PmcSocket handle, void* buffer, std::size_t capacity,
+                                        int flags, sockaddr* address, socklen_t* address_length);
+    int (PMC_SOCKET_CALL* select)(int count, fd_set* readable, fd_set* writable, fd_set* failed,
+                                  timeval* timeout);
+    int (PMC_SOCKET_CALL* closesocket)(PmcSocket handle);
+    hostent* (PMC_SOCKET_CALL* gethostbyaddr)(const void* address, socklen_t length, int family);
+    servent* (PMC_SOCKET_CALL* getservbyname)(const char* name, const char* protocol);
+    int (PMC_SOCKET_CALL* getaddrinfo)(const char* node, const char* service,
+                                       const addrinfo* hints, addrinfo** result);
+    int (PMC_SOCKET_CALL* getnameinfo)(const sockaddr* address, socklen_t length, char* host,
+                                       socklen_t host_length, char* service,
+                                       socklen_t service_length, int flags);
+    void (PMC_SOCKET_CALL* freeaddrinfo)(addrinfo* list);
     // Waits on a descriptor of any number, where select cannot go past
     // FD_SETSIZE.
-    int (*poll)(PmcPollRecord* records, PmcPollCount count, int timeout_ms);
+    int (PMC_SOCKET_CALL* poll)(PmcPollRecord* records, PmcPollCount count, int timeout_ms);
 };
 
 constexpr int kRequiredCount = 20;

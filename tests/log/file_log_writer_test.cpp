@@ -65,7 +65,8 @@ TEST_F(FileLogWriterTest, RotatesToBackupWhenTheLimitWouldBeExceeded) {
 
 TEST_F(FileLogWriterTest, ExistingFileSizeCountsTowardsTheLimit) {
     {
-        std::FILE* file = std::fopen(path_.c_str(), "w");
+        // Binary, so that the file has 20 bytes on Windows too.
+        std::FILE* file = std::fopen(path_.c_str(), "wb");
         std::fputs("0123456789012345678\n", file);  // 20 bytes
         std::fclose(file);
     }

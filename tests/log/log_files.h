@@ -14,6 +14,15 @@ inline std::string read_file(const std::string& path) {
     std::size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, got);
     std::fclose(file);
+#if defined(_WIN32)
+    // The writer appends in text mode, which ends Windows lines with CR LF.
+    std::string lines;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        if (!(content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n'))
+            lines += content[i];
+    }
+    content.swap(lines);
+#endif
     return content;
 }
 
