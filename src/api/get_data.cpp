@@ -101,9 +101,10 @@ pmc_long CPmcGetData::open_v3_target(pmc::Owned<IPmsSnmpTarget>* out,
     auto* v3 = static_cast<IPmsV3Target*>(view);
     if (v3 == nullptr) return PMC_E_INVALID_ARG;
     auto text = [](const char* s) { return s != nullptr ? s : ""; };
-    // The credential setters cannot fail for texts the agent would accept;
-    // a refused one shows as an authentication failure of the first request.
-    v3->set_user_name(text(security_name));
+    // A name beyond 32 characters is refused, not cut: a cut name would
+    // speak for another user.
+    status = v3->set_user_name(text(security_name));
+    if (status != PMC_S_OK) return status;
     v3->set_security_level(security_level);
     v3->set_auth_protocol(auth_protocol);
     v3->set_priv_protocol(priv_protocol);

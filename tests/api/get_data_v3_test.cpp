@@ -2,9 +2,16 @@
 // own (tests/support/snmpd_v3.conf), checked against Net-SNMP's tools.
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <pmsnmp/pmsnmp.h>
 
@@ -94,6 +101,101 @@ TEST_F(V3Test, EveryUserReadsAnIntegerAndAText) {
         ASSERT_EQ(object->get_string(text), PMC_S_OK);
         EXPECT_STREQ(text, "pmsnmp-agent");
     }
+}
+
+TEST_F(V3Test, SetIsReadBackThroughTheAgent) {
+    for (pmc_long wanted : {41, -5, 7}) {
+        auto writer = open_v3(agent->port(), kShaAes);
+        ASSERT_EQ(writer->add_set_variable("1.3.6.1.4.1.8072.9999.9999.1", "0", wanted),
+                  PMC_S_OK);
+        ASSERT_EQ(writer->set(), PMC_S_OK);
+        EXPECT_EQ(tool_get(SnmpdFixture::kWritableInteger), std::to_string(wanted));
+        auto reader = open_v3(agent->port(), kNoAuth);
+        ASSERT_EQ(reader->add_get_variable(SnmpdFixture::kWritableInteger, false), PMC_S_OK);
+        pmc_long value = 0;
+        ASSERT_EQ(reader->get_integer(&value), PMC_S_OK);
+        EXPECT_EQ(value, wanted);
+    }
+}
+
+TEST_F(V3Test, WalkOfTheSystemGroupMatchesSnmpwalkOverIpv4AndIpv6) {
+    pmstest::ToolResult tool = agent->run_tool(
+        {"snmpwalk", "-v3", "-u", kMd5Des.name, "-l", "authPriv", "-a", "MD5", "-A",
+         kMd5Des.auth_phrase, "-x", "DES", "-X", kMd5Des.priv_phrase, "-On", agent->ipv4_peer(),
+         kSystem});
+    ASSERT_EQ(tool.exit_code, 0) << tool.out;
+    const std::vector<pmstest::WalkEntry> expected = pmstest::parse_snmpwalk(tool.out);
+    ASSERT_GT(expected.size(), 5u);
+    struct Peer {
+        const char* address;
+        pmc_long kind;
+    };
+    for (const Peer& peer : {Peer{"127.0.0.1", PMC_ADDRESS_IPV4}, Peer{"::1", PMC_ADDRESS_IPV6}}) {
+        SCOPED_TRACE(peer.address);
+        auto object = open_v3(agent->port(), kMd5Des, peer.address, peer.kind);
+        pmc::Owned<IPmcPtrList<IPmsPdu>> responses(pms_create_pdu_list(nullptr));
+        ASSERT_EQ(object->add_get_variable(kSystem, false), PMC_S_OK);
+        ASSERT_EQ(object->walk(responses.get(), kSystem), PMC_S_OK);
+        ASSERT_EQ(responses->count(), expected.size());
+        IPmcPtrList<IPmsPdu>::iterator it = responses->create_iterator(nullptr);
+        for (const pmstest::WalkEntry& entry : expected) {
+            std::string why;
+            EXPECT_TRUE(pmstest::same_entry(pmstest::entry_of(responses->current(it)), entry, &why))
+                << why;
+            responses->next(it);
+        }
+        responses->release_iterator(it);
+    }
+}
+
+TEST_F(V3Test, RefusedCredentialsAreSecurityFailures) {
+    User wrong_phrase = kShaAes;
+    wrong_phrase.auth_phrase = "notthepassphrase";
+    User unknown = kNoAuth;
+    unknown.name = "pmsnobody";
+    for (const User* user : {&wrong_phrase, &unknown}) {
+        SCOPED_TRACE(user->name);
+        auto object = open_v3(agent->port(), *user);
+        ASSERT_EQ(object->add_get_variable(kIfNumber, true), PMC_S_OK);
+        pmc_long value = 0;
+        EXPECT_EQ(object->get_integer(&value), PMC_E_SECURITY);
+    }
+}
+
+TEST(V3Open, SecurityNameBeyond32CharactersIsRefused) {
+    pmc::Owned<IPmcGetData> object(pmc_create_get_data(nullptr));
+    const std::string longest(32, 'u');
+    for (const std::string& name : {longest, longest + "u"}) {
+        EXPECT_EQ(object->open("127.0.0.1", PMC_ADDRESS_IPV4, 161, PMS_VERSION_3, name.c_str(),
+                               PMS_SEC_NO_AUTH_NO_PRIV, 0, 0, nullptr, nullptr, nullptr, 100, 0,
+                               0),
+                  name.size() <= 32 ? PMC_S_OK : PMC_E_INVALID_ARG);
+    }
+}
+
+// A loopback port that takes datagrams and never answers: every try of the
+// library's engine probe arrives there.
+TEST(V3Unreachable, TimesOutAfterRetriesPlusOneTries) {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof local;
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length), 0);
+    constexpr pmc_long kTries = 3;
+    auto object = open_v3(ntohs(local.sin_port), kShaAes, "127.0.0.1", PMC_ADDRESS_IPV4,
+                          kTries - 1, 100);
+    ASSERT_EQ(object->add_get_variable(kIfNumber, true), PMC_S_OK);
+    pmc_long value = 0;
+    EXPECT_EQ(object->get_integer(&value), PMC_E_TIMEOUT);
+    int arrived = 0;
+    char datagram[2048];
+    pollfd waiting{fd, POLLIN, 0};
+    while (poll(&waiting, 1, 0) == 1 && recv(fd, datagram, sizeof datagram, 0) > 0) ++arrived;
+    close(fd);
+    EXPECT_EQ(arrived, kTries);
 }
 
 }  // namespace
