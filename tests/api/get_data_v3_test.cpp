@@ -162,6 +162,44 @@ TEST_F(V3Test, RefusedCredentialsAreSecurityFailures) {
     }
 }
 
+TEST_F(V3Test, ObjectsOnManyThreadsMixUsersAndOperations) {
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 3;
+    const std::string if_number = tool_get(std::string(kIfNumber) + ".0");
+    pmc::Owned<IPmcPtrList<IPmsPdu>> reference(pms_create_pdu_list(nullptr));
+    {
+        auto object = open_v3(agent->port(), kNoAuth);
+        ASSERT_EQ(object->add_get_variable(kSystem, false), PMC_S_OK);
+        ASSERT_EQ(object->walk(reference.get(), kSystem), PMC_S_OK);
+    }
+    const pmc_ulong walk_length = reference->count();
+    std::vector<int> good(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            const User& user = t % 2 == 0 ? kNoAuth : kShaAes;
+            for (int round = 0; round < kRounds; ++round) {
+                // A walk leaves its last answer in the request PDU.
+                auto object = open_v3(agent->port(), user);
+                pmc_long value = 0;
+                char name[64] = {};
+                pmc::Owned<IPmcPtrList<IPmsPdu>> walked(pms_create_pdu_list(nullptr));
+                const bool ok =
+                    object->add_get_variable(kIfNumber, true) == PMC_S_OK &&
+                    object->add_get_variable(kSysName, true) == PMC_S_OK &&
+                    object->get_integer(&value) == PMC_S_OK && std::to_string(value) == if_number &&
+                    object->get_string(name) == PMC_S_OK && std::strcmp(name, "pmsnmp-agent") == 0 &&
+                    object->add_get_variable(kSystem, false) == PMC_S_OK &&
+                    object->walk(walked.get(), kSystem) == PMC_S_OK &&
+                    walked->count() == walk_length;
+                if (ok) ++good[t];
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(good[t], kRounds) << "thread " << t;
+}
+
 TEST(V3Open, SecurityNameBeyond32CharactersIsRefused) {
     pmc::Owned<IPmcGetData> object(pmc_create_get_data(nullptr));
     const std::string longest(32, 'u');
