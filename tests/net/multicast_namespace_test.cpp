@@ -16,24 +16,14 @@
 #include <arpa/inet.h>
 #include <cstring>
 
+#include "support/private_namespace.h"
+
 namespace {
 
 using Socket = pmc::Owned<DataGramSocket>;
 
-constexpr int kSkip = 77;
-constexpr int kSetupFailed = 78;
-
-bool bring_loopback_up() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) return false;
-    ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    bool ok = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
-    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
-    ok = ok && ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
-    ::close(fd);
-    return ok;
-}
+constexpr int kSkip = pmstest::kNamespaceRefused;
+constexpr int kSetupFailed = pmstest::kNamespaceSetupFailed;
 
 // Multicast routes through lo, so that a join on "any interface" finds one.
 bool route_multicast_to_loopback() {
@@ -67,8 +57,9 @@ bool route_multicast_to_loopback() {
 
 // Runs in the forked child; the exit code carries the result.
 int join_in_private_namespace() {
-    if (::unshare(CLONE_NEWNET) != 0) return kSkip;
-    if (!bring_loopback_up() || !route_multicast_to_loopback()) return kSetupFailed;
+    const int entered = pmstest::enter_private_namespace();
+    if (entered != 0) return entered;
+    if (!route_multicast_to_loopback()) return kSetupFailed;
     int failures = 0;
     DataGramSocket* raw = nullptr;
     if (pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw) != PMC_S_OK) return 1;
