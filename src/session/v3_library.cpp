@@ -2,13 +2,20 @@
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/library/snmp_secmod.h>
 
 namespace {
 
 // An empty application type: no application configuration file is named.
 const char* const kApplicationType = "";
 
-int g_users = 0;  // guarded by pms_v3_library_lock()
+// Guarded by pms_v3_library_lock().
+int g_users = 0;
+// The host had the library running before our first user: its settings and
+// its lifetime are the host's, so we neither change nor end them.
+bool g_host_initialised = false;
+
+bool library_running() { return find_sec_mod(USM_SEC_MODEL_NUMBER) != nullptr; }
 
 // Must precede init_snmp: it reads configuration and persistent files and
 // MIBs as soon as it runs.
@@ -36,13 +43,14 @@ std::recursive_mutex& pms_v3_library_lock() {
 
 V3LibraryUse::V3LibraryUse() {
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
-    if (g_users++ == 0) {
-        keep_out_of_the_host();
-        init_snmp(kApplicationType);
-    }
+    if (g_users++ != 0) return;
+    g_host_initialised = library_running();
+    if (g_host_initialised) return;
+    keep_out_of_the_host();
+    init_snmp(kApplicationType);
 }
 
 V3LibraryUse::~V3LibraryUse() {
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
-    if (--g_users == 0) snmp_shutdown(kApplicationType);
+    if (--g_users == 0 && !g_host_initialised) snmp_shutdown(kApplicationType);
 }

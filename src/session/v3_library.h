@@ -13,7 +13,8 @@ std::recursive_mutex& pms_v3_library_lock();
 
 // One operation's use of the library: the first use in the process
 // initialises it (never reading or writing a configuration or persistent
-// file, loading no MIB), the last one shuts it down.
+// file, loading no MIB), the last one shuts it down. A library the host
+// runs itself is left as the host set it up.
 class V3LibraryUse {
 public:
     V3LibraryUse();
