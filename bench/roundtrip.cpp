@@ -122,11 +122,12 @@ bool netsnmp_get(netsnmp_session* session, long* value) {
     return ok;
 }
 
-void BM_NetSnmpSessionPerRequest(benchmark::State& state, int placement) {
+void netsnmp_session_per_request(benchmark::State& state, int placement,
+                                 netsnmp_session* (*open)(const std::string&)) {
     pin_self(client_cpus[placement]);
     const std::string peer = agent->ipv4_peer();
     for (auto _ : state) {
-        netsnmp_session* session = open_netsnmp(peer);
+        netsnmp_session* session = open(peer);
         long value = 0;
         const bool ok = session != nullptr && netsnmp_get(session, &value);
         if (session != nullptr) snmp_close(session);
@@ -136,6 +137,10 @@ void BM_NetSnmpSessionPerRequest(benchmark::State& state, int placement) {
         }
         benchmark::DoNotOptimize(value);
     }
+}
+
+void BM_NetSnmpSessionPerRequest(benchmark::State& state, int placement) {
+    netsnmp_session_per_request(state, placement, open_netsnmp);
 }
 
 // The SNMPv3 user both sides speak as (tests/support/snmpd_v3.conf).
@@ -193,20 +198,8 @@ netsnmp_session* open_netsnmp_v3(const std::string& peer) {
 }
 
 void BM_NetSnmpV3SessionPerRequest(benchmark::State& state, int placement) {
-    pin_self(client_cpus[placement]);
     init_snmp("pmsnmp-bench");
-    const std::string peer = agent->ipv4_peer();
-    for (auto _ : state) {
-        netsnmp_session* session = open_netsnmp_v3(peer);
-        long value = 0;
-        const bool ok = session != nullptr && netsnmp_get(session, &value);
-        if (session != nullptr) snmp_close(session);
-        if (!ok) {
-            state.SkipWithError("net-snmp v3 get failed");
-            break;
-        }
-        benchmark::DoNotOptimize(value);
-    }
+    netsnmp_session_per_request(state, placement, open_netsnmp_v3);
 }
 
 void BM_NetSnmpReusedSession(benchmark::State& state, int placement) {

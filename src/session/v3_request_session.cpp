@@ -5,6 +5,7 @@
 
 #include "log/component_log.h"
 #include "net/network_address.h"
+#include "session/packet_parts.h"
 #include "session/request_id_counter.h"
 #include "session/v3_library.h"
 #include "session/v3_request_builder.h"
@@ -117,13 +118,9 @@ void v3RequestSession::release() { delete this; }
 
 pmc_long v3RequestSession::send_sync(IPmsSnmpPacket* packet) {
     PmcTraceScope scope(pmc_snmp_log(), "v3RequestSession::send_sync(IPmsSnmpPacket*)");
-    if (packet == nullptr) return PMC_E_INVALID_ARG;
-    IPmsPdu* pdu = packet->detach_pdu();
-    IPmsSnmpTarget* target = packet->detach_target();
-    const pmc_long status = send_sync(pdu, target);
-    packet->set_pdu(pdu);
-    packet->set_target(target);
-    return status;
+    return pms_on_packet_parts(packet, [this](IPmsPdu* pdu, IPmsSnmpTarget* target) {
+        return send_sync(pdu, target);
+    });
 }
 
 pmc_long v3RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
@@ -189,13 +186,9 @@ pmc_long v3RequestSession::send_broad_cast_sync(IPmsSnmpPacket* packet,
                                                 IPmsSnmpPacketList** replies) {
     PmcTraceScope scope(pmc_snmp_log(),
                         "v3RequestSession::send_broad_cast_sync(IPmsSnmpPacket*, IPmsSnmpPacketList**)");
-    if (packet == nullptr) return PMC_E_INVALID_ARG;
-    IPmsPdu* pdu = packet->detach_pdu();
-    IPmsSnmpTarget* target = packet->detach_target();
-    const pmc_long status = send_broad_cast_sync(pdu, target, replies);
-    packet->set_pdu(pdu);
-    packet->set_target(target);
-    return status;
+    return pms_on_packet_parts(packet, [this, replies](IPmsPdu* pdu, IPmsSnmpTarget* target) {
+        return send_broad_cast_sync(pdu, target, replies);
+    });
 }
 
 pmc_long v3RequestSession::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,

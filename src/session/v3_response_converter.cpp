@@ -4,6 +4,7 @@
 
 #include "message/pdu_factory.h"
 #include "net/network_address.h"
+#include "session/v3_session_fields.h"
 #include "session/v3_status.h"
 #include "session/v3_transport.h"
 #include "value/value_factory.h"
@@ -42,13 +43,6 @@ pmc_long look_up(const Mapping (&table)[N], int from, pmc_long otherwise) {
     return otherwise;
 }
 
-pmc_long level_code(int library_level) {
-    if (library_level == SNMP_SEC_LEVEL_NOAUTH) return PMS_SEC_NO_AUTH_NO_PRIV;
-    if (library_level == SNMP_SEC_LEVEL_AUTHNOPRIV) return PMS_SEC_AUTH_NO_PRIV;
-    if (library_level == SNMP_SEC_LEVEL_AUTHPRIV) return PMS_SEC_AUTH_PRIV;
-    return -1;
-}
-
 // The answerer's address; the port stays the one asked, since an agent
 // answers from the port it was asked on.
 pmc_long take_source(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
@@ -65,7 +59,7 @@ pmc_long take_source(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
 
 pmc_long convert_target(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
     if (response->version != SNMP_VERSION_3) return PMC_E_INVALID_ARG;
-    const pmc_long level = level_code(response->securityLevel);
+    const pmc_long level = pms_v3_level_code(response->securityLevel);
     void* view = nullptr;
     target->query_interface(PMS_IID_V3_TARGET, &view);
     auto* v3 = static_cast<IPmsV3Target*>(view);
@@ -89,6 +83,15 @@ pmc_long convert_target(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
     return status == PMC_S_OK ? take_source(response, target) : status;
 }
 
+pmc_long fill_arcs(IPmsOid* name, const oid* arcs, size_t count) {
+    name->clear();
+    pmc_long status = PMC_S_OK;
+    for (size_t i = 0; i < count && status == PMC_S_OK; ++i) {
+        status = name->append_arc(static_cast<pmc_ulong>(arcs[i]));
+    }
+    return status;
+}
+
 pmc_long read_contents(const netsnmp_variable_list* variable, IPmsValue* value) {
     switch (value->get_type()) {
     case PMS_TYPE_INTEGER:
@@ -105,17 +108,9 @@ pmc_long read_contents(const netsnmp_variable_list* variable, IPmsValue* value) 
     case PMS_TYPE_IP_ADDRESS:
     case PMS_TYPE_OPAQUE:
         return value->set_bytes(variable->val.string, static_cast<pmc_ulong>(variable->val_len));
-    case PMS_TYPE_OID: {
-        IPmsOid* name = value->as_oid();
-        if (name == nullptr) return PMC_E_INVALID_ARG;
-        name->clear();
-        const size_t arcs = variable->val_len / sizeof(oid);
-        pmc_long status = PMC_S_OK;
-        for (size_t i = 0; i < arcs && status == PMC_S_OK; ++i) {
-            status = name->append_arc(static_cast<pmc_ulong>(variable->val.objid[i]));
-        }
-        return status;
-    }
+    case PMS_TYPE_OID:
+        if (value->as_oid() == nullptr) return PMC_E_INVALID_ARG;
+        return fill_arcs(value->as_oid(), variable->val.objid, variable->val_len / sizeof(oid));
     default:
         return PMC_S_OK;  // NULL and the exceptions carry nothing
     }
@@ -130,11 +125,7 @@ pmc_long convert_variable(const netsnmp_variable_list* variable, IPmsVarBind* bi
         if (name == nullptr) return status;
         binding->set_oid(name);
     }
-    IPmsOid* name = binding->get_oid();
-    name->clear();
-    for (size_t i = 0; i < variable->name_length && status == PMC_S_OK; ++i) {
-        status = name->append_arc(static_cast<pmc_ulong>(variable->name[i]));
-    }
+    status = fill_arcs(binding->get_oid(), variable->name, variable->name_length);
     if (status != PMC_S_OK) return status;
     if (binding->get_value() == nullptr || binding->get_value()->get_type() != kind) {
         IPmsValue* value = pms_create_value(kind, &status);

@@ -27,12 +27,15 @@ const oid* priv_protocol(pmc_long code) {
     return nullptr;
 }
 
-int library_level(pmc_long code) {
-    if (code == PMS_SEC_NO_AUTH_NO_PRIV) return SNMP_SEC_LEVEL_NOAUTH;
-    if (code == PMS_SEC_AUTH_NO_PRIV) return SNMP_SEC_LEVEL_AUTHNOPRIV;
-    if (code == PMS_SEC_AUTH_PRIV) return SNMP_SEC_LEVEL_AUTHPRIV;
-    return -1;
-}
+struct Level {
+    pmc_long code;
+    int library;
+};
+const Level kLevels[] = {
+    {PMS_SEC_NO_AUTH_NO_PRIV, SNMP_SEC_LEVEL_NOAUTH},
+    {PMS_SEC_AUTH_NO_PRIV, SNMP_SEC_LEVEL_AUTHNOPRIV},
+    {PMS_SEC_AUTH_PRIV, SNMP_SEC_LEVEL_AUTHPRIV},
+};
 
 IPmsV3Target* v3_view(IPmsSnmpTarget* target) {
     void* view = nullptr;
@@ -59,6 +62,20 @@ pmc_long make_key(const oid* hash, const char* phrase, u_char* key, size_t* key_
 }
 
 }  // namespace
+
+pmc_long pms_v3_level_code(int library_level) {
+    for (const Level& level : kLevels) {
+        if (level.library == library_level) return level.code;
+    }
+    return -1;
+}
+
+int pms_v3_library_level(pmc_long level_code) {
+    for (const Level& level : kLevels) {
+        if (level.code == level_code) return level.library;
+    }
+    return -1;
+}
 
 long pms_v3_library_version(pmc_long version_code) {
     if (version_code == PMS_VERSION_1) return SNMP_VERSION_1;
@@ -128,32 +145,30 @@ pmc_long V3SessionFields::fill(IPmsSnmpTarget* target, netsnmp_session* session)
 }
 
 pmc_long V3SessionFields::fill_security(IPmsV3Target* v3, netsnmp_session* session) {
-    const int level = library_level(v3->get_security_level());
+    const int level = pms_v3_library_level(v3->get_security_level());
     if (level < 0) return PMC_E_INVALID_ARG;
     session->securityLevel = level;
     if (level == SNMP_SEC_LEVEL_NOAUTH) return PMC_S_OK;
-    const pmc_long status = fill_auth(v3, session);
+    pmc_long status = set_protocol(auth_protocol(v3->get_auth_protocol()), auth_protocol_,
+                                   &session->securityAuthProto, &session->securityAuthProtoLen);
+    if (status == PMC_S_OK) {
+        status = make_key(auth_protocol_, v3->get_auth_pass_phrase(), session->securityAuthKey,
+                          &session->securityAuthKeyLen);
+    }
     if (status != PMC_S_OK || level != SNMP_SEC_LEVEL_AUTHPRIV) return status;
-    return fill_priv(v3, session);
-}
-
-pmc_long V3SessionFields::fill_auth(IPmsV3Target* v3, netsnmp_session* session) {
-    const oid* protocol = auth_protocol(v3->get_auth_protocol());
-    if (protocol == nullptr) return PMC_E_INVALID_ARG;
-    std::copy(protocol, protocol + kProtocolLength, auth_protocol_);
-    session->securityAuthProto = auth_protocol_;
-    session->securityAuthProtoLen = kProtocolLength;
-    return make_key(auth_protocol_, v3->get_auth_pass_phrase(), session->securityAuthKey,
-                    &session->securityAuthKeyLen);
-}
-
-pmc_long V3SessionFields::fill_priv(IPmsV3Target* v3, netsnmp_session* session) {
-    const oid* protocol = priv_protocol(v3->get_priv_protocol());
-    if (protocol == nullptr) return PMC_E_INVALID_ARG;
-    std::copy(protocol, protocol + kProtocolLength, priv_protocol_);
-    session->securityPrivProto = priv_protocol_;
-    session->securityPrivProtoLen = kProtocolLength;
+    status = set_protocol(priv_protocol(v3->get_priv_protocol()), priv_protocol_,
+                          &session->securityPrivProto, &session->securityPrivProtoLen);
+    if (status != PMC_S_OK) return status;
     // The privacy key is localised with the authentication hash.
     return make_key(auth_protocol_, v3->get_priv_pass_phrase(), session->securityPrivKey,
                     &session->securityPrivKeyLen);
+}
+
+pmc_long V3SessionFields::set_protocol(const oid* protocol, oid* store, oid** field,
+                                       size_t* length) {
+    if (protocol == nullptr) return PMC_E_INVALID_ARG;
+    std::copy(protocol, protocol + kProtocolLength, store);
+    *field = store;
+    *length = kProtocolLength;
+    return PMC_S_OK;
 }

@@ -16,6 +16,10 @@
 // Library version of a version code: 0, 1, 3, or -1 for an unknown code.
 long pms_v3_library_version(pmc_long version_code);
 
+// Security levels: our code of a library level and back; -1 for none.
+pmc_long pms_v3_level_code(int library_level);
+int pms_v3_library_level(pmc_long level_code);
+
 // The peer text of an address: "udp6:[text]:port", "text:port" or
 // "ipx:text/port"; port is the address's, else fallback_port, else none.
 // -2 for another kind.
@@ -34,8 +38,8 @@ public:
 
 private:
     pmc_long fill_security(IPmsV3Target* v3, netsnmp_session* session);
-    pmc_long fill_auth(IPmsV3Target* v3, netsnmp_session* session);
-    pmc_long fill_priv(IPmsV3Target* v3, netsnmp_session* session);
+    // Copies protocol (null: -2) into store and points field at it.
+    static pmc_long set_protocol(const oid* protocol, oid* store, oid** field, size_t* length);
 
     char security_name_[PMS_V3_USER_NAME_MAX + 1] = {};
     std::string context_;

@@ -75,13 +75,8 @@ int join_in_private_namespace() {
 }
 
 TEST(MulticastNamespace, JoinsGroupsOnBothFamilies) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(join_in_private_namespace());
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    const int code = WEXITSTATUS(status);
+    const int code = pmstest::run_in_child(join_in_private_namespace);
+    ASSERT_GE(code, 0) << "the child did not run to its end";
     if (code == kSkip) GTEST_SKIP() << "no private network namespace allowed here";
     EXPECT_NE(code, kSetupFailed) << "could not prepare the namespace's loopback";
     EXPECT_EQ(code, 0) << "failure bits " << code;

@@ -221,13 +221,8 @@ int discover_in_private_namespace() {
 }
 
 TEST(V3Discovery, AgentsOnTheAnyAddressAnswerALoopbackBroadcast) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(discover_in_private_namespace());
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    const int code = WEXITSTATUS(status);
+    const int code = pmstest::run_in_child(discover_in_private_namespace);
+    ASSERT_GE(code, 0) << "the child did not run to its end";
     if (code == pmstest::kNamespaceRefused) GTEST_SKIP() << "no private network namespace allowed here";
     EXPECT_NE(code, pmstest::kNamespaceSetupFailed) << "could not start snmpd in the namespace";
     EXPECT_EQ(code, 0) << "failure bits " << code;

@@ -8,6 +8,7 @@
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -34,6 +35,17 @@ inline bool bring_loopback_up() {
 inline int enter_private_namespace() {
     if (::unshare(CLONE_NEWNET) != 0) return kNamespaceRefused;
     return bring_loopback_up() ? 0 : kNamespaceSetupFailed;
+}
+
+// Runs body in a forked child and answers its exit code, or -1 when the
+// child could not run or did not exit.
+inline int run_in_child(int (*body)()) {
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) ::_exit(body());
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 }  // namespace pmstest
