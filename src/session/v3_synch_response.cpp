@@ -1,9 +1,9 @@
 #include "session/v3_synch_response.h"
 
-#include <sys/select.h>
-
 #include <cerrno>
 #include <mutex>
+
+#include <net-snmp/library/large_fd_set.h>
 
 #include "session/v3_library.h"
 
@@ -47,29 +47,36 @@ int one_answer(int operation, netsnmp_session* session, int request_id, netsnmp_
 }
 
 // One round: wait for the session's descriptor up to its next retry, then
-// read or handle the time-out. false when the wait itself failed.
+// read or handle the time-out. false when the wait itself failed. Large
+// descriptor sets, since a host may hold more than FD_SETSIZE descriptors.
 bool wait_round(void* handle, netsnmp_session* session) {
     int descriptors = 0;
     int block = 0;
-    fd_set readable;
-    FD_ZERO(&readable);
+    netsnmp_large_fd_set readable;
+    netsnmp_large_fd_set_init(&readable, FD_SETSIZE);
     timeval timeout{};
     {
         LibraryGuard guard(pms_v3_library_lock());
-        snmp_sess_select_info(handle, &descriptors, &readable, &timeout, &block);
+        snmp_sess_select_info2(handle, &descriptors, &readable, &timeout, &block);
     }
-    const int count = select(descriptors, &readable, nullptr, nullptr, block ? nullptr : &timeout);
-    LibraryGuard guard(pms_v3_library_lock());
-    if (count > 0) {
-        snmp_sess_read(handle, &readable);
-    } else if (count == 0) {
-        snmp_sess_timeout(handle);
-    } else if (errno != EINTR) {
-        session->s_snmp_errno = SNMPERR_GENERR;
-        session->s_errno = errno;
-        return false;
+    const int count = netsnmp_large_fd_set_select(descriptors, &readable, nullptr, nullptr,
+                                                  block ? nullptr : &timeout);
+    const int wait_error = errno;
+    bool waited = true;
+    {
+        LibraryGuard guard(pms_v3_library_lock());
+        if (count > 0) {
+            snmp_sess_read2(handle, &readable);
+        } else if (count == 0) {
+            snmp_sess_timeout(handle);
+        } else if (wait_error != EINTR) {
+            session->s_snmp_errno = SNMPERR_GENERR;
+            session->s_errno = wait_error;
+            waited = false;
+        }
     }
-    return true;
+    netsnmp_large_fd_set_cleanup(&readable);
+    return waited;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <pmsnmp/pmsnmp.h>
 
 #include "api/snmpd_walk.h"
+#include "support/descriptor_hoard.h"
 #include "support/snmpd_fixture.h"
 
 namespace {
@@ -101,6 +102,16 @@ TEST_F(V3Test, EveryUserReadsAnIntegerAndAText) {
         ASSERT_EQ(object->get_string(text), PMC_S_OK);
         EXPECT_STREQ(text, "pmsnmp-agent");
     }
+}
+
+TEST_F(V3Test, SocketsNumberedAboveFdSetSizeAreServed) {
+    pmc_test::DescriptorHoard hoard(FD_SETSIZE + 8);
+    if (!hoard.ready()) GTEST_SKIP() << hoard.error();
+    auto object = open_v3(agent->port(), kShaAes);
+    ASSERT_EQ(object->add_get_variable(kSysName, true), PMC_S_OK);
+    char name[64];
+    ASSERT_EQ(object->get_string(name), PMC_S_OK);
+    EXPECT_STREQ(name, "pmsnmp-agent");
 }
 
 TEST_F(V3Test, SetIsReadBackThroughTheAgent) {
