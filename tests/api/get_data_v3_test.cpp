@@ -16,7 +16,9 @@
 #include <pmsnmp/pmsnmp.h>
 
 #include "api/snmpd_walk.h"
+#include "log/component_log.h"
 #include "support/descriptor_hoard.h"
+#include "support/log_capture.h"
 #include "support/snmpd_fixture.h"
 
 namespace {
@@ -164,12 +166,15 @@ TEST_F(V3Test, RefusedCredentialsAreSecurityFailures) {
     wrong_phrase.auth_phrase = "notthepassphrase";
     User unknown = kNoAuth;
     unknown.name = "pmsnobody";
+    LogCapture& log = LogCapture::on(pmc_snmp_log());
     for (const User* user : {&wrong_phrase, &unknown}) {
         SCOPED_TRACE(user->name);
+        log.clear();
         auto object = open_v3(agent->port(), *user);
         ASSERT_EQ(object->add_get_variable(kIfNumber, true), PMC_S_OK);
         pmc_long value = 0;
         EXPECT_EQ(object->get_integer(&value), PMC_E_SECURITY);
+        EXPECT_EQ(log.count("snmp_synch_response(): "), 1);
     }
 }
 
