@@ -150,9 +150,6 @@ const char* const kV3PrivPhrase = "pmsaespass";
 
 void BM_FacadeV3GetInteger(benchmark::State& state, int placement) {
     pin_self(client_cpus[placement]);
-    // As in a host without Net-SNMP of its own: each operation starts and
-    // ends the library.
-    snmp_shutdown("pmsnmp-bench");
     pmc::Owned<IPmcGetData> object(pmc_create_get_data(nullptr));
     object->open("127.0.0.1", PMC_ADDRESS_IPV4, agent->port(), PMS_VERSION_3, kV3User,
                  PMS_SEC_AUTH_PRIV, PMS_AUTH_SHA, PMS_PRIV_AES, kV3AuthPhrase, kV3PrivPhrase,
@@ -198,7 +195,6 @@ netsnmp_session* open_netsnmp_v3(const std::string& peer) {
 }
 
 void BM_NetSnmpV3SessionPerRequest(benchmark::State& state, int placement) {
-    init_snmp("pmsnmp-bench");
     netsnmp_session_per_request(state, placement, open_netsnmp_v3);
 }
 

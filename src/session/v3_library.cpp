@@ -3,6 +3,7 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 #include <net-snmp/library/snmp_secmod.h>
+#include <net-snmp/library/snmpusm.h>
 
 namespace {
 
@@ -10,10 +11,9 @@ namespace {
 const char* const kApplicationType = "";
 
 // Guarded by pms_v3_library_lock().
-int g_users = 0;
-// The host had the library running before our first user: its settings and
-// its lifetime are the host's, so we neither change nor end them.
+bool g_started = false;
 bool g_host_initialised = false;
+int g_users = 0;
 
 bool library_running() { return find_sec_mod(USM_SEC_MODEL_NUMBER) != nullptr; }
 
@@ -34,6 +34,17 @@ void keep_out_of_the_host() {
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_EMERG);
 }
 
+// What the operations taught the library: users with their keys and engine
+// times. Kept, a later request with a wrong pass phrase would still be
+// sent with the keys of an earlier right one.
+void forget_users() {
+    for (usmUser* user = usm_get_userList(); user != nullptr; user = usm_get_userList()) {
+        if (usm_remove_user(user) == nullptr) break;
+        usm_free_user(user);
+    }
+    free_etimelist();
+}
+
 }  // namespace
 
 std::recursive_mutex& pms_v3_library_lock() {
@@ -43,7 +54,9 @@ std::recursive_mutex& pms_v3_library_lock() {
 
 V3LibraryUse::V3LibraryUse() {
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
-    if (g_users++ != 0) return;
+    ++g_users;
+    if (g_started) return;
+    g_started = true;
     g_host_initialised = library_running();
     if (g_host_initialised) return;
     keep_out_of_the_host();
@@ -52,5 +65,5 @@ V3LibraryUse::V3LibraryUse() {
 
 V3LibraryUse::~V3LibraryUse() {
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
-    if (--g_users == 0 && !g_host_initialised) snmp_shutdown(kApplicationType);
+    if (--g_users == 0 && !g_host_initialised) forget_users();
 }
