@@ -39,7 +39,8 @@ void keep_out_of_the_host() {
 // sent with the keys of an earlier right one.
 void forget_users() {
     for (usmUser* user = usm_get_userList(); user != nullptr; user = usm_get_userList()) {
-        if (usm_remove_user(user) == nullptr) break;
+        usm_remove_user(user);  // answers the list's new head, not the user
+        if (usm_get_userList() == user) break;
         usm_free_user(user);
     }
     free_etimelist();
