@@ -4,6 +4,9 @@
 //     session per request (we open a socket per exchange: the fair pair),
 //     and vs Net-SNMP reusing one session (the stretch figure);
 //   - a walk of 1.3.6.1.2.1 vs `snmpwalk -v1 -On`;
+//   - an authPriv (SHA+AES) get_integer through the facade vs Net-SNMP's
+//     synchronous API opening a session per request (key localisation and
+//     engine discovery on both sides);
 //   - the same GET as raw datagrams on a socket per exchange and on one
 //     socket for all, which prices the socket each exchange of ours opens.
 // snmpd is pinned to CPU 0; every client runs once on CPU 0 (same_cpu) and
@@ -119,11 +122,12 @@ bool netsnmp_get(netsnmp_session* session, long* value) {
     return ok;
 }
 
-void BM_NetSnmpSessionPerRequest(benchmark::State& state, int placement) {
+void netsnmp_session_per_request(benchmark::State& state, int placement,
+                                 netsnmp_session* (*open)(const std::string&)) {
     pin_self(client_cpus[placement]);
     const std::string peer = agent->ipv4_peer();
     for (auto _ : state) {
-        netsnmp_session* session = open_netsnmp(peer);
+        netsnmp_session* session = open(peer);
         long value = 0;
         const bool ok = session != nullptr && netsnmp_get(session, &value);
         if (session != nullptr) snmp_close(session);
@@ -133,6 +137,65 @@ void BM_NetSnmpSessionPerRequest(benchmark::State& state, int placement) {
         }
         benchmark::DoNotOptimize(value);
     }
+}
+
+void BM_NetSnmpSessionPerRequest(benchmark::State& state, int placement) {
+    netsnmp_session_per_request(state, placement, open_netsnmp);
+}
+
+// The SNMPv3 user both sides speak as (tests/support/snmpd_v3.conf).
+const char* const kV3User = "pmsshaaes";
+const char* const kV3AuthPhrase = "pmsshapass";
+const char* const kV3PrivPhrase = "pmsaespass";
+
+void BM_FacadeV3GetInteger(benchmark::State& state, int placement) {
+    pin_self(client_cpus[placement]);
+    pmc::Owned<IPmcGetData> object(pmc_create_get_data(nullptr));
+    object->open("127.0.0.1", PMC_ADDRESS_IPV4, agent->port(), PMS_VERSION_3, kV3User,
+                 PMS_SEC_AUTH_PRIV, PMS_AUTH_SHA, PMS_PRIV_AES, kV3AuthPhrase, kV3PrivPhrase,
+                 nullptr, kTimeoutMs, kRetries, 0);
+    for (auto _ : state) {
+        object->add_get_variable(kScalar, true);
+        pmc_long value = 0;
+        if (object->get_integer(&value) != PMC_S_OK) {
+            state.SkipWithError("v3 get_integer failed");
+            break;
+        }
+        benchmark::DoNotOptimize(value);
+    }
+}
+
+netsnmp_session* open_netsnmp_v3(const std::string& peer) {
+    netsnmp_session settings;
+    snmp_sess_init(&settings);
+    settings.version = SNMP_VERSION_3;
+    settings.peername = const_cast<char*>(peer.c_str());
+    settings.securityName = const_cast<char*>(kV3User);
+    settings.securityNameLen = std::strlen(kV3User);
+    settings.securityLevel = SNMP_SEC_LEVEL_AUTHPRIV;
+    settings.securityAuthProto = usmHMACSHA1AuthProtocol;
+    settings.securityAuthProtoLen = USM_AUTH_PROTO_SHA_LEN;
+    settings.securityPrivProto = usmAESPrivProtocol;
+    settings.securityPrivProtoLen = USM_PRIV_PROTO_AES_LEN;
+    settings.securityAuthKeyLen = USM_AUTH_KU_LEN;
+    settings.securityPrivKeyLen = USM_PRIV_KU_LEN;
+    const auto* auth = reinterpret_cast<const u_char*>(kV3AuthPhrase);
+    const auto* priv = reinterpret_cast<const u_char*>(kV3PrivPhrase);
+    if (generate_Ku(settings.securityAuthProto, settings.securityAuthProtoLen, auth,
+                    std::strlen(kV3AuthPhrase), settings.securityAuthKey,
+                    &settings.securityAuthKeyLen) != SNMPERR_SUCCESS ||
+        generate_Ku(settings.securityAuthProto, settings.securityAuthProtoLen, priv,
+                    std::strlen(kV3PrivPhrase), settings.securityPrivKey,
+                    &settings.securityPrivKeyLen) != SNMPERR_SUCCESS) {
+        return nullptr;
+    }
+    settings.timeout = kTimeoutMs * 1000L;
+    settings.retries = kRetries;
+    return snmp_open(&settings);
+}
+
+void BM_NetSnmpV3SessionPerRequest(benchmark::State& state, int placement) {
+    netsnmp_session_per_request(state, placement, open_netsnmp_v3);
 }
 
 void BM_NetSnmpReusedSession(benchmark::State& state, int placement) {
@@ -293,6 +356,16 @@ void register_all() {
             ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMillisecond);
     }
+    for (int p = 0; p < 2; ++p) {
+        const std::string where = std::string("/") + kPlacements[p];
+        benchmark::RegisterBenchmark(("v3/facade" + where).c_str(), BM_FacadeV3GetInteger, p)
+            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("v3/net-snmp" + where).c_str(),
+                                     BM_NetSnmpV3SessionPerRequest, p)
+            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->Unit(benchmark::kMicrosecond);
+    }
     // The same walk over a subtree a tenth the size: equal bytes per object
     // mean memory grows linearly with the objects returned.
     benchmark::RegisterBenchmark("walk/facade-system/same_cpu", BM_FacadeWalkSystem, 0)
@@ -353,7 +426,7 @@ int main(int argc, char** argv) {
     if (sysconf(_SC_NPROCESSORS_ONLN) < 2) client_cpus[1] = 0;  // no second CPU to cross to
 
     std::string error;
-    pmstest::SnmpdFixture snmpd;
+    pmstest::SnmpdFixture snmpd("snmpd_v3.conf");
     if (!snmpd.start(&error)) {
         std::fprintf(stderr, "snmpd: %s\n", error.c_str());
         return 1;
@@ -382,6 +455,7 @@ int main(int argc, char** argv) {
 
     print_line(reporter, "roundtrip vs net-snmp", "roundtrip/net-snmp", "roundtrip/facade");
     print_line(reporter, "walk vs snmpwalk", "walk/snmpwalk", "walk/facade");
+    print_line(reporter, "v3 roundtrip vs net-snmp", "v3/net-snmp", "v3/facade");
     print_line(reporter, "roundtrip vs net-snmp-reused", "roundtrip/net-snmp-reused",
                "roundtrip/facade");
     print_costs(reporter);

@@ -58,7 +58,8 @@ public:
     /// max_message_size of 0 or above the limit of the address kind (1400
     /// for IPv4/IPv6, 546 otherwise) is set to that limit.
     /// Returns PMC_S_OK; PMC_E_INVALID_ARG for a null address, a timeout_ms of 0 or less (a request
-    /// could not wait for its answer) or negative retries; or the failing
+    /// could not wait for its answer), negative retries or an SNMPv3 security
+    /// name longer than 32 characters (never cut); or the failing
     /// factory's status. A second open replaces the agent and drops the
     /// bindings added so far; a failed open leaves the object as it was.
     virtual pmc_long open(const char* address, pmc_long address_kind, unsigned short port,

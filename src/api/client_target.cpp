@@ -21,9 +21,10 @@ pmc_long make_v3_target(const TargetOptions& options, CPmcNetworkAddress* addres
     target->query_interface(PMS_IID_V3_TARGET, &view);
     auto* v3 = static_cast<IPmsV3Target*>(view);
     if (v3 == nullptr) return PMC_E_INVALID_ARG;
-    // The credential setters cannot fail for texts the agent would accept;
-    // a refused one shows as an authentication failure of the first request.
-    v3->set_user_name(options.security_name.c_str());
+    // A name beyond 32 characters is refused, not cut: a cut name would
+    // speak for another user.
+    status = v3->set_user_name(options.security_name.c_str());
+    if (status != PMC_S_OK) return status;
     v3->set_security_level(options.security_level);
     v3->set_auth_protocol(options.auth_protocol);
     v3->set_priv_protocol(options.priv_protocol);

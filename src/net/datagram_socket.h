@@ -34,6 +34,9 @@ public:
                              pmc_long* received, CPmcNetworkAddress** source);
     // The bound address and port (lent).
     virtual CPmcNetworkAddress* get_local_address();
+    // The system's descriptor, for an event loop that waits on it; the
+    // socket keeps owning it.
+    PmcSocket native_handle() const { return handle_; }
     // Allows sending to broadcast addresses (IPv4 and IPX only; 0 for IPv6).
     virtual pmc_long set_broadcast(bool flag);
     // Joins the multicast group given as text on any interface: 0 or -1,

@@ -4,6 +4,7 @@
 
 #include "log/component_log.h"
 #include "session/request_session.h"
+#include "session/v3_request_session.h"
 
 SessionDispatcher* create_session_dispatcher(pmc_long* status) {
     SessionDispatcher* dispatcher = new (std::nothrow) SessionDispatcher();
@@ -25,11 +26,7 @@ IPmsSession* SessionDispatcher::select_session(IPmsSnmpTarget* target, pmc_long*
         *status = PMC_E_INVALID_ARG;
         return nullptr;
     }
-    if (user_based) {
-        // The user-based (SNMPv3) session is not part of this build yet.
-        *status = PMC_E_NOT_SUPPORTED;
-        return nullptr;
-    }
+    if (user_based) return select_user_session(status);
     std::lock_guard<std::mutex> guard(lock_);
     if (!community_session_) {
         community_session_.reset(create_request_session(status));
@@ -37,6 +34,16 @@ IPmsSession* SessionDispatcher::select_session(IPmsSnmpTarget* target, pmc_long*
     }
     *status = PMC_S_OK;
     return community_session_.get();
+}
+
+IPmsSession* SessionDispatcher::select_user_session(pmc_long* status) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!user_session_) {
+        user_session_.reset(create_v3_request_session(status));
+        if (!user_session_) return nullptr;
+    }
+    *status = PMC_S_OK;
+    return user_session_.get();
 }
 
 pmc_long SessionDispatcher::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {

@@ -38,6 +38,8 @@ private:
     // The session for the target's security kind and version, created on
     // first use; null with *status -2 (unserved target) or -3.
     IPmsSession* select_session(IPmsSnmpTarget* target, pmc_long* status);
+    // The user-based (SNMPv3) session, created on first use.
+    IPmsSession* select_user_session(pmc_long* status);
 
     pmc::Owned<IPmsSession> community_session_;
     pmc::Owned<IPmsSession> user_session_;

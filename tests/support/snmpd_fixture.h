@@ -50,7 +50,9 @@ public:
     // A read-write INTEGER (override in snmpd.conf), initially 7.
     static constexpr const char* kWritableInteger = "1.3.6.1.4.1.8072.9999.9999.1.0";
 
-    SnmpdFixture() = default;
+    // extra_config: the name of a further configuration file in
+    // tests/support, read after snmpd.conf.
+    explicit SnmpdFixture(std::string extra_config = {}) : extra_config_(std::move(extra_config)) {}
     SnmpdFixture(const SnmpdFixture&) = delete;
     SnmpdFixture& operator=(const SnmpdFixture&) = delete;
     ~SnmpdFixture() { stop(); }
@@ -218,8 +220,10 @@ private:
     // the test process dies without stopping it (a crash, an abort).
     bool spawn_agent(std::string* error) {
         const std::string port = std::to_string(port_);
-        Strings args({PMSNMP_SNMPD_PROGRAM, "-f", "-Lf", dir_ + "/snmpd.log", "-C", "-c",
-                      std::string(PMSNMP_TEST_SUPPORT_DIR) + "/snmpd.conf", "-p",
+        const std::string support = PMSNMP_TEST_SUPPORT_DIR;
+        std::string config = support + "/snmpd.conf";
+        if (!extra_config_.empty()) config += "," + support + "/" + extra_config_;
+        Strings args({PMSNMP_SNMPD_PROGRAM, "-f", "-Lf", dir_ + "/snmpd.log", "-C", "-c", config, "-p",
                       dir_ + "/snmpd.pid", "udp:127.0.0.1:" + port, "udp6:[::1]:" + port});
         Strings env = environment();
         const pid_t parent = getpid();
@@ -317,6 +321,7 @@ private:
         pid_ = -1;
     }
 
+    std::string extra_config_;
     std::string dir_;
     pid_t pid_ = -1;
     unsigned short port_ = 0;

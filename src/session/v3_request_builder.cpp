@@ -1,0 +1,176 @@
+#include "session/v3_request_builder.h"
+
+#include <mutex>
+#include <string>
+
+#include "session/v3_library.h"
+#include "session/v3_session_fields.h"
+#include "session/v3_status.h"
+#include "session/v3_transport.h"
+
+namespace {
+
+using LibraryGuard = std::lock_guard<std::recursive_mutex>;
+
+struct TypeLetter {
+    pmc_long type;
+    char letter;
+};
+
+const TypeLetter kTypeLetters[] = {
+    {PMS_TYPE_OID, 'o'},        {PMS_TYPE_OCTET_STRING, 's'}, {PMS_TYPE_INTEGER, 'i'},
+    {PMS_TYPE_COUNTER32, 'c'},  {PMS_TYPE_GAUGE32, 'u'},      {PMS_TYPE_TIME_TICKS, 't'},
+    {PMS_TYPE_COUNTER64, 'C'},  {PMS_TYPE_IP_ADDRESS, 'a'},
+};
+
+bool carries_no_value(const IPmsValue* value) {
+    if (value == nullptr) return true;
+    const pmc_long type = value->get_type();
+    return type == PMS_TYPE_NULL || type == PMS_TYPE_NO_SUCH_OBJECT ||
+           type == PMS_TYPE_NO_SUCH_INSTANCE || type == PMS_TYPE_END_OF_MIB_VIEW;
+}
+
+// Numeric identifiers only: no MIB is loaded.
+std::string numeric_oid_text(const IPmcByteString* text) {
+    const std::string body(reinterpret_cast<const char*>(text->get_data()), text->get_length());
+    return body.empty() || body[0] == '.' ? body : "." + body;
+}
+
+}  // namespace
+
+pmc_long pms_v3_pdu_command(pmc_long type, int* command) {
+    switch (type) {
+    case PMS_PDU_GET: *command = SNMP_MSG_GET; return PMC_S_OK;
+    case PMS_PDU_GET_NEXT: *command = SNMP_MSG_GETNEXT; return PMC_S_OK;
+    case PMS_PDU_SET: *command = SNMP_MSG_SET; return PMC_S_OK;
+    case PMS_PDU_TRAP: *command = SNMP_MSG_TRAP2; return PMC_S_OK;
+    default: return PMC_E_INVALID_ARG;
+    }
+}
+
+char pms_v3_type_letter(pmc_long value_type) {
+    for (const TypeLetter& entry : kTypeLetters) {
+        if (entry.type == value_type) return entry.letter;
+    }
+    return 0;
+}
+
+V3RequestBuilder::~V3RequestBuilder() {
+    LibraryGuard guard(pms_v3_library_lock());
+    if (pdu_ != nullptr) snmp_free_pdu(pdu_);
+    if (handle_ != nullptr) snmp_sess_close(handle_);
+}
+
+netsnmp_pdu* V3RequestBuilder::detach_pdu() {
+    netsnmp_pdu* pdu = pdu_;
+    pdu_ = nullptr;
+    return pdu;
+}
+
+pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target) {
+    CPmcNetworkAddress* address = target->get_address();
+    if (address == nullptr) return PMC_E_INVALID_ARG;
+    CPmcNetworkAddress* copy = nullptr;
+    pmc_long status = address->clone(&copy);
+    destination_.reset(copy);
+    if (status != PMC_S_OK) return status;
+    if (destination_->get_port() == 0) destination_->set_port(target->get_port());
+
+    netsnmp_session session;
+    V3SessionFields fields;
+    {
+        LibraryGuard guard(pms_v3_library_lock());
+        snmp_sess_init(&session);
+    }
+    status = fields.fill(target, &session);
+    if (status != PMC_S_OK) return status;
+    if (probe_) session.flags |= SNMP_FLAGS_DONT_PROBE;
+
+    DataGramSocket* socket = nullptr;
+    status = pmc_create_datagram_socket(destination_->get_kind(), 0, &socket);
+    socket_.reset(socket);
+    if (status != PMC_S_OK) return status;
+    if (probe_) socket_->set_broadcast(true);
+
+    netsnmp_transport* transport = pms_v3_transport_new(socket_.get(), destination_.get());
+    if (transport == nullptr) return PMC_E_NO_MEMORY;
+    LibraryGuard guard(pms_v3_library_lock());
+    // Takes the transport, also when it fails. Without an engine identifier
+    // this exchanges the library's discovery probe with the agent.
+    handle_ = snmp_sess_add(&session, transport, nullptr, nullptr);
+    if (handle_ != nullptr) return PMC_S_OK;
+    pms_v3_report_session_failure("snmp_open", &session);
+    status = pms_v3_status_of_library_error(session.s_snmp_errno);
+    // Failures of the probe keep their meaning; the rest is an unusable
+    // session.
+    const bool exchange_failure = status == PMC_E_TIMEOUT || status == PMC_E_SECURITY ||
+                                  status == PMC_E_SEND || status == PMC_E_RECEIVE;
+    return exchange_failure ? status : PMC_E_INVALID_ARG;
+}
+
+pmc_long V3RequestBuilder::build(IPmsPdu* pdu) {
+    if (probe_) return build_probe();
+    int command = 0;
+    pmc_long status = pms_v3_pdu_command(pdu->get_type(), &command);
+    if (status != PMC_S_OK) return status;
+    {
+        LibraryGuard guard(pms_v3_library_lock());
+        pdu_ = snmp_pdu_create(command);
+    }
+    if (pdu_ == nullptr) {
+        pms_v3_report_failure("snmp_pdu_create", handle_);
+        return PMC_E_NO_MEMORY;
+    }
+    IPmsVarBindList* list = pdu->get_varbind_list();
+    const pmc_ulong count = list != nullptr ? list->count() : 0;
+    for (pmc_ulong i = 0; i < count; ++i) {
+        status = add_binding(list->get_at(i));
+        if (status != PMC_S_OK) return status;
+    }
+    return PMC_S_OK;
+}
+
+pmc_long V3RequestBuilder::build_probe() {
+    LibraryGuard guard(pms_v3_library_lock());
+    // RFC 3414 4: a noAuthNoPriv request with an empty user and engine
+    // identifier, answered by a report that carries the engine identifier.
+    pdu_ = snmp_pdu_create(SNMP_MSG_GET);
+    if (pdu_ == nullptr) {
+        pms_v3_report_failure("snmpv3_build_probe_pdu", handle_);
+        return PMC_E_NO_MEMORY;
+    }
+    pdu_->version = SNMP_VERSION_3;
+    pdu_->securityName = strdup("");
+    pdu_->securityNameLen = 0;
+    pdu_->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+    pdu_->securityModel = SNMP_SEC_MODEL_USM;
+    return PMC_S_OK;
+}
+
+pmc_long V3RequestBuilder::add_binding(IPmsVarBind* binding) {
+    if (binding == nullptr || binding->get_oid() == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = PMC_S_OK;
+    pmc::Owned<IPmcByteString> oid_text(binding->get_oid()->get_text_new(&status));
+    if (!oid_text) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
+    const std::string text = numeric_oid_text(oid_text.get());
+
+    LibraryGuard guard(pms_v3_library_lock());
+    size_t length = MAX_OID_LEN;
+    if (snmp_parse_oid(text.c_str(), name_, &length) == nullptr) {
+        pms_v3_report_failure("snmp_parse_oid", handle_);
+        return PMC_E_INVALID_ARG;
+    }
+    const IPmsValue* value = binding->get_value();
+    if (carries_no_value(value)) {
+        return snmp_add_null_var(pdu_, name_, length) != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
+    }
+    const char letter = pms_v3_type_letter(value->get_type());
+    if (letter == 0) return PMC_E_INVALID_ARG;
+    pmc::Owned<IPmcByteString> value_text(value->get_text_new(&status));
+    if (!value_text) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
+    const char* chars = reinterpret_cast<const char*>(value_text->get_data());
+    const int result = snmp_add_var(pdu_, name_, length, letter, chars != nullptr ? chars : "");
+    if (result == SNMPERR_SUCCESS) return PMC_S_OK;
+    pms_v3_report_failure("snmp_add_var", handle_);
+    return pms_v3_status_of_library_error(result);
+}

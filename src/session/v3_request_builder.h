@@ -1,0 +1,53 @@
+// One SNMPv3 exchange's library side: a datagram socket, the transport over
+// it, the opened single session and the request PDU built from ours. All of
+// it is released by the destructor.
+#ifndef PMSNMP_SESSION_V3_REQUEST_BUILDER_H
+#define PMSNMP_SESSION_V3_REQUEST_BUILDER_H
+
+#include <pmsnmp/owned.h>
+#include <pmsnmp/pdu.h>
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include "message/snmp_target.h"
+#include "net/datagram_socket.h"
+
+// Library PDU command of a PDU type code; -2 for types with none.
+pmc_long pms_v3_pdu_command(pmc_long type, int* command);
+
+// The type letter snmp_add_var takes for a value kind, 0 for none.
+char pms_v3_type_letter(pmc_long value_type);
+
+class V3RequestBuilder {
+public:
+    // probe: the session is for engine discovery (no engine probe of the
+    // library's own, a broadcast-enabled socket, a discovery PDU).
+    explicit V3RequestBuilder(bool probe) : probe_(probe) {}
+    ~V3RequestBuilder();
+    V3RequestBuilder(const V3RequestBuilder&) = delete;
+    V3RequestBuilder& operator=(const V3RequestBuilder&) = delete;
+
+    // Opens the library session from target (which it does not keep).
+    pmc_long open(IPmsSnmpTarget* target);
+    // Builds the library PDU: the discovery probe, or pdu's type, request
+    // identifier and bindings.
+    pmc_long build(IPmsPdu* pdu);
+
+    void* handle() const { return handle_; }
+    // Hands the built PDU over.
+    netsnmp_pdu* detach_pdu();
+
+private:
+    pmc_long build_probe();
+    pmc_long add_binding(IPmsVarBind* binding);
+
+    bool probe_;
+    pmc::Owned<DataGramSocket> socket_;
+    pmc::Owned<CPmcNetworkAddress> destination_;
+    void* handle_ = nullptr;
+    netsnmp_pdu* pdu_ = nullptr;
+    oid name_[MAX_OID_LEN] = {};
+};
+
+#endif

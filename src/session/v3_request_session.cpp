@@ -1,0 +1,235 @@
+#include "session/v3_request_session.h"
+
+#include <cstring>
+#include <new>
+
+#include "log/component_log.h"
+#include "net/network_address.h"
+#include "session/packet_parts.h"
+#include "session/request_id_counter.h"
+#include "session/v3_library.h"
+#include "session/v3_request_builder.h"
+#include "session/v3_response_converter.h"
+#include "session/v3_status.h"
+#include "session/v3_synch_response.h"
+#include "session/v3_transport.h"
+
+namespace {
+
+// What the library expects from a callback that wants to go on waiting.
+constexpr int kKeepWaiting = 2;
+
+// Statuses with which one engine of a broadcast is passed over.
+bool skips_engine(pmc_long status) {
+    return status == PMC_E_DECODE || status == PMC_E_SECURITY || status == PMC_E_RECEIVE ||
+           status == PMC_E_TIMEOUT;
+}
+
+// The status of a finished exchange: its own, else the session's error.
+pmc_long exchange_status(int result, void* handle) {
+    if (result == STAT_SUCCESS) return PMC_S_OK;
+    if (result == STAT_TIMEOUT) return PMC_E_TIMEOUT;
+    netsnmp_session* session = snmp_sess_session(handle);
+    return pms_v3_status_of_library_error(session != nullptr ? session->s_snmp_errno
+                                                             : SNMPERR_GENERR);
+}
+
+bool collected(const V3EngineList& engines, const char* text) {
+    for (const pmc::Owned<IPmsSnmpTarget>& engine : engines) {
+        CPmcNetworkAddress* address = engine->get_address();
+        if (address != nullptr && std::strcmp(address->get_text(), text) == 0) return true;
+    }
+    return false;
+}
+
+void collect_engine(V3EngineList* engines, const netsnmp_pdu* pdu) {
+    const char* text = pms_v3_source_text(pdu->transport_data, pdu->transport_data_length);
+    if (text == nullptr || collected(*engines, text)) return;
+    pmc_long status = PMC_S_OK;
+    pmc::Owned<CPmcNetworkAddress> address(pmc_create_network_address_from_text(text, 0, &status));
+    pmc::Owned<IPmsSnmpTarget> engine(create_v3_target(&status));
+    if (!address || !engine || engine->set_address(address.get()) != PMC_S_OK) return;
+    void* view = nullptr;
+    engine->query_interface(PMS_IID_V3_TARGET, &view);
+    auto* v3 = static_cast<IPmsV3Target*>(view);
+    if (v3->set_engine_id(pdu->securityEngineID,
+                          static_cast<pmc_ulong>(pdu->securityEngineIDLen)) != PMC_S_OK) {
+        return;
+    }
+    try {
+        engines->push_back(std::move(engine));
+    } catch (...) {
+    }
+}
+
+// The template target aimed at one discovered engine.
+pmc_long aim_at_engine(IPmsSnmpTarget* clone, IPmsSnmpTarget* engine, unsigned short port) {
+    CPmcNetworkAddress* copy = nullptr;
+    pmc_long status = engine->get_address()->clone(&copy);
+    pmc::Owned<CPmcNetworkAddress> address(copy);
+    if (status != PMC_S_OK) return status;
+    if (address->get_port() == 0) address->set_port(port);
+    status = clone->set_address(address.get());
+    void* view = nullptr;
+    engine->query_interface(PMS_IID_V3_TARGET, &view);
+    IPmcByteString* id = static_cast<IPmsV3Target*>(view)->get_engine_id();
+    clone->query_interface(PMS_IID_V3_TARGET, &view);
+    if (status == PMC_S_OK) {
+        status = static_cast<IPmsV3Target*>(view)->set_engine_id(id->get_data(), id->get_length());
+    }
+    return status;
+}
+
+}  // namespace
+
+int broadcast_callback(int operation, netsnmp_session* session, int request_id,
+                       netsnmp_pdu* pdu, void* magic) {
+    PmcTraceScope scope(pmc_snmp_log(), "broadcast_callback");
+    auto* state = static_cast<synch_state*>(magic);
+    const bool ours = request_id == state->reqid || pdu == nullptr ||
+                      pdu->command == SNMP_MSG_REPORT;
+    if (!ours) return kKeepWaiting;
+    auto* engines = static_cast<V3EngineList*>(session->myvoid);
+    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu != nullptr) {
+        collect_engine(engines, pdu);
+    } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
+        state->waiting = 0;
+        state->status = STAT_SUCCESS;
+        if (engines->empty()) {
+            state->status = STAT_TIMEOUT;
+            session->s_snmp_errno = SNMPERR_TIMEOUT;
+        }
+    } else if (operation == NETSNMP_CALLBACK_OP_DISCONNECT) {
+        state->waiting = 0;
+        state->pdu = nullptr;
+        state->status = STAT_ERROR;
+        session->s_snmp_errno = SNMPERR_ABORT;
+    }
+    return kKeepWaiting;
+}
+
+v3RequestSession* create_v3_request_session(pmc_long* status) {
+    v3RequestSession* session = new (std::nothrow) v3RequestSession();
+    if (status != nullptr) *status = session != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
+    return session;
+}
+
+void v3RequestSession::release() { delete this; }
+
+pmc_long v3RequestSession::send_sync(IPmsSnmpPacket* packet) {
+    PmcTraceScope scope(pmc_snmp_log(), "v3RequestSession::send_sync(IPmsSnmpPacket*)");
+    return pms_on_packet_parts(packet, [this](IPmsPdu* pdu, IPmsSnmpTarget* target) {
+        return send_sync(pdu, target);
+    });
+}
+
+pmc_long v3RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
+    V3LibraryUse library;
+    PmcTraceScope scope(pmc_snmp_log(), "v3RequestSession::send_sync(IPmsSnmpPacket*)");
+    return send_sync_internal(pdu, target);
+}
+
+pmc_long v3RequestSession::send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* target) {
+    PmcTraceScope scope(pmc_snmp_log(),
+                        "v3RequestSession::send_sync_internal(IPmsPdu*, IPmsSnmpTarget*)");
+    if (pdu == nullptr || target == nullptr) return PMC_E_INVALID_ARG;
+    V3RequestBuilder builder(false);
+    pdu->set_request_id(pms_next_request_id());
+    pmc_long status = builder.open(target);
+    if (status == PMC_S_OK) status = builder.build(pdu);
+    if (status != PMC_S_OK) return status;
+
+    netsnmp_pdu* response = nullptr;
+    const int result =
+        snmp_sess_synch_response_cb(builder.handle(), builder.detach_pdu(), &response, nullptr);
+    status = exchange_status(result, builder.handle());
+    if (status != PMC_S_OK) {
+        std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+        pms_v3_report_failure("snmp_synch_response", builder.handle());
+    }
+    if (status == PMC_S_OK && response == nullptr) status = PMC_E_RECEIVE;
+    if (response != nullptr) {
+        const pmc_long converted = pms_v3_convert_response(response, pdu, target);
+        if (status == PMC_S_OK) status = converted;
+        std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+        snmp_free_pdu(response);
+    }
+    return status;
+}
+
+pmc_long v3RequestSession::get_engine_id_broad_cast(IPmsSnmpTarget* target,
+                                                    V3EngineList* engines) {
+    PmcTraceScope scope(pmc_snmp_log(), "v3RequestSession::get_engine_id_broad_cast");
+    if (target == nullptr || engines == nullptr) return PMC_E_INVALID_ARG;
+    V3RequestBuilder builder(true);
+    pmc_long status = builder.open(target);
+    if (status == PMC_S_OK) status = builder.build(nullptr);
+    if (status != PMC_S_OK) return status;
+    {
+        std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+        netsnmp_session* session = snmp_sess_session(builder.handle());
+        session->flags |= SNMP_FLAGS_DONT_PROBE;
+        session->myvoid = engines;
+    }
+    netsnmp_pdu* response = nullptr;
+    const int result = snmp_sess_synch_response_cb(builder.handle(), builder.detach_pdu(),
+                                                   &response, broadcast_callback);
+    status = exchange_status(result, builder.handle());
+    std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+    if (response != nullptr) snmp_free_pdu(response);
+    if (status == PMC_E_TIMEOUT) return PMC_S_OK;  // nobody answered
+    if (status != PMC_S_OK) pms_v3_report_failure("snmp_sess_synch_response_cb", builder.handle());
+    return status;
+}
+
+pmc_long v3RequestSession::send_broad_cast_sync(IPmsSnmpPacket* packet,
+                                                IPmsSnmpPacketList** replies) {
+    PmcTraceScope scope(pmc_snmp_log(),
+                        "v3RequestSession::send_broad_cast_sync(IPmsSnmpPacket*, IPmsSnmpPacketList**)");
+    return pms_on_packet_parts(packet, [this, replies](IPmsPdu* pdu, IPmsSnmpTarget* target) {
+        return send_broad_cast_sync(pdu, target, replies);
+    });
+}
+
+pmc_long v3RequestSession::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                                IPmsSnmpPacketList** replies) {
+    V3LibraryUse library;
+    PmcTraceScope scope(pmc_snmp_log(),
+                        "v3RequestSession::send_broad_cast_sync(IPmsPdu*, IPmsSnmpTarget*, IPmsSnmpPacketList**)");
+    if (pdu == nullptr || target == nullptr || replies == nullptr) return PMC_E_INVALID_ARG;
+    V3EngineList engines;
+    pmc_long status = get_engine_id_broad_cast(target, &engines);
+    if (status != PMC_S_OK) return status;
+    pmc::Owned<IPmsSnmpPacketList> list(create_packet_list(&status));
+    if (!list) return status;
+    status = send_to_engines(pdu, target, engines, list.get());
+    if (status != PMC_S_OK) return status;
+    *replies = list.release();
+    return PMC_S_OK;
+}
+
+pmc_long v3RequestSession::send_to_engines(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                           const V3EngineList& engines,
+                                           IPmsSnmpPacketList* replies) {
+    CPmcNetworkAddress* asked = target->get_address();
+    const unsigned short port = asked != nullptr && asked->get_port() != 0 ? asked->get_port()
+                                                                           : target->get_port();
+    for (const pmc::Owned<IPmsSnmpTarget>& engine : engines) {
+        pmc_long status = PMC_S_OK;
+        pmc::Owned<IPmsSnmpTarget> aimed(target->clone(&status));
+        pmc::Owned<IPmsPdu> request(aimed ? pdu->clone(&status) : nullptr);
+        if (!request) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
+        status = aim_at_engine(aimed.get(), engine.get(), port);
+        if (status == PMC_S_OK) status = send_sync_internal(request.get(), aimed.get());
+        if (skips_engine(status)) continue;
+        if (status != PMC_S_OK) return status;
+        pmc::Owned<IPmsSnmpPacket> packet(create_packet(&status));
+        if (!packet) return status;
+        packet->set_pdu(request.release());
+        packet->set_target(aimed.release());
+        status = replies->add(packet.get());
+        if (status != PMC_S_OK) return status;
+        packet.release();
+    }
+    return PMC_S_OK;
+}
