@@ -4,7 +4,7 @@
 
 #include "log/component_log.h"
 #include "session/request_session.h"
-#include "session/v3_request_session.h"
+#include "session/user_session.h"
 
 SessionDispatcher* create_session_dispatcher(pmc_long* status) {
     SessionDispatcher* dispatcher = new (std::nothrow) SessionDispatcher();
@@ -39,7 +39,7 @@ IPmsSession* SessionDispatcher::select_session(IPmsSnmpTarget* target, pmc_long*
 IPmsSession* SessionDispatcher::select_user_session(pmc_long* status) {
     std::lock_guard<std::mutex> guard(lock_);
     if (!user_session_) {
-        user_session_.reset(create_v3_request_session(status));
+        user_session_.reset(create_user_session(status));
         if (!user_session_) return nullptr;
     }
     *status = PMC_S_OK;

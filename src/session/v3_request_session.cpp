@@ -7,6 +7,7 @@
 #include "net/network_address.h"
 #include "session/packet_parts.h"
 #include "session/request_id_counter.h"
+#include "session/user_session.h"
 #include "session/v3_library.h"
 #include "session/v3_request_builder.h"
 #include "session/v3_response_converter.h"
@@ -113,6 +114,8 @@ v3RequestSession* create_v3_request_session(pmc_long* status) {
     if (status != nullptr) *status = session != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
     return session;
 }
+
+IPmsSession* create_user_session(pmc_long* status) { return create_v3_request_session(status); }
 
 void v3RequestSession::release() { delete this; }
 
