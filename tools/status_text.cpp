@@ -1,5 +1,7 @@
 #include "snmp_agent.h"
 
+#include "api/client_exchange.h"
+
 #include <array>
 
 namespace pmtool {
@@ -23,7 +25,7 @@ std::string describe_status(pmc_long status, const AgentOptions& options) {
                std::to_string(options.target.retries + 1) + (options.target.retries == 0 ? " try" : " tries") +
                "): agent unreachable, or wrong community";
     case PMC_E_NOT_SUPPORTED:
-        if (options.target.version == PMS_VERSION_3) return "SNMPv3 is not supported yet by the library";
+        if (options.target.version == PMS_VERSION_3) return "SNMPv3 is not supported by this build of the library";
         return "the operation is not supported for this agent";
     case PMC_E_INVALID_ARG:
         return "bad argument (address, identifier, version or security option)";
@@ -47,8 +49,10 @@ std::string describe_status(pmc_long status, const AgentOptions& options) {
         return "the answer from " + host + " could not be decoded";
     case PMC_E_OTHER_REQUEST:
         return "only answers to other requests came from " + host;
-    case PMC_E_SECURITY:
-        return "SNMPv3 security failure (user, authentication or privacy)";
+    case PMC_E_SECURITY: {
+        const std::string refusal = NPmcClient::security_refusal();
+        return refusal.empty() ? "SNMPv3 security failure (user, authentication or privacy)" : refusal;
+    }
     case PMC_E_V3_LIBRARY:
         return "SNMPv3 library failure";
     default:

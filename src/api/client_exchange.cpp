@@ -6,6 +6,7 @@
 #include "net/network_address.h"
 #include "message/snmp_target.h"
 #include "session/session_dispatcher.h"
+#include "session/user_session.h"
 #include "value/value_factory.h"
 
 namespace NPmcClient {
@@ -52,6 +53,24 @@ void fill_result(IPmsPdu* answer, ExchangeResult* result) {
 }
 
 }  // namespace
+
+const char* security_refusal() {
+    switch (last_security_refusal()) {
+    case PmsSecurityRefusal::kUnknownUser:
+        return "unknown user";
+    case PmsSecurityRefusal::kAuthentication:
+        return "authentication failed";
+    case PmsSecurityRefusal::kPrivacy:
+        return "decryption failed";
+    case PmsSecurityRefusal::kSecurityLevel:
+        return "security level not allowed for this user";
+    case PmsSecurityRefusal::kTimeWindow:
+        return "not in time window";
+    case PmsSecurityRefusal::kNone:
+        break;
+    }
+    return "";
+}
 
 IPmsVarBind* first_binding(IPmsPdu* pdu) {
     IPmsVarBindList* list = pdu->get_varbind_list();

@@ -47,6 +47,12 @@ BroadcastResult broadcast(const TargetOptions& options, pmc_long pdu_type, const
 pmc_long exchange_pdu(IPmsPdu* pdu, pmc_long pdu_type, IPmsSnmpTarget* target,
                       SessionDispatcher* dispatcher = nullptr);
 
+// What the agent refused when the calling thread's last SNMPv3 request
+// ended in a security failure: "unknown user", "authentication failed",
+// "decryption failed", "security level not allowed for this user", "not in
+// time window"; empty when it is not known.
+const char* security_refusal();
+
 // The PDU's first binding, lent; null when it has none.
 IPmsVarBind* first_binding(IPmsPdu* pdu);
 

@@ -9,4 +9,10 @@
 // ran out, or -5 where this build has no user-based session.
 IPmsSession* create_user_session(pmc_long* status);
 
+// What the agent refused when the calling thread's last user-based request
+// ended in a security failure (-214): the status alone cannot tell a person
+// whether to fix the user name or a pass phrase.
+enum class PmsSecurityRefusal { kNone, kUnknownUser, kAuthentication, kPrivacy, kSecurityLevel, kTimeWindow };
+PmsSecurityRefusal last_security_refusal();
+
 #endif

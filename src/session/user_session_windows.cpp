@@ -5,3 +5,5 @@ IPmsSession* create_user_session(pmc_long* status) {
     if (status != nullptr) *status = PMC_E_NOT_SUPPORTED;
     return nullptr;
 }
+
+PmsSecurityRefusal last_security_refusal() { return PmsSecurityRefusal::kNone; }

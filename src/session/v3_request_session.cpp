@@ -129,6 +129,7 @@ pmc_long v3RequestSession::send_sync(IPmsSnmpPacket* packet) {
 pmc_long v3RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
     V3LibraryUse library;
     PmcTraceScope scope(pmc_snmp_log(), "v3RequestSession::send_sync(IPmsSnmpPacket*)");
+    pms_v3_forget_security_refusal();
     return send_sync_internal(pdu, target);
 }
 

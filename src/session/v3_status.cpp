@@ -7,6 +7,7 @@
 #include <net-snmp/net-snmp-includes.h>
 
 #include "log/component_log.h"
+#include "session/user_session.h"
 
 namespace {
 
@@ -41,6 +42,30 @@ const ErrorGroup kErrorGroups[] = {
      PMC_E_INVALID_ARG},
 };
 
+struct RefusalGroup {
+    std::initializer_list<int> errors;
+    PmsSecurityRefusal refusal;
+};
+
+const RefusalGroup kRefusalGroups[] = {
+    {{SNMPERR_UNKNOWN_USER_NAME, SNMPERR_USM_UNKNOWNSECURITYNAME}, PmsSecurityRefusal::kUnknownUser},
+    {{SNMPERR_AUTHENTICATION_FAILURE, SNMPERR_USM_AUTHENTICATIONFAILURE}, PmsSecurityRefusal::kAuthentication},
+    {{SNMPERR_DECRYPTION_ERR}, PmsSecurityRefusal::kPrivacy},
+    {{SNMPERR_UNSUPPORTED_SEC_LEVEL, SNMPERR_USM_UNSUPPORTEDSECURITYLEVEL}, PmsSecurityRefusal::kSecurityLevel},
+    {{SNMPERR_NOT_IN_TIME_WINDOW}, PmsSecurityRefusal::kTimeWindow},
+};
+
+thread_local PmsSecurityRefusal last_refusal = PmsSecurityRefusal::kNone;
+
+PmsSecurityRefusal refusal_of(int library_error) {
+    for (const RefusalGroup& group : kRefusalGroups) {
+        for (int error : group.errors) {
+            if (error == library_error) return group.refusal;
+        }
+    }
+    return PmsSecurityRefusal::kNone;
+}
+
 void write_report(const char* call, int system_error, int library_error, const char* text) {
     if (system_error != 0 && library_error != 0 && text != nullptr && text[0] != '\0') {
         pmc_snmp_log()->write_line(PMC_LOG_ERROR, "%s(): ErrNo = %d, SnmpErrNo = %d, %s", call,
@@ -52,7 +77,12 @@ void write_report(const char* call, int system_error, int library_error, const c
 
 }  // namespace
 
+PmsSecurityRefusal last_security_refusal() { return last_refusal; }
+
+void pms_v3_forget_security_refusal() { last_refusal = PmsSecurityRefusal::kNone; }
+
 pmc_long pms_v3_status_of_library_error(int library_error) {
+    if (refusal_of(library_error) != PmsSecurityRefusal::kNone) last_refusal = refusal_of(library_error);
     for (const ErrorGroup& group : kErrorGroups) {
         for (int error : group.errors) {
             if (error == library_error) return group.status;

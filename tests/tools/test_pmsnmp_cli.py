@@ -26,6 +26,16 @@ PRINTER_DATA = os.environ.get(
     "PMSNMP_PRINTER_DATA", os.path.join(SOURCE_DIR, "..", "shared", "data", "printers"))
 DEMO_RECORDING = os.path.join(SOURCE_DIR, "tools", "demo", "printer.snmprec")
 SNMPD_CONF = os.path.join(SOURCE_DIR, "tests", "support", "snmpd.conf")
+SNMPD_V3_CONF = os.path.join(SOURCE_DIR, "tests", "support", "snmpd_v3.conf")
+# The users of snmpd_v3.conf as the tool and the Net-SNMP tools spell them.
+V3_USERS = {
+    "noAuthNoPriv": ["-l", "noAuthNoPriv", "-u", "pmsnoauth"],
+    "MD5+DES": ["-l", "authPriv", "-u", "pmsmd5des", "-a", "MD5", "-A", "pmsmd5pass",
+                "-x", "DES", "-X", "pmsdespass"],
+    "SHA+AES": ["-l", "authPriv", "-u", "pmsshaaes", "-a", "SHA", "-A", "pmsshapass",
+                "-x", "AES", "-X", "pmsaespass"],
+    "SHA": ["-l", "authNoPriv", "-u", "pmsshaauth", "-a", "SHA", "-A", "pmsauthonly"],
+}
 TEST_AGENT = os.path.join(SOURCE_DIR, "tests", "support", "test_agent.py")
 RECORDINGS = ["brother", "epson", "jetdirect", "sharp", "xerox"]
 NET_SNMP_ENV = dict(os.environ, MIBS="", MIBDIRS="/nonexistent")
@@ -275,6 +285,12 @@ class PrinterRecordings(AgentProcess):
         self.assertEqual(code, 0, err)
         return json.loads(out)
 
+    def test_snmpv3_status_as_with_snmpv2c(self):
+        # snmpsim's own SNMPv3 user; the context name picks the recording.
+        user = ["-u", "simulator", "-l", "authPriv", "-a", "MD5", "-A", "auctoritas",
+                "-x", "DES", "-X", "privatus", "-n", "sharp"]
+        self.assertEqual(self.status_json("sharp", "-v", "3", *user), self.status_json("sharp", "-v", "2c"))
+
     def test_sharp_page_count_error_state_and_colour_toners(self):
         for version in ("1", "2c"):
             report = self.status_json("sharp", "-v", version)
@@ -425,7 +441,7 @@ class NetSnmpAgent(AgentProcess):
         env = dict(os.environ, MIBS="", SNMP_PERSISTENT_DIR=cls.folder)
         cls.start_agent(
             ["/usr/sbin/snmpd", "-f", "-Lf", os.path.join(cls.folder, "snmpd.log"), "-C",
-             "-c", SNMPD_CONF, "-p", os.path.join(cls.folder, "snmpd.pid"),
+             "-c", SNMPD_CONF + "," + SNMPD_V3_CONF, "-p", os.path.join(cls.folder, "snmpd.pid"),
              "udp:" + cls.v4, "udp6:" + cls.v6],
             "pmsread", "snmpd", env=env)
 
@@ -444,6 +460,28 @@ class NetSnmpAgent(AgentProcess):
                                 "1.3.6.1.2.1.1.9")
             self.assertEqual(out, expected)
             self.assertGreater(len(out.splitlines()), 3)
+
+    def test_snmpv3_users_get_walk_and_set_as_net_snmp(self):
+        for name, user in V3_USERS.items():
+            for endpoint in (self.v4, self.v6):
+                for command, peer, objects in (("get", "snmpget", ["1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.5.0"]),
+                                               ("walk", "snmpwalk", ["1.3.6.1.2.1.1"])):
+                    code, out, err, _ = run_tool(command, "-v", "3", *user, endpoint, *objects)
+                    self.assertEqual(code, 0, name + ": " + err)
+                    self.assertEqual(out, net_snmp(peer, "-v", "3", *user, endpoint, *objects), name)
+        code, out, err, _ = run_tool("set", "-v", "3", *V3_USERS["SHA+AES"], self.v4,
+                                     self.WRITABLE, "0", "33")
+        self.assertEqual((code, out), (0, ".%s.0 = INTEGER: 33\n" % self.WRITABLE), err)
+        self.assertEqual(net_snmp("snmpget", "-v", "3", *V3_USERS["SHA"], self.v4, self.WRITABLE + ".0"),
+                         ".%s.0 = INTEGER: 33\n" % self.WRITABLE)
+
+    def test_snmpv3_refusals_name_their_reason(self):
+        wrong_pass = V3_USERS["SHA"][:-1] + ["not-the-pass"]
+        for user, reason in ((wrong_pass, "authentication failed"),
+                             (["-l", "noAuthNoPriv", "-u", "nobody-here"], "unknown user")):
+            code, out, err, _ = run_tool("get", "-v", "3", *user, "-r", "0", self.v4, "1.3.6.1.2.1.1.5.0")
+            self.assertEqual((code, out), (1, ""))
+            self.assertEqual(err, "pmsnmp: %s\n" % reason)
 
     def test_set_integer_and_read_back(self):
         for version, value in (("1", "42"), ("2c", "-5")):
