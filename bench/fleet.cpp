@@ -146,7 +146,7 @@ pmtool::AgentOptions printer(int index, unsigned short port) {
     options.host.host = options.host.address = host_address(index);
     options.host.kind = PMC_ADDRESS_IPV4;
     options.host.port = port;
-    options.timeout_ms = kTimeoutMs;
+    options.target.timeout_ms = kTimeoutMs;
     return options;
 }
 
