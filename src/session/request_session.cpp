@@ -69,12 +69,19 @@ pmc_long RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
     CPmcNetworkAddress* address = target->get_address();
     if (address == nullptr) return PMC_E_INVALID_ARG;
 
-    socket_.reset();
-    DataGramSocket* socket = nullptr;
-    const pmc_long status = pmc_create_datagram_socket(address->get_kind(), target->get_port(), &socket);
-    socket_.reset(socket);
-    if (status != PMC_S_OK) return status;
+    if (!socket_fits(address->get_kind(), target->get_port())) {
+        socket_.reset();
+        DataGramSocket* socket = nullptr;
+        const pmc_long status = pmc_create_datagram_socket(address->get_kind(), target->get_port(), &socket);
+        socket_.reset(socket);
+        if (status != PMC_S_OK) return status;
+    }
     return NPmsRequestFragment::send_and_split(&exchange_, pdu, target);
+}
+
+bool RequestSession::socket_fits(pmc_long kind, unsigned short port) const {
+    CPmcNetworkAddress* local = socket_ != nullptr ? socket_->get_local_address() : nullptr;
+    return local != nullptr && local->get_kind() == kind && (port == 0 || local->get_port() == port);
 }
 
 pmc_long RequestSession::send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies) {
