@@ -1,12 +1,12 @@
 // Request round trips and walks through the get-data facade against the
 // Net-SNMP peers, in one run against the same local snmpd:
 //   - get_integer of one binding vs Net-SNMP's synchronous API opening a
-//     session per request (we open a socket per exchange: the fair pair),
+//     session per request (a facade call opens one socket: the fair pair),
 //     and vs Net-SNMP reusing one session (the stretch figure);
 //   - a walk of 1.3.6.1.2.1 vs `snmpwalk -v1 -On`, and the client layer's
 //     GetBulk walk of it vs `snmpbulkwalk -v2c -On`;
 //   - the same GET as raw datagrams on a socket per exchange and on one
-//     socket for all, which prices the socket each exchange of ours opens.
+//     socket for all, which prices the socket each operation of ours opens.
 // snmpd is pinned to CPU 0; every client runs once on CPU 0 (same_cpu) and
 // once on CPU 1 (cross_cpu), since a loopback exchange costs an order of
 // magnitude more across CPUs and unpinned runs jump between the two.
