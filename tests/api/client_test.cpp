@@ -104,29 +104,6 @@ TEST(ClientWalk, StepLimitStopsAnAgentThatNeverEnds) {
     }
 }
 
-TEST(ClientWalk, BothCommunityVersionsMatchSnmpwalk) {
-    std::string error;
-    pmstest::SnmpdFixture* snmpd = pmstest::shared_snmpd(&error);
-    ASSERT_NE(snmpd, nullptr) << error;
-    const char* root = "1.3.6.1.2.1.1";
-    const std::vector<pmstest::WalkEntry> expected = pmstest::parse_snmpwalk(
-        snmpd->run_tool({"snmpwalk", "-v1", "-c", pmstest::SnmpdFixture::kReadCommunity, "-On",
-                         snmpd->ipv4_peer(), root}).out);
-    ASSERT_GT(expected.size(), 5u);
-    for (const pmc_long version : {PMS_VERSION_1, PMS_VERSION_2C}) {
-        std::vector<std::string> names;
-        const auto result = NPmcClient::walk(
-            loopback(snmpd->port(), version, pmstest::SnmpdFixture::kReadCommunity), root,
-            NPmcClient::PMC_WALK_UNBOUNDED, [&](const Binding& b) {
-                names.push_back(b.oid);
-                return PMC_S_OK;
-            });
-        EXPECT_EQ(result.status, PMC_S_OK);
-        ASSERT_EQ(names.size(), expected.size());
-        for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], expected[i].oid);
-    }
-}
-
 std::size_t open_descriptors() {
     std::size_t count = 0;
     if (DIR* dir = opendir("/proc/self/fd")) {
@@ -214,25 +191,38 @@ TEST(ClientBulkWalk, LoopProtectionsHoldInsideRepetitions) {
     }
 }
 
-TEST(ClientBulkWalk, MatchesSnmpbulkwalk) {
+// GetNext in both community versions against snmpwalk, GetBulk with chosen
+// and given repetitions against snmpbulkwalk.
+TEST(ClientWalk, WalksMatchNetSnmpWalkers) {
     std::string error;
     pmstest::SnmpdFixture* snmpd = pmstest::shared_snmpd(&error);
     ASSERT_NE(snmpd, nullptr) << error;
     const char* root = "1.3.6.1.2.1.1";
-    const std::vector<pmstest::WalkEntry> expected = pmstest::parse_snmpwalk(
-        snmpd->run_tool({"snmpbulkwalk", "-v2c", "-c", pmstest::SnmpdFixture::kReadCommunity, "-On",
-                         snmpd->ipv4_peer(), root}).out);
-    ASSERT_GT(expected.size(), 5u);
-    for (const pmc_long repetitions : {0, 3}) {
+    struct Case {
+        const char* peer;
+        pmc_long version;
+        bool bulk;
+        pmc_long repetitions;
+    } cases[] = {{"snmpwalk", PMS_VERSION_1, false, 0},
+                 {"snmpwalk", PMS_VERSION_2C, false, 0},
+                 {"snmpbulkwalk", PMS_VERSION_2C, true, 0},
+                 {"snmpbulkwalk", PMS_VERSION_2C, true, 3}};
+    for (const Case& c : cases) {
+        const std::vector<pmstest::WalkEntry> expected = pmstest::parse_snmpwalk(
+            snmpd->run_tool({c.peer, c.bulk ? "-v2c" : "-v1", "-c", pmstest::SnmpdFixture::kReadCommunity,
+                             "-On", snmpd->ipv4_peer(), root}).out);
+        ASSERT_GT(expected.size(), 5u);
         std::vector<std::string> names;
-        const auto result = NPmcClient::bulk_walk(
-            loopback(snmpd->port(), PMS_VERSION_2C, pmstest::SnmpdFixture::kReadCommunity), root, repetitions,
-            NPmcClient::PMC_WALK_UNBOUNDED, [&](const Binding& b) {
-                names.push_back(b.oid);
-                return PMC_S_OK;
-            });
-        EXPECT_EQ(result.status, PMC_S_OK);
-        ASSERT_EQ(names.size(), expected.size());
+        const auto keep = [&names](const Binding& b) {
+            names.push_back(b.oid);
+            return PMC_S_OK;
+        };
+        const TargetOptions options = loopback(snmpd->port(), c.version, pmstest::SnmpdFixture::kReadCommunity);
+        const auto result =
+            c.bulk ? NPmcClient::bulk_walk(options, root, c.repetitions, NPmcClient::PMC_WALK_UNBOUNDED, keep)
+                   : NPmcClient::walk(options, root, NPmcClient::PMC_WALK_UNBOUNDED, keep);
+        EXPECT_EQ(result.status, PMC_S_OK) << c.peer;
+        ASSERT_EQ(names.size(), expected.size()) << c.peer;
         for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], expected[i].oid);
     }
 }
