@@ -33,6 +33,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <pmsnmp/pmsnmp.h>
@@ -364,18 +365,16 @@ void register_all() {
         benchmark::RegisterBenchmark(("raw/one-socket" + where).c_str(), BM_RawExchange, p, false)
             ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("walk/facade" + where).c_str(), BM_FacadeWalk, p)
-            ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("walk/snmpwalk" + where).c_str(), BM_Snmpwalk, p)
-            ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("bulkwalk/client" + where).c_str(), BM_ClientBulkWalk, p)
-            ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("bulkwalk/snmpbulkwalk" + where).c_str(), BM_Snmpbulkwalk, p)
-            ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
+        const std::pair<const char*, void (*)(benchmark::State&, int)> walks[] = {
+            {"walk/facade", BM_FacadeWalk},
+            {"walk/snmpwalk", BM_Snmpwalk},
+            {"bulkwalk/client", BM_ClientBulkWalk},
+            {"bulkwalk/snmpbulkwalk", BM_Snmpbulkwalk}};
+        for (const auto& [name, function] : walks) {
+            benchmark::RegisterBenchmark((name + where).c_str(), function, p)
+                ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
+        }
     }
     // The same walk over a subtree a tenth the size: equal bytes per object
     // mean memory grows linearly with the objects returned.
