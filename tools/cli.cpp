@@ -204,7 +204,7 @@ int run_cli(int argc, char** argv) {
         ->type_name("f");
 
     CLI::App* walk = app.add_subcommand(
-        "walk", "read a subtree (GetBulkRequest over SNMPv2c and SNMPv3, else GetNextRequest); prints as snmpwalk -On does");
+        "walk", "read a subtree (GetBulk over SNMPv2c and SNMPv3, else GetNext); prints as snmpwalk -On does");
     add_common_options(walk, line);
     add_bulk_options(walk, line);
     walk->add_option("HOST", line.host, "agent address")->required()->type_name("");
