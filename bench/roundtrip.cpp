@@ -1,19 +1,21 @@
 // Request round trips and walks through the get-data facade against the
 // Net-SNMP peers, in one run against the same local snmpd:
 //   - get_integer of one binding vs Net-SNMP's synchronous API opening a
-//     session per request (we open a socket per exchange: the fair pair),
+//     session per request (a facade call opens one socket: the fair pair),
 //     and vs Net-SNMP reusing one session (the stretch figure);
-//   - a walk of 1.3.6.1.2.1 vs `snmpwalk -v1 -On`;
+//   - a walk of 1.3.6.1.2.1 vs `snmpwalk -v1 -On`, and the client layer's
+//     GetBulk walk of it vs `snmpbulkwalk -v2c -On`;
 //   - an authPriv (SHA+AES) get_integer through the facade vs Net-SNMP's
 //     synchronous API opening a session per request (key localisation and
 //     engine discovery on both sides);
 //   - the same GET as raw datagrams on a socket per exchange and on one
-//     socket for all, which prices the socket each exchange of ours opens.
+//     socket for all, which prices the socket each operation of ours opens.
 // snmpd is pinned to CPU 0; every client runs once on CPU 0 (same_cpu) and
 // once on CPU 1 (cross_cpu), since a loopback exchange costs an order of
 // magnitude more across CPUs and unpinned runs jump between the two.
 // The last lines give R = the peer's median time / ours (R >= 1: we are at
-// least as fast).
+// least as fast), the facade's round trip at the median and the 99th
+// percentile, and the walk's peak resident memory per object.
 #include <arpa/inet.h>
 #include <malloc.h>
 #include <netinet/in.h>
@@ -27,13 +29,19 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <pmsnmp/pmsnmp.h>
+
+#include "api/client_walk.h"
 
 // The fixture's configuration lives in tests/support beside this folder.
 #define PMSNMP_TEST_SUPPORT_DIR                                              \
@@ -63,6 +71,10 @@ constexpr int kRawReceiveSize = 2048;
 
 pmstest::SnmpdFixture* agent = nullptr;
 double walked_objects = 0;
+// Per placement: every facade round trip in microseconds, and the walk's
+// peak resident bytes per object.
+std::vector<double> facade_round_trips[2];
+double walk_peak_per_object[2] = {0, 0};
 int client_cpus[2] = {0, 1};  // same_cpu, cross_cpu
 const char* const kPlacements[2] = {"same_cpu", "cross_cpu"};
 
@@ -84,7 +96,9 @@ pmc::Owned<IPmcGetData> open_facade() {
 void BM_FacadeGetInteger(benchmark::State& state, int placement) {
     pin_self(client_cpus[placement]);
     auto object = open_facade();
+    std::vector<double>& samples = facade_round_trips[placement];
     for (auto _ : state) {
+        const auto started = std::chrono::steady_clock::now();
         object->add_get_variable(kScalar, true);
         pmc_long value = 0;
         if (object->get_integer(&value) != PMC_S_OK) {
@@ -92,7 +106,29 @@ void BM_FacadeGetInteger(benchmark::State& state, int placement) {
             break;
         }
         benchmark::DoNotOptimize(value);
+        samples.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started)
+                              .count());
     }
+}
+
+// A "Vm...:" figure of /proc/self/status in bytes; 0 when absent.
+double status_bytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string name;
+    double kib = 0;
+    while (status >> name) {
+        if (name == field + ":" && status >> kib) return kib * 1024;
+        status.ignore(1 << 10, '\n');
+    }
+    return 0;
+}
+
+// Restarts the process's peak resident size at its current size, after
+// handing freed heap back, so that an earlier walk's pages do not hide
+// what this one needs.
+void reset_peak_rss() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 netsnmp_session* open_netsnmp(const std::string& peer) {
@@ -222,26 +258,62 @@ void facade_walk(benchmark::State& state, int placement, const char* root) {
     pin_self(client_cpus[placement]);
     double objects = 0;
     double bytes_per_object = 0;
+    double peak_per_object = 0;
     for (auto _ : state) {
         auto object = open_facade();
         pmc::Owned<IPmcPtrList<IPmsPdu>> responses(pms_create_pdu_list(nullptr));
         object->add_get_variable(root, false);
         const std::size_t before = mallinfo2().uordblks;
+        reset_peak_rss();
+        const double resident = status_bytes("VmRSS");
         if (object->walk(responses.get(), root) != PMC_S_OK) {
             state.SkipWithError("walk failed");
             break;
         }
+        const double peak = status_bytes("VmHWM");
         const std::size_t after = mallinfo2().uordblks;
         objects = responses->count();
         bytes_per_object = objects > 0 ? static_cast<double>(after - before) / objects : 0;
+        peak_per_object = objects > 0 ? (peak - resident) / objects : 0;
     }
     state.counters["objects"] = objects;
     state.counters["heap_bytes_per_object"] = bytes_per_object;
+    state.counters["peak_rss_bytes_per_object"] = peak_per_object;
 }
 
 void BM_FacadeWalk(benchmark::State& state, int placement) {
     facade_walk(state, placement, kWalkRoot);
     walked_objects = state.counters["objects"];
+    walk_peak_per_object[placement] = state.counters["peak_rss_bytes_per_object"];
+}
+
+// The tool's way: the client layer's GetBulk walk over SNMPv2c, each
+// binding copied out as the tool keeps it.
+void BM_ClientBulkWalk(benchmark::State& state, int placement) {
+    pin_self(client_cpus[placement]);
+    NPmcClient::TargetOptions options;
+    options.address = "127.0.0.1";
+    options.address_kind = PMC_ADDRESS_IPV4;
+    options.port = agent->port();
+    options.version = PMS_VERSION_2C;
+    options.community = pmstest::SnmpdFixture::kReadCommunity;
+    options.timeout_ms = kTimeoutMs;
+    options.retries = kRetries;
+    double objects = 0;
+    for (auto _ : state) {
+        NPmcClient::Bindings bindings;
+        const auto result = NPmcClient::bulk_walk(options, kWalkRoot, 0, NPmcClient::PMC_WALK_UNBOUNDED,
+                                                  [&bindings](const NPmcClient::Binding& binding) {
+                                                      bindings.push_back(binding);
+                                                      return PMC_S_OK;
+                                                  });
+        if (result.status != PMC_S_OK) {
+            state.SkipWithError("bulk walk failed");
+            break;
+        }
+        objects = static_cast<double>(bindings.size());
+    }
+    state.counters["objects"] = objects;
 }
 
 void BM_FacadeWalkSystem(benchmark::State& state, int placement) {
@@ -294,22 +366,29 @@ void BM_RawExchange(benchmark::State& state, int placement, bool socket_per_exch
     if (shared >= 0) close(shared);
 }
 
-void BM_Snmpwalk(benchmark::State& state, int placement) {
+// program ("snmpwalk" or "snmpbulkwalk") at version, pinned as ours.
+void net_snmp_walk(benchmark::State& state, int placement, const char* program, const char* version) {
     const std::string cpu = std::to_string(client_cpus[placement]);
     double lines = 0;
     for (auto _ : state) {
         pmstest::ToolResult result =
-            agent->run_tool({"taskset", "-c", cpu, "snmpwalk", "-v1", "-c",
+            agent->run_tool({"taskset", "-c", cpu, program, version, "-c",
                              pmstest::SnmpdFixture::kReadCommunity, "-On", "-t", "2", "-r", "1",
                              agent->ipv4_peer(), kWalkRoot});
         if (result.exit_code != 0) {
-            state.SkipWithError("snmpwalk failed");
+            state.SkipWithError("net-snmp walk failed");
             break;
         }
         lines = 0;
         for (char c : result.out) lines += c == '\n';
     }
     state.counters["lines"] = lines;
+}
+
+void BM_Snmpwalk(benchmark::State& state, int placement) { net_snmp_walk(state, placement, "snmpwalk", "-v1"); }
+
+void BM_Snmpbulkwalk(benchmark::State& state, int placement) {
+    net_snmp_walk(state, placement, "snmpbulkwalk", "-v2c");
 }
 
 // Console output as usual, and the median real time of every benchmark.
@@ -349,12 +428,16 @@ void register_all() {
         benchmark::RegisterBenchmark(("raw/one-socket" + where).c_str(), BM_RawExchange, p, false)
             ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("walk/facade" + where).c_str(), BM_FacadeWalk, p)
-            ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("walk/snmpwalk" + where).c_str(), BM_Snmpwalk, p)
-            ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
+        const std::pair<const char*, void (*)(benchmark::State&, int)> walks[] = {
+            {"walk/facade", BM_FacadeWalk},
+            {"walk/snmpwalk", BM_Snmpwalk},
+            {"bulkwalk/client", BM_ClientBulkWalk},
+            {"bulkwalk/snmpbulkwalk", BM_Snmpbulkwalk}};
+        for (const auto& [name, function] : walks) {
+            benchmark::RegisterBenchmark((name + where).c_str(), function, p)
+                ->Iterations(kWalkIterations)->Repetitions(kRepetitions)->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
+        }
     }
     for (int p = 0; p < 2; ++p) {
         const std::string where = std::string("/") + kPlacements[p];
@@ -418,6 +501,29 @@ void print_costs(const MedianReporter& reporter) {
                excess_us, walked_objects / kUsPerMs);
 }
 
+// The facade's round trip in microseconds: the median next to the 99th
+// percentile of every single exchange.
+void print_round_trip(const MedianReporter& reporter) {
+    std::string values;
+    for (int p = 0; p < 2; ++p) {
+        std::vector<double>& samples = facade_round_trips[p];
+        const auto median = reporter.medians.find(std::string("roundtrip/facade/") + kPlacements[p]);
+        char text[96] = "n/a";
+        if (!samples.empty() && median != reporter.medians.end()) {
+            const std::size_t at = samples.size() * 99 / 100;
+            std::nth_element(samples.begin(), samples.begin() + at, samples.end());
+            std::snprintf(text, sizeof text, "median=%.1fus p99=%.1fus", median->second, samples[at]);
+        }
+        values += std::string(values.empty() ? "" : " ") + kPlacements[p] + ": " + text;
+    }
+    std::printf("facade roundtrip: %s\n", values.c_str());
+}
+
+void print_walk_memory() {
+    std::printf("walk peak resident memory per object: same_cpu=%.0fB cross_cpu=%.0fB\n",
+                walk_peak_per_object[0], walk_peak_per_object[1]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -458,6 +564,9 @@ int main(int argc, char** argv) {
     print_line(reporter, "v3 roundtrip vs net-snmp", "v3/net-snmp", "v3/facade");
     print_line(reporter, "roundtrip vs net-snmp-reused", "roundtrip/net-snmp-reused",
                "roundtrip/facade");
+    print_line(reporter, "bulkwalk vs snmpbulkwalk", "bulkwalk/snmpbulkwalk", "bulkwalk/client");
+    print_round_trip(reporter);
+    print_walk_memory();
     print_costs(reporter);
     return 0;
 }

@@ -46,6 +46,8 @@ struct CommandLine {
     std::string trace_file;
     std::string trace_level = "trace";
     bool json = false;
+    bool no_bulk = false;
+    pmc_long max_repetitions = 0;
     std::string get_flags;
 
     std::string host;
@@ -119,6 +121,16 @@ void add_common_options(CLI::App* command, CommandLine& line) {
     command->add_flag("--json", line.json, "print JSON instead of text");
 }
 
+// Walks, and the status report's table reads, go as GetBulk over SNMPv2c
+// and SNMPv3.
+void add_bulk_options(CLI::App* command, CommandLine& line) {
+    command->add_option("--max-repetitions", line.max_repetitions,
+                        "GetBulk repetitions per request (default: as many as fit the size cap)")
+        ->check(CLI::Range(1, 10000).description(""))
+        ->type_name("N");
+    command->add_flag("--no-bulk", line.no_bulk, "walk with GetNext also over SNMPv2c and SNMPv3");
+}
+
 std::string upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
@@ -134,6 +146,8 @@ std::string make_agent_options(const CommandLine& line, AgentOptions* options) {
     target.timeout_ms = line.timeout_ms;
     target.retries = line.retries;
     target.max_message_size = line.max_size;
+    options->bulk = !line.no_bulk;
+    options->max_repetitions = line.max_repetitions;
     target.security_name = line.user;
     target.context_name = line.context;
     target.auth_pass_phrase = line.auth_pass;
@@ -196,8 +210,10 @@ int run_cli(int argc, char** argv) {
         ->check(CLI::IsMember({"f"}).description(""))
         ->type_name("f");
 
-    CLI::App* walk = app.add_subcommand("walk", "read a subtree (GetNextRequest); prints as snmpwalk -On does");
+    CLI::App* walk = app.add_subcommand(
+        "walk", "read a subtree (GetBulk over SNMPv2c and SNMPv3, else GetNext); prints as snmpwalk -On does");
     add_common_options(walk, line);
+    add_bulk_options(walk, line);
     walk->add_option("HOST", line.host, "agent address")->required()->type_name("");
     walk->add_option("ROOT", line.root, "identifier of the subtree")->required()->type_name("OID");
 
@@ -213,6 +229,7 @@ int run_cli(int argc, char** argv) {
     CLI::App* status = app.add_subcommand(
         "status", "printer status report: devices, errors, supplies, trays, alerts, console, page count");
     add_common_options(status, line);
+    add_bulk_options(status, line);
     status->add_option("HOST", line.hosts, "printer addresses")->required()->type_name("");
     status->add_option("--parallel", line.parallel, "hosts polled at a time (default 16)")
         ->check(CLI::Range(1, 1024).description(""))

@@ -1,7 +1,6 @@
 #include "snmp_agent.h"
 
 #include "api/client_exchange.h"
-#include "api/client_walk.h"
 
 #include <optional>
 
@@ -119,6 +118,18 @@ pmc_long SnmpAgent::get_bindings(const std::vector<std::string>& oids, std::vect
     return PMC_S_OK;
 }
 
+NPmcClient::WalkResult SnmpAgent::walk_subtree(const std::string& root, Bindings* out) const {
+    const auto keep = [out](const Binding& binding) {
+        out->push_back(binding);
+        return PMC_S_OK;
+    };
+    // SNMPv1 has no GetBulk.
+    if (options_.bulk && options_.target.version != PMS_VERSION_1) {
+        return NPmcClient::bulk_walk(target(), root, options_.max_repetitions, kMaxWalkSteps, keep);
+    }
+    return NPmcClient::walk(target(), root, kMaxWalkSteps, keep);
+}
+
 pmc_long SnmpAgent::walk(const std::string& root_text, Bindings* out) {
     const std::string root = normalize_oid(root_text);
     if (root.empty()) {
@@ -126,11 +137,7 @@ pmc_long SnmpAgent::walk(const std::string& root_text, Bindings* out) {
         return PMC_E_INVALID_ARG;
     }
     out->clear();
-    const NPmcClient::WalkResult result =
-        NPmcClient::walk(target(), root, kMaxWalkSteps, [out](const Binding& binding) {
-            out->push_back(binding);
-            return PMC_S_OK;
-        });
+    const NPmcClient::WalkResult result = walk_subtree(root, out);
     switch (result.end) {
     case NPmcClient::WalkEnd::kDone:
         return PMC_S_OK;

@@ -5,6 +5,7 @@
 #define PMSNMP_TOOLS_SNMP_AGENT_H
 
 #include "api/client_target.h"
+#include "api/client_walk.h"
 #include "endpoint.h"
 #include "mib_reader.h"
 
@@ -18,6 +19,9 @@ namespace pmtool {
 struct AgentOptions {
     Endpoint host;
     NPmcClient::TargetOptions target;
+    // Walks over SNMPv2c and SNMPv3 use GetBulk unless this is false.
+    bool bulk = true;
+    pmc_long max_repetitions = 0;  // 0: as many as fit the size cap
 
     AgentOptions() { target.community = "public"; }
 };
@@ -56,6 +60,7 @@ private:
     NPmcClient::TargetOptions target() const;
     pmc_long get_bindings(const std::vector<std::string>& oids, std::vector<AgentError>* errors,
                           bool ask_again, Bindings* out);
+    NPmcClient::WalkResult walk_subtree(const std::string& root, Bindings* out) const;
 
     AgentOptions options_;
     std::string reason_;

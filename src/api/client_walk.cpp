@@ -1,5 +1,7 @@
 #include "api/client_walk.h"
 
+#include <algorithm>
+
 #include "api/client_exchange.h"
 #include "api/oid_order.h"
 #include "message/pdu_factory.h"
@@ -32,18 +34,22 @@ bool leaves_subtree(const IPmsOid* answer, const IPmsOid* root) {
     return status != PMC_S_OK || (relation != PMS_OID_BELOW && relation != PMS_OID_ABOVE);
 }
 
-// Whether the answer in pdu to asked continues the walk; records the end
-// when it does not.
-bool advances(IPmsPdu* pdu, const IPmsOid* root, const IPmsOid* asked, WalkResult* result) {
+// Whether pdu's error status lets the walk go on; records the end when it
+// does not.
+bool error_free(IPmsPdu* pdu, const IPmsOid* asked, WalkResult* result) {
     // An SNMPv1 agent ends its view with noSuchName and the names unchanged.
     const pmc_long error = pdu->get_error_status();
     if (error == PMS_ERR_NO_SUCH_NAME) return stop(result, PMC_S_OK, WalkEnd::kDone);
-    if (error != PMS_ERR_NO_ERROR) {
-        result->error_status = error;
-        result->error_index = pdu->get_error_index();
-        return stop_at(result, WalkEnd::kAgentError, asked);
-    }
-    IPmsVarBind* answer = first_binding(pdu);
+    if (error == PMS_ERR_NO_ERROR) return true;
+    result->error_status = error;
+    result->error_index = pdu->get_error_index();
+    return stop_at(result, WalkEnd::kAgentError, asked);
+}
+
+// Whether answer, the binding that follows asked, continues the walk;
+// records the end when it does not.
+bool binding_advances(const IPmsVarBind* answer, const IPmsOid* root, const IPmsOid* asked,
+                      WalkResult* result) {
     if (answer == nullptr || answer->get_oid() == nullptr) {
         return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
     }
@@ -58,23 +64,36 @@ bool advances(IPmsPdu* pdu, const IPmsOid* root, const IPmsOid* asked, WalkResul
     return true;
 }
 
-// One GetNext; true while the walk goes on.
-bool step(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target, SessionDispatcher* dispatcher,
-          const PduVisitor& visit, WalkResult* result) {
+bool advances(IPmsPdu* pdu, const IPmsOid* root, const IPmsOid* asked, WalkResult* result) {
+    return error_free(pdu, asked, result) && binding_advances(first_binding(pdu), root, asked, result);
+}
+
+// Sends pdu's first binding as type; *asked receives a copy of the name
+// asked for, since the answer overwrites it. True when an answer came.
+bool ask(IPmsPdu* pdu, pmc_long type, IPmsSnmpTarget* target, SessionDispatcher* dispatcher,
+         pmc::Owned<IPmsOid>* asked, WalkResult* result) {
     IPmsVarBind* request = first_binding(pdu);
     if (request == nullptr || request->get_oid() == nullptr) {
         return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
     }
     pmc_long status = PMC_S_OK;
-    // The answer overwrites the request, so keep the name asked for.
-    pmc::Owned<IPmsOid> asked(request->get_oid()->clone_oid(&status));
-    if (!asked) return stop(result, status, WalkEnd::kFailed);
+    asked->reset(request->get_oid()->clone_oid(&status));
+    if (!*asked) return stop(result, status, WalkEnd::kFailed);
 
-    status = exchange_pdu(pdu, PMS_PDU_GET_NEXT, target, dispatcher);
+    status = exchange_pdu(pdu, type, target, dispatcher);
     ++result->exchanges;
     result->exchange_status = status;
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+    return true;
+}
+
+// One GetNext; true while the walk goes on.
+bool step(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target, SessionDispatcher* dispatcher,
+          const PduVisitor& visit, WalkResult* result) {
+    pmc::Owned<IPmsOid> asked;
+    if (!ask(pdu, PMS_PDU_GET_NEXT, target, dispatcher, &asked, result)) return false;
     if (!advances(pdu, root, asked.get(), result)) return false;
+    pmc_long status = PMC_S_OK;
 
     status = visit(pdu);
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
@@ -105,7 +124,90 @@ pmc_long prepare(const TargetOptions& options, const std::string& root, WalkSetu
     return status;
 }
 
+// A GetBulk walk's running state.
+struct BulkWalk {
+    const IPmsOid* root;
+    IPmsSnmpTarget* target;
+    SessionDispatcher* dispatcher;
+    pmc_long max_repetitions;
+    std::size_t max_steps;
+    const BindingVisitor& visit;
+    std::size_t visited = 0;
+};
+
+// Leaves only the answer's last binding, without value: the next request.
+void keep_last_binding(IPmsPdu* pdu) {
+    IPmsVarBindList* list = pdu->get_varbind_list();
+    while (list->count() > 1) pmc::Owned<IPmsVarBind>(list->pop_front());
+    list->get_at(0)->set_value(nullptr);
+}
+
+// Visits the answer's bindings in order, each checked against the one
+// before it; true while the walk goes on.
+bool visit_repetitions(IPmsPdu* pdu, const IPmsOid* asked, BulkWalk* walk, WalkResult* result) {
+    IPmsVarBindList* list = pdu->get_varbind_list();
+    const pmc_ulong count = list != nullptr ? list->count() : 0;
+    // Nothing to continue from: asking again would get the same.
+    if (count == 0) return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
+    const IPmsOid* previous = asked;
+    for (pmc_ulong i = 0; i < count; ++i) {
+        const IPmsVarBind* binding = list->get_at(i);
+        if (!binding_advances(binding, walk->root, previous, result)) return false;
+        if (walk->visited == walk->max_steps) return stop(result, PMC_E_FAIL, WalkEnd::kStepLimit);
+        const pmc_long status = walk->visit(binding_of(binding));
+        if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+        ++walk->visited;
+        previous = binding->get_oid();
+    }
+    keep_last_binding(pdu);
+    return true;
+}
+
+// One GetBulk; true while the walk goes on.
+bool bulk_step(IPmsPdu* pdu, BulkWalk* walk, WalkResult* result) {
+    // GetBulk carries non-repeaters and max-repetitions where other PDUs
+    // carry the error status and index.
+    pdu->set_error_status(0);
+    pdu->set_error_index(walk->max_repetitions);
+    pmc::Owned<IPmsOid> asked;
+    if (!ask(pdu, PMS_PDU_GET_BULK, walk->target, walk->dispatcher, &asked, result)) return false;
+    return error_free(pdu, asked.get(), result) && visit_repetitions(pdu, asked.get(), walk, result);
+}
+
+WalkResult failed_walk(pmc_long status) {
+    WalkResult result;
+    stop(&result, status, WalkEnd::kFailed);
+    return result;
+}
+
+// Room for the message and PDU headers with a long community, and the
+// octets one binding of a walk is guessed to take beyond its root's arcs.
+constexpr pmc_ulong kBulkHeaderAllowance = 96;
+constexpr pmc_ulong kBindingAllowance = 40;
+
 }  // namespace
+
+pmc_long bulk_repetitions(const TargetOptions& options, const std::string& root) {
+    const pmc_ulong cap = message_size_limit(options.address_kind, options.max_message_size);
+    // Each arc of the root takes an octet or more in every binding's name.
+    const pmc_ulong arcs = static_cast<pmc_ulong>(std::count(root.begin(), root.end(), '.')) + 1;
+    const pmc_ulong per_binding = kBindingAllowance + arcs;
+    const pmc_ulong room = cap > kBulkHeaderAllowance ? cap - kBulkHeaderAllowance : 0;
+    return static_cast<pmc_long>(std::max<pmc_ulong>(1, room / per_binding));
+}
+
+WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_long max_repetitions,
+                     std::size_t max_steps, const BindingVisitor& visit) {
+    WalkSetup setup;
+    const pmc_long status = prepare(options, root, &setup);
+    if (status != PMC_S_OK) return failed_walk(status);
+    BulkWalk walk{setup.root.get(), setup.target.get(), setup.dispatcher.get(),
+                  max_repetitions > 0 ? max_repetitions : bulk_repetitions(options, root), max_steps, visit};
+    WalkResult result;
+    while (bulk_step(setup.pdu.get(), &walk, &result)) {
+    }
+    return result;
+}
 
 WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
                     SessionDispatcher* dispatcher, std::size_t max_steps, const PduVisitor& visit) {
@@ -121,11 +223,7 @@ WalkResult walk(const TargetOptions& options, const std::string& root, std::size
                 const BindingVisitor& visit) {
     WalkSetup setup;
     const pmc_long status = prepare(options, root, &setup);
-    if (status != PMC_S_OK) {
-        WalkResult result;
-        stop(&result, status, WalkEnd::kFailed);
-        return result;
-    }
+    if (status != PMC_S_OK) return failed_walk(status);
     return walk_pdu(setup.pdu.get(), setup.root.get(), setup.target.get(), setup.dispatcher.get(),
                     max_steps,
                     [&visit](IPmsPdu* answer) { return visit(binding_of(first_binding(answer))); });

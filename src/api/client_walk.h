@@ -1,6 +1,8 @@
-// A subtree read with GetNext, for SNMPv1 and SNMPv2c alike: it ends at the
-// end of the subtree or the agent's view (noSuchName, endOfMibView) and
-// refuses answers that do not advance, which would repeat for ever.
+// A subtree read with GetNext, for SNMPv1 and SNMPv2c alike, or with GetBulk
+// where the version has it: it ends at the end of the subtree or the agent's
+// view (noSuchName, endOfMibView) and refuses answers that do not advance,
+// which would repeat for ever. One dispatcher serves all of a walk's
+// exchanges, so they share one socket.
 #ifndef PMSNMP_API_CLIENT_WALK_H
 #define PMSNMP_API_CLIENT_WALK_H
 
@@ -23,7 +25,7 @@ enum class WalkEnd {
     kDone,          // end of the subtree or of the agent's view
     kAgentError,    // an error status other than noSuchName
     kNotAdvancing,  // an answer that does not sort after the name asked for
-    kStepLimit,     // max_steps answers and still no end
+    kStepLimit,     // max_steps answers (bindings in a bulk walk) and still no end
     kFailed,        // the library's status says why
 };
 
@@ -52,6 +54,17 @@ WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
 // The walk of root (dotted decimal) on the target that options describe.
 WalkResult walk(const TargetOptions& options, const std::string& root, std::size_t max_steps,
                 const BindingVisitor& visit);
+
+// Max-repetitions for a GetBulk walk of root whose answers should fit the
+// size cap of options (a guess: values vary in size).
+pmc_long bulk_repetitions(const TargetOptions& options, const std::string& root);
+
+// The same walk with GetBulk (SNMPv2c and SNMPv3; non-repeaters 0):
+// max_repetitions 0 chooses bulk_repetitions. The same ends and checks as
+// walk, each binding checked against the one before it; max_steps bounds
+// the bindings visited.
+WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_long max_repetitions,
+                     std::size_t max_steps, const BindingVisitor& visit);
 
 }  // namespace NPmcClient
 

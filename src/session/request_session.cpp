@@ -71,9 +71,16 @@ pmc_long RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
     CPmcNetworkAddress* address = target->get_address();
     if (address == nullptr) return PMC_E_INVALID_ARG;
 
-    const pmc_long status = open_socket(address, target->get_port());
-    if (status != PMC_S_OK) return status;
+    if (!socket_fits(address->get_kind(), target->get_port())) {
+        const pmc_long status = open_socket(address, target->get_port());
+        if (status != PMC_S_OK) return status;
+    }
     return NPmsRequestFragment::send_and_split(&exchange_, pdu, target);
+}
+
+bool RequestSession::socket_fits(pmc_long kind, unsigned short port) const {
+    CPmcNetworkAddress* local = socket_ != nullptr ? socket_->get_local_address() : nullptr;
+    return local != nullptr && local->get_kind() == kind && (port == 0 || local->get_port() == port);
 }
 
 pmc_long RequestSession::open_socket(CPmcNetworkAddress* address, unsigned short port) {

@@ -21,8 +21,10 @@ constexpr pmc_ulong PMS_RECEIVE_BUFFER_SIZE = 65535;
 class RequestSession : public IPmsSession {
 public:
     void release() override;
-    // Opens a new socket for the exchange (bound to the target's port when
-    // it has one), sends with retries and decodes the answer into pdu;
+    // Keeps the socket of the last exchange when it has the address kind
+    // and local port this one needs, else opens a new one (bound to the
+    // target's port when it has one); an answer to an earlier exchange that
+    // arrives late is discarded by its request id. Sends with retries and decodes the answer into pdu;
     // splits the request when it is too big. An answer in another version
     // than target's is discarded; target keeps its version and community and
     // takes only the answering address. A time-out of 0 or less does not
@@ -94,6 +96,10 @@ private:
     // answer's sender.
     pmc_long receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
                             bool* end_tries, CPmcNetworkAddress** source);
+
+    // Whether the current socket has the address kind and, unless port is
+    // 0, the local port an exchange needs.
+    bool socket_fits(pmc_long kind, unsigned short port) const;
 
     // The receive block, allocated on the first receive and reused by every
     // later one, and the buffer that lends it to the codec.

@@ -1,9 +1,13 @@
 // The client layer the facade and the tool share: targets from options,
-// typed exchanges, and GetNext walks in both community versions.
+// typed exchanges, GetNext walks in both community versions and GetBulk
+// walks.
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include <pmsnmp/pmsnmp.h>
 
 #include "api/client_exchange.h"
 #include "api/client_walk.h"
@@ -100,25 +104,125 @@ TEST(ClientWalk, StepLimitStopsAnAgentThatNeverEnds) {
     }
 }
 
-TEST(ClientWalk, BothCommunityVersionsMatchSnmpwalk) {
+std::size_t open_descriptors() {
+    std::size_t count = 0;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (readdir(dir) != nullptr) ++count;
+        closedir(dir);
+    }
+    return count;
+}
+
+// Every answer is sent twice, the copy while the next step waits: it must
+// be passed over by its request id, and all steps go from one socket that
+// the operation closes.
+TEST(ClientWalk, StepsShareOneSocketAndLateDuplicatesStayOut) {
+    const std::string base = "1.3.6.1.4.1.99999.7.";
+    pmc_test::TestAgent agent("{\"delay_ms\": 60, \"duplicate_after_ms\": 30, \"table\": {\"" + base +
+                              "1\": [\"integer\", 1], \"" + base + "2\": [\"integer\", 2], \"" + base +
+                              "3\": [\"integer\", 3]}}");
+    ASSERT_TRUE(agent.running()) << agent.error();
+    const std::vector<std::string> all = {base + "1", base + "2", base + "3"};
+    const std::size_t descriptors = open_descriptors();
+
+    pmc::Owned<IPmcGetData> facade(pmc_create_get_data(nullptr));
+    facade->set_community("public");
+    ASSERT_EQ(facade->open("127.0.0.1", PMC_ADDRESS_IPV4, agent.port(), PMS_VERSION_1, nullptr, 0, 0, 0,
+                           nullptr, nullptr, nullptr, 1000, 0, 0),
+              PMC_S_OK);
+    pmc::Owned<IPmcPtrList<IPmsPdu>> responses(pms_create_pdu_list(nullptr));
+    ASSERT_EQ(facade->add_get_variable("1.3.6.1.4.1.99999.7", false), PMC_S_OK);
+    ASSERT_EQ(facade->walk(responses.get(), "1.3.6.1.4.1.99999.7"), PMC_S_OK);
+    EXPECT_EQ(responses->count(), all.size());
+    EXPECT_EQ(open_descriptors(), descriptors);
+
+    std::vector<std::string> names;
+    const auto keep = [&names](const Binding& b) {
+        names.push_back(b.oid);
+        return PMC_S_OK;
+    };
+    const TargetOptions v2c = loopback(agent.port(), PMS_VERSION_2C, "public");
+    const auto result = NPmcClient::bulk_walk(v2c, "1.3.6.1.4.1.99999.7", 1, 10, keep);
+    EXPECT_EQ(result.end, NPmcClient::WalkEnd::kDone) << result.asked;
+    EXPECT_EQ(names, all);
+    EXPECT_EQ(open_descriptors(), descriptors);
+
+    // Four GetNext steps (the last one leaves the subtree), then four GetBulk.
+    const nlohmann::json ports = agent.state()["ports"];
+    ASSERT_EQ(ports.size(), 8u);
+    for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(ports[i], ports[0]);
+    for (std::size_t i = 5; i < 8; ++i) EXPECT_EQ(ports[i], ports[4]);
+}
+
+TEST(ClientBulkWalk, LoopProtectionsHoldInsideRepetitions) {
+    const std::string base = "1.3.6.1.4.1.99999.8.";
+    const std::string table = "\"table\": {\"" + base + "1\": [\"integer\", 1], \"" + base +
+                              "2\": [\"integer\", 2], \"" + base + "3\": [\"integer\", 3]}";
+    struct Case {
+        std::string scenario;
+        NPmcClient::WalkEnd end;
+        std::size_t visited;
+        std::string asked;
+        std::size_t exchanges;
+    } cases[] = {
+        // The view ends in the middle of the second answer.
+        {"{" + table + "}", NPmcClient::WalkEnd::kDone, 3, "", 2},
+        // The second repetition repeats the first.
+        {"{\"stuck_after\": \"" + base + "1\", " + table + "}", NPmcClient::WalkEnd::kNotAdvancing, 1,
+         base + "1", 1},
+        // The second answer starts where the first ended.
+        {"{\"stuck_after\": \"" + base + "2\", " + table + "}", NPmcClient::WalkEnd::kNotAdvancing, 2,
+         base + "2", 2},
+    };
+    for (const Case& c : cases) {
+        pmc_test::TestAgent agent(c.scenario);
+        ASSERT_TRUE(agent.running()) << agent.error();
+        std::size_t visited = 0;
+        const auto result = NPmcClient::bulk_walk(loopback(agent.port(), PMS_VERSION_2C, "public"),
+                                                  "1.3.6.1.4.1.99999.8", 2, 100, [&visited](const Binding&) {
+                                                      ++visited;
+                                                      return PMC_S_OK;
+                                                  });
+        EXPECT_EQ(result.end, c.end) << c.scenario;
+        EXPECT_EQ(visited, c.visited) << c.scenario;
+        EXPECT_EQ(result.asked, c.asked) << c.scenario;
+        EXPECT_EQ(result.exchanges, c.exchanges) << c.scenario;
+        EXPECT_EQ(agent.state()["types"][0], 0xA5);
+    }
+}
+
+// GetNext in both community versions against snmpwalk, GetBulk with chosen
+// and given repetitions against snmpbulkwalk.
+TEST(ClientWalk, WalksMatchNetSnmpWalkers) {
     std::string error;
     pmstest::SnmpdFixture* snmpd = pmstest::shared_snmpd(&error);
     ASSERT_NE(snmpd, nullptr) << error;
     const char* root = "1.3.6.1.2.1.1";
-    const std::vector<pmstest::WalkEntry> expected = pmstest::parse_snmpwalk(
-        snmpd->run_tool({"snmpwalk", "-v1", "-c", pmstest::SnmpdFixture::kReadCommunity, "-On",
-                         snmpd->ipv4_peer(), root}).out);
-    ASSERT_GT(expected.size(), 5u);
-    for (const pmc_long version : {PMS_VERSION_1, PMS_VERSION_2C}) {
+    struct Case {
+        const char* peer;
+        pmc_long version;
+        bool bulk;
+        pmc_long repetitions;
+    } cases[] = {{"snmpwalk", PMS_VERSION_1, false, 0},
+                 {"snmpwalk", PMS_VERSION_2C, false, 0},
+                 {"snmpbulkwalk", PMS_VERSION_2C, true, 0},
+                 {"snmpbulkwalk", PMS_VERSION_2C, true, 3}};
+    for (const Case& c : cases) {
+        const std::vector<pmstest::WalkEntry> expected = pmstest::parse_snmpwalk(
+            snmpd->run_tool({c.peer, c.bulk ? "-v2c" : "-v1", "-c", pmstest::SnmpdFixture::kReadCommunity,
+                             "-On", snmpd->ipv4_peer(), root}).out);
+        ASSERT_GT(expected.size(), 5u);
         std::vector<std::string> names;
-        const auto result = NPmcClient::walk(
-            loopback(snmpd->port(), version, pmstest::SnmpdFixture::kReadCommunity), root,
-            NPmcClient::PMC_WALK_UNBOUNDED, [&](const Binding& b) {
-                names.push_back(b.oid);
-                return PMC_S_OK;
-            });
-        EXPECT_EQ(result.status, PMC_S_OK);
-        ASSERT_EQ(names.size(), expected.size());
+        const auto keep = [&names](const Binding& b) {
+            names.push_back(b.oid);
+            return PMC_S_OK;
+        };
+        const TargetOptions options = loopback(snmpd->port(), c.version, pmstest::SnmpdFixture::kReadCommunity);
+        const auto result =
+            c.bulk ? NPmcClient::bulk_walk(options, root, c.repetitions, NPmcClient::PMC_WALK_UNBOUNDED, keep)
+                   : NPmcClient::walk(options, root, NPmcClient::PMC_WALK_UNBOUNDED, keep);
+        EXPECT_EQ(result.status, PMC_S_OK) << c.peer;
+        ASSERT_EQ(names.size(), expected.size()) << c.peer;
         for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], expected[i].oid);
     }
 }

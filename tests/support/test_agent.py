@@ -40,6 +40,9 @@ Scenario (JSON object, every key optional):
                    themselves, so the walk does not advance)
     after          list of extra datagrams sent behind each answer: the kinds
                    of "before", or "answer" (the answer once more)
+    stuck_after    an OID whose GetNext answers the OID itself (a walk that
+                   stops advancing there, also inside a GetBulk answer)
+    duplicate_after_ms  send every answer once more this many ms after it
     withhold_answer  send only the "before" datagrams, never the answer
     request_id_prefix  hex octets written in front of the request id (as
                    four octets) in every answer: "0000" pads it, "0001"
@@ -55,9 +58,11 @@ Scenario (JSON object, every key optional):
                    advance)
 
 State file (rewritten after every request): {"count": n, "ids": [...],
-"sizes": [...], "types": [...], "versions": [...], "communities": [...]}
-with the request identifiers, binding counts, PDU types, versions and
-communities of the requests received, in order. A datagram
+"sizes": [...], "types": [...], "versions": [...], "communities": [...],
+"ports": [...]} with the request identifiers, binding counts, PDU types,
+versions, communities and source ports of the requests received, in order.
+GetBulk (SNMPv2c) is answered as RFC 3416 says, up to max-repetitions
+rounds, ending early once every repeater met the end of the view. A datagram
 "COUNT?" is answered with "COUNT <n>".
 """
 
@@ -93,6 +98,7 @@ PDU_GET = 0xA0
 PDU_GETNEXT = 0xA1
 PDU_RESPONSE = 0xA2
 PDU_SET = 0xA3
+PDU_GETBULK = 0xA5
 
 ERR_TOO_BIG = 1
 ERR_NO_SUCH_NAME = 2
@@ -222,12 +228,14 @@ def encode_value(kind, value):
 
 
 class Request:
-    def __init__(self, version, community, pdu_tag, request_id, bindings):
+    def __init__(self, version, community, pdu_tag, request_id, bindings, fields=(0, 0)):
         self.version = version
         self.community = community
         self.pdu_tag = pdu_tag
         self.request_id = request_id
         self.bindings = bindings  # [(oid text, tag, content)]
+        # error status and index; a GetBulk's non-repeaters and max-repetitions
+        self.fields = fields
 
 
 def decode_request(data):
@@ -241,7 +249,9 @@ def decode_request(data):
     s, e = dec_expect(data, ps, pe, TAG_INTEGER)
     request_id = dec_int(data, s, e)
     s, e = dec_expect(data, e, pe, TAG_INTEGER)
+    first = dec_int(data, s, e)
     s, e = dec_expect(data, e, pe, TAG_INTEGER)
+    second = dec_int(data, s, e)
     ls, le = dec_expect(data, e, pe, TAG_SEQUENCE)
     bindings, pos = [], ls
     while pos < le:
@@ -250,7 +260,7 @@ def decode_request(data):
         vtag, vs, ve = dec_tlv(data, oe, be)
         bindings.append((dec_oid(data, os_, oe), vtag, bytes(data[vs:ve])))
         pos = be
-    return Request(version, community, pdu_tag, request_id, bindings)
+    return Request(version, community, pdu_tag, request_id, bindings, (first, second))
 
 
 def encode_response(version, community, request_id, error_status, error_index, bindings,
@@ -287,6 +297,8 @@ class Agent:
         self.before = list(scenario.get("before", []))
         self.after = list(scenario.get("after", []))
         self.walk = scenario.get("walk", "normal")
+        self.stuck_after = scenario.get("stuck_after")
+        self.duplicate_after = float(scenario.get("duplicate_after_ms", -1)) / 1000.0
         self.withhold_answer = bool(scenario.get("withhold_answer", False))
         prefix = scenario.get("request_id_prefix")
         self.id_prefix = bytes.fromhex(prefix) if prefix is not None else None
@@ -296,14 +308,41 @@ class Agent:
         self.faults = FaultInjector(scenario["faults"]) if "faults" in scenario else None
         self.count = 0
         self.ids, self.sizes, self.types = [], [], []
-        self.versions, self.communities = [], []
+        self.versions, self.communities, self.ports = [], [], []
 
     def sorted_oids(self):
         return sorted(self.table, key=oid_key)
 
+    def next_binding(self, oid):
+        """The GetNext answer to oid (endOfMibView past the end), or None."""
+        if self.walk == "stuck" or oid == self.stuck_after:
+            return (oid,) + self.table.get(oid, (TAG_NULL, b""))
+        following = [o for o in self.sorted_oids() if oid_key(o) > oid_key(oid)]
+        if following:
+            return (following[0],) + self.table[following[0]]
+        return None
+
+    def bulk(self, req):
+        """GetBulk: the non-repeaters once, then rounds of the others."""
+        non_repeaters = max(0, min(req.fields[0], len(req.bindings)))
+        names = [oid for oid, _, _ in req.bindings]
+        out = []
+        for oid in names[:non_repeaters]:
+            out.append(self.next_binding(oid) or (oid, TAG_END_OF_MIB_VIEW, b""))
+        repeaters = names[non_repeaters:]
+        for _ in range(max(0, req.fields[1]) if repeaters else 0):
+            found = [self.next_binding(oid) or (oid, TAG_END_OF_MIB_VIEW, b"") for oid in repeaters]
+            out += found
+            repeaters = [b[0] for b in found]
+            if all(b[1] == TAG_END_OF_MIB_VIEW for b in found):
+                break
+        return 0, 0, out
+
     def answer(self, req):
         """The response bindings, error status and error index for req."""
         v1 = req.version == 0
+        if req.pdu_tag == PDU_GETBULK:
+            return None if v1 else self.bulk(req)
         if self.too_big_above is not None and len(req.bindings) > int(self.too_big_above):
             return ERR_TOO_BIG, 0, req.bindings
         out = []
@@ -318,12 +357,9 @@ class Agent:
                 else:
                     out.append((oid, TAG_NO_SUCH_OBJECT, b""))
             elif req.pdu_tag == PDU_GETNEXT:
-                if self.walk == "stuck":
-                    out.append((oid,) + self.table.get(oid, (TAG_NULL, b"")))
-                    continue
-                following = [o for o in self.sorted_oids() if oid_key(o) > oid_key(oid)]
+                following = self.next_binding(oid)
                 if following:
-                    out.append((following[0],) + self.table[following[0]])
+                    out.append(following)
                 elif v1:
                     # End of view: SNMPv1 answers noSuchName, names unchanged.
                     return ERR_NO_SUCH_NAME, position, req.bindings
@@ -378,10 +414,11 @@ class Agent:
         """The community answers to req carry."""
         return self.answer_community if self.answer_community is not None else req.community
 
-    def record(self, req):
+    def record(self, req, peer):
         self.count += 1
         if self.count_only:
             return
+        self.ports.append(peer[1])
         self.ids.append(req.request_id if req else None)
         self.sizes.append(len(req.bindings) if req else None)
         self.types.append(req.pdu_tag if req else None)
@@ -436,7 +473,7 @@ def write_state(path, agent):
     with open(tmp, "w") as f:
         json.dump({"count": agent.count, "ids": agent.ids, "sizes": agent.sizes,
                    "types": agent.types, "versions": agent.versions,
-                   "communities": agent.communities}, f)
+                   "communities": agent.communities, "ports": agent.ports}, f)
     os.replace(tmp, path)
 
 
@@ -517,7 +554,7 @@ def main():
             req = decode_request(data)
         except (BerError, ValueError):
             req = None
-        agent.record(req)
+        agent.record(req, peer)
         write_state(args.state, agent)
         if req is None or agent.count <= agent.drop_first:
             continue
@@ -538,6 +575,10 @@ def main():
             delay += late
             out = (sock if readable[0] is other_sock else other_sock) if other else out
         heapq.heappush(pending, (time.monotonic() + delay, sequence, datagrams, peer, out))
+        if agent.duplicate_after >= 0:
+            sequence += 1
+            heapq.heappush(pending, (time.monotonic() + delay + agent.duplicate_after, sequence,
+                                     [answer], peer, out))
     return 0
 
 

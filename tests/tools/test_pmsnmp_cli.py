@@ -483,6 +483,14 @@ class NetSnmpAgent(AgentProcess):
             self.assertEqual((code, out), (1, ""))
             self.assertEqual(err, "pmsnmp: %s\n" % reason)
 
+    def test_bulk_walks_match_snmpbulkwalk(self):
+        root = "1.3.6.1.2.1.1.9"
+        expected = net_snmp("snmpbulkwalk", "-v", "2c", "-c", "pmsread", self.v4, root)
+        self.assertGreater(len(expected.splitlines()), 3)
+        for options in ([], ["--max-repetitions", "2"], ["--no-bulk"]):
+            code, out, err, _ = run_tool("walk", "-v", "2c", "-c", "pmsread", *options, self.v4, root)
+            self.assertEqual((code, out), (0, expected), (options, err))
+
     def test_set_integer_and_read_back(self):
         for version, value in (("1", "42"), ("2c", "-5")):
             code, out, err, _ = run_tool("set", "-v", version, "-c", "pmswrite", self.v4,
