@@ -23,7 +23,8 @@ std::string describe_status(pmc_long status, const AgentOptions& options) {
     case PMC_E_TIMEOUT:
         return "no answer from " + host + " within " + std::to_string(options.target.timeout_ms) + " ms (" +
                std::to_string(options.target.retries + 1) + (options.target.retries == 0 ? " try" : " tries") +
-               "): agent unreachable, or wrong community";
+               (options.target.version == PMS_VERSION_3 ? "): agent unreachable"
+                                                        : "): agent unreachable, or wrong community");
     case PMC_E_NOT_SUPPORTED:
         if (options.target.version == PMS_VERSION_3) return "SNMPv3 is not supported by this build of the library";
         return "the operation is not supported for this agent";
