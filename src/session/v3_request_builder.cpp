@@ -44,6 +44,8 @@ pmc_long pms_v3_pdu_command(pmc_long type, int* command) {
     case PMS_PDU_GET_NEXT: *command = SNMP_MSG_GETNEXT; return PMC_S_OK;
     case PMS_PDU_SET: *command = SNMP_MSG_SET; return PMC_S_OK;
     case PMS_PDU_TRAP: *command = SNMP_MSG_TRAP2; return PMC_S_OK;
+    // Bulk walks speak SNMPv3 too; the repeaters ride in the error fields.
+    case PMS_PDU_GET_BULK: *command = SNMP_MSG_GETBULK; return PMC_S_OK;
     default: return PMC_E_INVALID_ARG;
     }
 }
@@ -120,6 +122,10 @@ pmc_long V3RequestBuilder::build(IPmsPdu* pdu) {
     if (pdu_ == nullptr) {
         pms_v3_report_failure("snmp_pdu_create", handle_);
         return PMC_E_NO_MEMORY;
+    }
+    if (command == SNMP_MSG_GETBULK) {
+        pdu_->non_repeaters = pdu->get_error_status();
+        pdu_->max_repetitions = pdu->get_error_index();
     }
     IPmsVarBindList* list = pdu->get_varbind_list();
     const pmc_ulong count = list != nullptr ? list->count() : 0;

@@ -78,9 +78,11 @@ TEST(V3SessionFields, PeerTextsByAddressKind) {
 TEST(V3SessionFields, CodesOutsideTheTablesAreRefused) {
     V3LibraryUse library;
     int command = 0;
-    for (pmc_long type : {PMS_PDU_RESPONSE, PMS_PDU_GET_BULK, PMS_PDU_INFORM, PMS_PDU_REPORT}) {
+    for (pmc_long type : {PMS_PDU_RESPONSE, PMS_PDU_INFORM, PMS_PDU_REPORT}) {
         EXPECT_EQ(pms_v3_pdu_command(type, &command), PMC_E_INVALID_ARG) << type;
     }
+    ASSERT_EQ(pms_v3_pdu_command(PMS_PDU_GET_BULK, &command), PMC_S_OK);
+    EXPECT_EQ(command, SNMP_MSG_GETBULK);
     EXPECT_EQ(pms_v3_library_version(PMS_VERSION_3), 3);
     EXPECT_EQ(pms_v3_library_version(7), -1);
     EXPECT_EQ(pms_v3_value_kind(ASN_UINTEGER), PMS_TYPE_GAUGE32);
