@@ -19,19 +19,7 @@ namespace {
 
 using Socket = pmc::Owned<DataGramSocket>;
 
-constexpr int kSetupFailed = 78;
-
-bool bring_loopback_up() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) return false;
-    ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    bool ok = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
-    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
-    ok = ok && ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
-    ::close(fd);
-    return ok;
-}
+constexpr int kSetupFailed = pmc_test::kPrivateNetworkSetupFailed;
 
 // Multicast routes through lo, so that a join on "any interface" finds one.
 bool route_multicast_to_loopback() {
@@ -65,7 +53,7 @@ bool route_multicast_to_loopback() {
 
 // Runs in the forked child; the exit code carries the result.
 int join_in_private_namespace() {
-    if (!bring_loopback_up() || !route_multicast_to_loopback()) return kSetupFailed;
+    if (!pmc_test::bring_loopback_up() || !route_multicast_to_loopback()) return kSetupFailed;
     int failures = 0;
     DataGramSocket* raw = nullptr;
     if (pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw) != PMC_S_OK) return 1;

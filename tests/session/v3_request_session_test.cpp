@@ -20,7 +20,7 @@
 #include "session/v3_response_converter.h"
 #include "session/v3_session_fields.h"
 #include "session/v3_status.h"
-#include "support/private_namespace.h"
+#include "support/private_network.h"
 #include "support/snmpd_fixture.h"
 #include "support/text_of.h"
 
@@ -166,14 +166,13 @@ private:
 // Runs in a forked child inside its own namespace; the exit code carries
 // one bit per failed check.
 int discover_in_private_namespace() {
-    const int entered = pmstest::enter_private_namespace();
-    if (entered != 0) return entered;
+    if (!pmc_test::bring_loopback_up()) return pmc_test::kPrivateNetworkSetupFailed;
     pmstest::SnmpdFixture agent("snmpd_v3.conf");
     std::string error;
-    if (!agent.start(&error)) return pmstest::kNamespaceSetupFailed;
+    if (!agent.start(&error)) return pmc_test::kPrivateNetworkSetupFailed;
     const unsigned short port = static_cast<unsigned short>(agent.port() + 1);
     BroadcastRelay relay(port, agent.port());
-    if (!relay.running()) return pmstest::kNamespaceSetupFailed;
+    if (!relay.running()) return pmc_test::kPrivateNetworkSetupFailed;
     V3LibraryUse library;
     pmc::Owned<v3RequestSession> session(create_v3_request_session(nullptr));
     int failures = 0;
@@ -223,10 +222,10 @@ int discover_in_private_namespace() {
 }
 
 TEST(V3Discovery, AgentsOnTheAnyAddressAnswerALoopbackBroadcast) {
-    const int code = pmstest::run_in_child(discover_in_private_namespace);
+    const int code = pmc_test::run_in_private_network(discover_in_private_namespace);
     ASSERT_GE(code, 0) << "the child did not run to its end";
-    if (code == pmstest::kNamespaceRefused) GTEST_SKIP() << "no private network namespace allowed here";
-    EXPECT_NE(code, pmstest::kNamespaceSetupFailed) << "could not start snmpd in the namespace";
+    if (code == pmc_test::kNoPrivateNetwork) GTEST_SKIP() << "no private network namespace allowed here";
+    EXPECT_NE(code, pmc_test::kPrivateNetworkSetupFailed) << "could not start snmpd in the namespace";
     EXPECT_EQ(code, 0) << "failure bits " << code;
 }
 
