@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "session/v3_key_cache.h"
 #include "session/v3_status.h"
 
 namespace {
@@ -52,9 +53,9 @@ pmc_long make_key(const oid* hash, const char* phrase, u_char* key, size_t* key_
         return PMC_S_OK;
     }
     *key_length = USM_AUTH_KU_LEN;
-    const int result = generate_Ku(hash, kProtocolLength,
-                                   reinterpret_cast<const u_char*>(phrase), std::strlen(phrase),
-                                   key, key_length);
+    const int result = V3KeyCache::process().derive(
+        hash, kProtocolLength, reinterpret_cast<const u_char*>(phrase), std::strlen(phrase), key,
+        key_length);
     if (result == SNMPERR_SUCCESS) return PMC_S_OK;
     pms_v3_report_failure("generate_Ku", nullptr);
     const pmc_long status = pms_v3_status_of_library_error(result);

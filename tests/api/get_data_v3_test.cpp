@@ -167,6 +167,13 @@ TEST_F(V3Test, RefusedCredentialsAreSecurityFailures) {
     User unknown = kNoAuth;
     unknown.name = "pmsnobody";
     LogCapture& log = LogCapture::on(pmc_snmp_log());
+    {
+        // The right phrase first: its key, kept for reuse, must not answer for the wrong one.
+        auto object = open_v3(agent->port(), kShaAes);
+        ASSERT_EQ(object->add_get_variable(kIfNumber, true), PMC_S_OK);
+        pmc_long value = 0;
+        ASSERT_EQ(object->get_integer(&value), PMC_S_OK);
+    }
     for (const User* user : {&wrong_phrase, &unknown}) {
         SCOPED_TRACE(user->name);
         log.clear();
