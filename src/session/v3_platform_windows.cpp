@@ -11,8 +11,8 @@ const WORD kWinsockVersion = MAKEWORD(2, 2);
 
 }  // namespace
 
-// Net-SNMP opens its sockets itself and never starts Winsock; the count
-// Winsock keeps makes a start per use safe.
+// Net-SNMP calls Winsock itself (the host name for its engine ID when it
+// starts, address look-ups) but never starts it; Winsock counts starts.
 void pms_v3_sockets_start() {
     WSADATA data;
     WSAStartup(kWinsockVersion, &data);
