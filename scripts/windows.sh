@@ -38,16 +38,59 @@ check_exports() {
   fi
 }
 
-# SNMPv3 needs Net-SNMP and OpenSSL cross-built into $build/deps (cached
-# there); until then the DLL answers "not supported" for user-based targets.
+# SNMPv3 links a static Net-SNMP over a static OpenSSL, both cross-built from
+# Debian's source packages into $build/deps once; the stamp skips it after.
+deps_sources() {
+  local list=/etc/apt/sources.list.d/pmsnmp-deb-src.sources suite
+  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d; then
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n\nTypes: deb-src\nURIs: http://deb.debian.org/debian-security\nSuites: %s-security\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+      "$suite" "$suite" "$suite" | $sudo tee "$list" >/dev/null
+    $sudo apt-get update -qq
+  fi
+  # The release's own versions: the security mirror serves no sources.
+  (cd "$1" && apt-get source -qq "openssl/$suite" "net-snmp/$suite" >/dev/null 2>&1)
+}
+
+build_deps() {
+  local deps=$deps_dir prefix=$deps_dir/prefix src host=i686-w64-mingw32
+  [ -f "$deps/stamp" ] && return 0
+  rm -rf "$deps/src" "$prefix" && mkdir -p "$deps/src"
+  deps_sources "$deps/src" || return 1
+  src=$(echo "$deps"/src/openssl-3*/)
+  (cd "$src" && ./Configure mingw --cross-compile-prefix=$host- --prefix="$prefix" --libdir=lib \
+     no-shared no-asm no-tests no-engine no-dso no-module &&
+   make -j "$jobs" build_libs && make install_dev) || return 1
+  src=$(echo "$deps"/src/net-snmp-5*/)
+  (cd "$src" && ./configure --host=$host --prefix="$prefix" \
+     --disable-agent --disable-applications --disable-manuals --disable-scripts \
+     --disable-embedded-perl --without-perl-modules --disable-mibs --disable-mib-loading \
+     --enable-static --disable-shared --with-transports=UDP --with-security-modules=usm \
+     --with-defaults --enable-blumenthal-aes --with-openssl="$prefix" \
+     LIBS="-lws2_32 -lgdi32 -lcrypt32" OPENSSL_CFLAGS="-I$prefix/include" \
+     OPENSSL_LIBS="-L$prefix/lib -lcrypto -lws2_32 -lgdi32 -lcrypt32" &&
+   make -C snmplib -j "$jobs" && make -C snmplib install && make installheaders) || return 1
+  touch "$deps/stamp"
+}
 
 echo "== Windows: packages"
 install_packages
 
+echo "== Windows: Net-SNMP and OpenSSL"
+deps_dir=$(mkdir -p "$build/deps" && cd "$build/deps" && pwd)
+# Called in a condition, so each step checks its own status.
+if ! build_deps >"$deps_dir/build.log" 2>&1; then
+  tail -40 "$deps_dir/build.log" >&2
+  echo "cross-building Net-SNMP and OpenSSL failed; see $deps_dir/build.log" >&2
+  exit 1
+fi
+
 echo "== Windows: cross-build"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DPMSNMP_WERROR=ON \
-  -DPMSNMP_BUILD_BENCH=OFF -DPMSNMP_BUILD_TOOLS=OFF >/dev/null
+  -DPMSNMP_BUILD_BENCH=OFF -DPMSNMP_BUILD_TOOLS=OFF -DPMSNMP_WINDOWS_DEPS="$deps_dir/prefix" >/dev/null
 cmake --build "$build" -j "$jobs"
 check_exports
 

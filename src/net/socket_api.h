@@ -13,7 +13,10 @@
 typedef SOCKET PmcSocket;
 typedef WSAPOLLFD PmcPollRecord;
 typedef ULONG PmcPollCount;
+// Net-SNMP's Windows configuration defines it as a macro.
+#ifndef in_addr_t
 typedef unsigned long in_addr_t;
+#endif
 // The table's functions are the library's own: stdcall on 32-bit Windows.
 #define PMC_SOCKET_CALL WSAAPI
 #else

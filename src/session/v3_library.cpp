@@ -1,5 +1,7 @@
 #include "session/v3_library.h"
 
+#include "session/v3_platform.h"
+
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 #include <net-snmp/library/snmp_secmod.h>
@@ -25,8 +27,11 @@ void keep_out_of_the_host() {
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_LOAD_HOST_FILES, 1);
-    // No MIB directory, so no MIB is found; and no complaint about it.
+    // No MIB directory, so no MIB is found; and no complaint about it. A
+    // library built without MIB loading has neither.
+#ifndef NETSNMP_DISABLE_MIB_LOADING
     netsnmp_set_mib_directory("");
+#endif
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_ERRORS, 0);
     netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_WARNINGS, 0);
     // Without a handler of its own the library logs to the host's standard
@@ -55,6 +60,7 @@ std::recursive_mutex& pms_v3_library_lock() {
 
 V3LibraryUse::V3LibraryUse() {
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+    pms_v3_sockets_start();
     ++g_users;
     if (g_started) return;
     g_started = true;
@@ -67,4 +73,5 @@ V3LibraryUse::V3LibraryUse() {
 V3LibraryUse::~V3LibraryUse() {
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
     if (--g_users == 0 && !g_host_initialised) forget_users();
+    pms_v3_sockets_stop();
 }

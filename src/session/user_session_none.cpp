@@ -1,6 +1,6 @@
 #include "session/user_session.h"
 
-// Net-SNMP is not cross-built for Windows yet.
+// A build without Net-SNMP has no user-based session.
 IPmsSession* create_user_session(pmc_long* status) {
     if (status != nullptr) *status = PMC_E_NOT_SUPPORTED;
     return nullptr;
