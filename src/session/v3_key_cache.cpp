@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string.h>
 
 V3KeyCache::V3KeyCache(std::size_t capacity) : capacity_(capacity) {}
 
@@ -16,9 +15,20 @@ V3KeyCache& V3KeyCache::process() {
     return cache;
 }
 
+namespace {
+
+// Stores through a volatile pointer are not dropped as dead, on every
+// platform (explicit_bzero is glibc's alone).
+void clear_octets(void* data, std::size_t size) {
+    volatile unsigned char* octet = static_cast<volatile unsigned char*>(data);
+    while (size-- > 0) *octet++ = 0;
+}
+
+}  // namespace
+
 void V3KeyCache::wipe(Entry* entry) {
-    explicit_bzero(entry->key, sizeof(entry->key));
-    if (!entry->phrase.empty()) explicit_bzero(&entry->phrase[0], entry->phrase.size());
+    clear_octets(entry->key, sizeof(entry->key));
+    if (!entry->phrase.empty()) clear_octets(&entry->phrase[0], entry->phrase.size());
     entry->key_length = 0;
 }
 
