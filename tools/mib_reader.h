@@ -5,6 +5,8 @@
 
 #include "binding.h"
 
+#include <vector>
+
 namespace pmtool {
 
 class MibReader {
@@ -16,6 +18,31 @@ public:
     // Every binding below root in the agent's order; an empty subtree is no
     // failure.
     virtual pmc_long walk(const std::string& root, Bindings* out) = 0;
+
+    // Whether get_objects and walk_columns save requests over get and walk.
+    virtual bool batches() const { return false; }
+
+    // Several objects, out in the order of oids; a reader may ask for them
+    // together.
+    virtual pmc_long get_objects(const std::vector<std::string>& oids, Bindings* out) {
+        out->assign(oids.size(), Binding());
+        for (std::size_t i = 0; i < oids.size(); ++i) {
+            const pmc_long status = get(oids[i], &(*out)[i]);
+            if (status != PMC_S_OK) return status;
+        }
+        return PMC_S_OK;
+    }
+
+    // Several subtrees (table columns), (*out)[i] for roots[i]; a reader may
+    // read them together.
+    virtual pmc_long walk_columns(const std::vector<std::string>& roots, std::vector<Bindings>* out) {
+        out->assign(roots.size(), Bindings());
+        for (std::size_t i = 0; i < roots.size(); ++i) {
+            const pmc_long status = walk(roots[i], &(*out)[i]);
+            if (status != PMC_S_OK) return status;
+        }
+        return PMC_S_OK;
+    }
 };
 
 }  // namespace pmtool

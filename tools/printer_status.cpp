@@ -26,30 +26,60 @@ public:
 
     pmc_long status() const { return status_; }
 
-    std::optional<Binding> get(const char* oid) {
-        if (status_ != PMC_S_OK) return std::nullopt;
-        Binding binding;
-        status_ = reader_.get(oid, &binding);
-        if (status_ != PMC_S_OK || binding.is_absent()) return std::nullopt;
-        return binding;
+    std::vector<std::optional<Binding>> objects(const std::vector<std::string>& oids) {
+        std::vector<std::optional<Binding>> found(oids.size());
+        if (status_ != PMC_S_OK) return found;
+        Bindings bindings;
+        status_ = reader_.get_objects(oids, &bindings);
+        if (status_ != PMC_S_OK) return found;
+        for (std::size_t i = 0; i < oids.size() && i < bindings.size(); ++i)
+            if (!bindings[i].is_absent()) found[i] = std::move(bindings[i]);
+        return found;
     }
 
-    Column column(const char* root) {
-        Column rows;
-        if (status_ != PMC_S_OK) return rows;
-        Bindings bindings;
-        status_ = reader_.walk(root, &bindings);
-        for (Binding& binding : bindings) {
-            const std::string index = oid_suffix(binding.oid, root);
-            if (!index.empty() && !binding.is_absent()) rows.emplace(index, std::move(binding));
+    std::vector<Column> columns(const std::vector<std::string>& roots) {
+        std::vector<Column> columns(roots.size());
+        if (status_ != PMC_S_OK) return columns;
+        std::vector<Bindings> read;
+        status_ = reader_.walk_columns(roots, &read);
+        for (std::size_t i = 0; i < roots.size() && i < read.size(); ++i) {
+            for (Binding& binding : read[i]) {
+                const std::string index = oid_suffix(binding.oid, roots[i]);
+                if (!index.empty() && !binding.is_absent()) columns[i].emplace(index, std::move(binding));
+            }
         }
-        return rows;
+        return columns;
     }
 
 private:
     MibReader& reader_;
     pmc_long status_ = PMC_S_OK;
 };
+
+// Every column the report reads, in one list so that a reader can read them
+// together.
+enum ReportColumn : std::size_t {
+    kDeviceType, kDeviceDescr, kDeviceStatus, kPrinterStatus, kErrorState,
+    kPrinterName, kSerialNumber, kLifeCount, kConsoleText,
+    kSupplyClass, kSupplyType, kSupplyDescription, kSupplyUnit, kSupplyMax, kSupplyLevel,
+    kInputMax, kInputLevel, kInputName,
+    kAlertSeverity, kAlertGroup, kAlertLocation, kAlertCode, kAlertDescription,
+    kColumnCount
+};
+
+const std::vector<std::string>& column_roots() {
+    static const std::vector<std::string> roots = {
+        mib::kHrDeviceType, mib::kHrDeviceDescr, mib::kHrDeviceStatus, mib::kHrPrinterStatus,
+        mib::kHrPrinterDetectedErrorState, mib::kPrtGeneralPrinterName, mib::kPrtGeneralSerialNumber,
+        mib::kPrtMarkerLifeCount, mib::kPrtConsoleDisplayBufferText, mib::kPrtSuppliesClass,
+        mib::kPrtSuppliesType, mib::kPrtSuppliesDescription, mib::kPrtSuppliesUnit,
+        mib::kPrtSuppliesMaxCapacity, mib::kPrtSuppliesLevel, mib::kPrtInputMaxCapacity,
+        mib::kPrtInputCurrentLevel, mib::kPrtInputName, mib::kPrtAlertSeverityLevel, mib::kPrtAlertGroup,
+        mib::kPrtAlertLocation, mib::kPrtAlertCode, mib::kPrtAlertDescription};
+    return roots;
+}
+
+using Columns = std::vector<Column>;
 
 std::optional<std::string> text_of(const std::optional<Binding>& binding) {
     if (!binding || binding->type != PMS_TYPE_OCTET_STRING) return std::nullopt;
@@ -92,23 +122,24 @@ std::optional<long> first_index(const Column& column) {
     return std::strtol(column.begin()->first.c_str(), nullptr, 10);
 }
 
-void read_device(ReportReader& in, PrinterReport* report) {
-    const Column types = in.column(mib::kHrDeviceType);
-    const Column descrs = in.column(mib::kHrDeviceDescr);
-    const Column statuses = in.column(mib::kHrDeviceStatus);
-    const Column printer_statuses = in.column(mib::kHrPrinterStatus);
-    const Column error_states = in.column(mib::kHrPrinterDetectedErrorState);
-
-    // The printer is the device of type hrDevicePrinter; agents that do not
-    // type their devices still list it in hrPrinterTable.
-    for (const auto& row : types) {
-        if (row.second.type == PMS_TYPE_OID && row.second.oid_value == mib::kHrDevicePrinter) {
-            report->device_index = std::strtol(row.first.c_str(), nullptr, 10);
-            break;
-        }
+// The printer is the device of type hrDevicePrinter; agents that do not
+// type their devices still list it in hrPrinterTable.
+std::optional<long> printer_device(const Columns& columns) {
+    for (const auto& row : columns[kDeviceType]) {
+        if (row.second.type == PMS_TYPE_OID && row.second.oid_value == mib::kHrDevicePrinter)
+            return std::strtol(row.first.c_str(), nullptr, 10);
     }
-    if (!report->device_index) report->device_index = first_index(printer_statuses);
-    if (!report->device_index) report->device_index = first_index(error_states);
+    if (const std::optional<long> index = first_index(columns[kPrinterStatus])) return index;
+    return first_index(columns[kErrorState]);
+}
+
+void read_device(const Columns& columns, PrinterReport* report) {
+    const Column& descrs = columns[kDeviceDescr];
+    const Column& statuses = columns[kDeviceStatus];
+    const Column& printer_statuses = columns[kPrinterStatus];
+    const Column& error_states = columns[kErrorState];
+
+    report->device_index = printer_device(columns);
     if (!report->device_index) report->device_index = first_index(statuses);
     if (!report->device_index) return;
 
@@ -123,13 +154,13 @@ void read_device(ReportReader& in, PrinterReport* report) {
     }
 }
 
-void read_supplies(ReportReader& in, PrinterReport* report) {
-    const Column classes = in.column(mib::kPrtSuppliesClass);
-    const Column types = in.column(mib::kPrtSuppliesType);
-    const Column descriptions = in.column(mib::kPrtSuppliesDescription);
-    const Column units = in.column(mib::kPrtSuppliesUnit);
-    const Column maxima = in.column(mib::kPrtSuppliesMaxCapacity);
-    const Column levels = in.column(mib::kPrtSuppliesLevel);
+void read_supplies(const Columns& columns, PrinterReport* report) {
+    const Column& classes = columns[kSupplyClass];
+    const Column& types = columns[kSupplyType];
+    const Column& descriptions = columns[kSupplyDescription];
+    const Column& units = columns[kSupplyUnit];
+    const Column& maxima = columns[kSupplyMax];
+    const Column& levels = columns[kSupplyLevel];
     for (const std::string& index : row_indexes({&classes, &types, &descriptions, &maxima, &levels})) {
         Supply supply;
         supply.index = index;
@@ -145,10 +176,10 @@ void read_supplies(ReportReader& in, PrinterReport* report) {
     }
 }
 
-void read_input_trays(ReportReader& in, PrinterReport* report) {
-    const Column maxima = in.column(mib::kPrtInputMaxCapacity);
-    const Column levels = in.column(mib::kPrtInputCurrentLevel);
-    const Column names = in.column(mib::kPrtInputName);
+void read_input_trays(const Columns& columns, PrinterReport* report) {
+    const Column& maxima = columns[kInputMax];
+    const Column& levels = columns[kInputLevel];
+    const Column& names = columns[kInputName];
     for (const std::string& index : row_indexes({&names, &maxima, &levels})) {
         InputTray tray;
         tray.index = index;
@@ -160,12 +191,12 @@ void read_input_trays(ReportReader& in, PrinterReport* report) {
     }
 }
 
-void read_alerts(ReportReader& in, PrinterReport* report) {
-    const Column severities = in.column(mib::kPrtAlertSeverityLevel);
-    const Column groups = in.column(mib::kPrtAlertGroup);
-    const Column locations = in.column(mib::kPrtAlertLocation);
-    const Column codes = in.column(mib::kPrtAlertCode);
-    const Column descriptions = in.column(mib::kPrtAlertDescription);
+void read_alerts(const Columns& columns, PrinterReport* report) {
+    const Column& severities = columns[kAlertSeverity];
+    const Column& groups = columns[kAlertGroup];
+    const Column& locations = columns[kAlertLocation];
+    const Column& codes = columns[kAlertCode];
+    const Column& descriptions = columns[kAlertDescription];
     for (const std::string& index : row_indexes({&severities, &groups, &codes, &descriptions})) {
         Alert alert;
         alert.index = index;
@@ -178,17 +209,61 @@ void read_alerts(ReportReader& in, PrinterReport* report) {
     }
 }
 
-void read_general(ReportReader& in, PrinterReport* report) {
-    report->sys_descr = text_of(in.get(mib::kSysDescr));
-    report->sys_name = text_of(in.get(mib::kSysName));
-    report->printer_name = text_of(device_cell(in.column(mib::kPrtGeneralPrinterName), report->device_index));
-    report->serial_number =
-        text_of(device_cell(in.column(mib::kPrtGeneralSerialNumber), report->device_index));
-    const std::optional<Binding> count = device_cell(in.column(mib::kPrtMarkerLifeCount), report->device_index);
+void read_general(const Columns& columns, PrinterReport* report) {
+    report->printer_name = text_of(device_cell(columns[kPrinterName], report->device_index));
+    report->serial_number = text_of(device_cell(columns[kSerialNumber], report->device_index));
+    const std::optional<Binding> count = device_cell(columns[kLifeCount], report->device_index);
     if (count && count->is_numeric() && count->number >= 0)
         report->page_count = static_cast<std::uint64_t>(count->number);
-    for (const auto& row : in.column(mib::kPrtConsoleDisplayBufferText))
+    for (const auto& row : columns[kConsoleText])
         if (row.second.type == PMS_TYPE_OCTET_STRING) report->console_lines.push_back(row.second.octets);
+}
+
+// Every column, and the scalars, one read after the other, as SNMPv1
+// reports have always been read.
+Columns read_plainly(ReportReader& in, PrinterReport* report) {
+    const std::vector<std::optional<Binding>> system = in.objects({mib::kSysDescr, mib::kSysName});
+    report->sys_descr = text_of(system[0]);
+    report->sys_name = text_of(system[1]);
+    return in.columns(column_roots());
+}
+
+// For a reader that batches: the columns together, then the scalars with
+// the printer's row of hrDeviceTable in one request, instead of walking the
+// whole device table for one row of it. Only when no printer shows up do
+// the device columns get read whole, for the first device's row.
+Columns read_together(ReportReader& in, PrinterReport* report) {
+    const std::vector<std::string>& roots = column_roots();
+    std::vector<std::string> wanted;
+    std::vector<std::size_t> places;
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+        if (i == kDeviceDescr || i == kDeviceStatus) continue;
+        wanted.push_back(roots[i]);
+        places.push_back(i);
+    }
+    std::vector<Column> read = in.columns(wanted);
+    Columns columns(roots.size());
+    for (std::size_t i = 0; i < places.size(); ++i) columns[places[i]] = std::move(read[i]);
+
+    std::vector<std::string> objects = {mib::kSysDescr, mib::kSysName};
+    const std::optional<long> device = printer_device(columns);
+    const std::string row = device ? std::to_string(*device) : std::string();
+    if (device) {
+        objects.push_back(roots[kDeviceDescr] + "." + row);
+        objects.push_back(roots[kDeviceStatus] + "." + row);
+    }
+    const std::vector<std::optional<Binding>> found = in.objects(objects);
+    report->sys_descr = text_of(found[0]);
+    report->sys_name = text_of(found[1]);
+    if (!device) {
+        read = in.columns({roots[kDeviceDescr], roots[kDeviceStatus]});
+        columns[kDeviceDescr] = std::move(read[0]);
+        columns[kDeviceStatus] = std::move(read[1]);
+        return columns;
+    }
+    if (found[2]) columns[kDeviceDescr].emplace(row, *found[2]);
+    if (found[3]) columns[kDeviceStatus].emplace(row, *found[3]);
+    return columns;
 }
 
 }  // namespace
@@ -201,11 +276,12 @@ bool supply_is_receptacle(std::optional<long> supply_class, std::optional<long> 
 
 pmc_long read_printer_report(MibReader& reader, PrinterReport* report) {
     ReportReader in(reader);
-    read_device(in, report);
-    read_general(in, report);
-    read_supplies(in, report);
-    read_input_trays(in, report);
-    read_alerts(in, report);
+    const Columns columns = reader.batches() ? read_together(in, report) : read_plainly(in, report);
+    read_device(columns, report);
+    read_general(columns, report);
+    read_supplies(columns, report);
+    read_input_trays(columns, report);
+    read_alerts(columns, report);
     return in.status();
 }
 

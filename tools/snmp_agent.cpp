@@ -118,26 +118,21 @@ pmc_long SnmpAgent::get_bindings(const std::vector<std::string>& oids, std::vect
     return PMC_S_OK;
 }
 
+bool SnmpAgent::bulk_reads() const {
+    // SNMPv1 has no GetBulk.
+    return options_.bulk && options_.target.version != PMS_VERSION_1;
+}
+
 NPmcClient::WalkResult SnmpAgent::walk_subtree(const std::string& root, Bindings* out) const {
     const auto keep = [out](const Binding& binding) {
         out->push_back(binding);
         return PMC_S_OK;
     };
-    // SNMPv1 has no GetBulk.
-    if (options_.bulk && options_.target.version != PMS_VERSION_1) {
-        return NPmcClient::bulk_walk(target(), root, options_.max_repetitions, kMaxWalkSteps, keep);
-    }
+    if (bulk_reads()) return NPmcClient::bulk_walk(target(), root, options_.max_repetitions, kMaxWalkSteps, keep);
     return NPmcClient::walk(target(), root, kMaxWalkSteps, keep);
 }
 
-pmc_long SnmpAgent::walk(const std::string& root_text, Bindings* out) {
-    const std::string root = normalize_oid(root_text);
-    if (root.empty()) {
-        reason_ = "bad OID '" + root_text + "': expected numeric form such as 1.3.6.1.2.1.43";
-        return PMC_E_INVALID_ARG;
-    }
-    out->clear();
-    const NPmcClient::WalkResult result = walk_subtree(root, out);
+pmc_long SnmpAgent::walk_ended(const NPmcClient::WalkResult& result, const std::string& what) {
     switch (result.end) {
     case NPmcClient::WalkEnd::kDone:
         return PMC_S_OK;
@@ -147,11 +142,46 @@ pmc_long SnmpAgent::walk(const std::string& root_text, Bindings* out) {
         reason_ = "the agent's answers do not increase after ." + result.asked;
         return result.status;
     case NPmcClient::WalkEnd::kStepLimit:
-        reason_ = "the walk of ." + root + " did not end within " + std::to_string(kMaxWalkSteps) + " steps";
+        reason_ = "the walk of " + what + " did not end within " + std::to_string(kMaxWalkSteps) + " steps";
         return result.status;
     default:
         return fail(result.status);
     }
+}
+
+pmc_long SnmpAgent::walk(const std::string& root_text, Bindings* out) {
+    const std::string root = normalize_oid(root_text);
+    if (root.empty()) {
+        reason_ = "bad OID '" + root_text + "': expected numeric form such as 1.3.6.1.2.1.43";
+        return PMC_E_INVALID_ARG;
+    }
+    out->clear();
+    return walk_ended(walk_subtree(root, out), "." + root);
+}
+
+pmc_long SnmpAgent::get_objects(const std::vector<std::string>& oids, Bindings* out) {
+    if (!bulk_reads()) return MibReader::get_objects(oids, out);
+    return get_many(oids, out);
+}
+
+pmc_long SnmpAgent::walk_columns(const std::vector<std::string>& root_texts, std::vector<Bindings>* out) {
+    if (!bulk_reads()) return MibReader::walk_columns(root_texts, out);
+    std::vector<std::string> roots;
+    for (const std::string& text : root_texts) {
+        roots.push_back(normalize_oid(text));
+        if (roots.back().empty()) {
+            reason_ = "bad OID '" + text + "': expected numeric form such as 1.3.6.1.2.1.43";
+            return PMC_E_INVALID_ARG;
+        }
+    }
+    out->assign(roots.size(), Bindings());
+    const auto keep = [out](std::size_t column, const Binding& binding) {
+        (*out)[column].push_back(binding);
+        return PMC_S_OK;
+    };
+    const NPmcClient::WalkResult result =
+        NPmcClient::bulk_columns(target(), roots, options_.max_repetitions, kMaxWalkSteps, keep);
+    return walk_ended(result, std::to_string(roots.size()) + " columns");
 }
 
 pmc_long SnmpAgent::set_integer(const std::string& oid_text, const std::string& instance, pmc_long value,

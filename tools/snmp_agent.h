@@ -32,6 +32,11 @@ public:
 
     pmc_long get(const std::string& oid, Binding* out) override;
     pmc_long walk(const std::string& root, Bindings* out) override;
+    // Over SNMPv2c and SNMPv3 with bulk reads: one GetRequest, and GetBulk
+    // requests that read all the columns together.
+    bool batches() const override { return bulk_reads(); }
+    pmc_long get_objects(const std::vector<std::string>& oids, Bindings* out) override;
+    pmc_long walk_columns(const std::vector<std::string>& roots, std::vector<Bindings>* out) override;
 
     // One GetRequest for all identifiers; objects the agent lacks come back
     // as noSuchObject bindings (SNMPv1 noSuchName included).
@@ -61,6 +66,8 @@ private:
     pmc_long get_bindings(const std::vector<std::string>& oids, std::vector<AgentError>* errors,
                           bool ask_again, Bindings* out);
     NPmcClient::WalkResult walk_subtree(const std::string& root, Bindings* out) const;
+    bool bulk_reads() const;
+    pmc_long walk_ended(const NPmcClient::WalkResult& result, const std::string& what);
 
     AgentOptions options_;
     std::string reason_;

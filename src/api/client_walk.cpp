@@ -209,6 +209,139 @@ WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_
     return result;
 }
 
+namespace {
+
+// One column of a multi-column read: where it ends and where it goes on.
+struct OpenColumn {
+    std::size_t index;  // of its root
+    pmc::Owned<IPmsOid> root;
+    pmc::Owned<IPmsOid> last;  // the name the next request continues from
+    bool ended = false;
+};
+
+// A multi-column read's running state.
+struct ColumnsRead {
+    IPmsSnmpTarget* target;
+    SessionDispatcher* dispatcher;
+    pmc_long fixed_repetitions;  // 0: share the cap
+    pmc_ulong cap_bindings;      // what one answer should carry
+    std::size_t max_steps;
+    const ColumnVisitor& visit;
+    std::vector<OpenColumn> open;
+    std::size_t visited = 0;
+};
+
+pmc_long open_columns(const std::vector<std::string>& roots, std::vector<OpenColumn>* open) {
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+        pmc_long status = PMC_S_OK;
+        OpenColumn column{i, pmc::Owned<IPmsOid>(pms_create_oid_from_text(roots[i].c_str(), &status)), {}};
+        if (!column.root) return status;
+        column.last.reset(column.root->clone_oid(&status));
+        if (!column.last) return status;
+        open->push_back(std::move(column));
+    }
+    return PMC_S_OK;
+}
+
+// A GetBulk with one repeater per open column.
+pmc_long columns_request(const ColumnsRead& read, pmc::Owned<IPmsPdu>* pdu) {
+    pmc_long status = PMC_S_OK;
+    pdu->reset(create_pdu(&status));
+    if (!*pdu) return status;
+    for (const OpenColumn& column : read.open) {
+        pmc::Owned<IPmsOid> name(column.last->clone_oid(&status));
+        if (!name) return status;
+        status = (*pdu)->add_varbind(name.get(), nullptr);
+        if (status != PMC_S_OK) return status;
+        name.release();
+    }
+    const pmc_ulong columns = read.open.size();
+    const pmc_long shared = static_cast<pmc_long>(std::max<pmc_ulong>(1, read.cap_bindings / columns));
+    (*pdu)->set_error_status(0);
+    (*pdu)->set_error_index(read.fixed_repetitions > 0 ? read.fixed_repetitions : shared);
+    return PMC_S_OK;
+}
+
+// One cell of column from an answer; false when the read stops. A column
+// that reaches its end only ends itself.
+bool take_cell(const IPmsVarBind* cell, OpenColumn* column, ColumnsRead* read, WalkResult* result) {
+    WalkResult checked;
+    if (!binding_advances(cell, column->root.get(), column->last.get(), &checked)) {
+        if (checked.end == WalkEnd::kDone) {
+            column->ended = true;
+            return true;
+        }
+        *result = checked;
+        return false;
+    }
+    if (read->visited == read->max_steps) return stop(result, PMC_E_FAIL, WalkEnd::kStepLimit);
+    pmc_long status = read->visit(column->index, binding_of(cell));
+    if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+    ++read->visited;
+    column->last.reset(cell->get_oid()->clone_oid(&status));
+    if (!column->last) return stop(result, status, WalkEnd::kFailed);
+    return true;
+}
+
+// The answer's cells go round the columns asked for, repetition by
+// repetition; an agent may send fewer repetitions than asked.
+bool take_answer(IPmsPdu* answer, ColumnsRead* read, WalkResult* result) {
+    IPmsVarBindList* list = answer->get_varbind_list();
+    const pmc_ulong count = list != nullptr ? list->count() : 0;
+    // Nothing to continue from: asking again would get the same.
+    if (count == 0) return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
+    const std::size_t columns = read->open.size();
+    for (pmc_ulong i = 0; i < count; ++i) {
+        OpenColumn& column = read->open[i % columns];
+        if (!column.ended && !take_cell(list->get_at(i), &column, read, result)) return false;
+    }
+    read->open.erase(std::remove_if(read->open.begin(), read->open.end(),
+                                    [](const OpenColumn& column) { return column.ended; }),
+                     read->open.end());
+    return true;
+}
+
+// One GetBulk for the open columns; true while the read goes on.
+bool columns_step(ColumnsRead* read, WalkResult* result) {
+    pmc::Owned<IPmsPdu> pdu;
+    pmc_long status = columns_request(*read, &pdu);
+    if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+    pmc::Owned<IPmsOid> first(read->open.front().last->clone_oid(&status));
+    if (!first) return stop(result, status, WalkEnd::kFailed);
+    status = exchange_pdu(pdu.get(), PMS_PDU_GET_BULK, read->target, read->dispatcher);
+    ++result->exchanges;
+    result->exchange_status = status;
+    if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+    return error_free(pdu.get(), first.get(), result) && take_answer(pdu.get(), read, result);
+}
+
+// The binding count of the cap for names below the longest root.
+pmc_ulong cap_bindings(const TargetOptions& options, const std::vector<std::string>& roots) {
+    std::string longest;
+    for (const std::string& root : roots)
+        if (root.size() > longest.size()) longest = root;
+    return static_cast<pmc_ulong>(bulk_repetitions(options, longest));
+}
+
+}  // namespace
+
+WalkResult bulk_columns(const TargetOptions& options, const std::vector<std::string>& roots,
+                        pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit) {
+    pmc::Owned<IPmsSnmpTarget> target;
+    pmc_long status = make_target(options, &target);
+    if (status != PMC_S_OK) return failed_walk(status);
+    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
+    if (!dispatcher) return failed_walk(status);
+    ColumnsRead read{target.get(), dispatcher.get(), max_repetitions, cap_bindings(options, roots),
+                     max_steps, visit, {}};
+    status = open_columns(roots, &read.open);
+    if (status != PMC_S_OK) return failed_walk(status);
+    WalkResult result;
+    while (!read.open.empty() && columns_step(&read, &result)) {
+    }
+    return result;
+}
+
 WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
                     SessionDispatcher* dispatcher, std::size_t max_steps, const PduVisitor& visit) {
     WalkResult result;

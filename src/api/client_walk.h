@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "api/client_binding.h"
 #include "api/client_target.h"
@@ -65,6 +66,18 @@ pmc_long bulk_repetitions(const TargetOptions& options, const std::string& root)
 // the bindings visited.
 WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_long max_repetitions,
                      std::size_t max_steps, const BindingVisitor& visit);
+
+// The columns' cells for a multi-column read: column is the index of its
+// root.
+using ColumnVisitor = std::function<pmc_long(std::size_t column, const Binding& binding)>;
+
+// Several subtrees (the columns of tables) read together with GetBulk,
+// one repeater per column still open: each column ends at its own subtree
+// end or endOfMibView, with the checks of bulk_walk per column, and leaves
+// the next request once it has ended. max_repetitions 0 shares what fits
+// the size cap among the open columns; max_steps bounds the cells visited.
+WalkResult bulk_columns(const TargetOptions& options, const std::vector<std::string>& roots,
+                        pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit);
 
 }  // namespace NPmcClient
 
