@@ -3,14 +3,18 @@
 // concurrent polling, once with the same requests made by snmpget/snmpwalk
 // processes, 16 printers at a time. Prints both times, their ratio
 //   fleet vs net-snmp tools: R   (theirs over ours)
-// and the resident memory the polling took per printer.
-//   bench_fleet [--printers N] [--parallel N]
+// and the resident memory the polling took per printer. Then the status
+// report of the sharp recording by the built tool as a process, SNMPv1 and
+// SNMPv2c in turns, the median wall time of each and their ratio
+//   status v2c vs v1: R   (SNMPv1 over SNMPv2c)
+//   bench_fleet [--printers N] [--parallel N] [--status-runs N]
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -37,7 +41,11 @@ constexpr pmc_long kTimeoutMs = 2000;
 struct Options {
     int printers = 64;
     unsigned parallel = pmtool::kDefaultParallel;
+    int status_runs = 15;
 };
+
+// The printer whose recording is the sharp one.
+constexpr int kSharpPrinter = 3;
 
 std::string host_address(int index) { return "127.0.0." + std::to_string(index + 2); }
 
@@ -176,6 +184,33 @@ double time_net_snmp(const std::vector<std::vector<std::vector<std::string>>>& j
     return seconds_since(start);
 }
 
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// pmsnmp status against one printer in both versions, alternately, so that
+// both meet the same load; false when a run failed.
+bool time_status_versions(const pmtool::AgentOptions& printer, int runs) {
+    const char* tool = std::getenv("PMSNMP_TOOL");
+    const std::string host = printer.host.address + ":" + std::to_string(printer.host.port);
+    std::vector<double> v1;
+    std::vector<double> v2c;
+    for (int i = 0; i < runs; ++i) {
+        for (std::vector<double>* times : {&v1, &v2c}) {
+            const Clock::time_point start = Clock::now();
+            const int code = run({tool != nullptr ? tool : PMSNMP_TOOL, "status", "-v", times == &v1 ? "1" : "2c",
+                                  "-c", "public", host});
+            if (code != 0) return false;
+            times->push_back(seconds_since(start));
+        }
+    }
+    std::printf("status of the sharp recording: SNMPv1 %.3f s, SNMPv2c %.3f s (medians of %d runs)\n",
+                median(v1), median(v2c), runs);
+    std::printf("status v2c vs v1: %.1f\n", median(v1) / median(v2c));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,6 +218,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--printers") == 0) options.printers = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--parallel") == 0) options.parallel = static_cast<unsigned>(std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--status-runs") == 0) options.status_runs = std::atoi(argv[i + 1]);
     }
     const char* data = std::getenv("PMSNMP_PRINTER_DATA");
     const fs::path recordings = data != nullptr ? fs::path(data) : fs::path(PMSNMP_SOURCE_DIR) / ".." / "shared" / "data" / "printers";
@@ -226,5 +262,10 @@ int main(int argc, char** argv) {
     std::printf("fleet vs net-snmp tools: %.1f\n", theirs / ours);
     std::printf("memory per polled printer: %.1f KiB (peak resident growth / printers)\n",
                 static_cast<double>(peak_kib > before_kib ? peak_kib - before_kib : 0) / options.printers);
-    return failed == 0 ? 0 : 1;
+    bool status_ran = true;
+    if (options.printers > kSharpPrinter && options.status_runs > 0) {
+        status_ran = time_status_versions(hosts[kSharpPrinter], options.status_runs);
+        if (!status_ran) std::fprintf(stderr, "fleet: pmsnmp status failed\n");
+    }
+    return failed == 0 && status_ran ? 0 : 1;
 }

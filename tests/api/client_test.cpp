@@ -191,6 +191,50 @@ TEST(ClientBulkWalk, LoopProtectionsHoldInsideRepetitions) {
     }
 }
 
+// Columns of different lengths read together: each ends by itself (past its
+// subtree, at endOfMibView in the middle of an answer, or empty) and leaves
+// the requests after it; an answer that goes back or stands still, and the
+// step bound, stop the whole read.
+TEST(ClientBulkColumns, EachColumnEndsOnItsOwnAndFaultsStopTheRead) {
+    const std::string base = "1.3.6.1.4.1.99999.9.";
+    std::string table = "\"table\": {";
+    for (const char* row : {"1.1", "1.2", "1.3", "2.1", "3.1", "3.2"})
+        table += std::string(row == std::string("1.1") ? "" : ", ") + "\"" + base + row + "\": [\"integer\", 1]";
+    table += "}";
+    const std::vector<std::string> roots = {base + "1", base + "2", base + "3", base + "4"};
+    struct Case {
+        std::string scenario;
+        std::size_t max_steps;
+        NPmcClient::WalkEnd end;
+        std::string asked;
+        std::vector<std::size_t> request_sizes;
+    } cases[] = {
+        {"{" + table + "}", 100, NPmcClient::WalkEnd::kDone, "", {4, 2}},
+        {"{\"back_after\": {\"" + base + "1.2\": \"" + base + "1.1\"}, " + table + "}", 100,
+         NPmcClient::WalkEnd::kNotAdvancing, base + "1.2", {4, 2}},
+        {"{\"stuck_after\": \"" + base + "3.1\", " + table + "}", 100, NPmcClient::WalkEnd::kNotAdvancing,
+         base + "3.1", {4}},
+        {"{" + table + "}", 4, NPmcClient::WalkEnd::kStepLimit, "", {4}},
+    };
+    for (const Case& c : cases) {
+        pmc_test::TestAgent agent(c.scenario);
+        ASSERT_TRUE(agent.running()) << agent.error();
+        std::vector<std::vector<std::string>> cells(roots.size());
+        const auto result = NPmcClient::bulk_columns(loopback(agent.port(), PMS_VERSION_2C, "public"), roots, 2,
+                                                     c.max_steps, [&cells](std::size_t column, const Binding& b) {
+                                                         cells.at(column).push_back(b.oid);
+                                                         return PMC_S_OK;
+                                                     });
+        EXPECT_EQ(result.end, c.end) << c.scenario;
+        EXPECT_EQ(result.asked, c.asked) << c.scenario;
+        EXPECT_EQ(agent.state()["sizes"].get<std::vector<std::size_t>>(), c.request_sizes) << c.scenario;
+        if (c.end != NPmcClient::WalkEnd::kDone) continue;
+        const std::vector<std::vector<std::string>> expected = {
+            {base + "1.1", base + "1.2", base + "1.3"}, {base + "2.1"}, {base + "3.1", base + "3.2"}, {}};
+        EXPECT_EQ(cells, expected);
+    }
+}
+
 // GetNext in both community versions against snmpwalk, GetBulk with chosen
 // and given repetitions against snmpbulkwalk.
 TEST(ClientWalk, WalksMatchNetSnmpWalkers) {
@@ -224,6 +268,34 @@ TEST(ClientWalk, WalksMatchNetSnmpWalkers) {
         EXPECT_EQ(result.status, PMC_S_OK) << c.peer;
         ASSERT_EQ(names.size(), expected.size()) << c.peer;
         for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], expected[i].oid);
+    }
+}
+
+// Columns read together against snmpd give what snmpbulkwalk gives for
+// each column alone, with chosen and with given repetitions.
+TEST(ClientBulkColumns, ColumnsMatchSnmpBulkWalkOfEach) {
+    std::string error;
+    pmstest::SnmpdFixture* snmpd = pmstest::shared_snmpd(&error);
+    ASSERT_NE(snmpd, nullptr) << error;
+    const std::vector<std::string> roots = {"1.3.6.1.2.1.1.9.1.2", "1.3.6.1.2.1.1.5", "1.3.6.1.2.1.1.9.1.4"};
+    for (const pmc_long repetitions : {0, 3}) {
+        std::vector<std::vector<std::string>> cells(roots.size());
+        const auto result = NPmcClient::bulk_columns(
+            loopback(snmpd->port(), PMS_VERSION_2C, pmstest::SnmpdFixture::kReadCommunity), roots, repetitions,
+            NPmcClient::PMC_WALK_UNBOUNDED, [&cells](std::size_t column, const Binding& b) {
+                cells.at(column).push_back(b.oid);
+                return PMC_S_OK;
+            });
+        EXPECT_EQ(result.end, NPmcClient::WalkEnd::kDone) << result.asked;
+        for (std::size_t i = 0; i < roots.size(); ++i) {
+            std::vector<std::string> expected;
+            for (const pmstest::WalkEntry& entry : pmstest::parse_snmpwalk(
+                     snmpd->run_tool({"snmpbulkwalk", "-v2c", "-c", pmstest::SnmpdFixture::kReadCommunity, "-On",
+                                      snmpd->ipv4_peer(), roots[i].c_str()}).out))
+                expected.push_back(entry.oid);
+            EXPECT_FALSE(expected.empty()) << roots[i];
+            EXPECT_EQ(cells[i], expected) << roots[i] << " repetitions " << repetitions;
+        }
     }
 }
 

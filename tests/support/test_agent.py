@@ -42,6 +42,8 @@ Scenario (JSON object, every key optional):
                    of "before", or "answer" (the answer once more)
     stuck_after    an OID whose GetNext answers the OID itself (a walk that
                    stops advancing there, also inside a GetBulk answer)
+    back_after     {"1.3.6.1...": "1.3.6.1..."}: GetNext of the first OID
+                   answers the second, an earlier one (an answer out of order)
     duplicate_after_ms  send every answer once more this many ms after it
     withhold_answer  send only the "before" datagrams, never the answer
     request_id_prefix  hex octets written in front of the request id (as
@@ -298,6 +300,7 @@ class Agent:
         self.after = list(scenario.get("after", []))
         self.walk = scenario.get("walk", "normal")
         self.stuck_after = scenario.get("stuck_after")
+        self.back_after = dict(scenario.get("back_after", {}))
         self.duplicate_after = float(scenario.get("duplicate_after_ms", -1)) / 1000.0
         self.withhold_answer = bool(scenario.get("withhold_answer", False))
         prefix = scenario.get("request_id_prefix")
@@ -317,6 +320,9 @@ class Agent:
         """The GetNext answer to oid (endOfMibView past the end), or None."""
         if self.walk == "stuck" or oid == self.stuck_after:
             return (oid,) + self.table.get(oid, (TAG_NULL, b""))
+        if oid in self.back_after:
+            earlier = self.back_after[oid]
+            return (earlier,) + self.table.get(earlier, (TAG_NULL, b""))
         following = [o for o in self.sorted_oids() if oid_key(o) > oid_key(oid)]
         if following:
             return (following[0],) + self.table[following[0]]

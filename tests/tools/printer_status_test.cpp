@@ -38,8 +38,11 @@ Binding object_id(const std::string& oid, const std::string& value) {
 }
 
 // An agent made of a sorted table; it can be told to fail the n-th request.
+// A batching one makes the report read the way it reads over GetBulk.
 class ScriptedMib : public pmtool::MibReader {
 public:
+    explicit ScriptedMib(bool batching = false) : batching_(batching) {}
+    bool batches() const override { return batching_; }
     void add(const Binding& binding) { objects_[binding.oid] = binding; }
     void fail_at(int request, pmc_long status) {
         fail_at_ = request;
@@ -72,6 +75,7 @@ private:
         bool operator()(const std::string& a, const std::string& b) const { return pmtool::compare_oids(a, b) < 0; }
     };
     std::map<std::string, Binding, Order> objects_;
+    bool batching_;
     int requests_ = 0;
     int fail_at_ = -1;
     pmc_long fail_status_ = PMC_S_OK;
@@ -93,43 +97,54 @@ TEST(PrinterReport, EmptyAgentGivesAnEmptyReportWithoutFailure) {
 
 TEST(PrinterReport, PicksThePrinterDeviceByType) {
     namespace mib = pmtool::mib;
-    ScriptedMib agent;
-    agent.add(object_id(column(mib::kHrDeviceType, "1"), "1.3.6.1.2.1.25.3.1.1"));
-    agent.add(object_id(column(mib::kHrDeviceType, "5"), mib::kHrDevicePrinter));
-    agent.add(integer(column(mib::kHrDeviceStatus, "1"), 2));
-    agent.add(integer(column(mib::kHrDeviceStatus, "5"), 5));
-    agent.add(text(column(mib::kHrDeviceDescr, "5"), "The printer"));
-    agent.add(integer(column(mib::kHrPrinterStatus, "5"), 4));
-    agent.add(text(column(mib::kHrPrinterDetectedErrorState, "5"), std::string("\x04\x00", 2)));
-    Binding count;
-    count.oid = column(mib::kPrtMarkerLifeCount, "5.1");
-    count.type = PMS_TYPE_COUNTER32;
-    count.number = 4000000000LL;
-    agent.add(count);
-    agent.add(text(column(mib::kPrtGeneralPrinterName, "5"), "Front desk"));
+    for (const bool batching : {false, true}) {
+        ScriptedMib agent(batching);
+        agent.add(object_id(column(mib::kHrDeviceType, "1"), "1.3.6.1.2.1.25.3.1.1"));
+        agent.add(object_id(column(mib::kHrDeviceType, "5"), mib::kHrDevicePrinter));
+        agent.add(integer(column(mib::kHrDeviceStatus, "1"), 2));
+        agent.add(integer(column(mib::kHrDeviceStatus, "5"), 5));
+        agent.add(text(column(mib::kHrDeviceDescr, "5"), "The printer"));
+        agent.add(integer(column(mib::kHrPrinterStatus, "5"), 4));
+        agent.add(text(column(mib::kHrPrinterDetectedErrorState, "5"), std::string("\x04\x00", 2)));
+        Binding count;
+        count.oid = column(mib::kPrtMarkerLifeCount, "5.1");
+        count.type = PMS_TYPE_COUNTER32;
+        count.number = 4000000000LL;
+        agent.add(count);
+        agent.add(text(column(mib::kPrtGeneralPrinterName, "5"), "Front desk"));
 
-    pmtool::PrinterReport report;
-    ASSERT_EQ(pmtool::read_printer_report(agent, &report), PMC_S_OK);
-    EXPECT_EQ(report.device_index, 5);
-    EXPECT_EQ(report.device_status, 5);
-    EXPECT_EQ(report.printer_status, 4);
-    EXPECT_EQ(report.device_descr, std::string("The printer"));
-    EXPECT_EQ(report.error_conditions, std::vector<std::string>{"jammed"});
-    EXPECT_EQ(report.page_count, 4000000000ULL);  // Counter32 above INT32_MAX
-    EXPECT_EQ(report.printer_name, std::string("Front desk"));
+        pmtool::PrinterReport report;
+        ASSERT_EQ(pmtool::read_printer_report(agent, &report), PMC_S_OK);
+        EXPECT_EQ(report.device_index, 5);
+        EXPECT_EQ(report.device_status, 5);
+        EXPECT_EQ(report.printer_status, 4);
+        EXPECT_EQ(report.device_descr, std::string("The printer"));
+        EXPECT_EQ(report.error_conditions, std::vector<std::string>{"jammed"});
+        EXPECT_EQ(report.page_count, 4000000000ULL);  // Counter32 above INT32_MAX
+        EXPECT_EQ(report.printer_name, std::string("Front desk"));
+    }
 }
 
+// Without types the printer table names the device, and without that the
+// first row of hrDeviceTable; read plainly or batched alike.
 TEST(PrinterReport, WithoutTypesThePrinterTableNamesTheDevice) {
     namespace mib = pmtool::mib;
-    ScriptedMib agent;
-    agent.add(integer(column(mib::kHrDeviceStatus, "1"), 2));
-    agent.add(integer(column(mib::kHrDeviceStatus, "3"), 3));
-    agent.add(text(column(mib::kHrPrinterDetectedErrorState, "3"), "\x80"));
-    pmtool::PrinterReport report;
-    ASSERT_EQ(pmtool::read_printer_report(agent, &report), PMC_S_OK);
-    EXPECT_EQ(report.device_index, 3);
-    EXPECT_EQ(report.device_status, 3);
-    EXPECT_EQ(report.error_conditions, std::vector<std::string>{"lowPaper"});
+    for (const bool batching : {false, true}) {
+        for (const bool printer_table : {true, false}) {
+            ScriptedMib agent(batching);
+            agent.add(integer(column(mib::kHrDeviceStatus, "1"), 2));
+            agent.add(integer(column(mib::kHrDeviceStatus, "3"), 3));
+            agent.add(text(column(mib::kHrDeviceDescr, "1"), "first"));
+            if (printer_table) agent.add(text(column(mib::kHrPrinterDetectedErrorState, "3"), "\x80"));
+            pmtool::PrinterReport report;
+            ASSERT_EQ(pmtool::read_printer_report(agent, &report), PMC_S_OK);
+            EXPECT_EQ(report.device_index, printer_table ? 3 : 1);
+            EXPECT_EQ(report.device_status, printer_table ? 3 : 2);
+            EXPECT_EQ(report.device_descr, printer_table ? std::nullopt : std::optional<std::string>("first"));
+            EXPECT_EQ(report.error_conditions,
+                      printer_table ? std::vector<std::string>{"lowPaper"} : std::vector<std::string>{});
+        }
+    }
 }
 
 TEST(PrinterReport, SuppliesInIndexOrderWithReceptaclesByClassOrType) {
@@ -197,12 +212,14 @@ TEST(PrinterReport, WrongTypesCountAsAbsent) {
 
 // After a failure (a time-out) no further request goes out.
 TEST(PrinterReport, FirstFailureStopsTheReport) {
-    for (int failing : {1, 3, 8}) {
-        ScriptedMib agent;
-        agent.fail_at(failing, PMC_E_TIMEOUT);
-        pmtool::PrinterReport report;
-        EXPECT_EQ(pmtool::read_printer_report(agent, &report), PMC_E_TIMEOUT);
-        EXPECT_EQ(agent.requests(), failing);
+    for (const bool batching : {false, true}) {
+        for (int failing : {1, 3, 8, 23}) {
+            ScriptedMib agent(batching);
+            agent.fail_at(failing, PMC_E_TIMEOUT);
+            pmtool::PrinterReport report;
+            EXPECT_EQ(pmtool::read_printer_report(agent, &report), PMC_E_TIMEOUT);
+            EXPECT_EQ(agent.requests(), failing);
+        }
     }
 }
 

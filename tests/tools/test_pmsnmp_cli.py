@@ -407,6 +407,29 @@ class PrinterRecordings(AgentProcess):
                     continue  # empty subtree: covered below
                 self.assertEqual(out, expected, (community, version, root))
 
+    def test_status_the_same_over_every_version(self):
+        # SNMPv2c reads the columns together (with given repetitions too), SNMPv1 walks each.
+        for community in RECORDINGS + ["demo"]:
+            for output in ([], ["--json"]):
+                reports = set()
+                for options in (["-v", "1"], ["-v", "2c"], ["-v", "2c", "--max-repetitions", "1"]):
+                    code, out, err, _ = run_tool("status", *output, *options, "-c", community, self.v4)
+                    self.assertEqual(code, 0, err)
+                    reports.add(out)
+                self.assertEqual(len(reports), 1, (community, output))
+
+    def test_bulk_walk_prints_like_snmpbulkwalk(self):
+        for community in RECORDINGS:
+            expected = net_snmp("snmpbulkwalk", "-v2c", "-c", community, self.v4, "1.3.6.1.2.1.43")
+            # Where the view ends, snmpbulkwalk also prints the endOfMibView bindings.
+            expected = "".join(line for line in expected.splitlines(keepends=True)
+                               if "No more variables left in this MIB View" not in line)
+            self.assertGreater(len(expected.splitlines()), 5, community)
+            for options in ([], ["--max-repetitions", "3"]):
+                code, out, err, _ = run_tool("walk", "-v", "2c", *options, "-c", community, self.v4,
+                                             "1.3.6.1.2.1.43")
+                self.assertEqual((code, out), (0, expected), (community, options, err))
+
     def test_walk_of_missing_subtree(self):
         code, out, _, _ = run_tool("walk", "-c", "xerox", self.v4, "1.3.6.1.2.1.43.18")
         self.assertEqual(code, 0)
@@ -634,6 +657,15 @@ class ScriptedAgent(unittest.TestCase):
             self.assertEqual(report["system"]["name"], "last-printer")
             self.assertEqual([(s["description"], s["percent"]) for s in report["supplies"]],
                              [("Black Toner", 12)])
+
+    def test_status_refuses_answers_that_go_back(self):
+        level = "1.3.6.1.2.1.43.11.1.1.9.1."
+        endpoint = self.start_agent({"back_after": {level + "2": level + "1"}, "table": {
+            level + "1": ["integer", 12], level + "2": ["integer", 40], level + "3": ["integer", 7]}})
+        for version in ("1", "2c"):
+            code, out, err, _ = run_tool("status", "-v", version, "-t", "300", endpoint, timeout=30)
+            self.assertEqual((code, out), (1, ""), version)
+            self.assertEqual(err, "pmsnmp: the agent's answers do not increase after .%s2\n" % level)
 
     def test_stuck_agent_ends_the_walk(self):
         endpoint = self.start_agent({"table": self.table(3), "walk": "stuck"})
