@@ -224,12 +224,17 @@ struct ColumnsRead {
     IPmsSnmpTarget* target;
     SessionDispatcher* dispatcher;
     pmc_long fixed_repetitions;  // 0: share the cap
-    pmc_ulong cap_bindings;      // what one answer should carry
+    pmc_ulong cap_bindings;      // what one request or answer should carry
     std::size_t max_steps;
     const ColumnVisitor& visit;
-    std::vector<OpenColumn> open;
+    std::vector<OpenColumn> open;  // in the order of their roots
     std::size_t visited = 0;
 };
+
+bool root_before(const OpenColumn& a, const OpenColumn& b) {
+    int order = 0;
+    return NPmcOidOrder::compare(a.root.get(), b.root.get(), &order) == PMC_S_OK && order < 0;
+}
 
 pmc_long open_columns(const std::vector<std::string>& roots, std::vector<OpenColumn>* open) {
     for (std::size_t i = 0; i < roots.size(); ++i) {
@@ -240,26 +245,40 @@ pmc_long open_columns(const std::vector<std::string>& roots, std::vector<OpenCol
         if (!column.last) return status;
         open->push_back(std::move(column));
     }
+    // In root order, a cell out of place sorts before the name asked: see
+    // take_cell.
+    std::stable_sort(open->begin(), open->end(), root_before);
     return PMC_S_OK;
 }
 
-// A GetBulk with one repeater per open column.
-pmc_long columns_request(const ColumnsRead& read, pmc::Owned<IPmsPdu>* pdu) {
+// The columns one request asks for: a request that does not fit the cap
+// would be cut into pieces whose answers, joined one after the other, no
+// longer go round the columns.
+std::size_t columns_asked(const ColumnsRead& read) {
+    return std::min<std::size_t>(read.open.size(), std::max<pmc_ulong>(1, read.cap_bindings));
+}
+
+// A GetBulk with one repeater per column asked.
+pmc_long columns_request(const ColumnsRead& read, std::size_t asked, pmc::Owned<IPmsPdu>* pdu) {
     pmc_long status = PMC_S_OK;
     pdu->reset(create_pdu(&status));
     if (!*pdu) return status;
-    for (const OpenColumn& column : read.open) {
-        pmc::Owned<IPmsOid> name(column.last->clone_oid(&status));
+    for (std::size_t i = 0; i < asked; ++i) {
+        pmc::Owned<IPmsOid> name(read.open[i].last->clone_oid(&status));
         if (!name) return status;
         status = (*pdu)->add_varbind(name.get(), nullptr);
         if (status != PMC_S_OK) return status;
         name.release();
     }
-    const pmc_ulong columns = read.open.size();
-    const pmc_long shared = static_cast<pmc_long>(std::max<pmc_ulong>(1, read.cap_bindings / columns));
+    const pmc_long shared = static_cast<pmc_long>(std::max<pmc_ulong>(1, read.cap_bindings / asked));
     (*pdu)->set_error_status(0);
     (*pdu)->set_error_index(read.fixed_repetitions > 0 ? read.fixed_repetitions : shared);
     return PMC_S_OK;
+}
+
+bool is_end_of_view(const IPmsVarBind* cell) {
+    const IPmsValue* value = cell->get_value();
+    return value != nullptr && value->get_type() == PMS_TYPE_END_OF_MIB_VIEW;
 }
 
 // One cell of column from an answer; false when the read stops. A column
@@ -267,12 +286,19 @@ pmc_long columns_request(const ColumnsRead& read, pmc::Owned<IPmsPdu>* pdu) {
 bool take_cell(const IPmsVarBind* cell, OpenColumn* column, ColumnsRead* read, WalkResult* result) {
     WalkResult checked;
     if (!binding_advances(cell, column->root.get(), column->last.get(), &checked)) {
-        if (checked.end == WalkEnd::kDone) {
-            column->ended = true;
-            return true;
+        if (checked.end != WalkEnd::kDone) {
+            *result = checked;
+            return false;
         }
-        *result = checked;
-        return false;
+        // What follows a column still sorts after it; a name before it
+        // comes out of order, from another column's place or a faulty agent.
+        int order = 0;
+        if (!is_end_of_view(cell) &&
+            (NPmcOidOrder::compare(cell->get_oid(), column->last.get(), &order) != PMC_S_OK || order <= 0)) {
+            return stop_at(result, WalkEnd::kNotAdvancing, column->last.get());
+        }
+        column->ended = true;
+        return true;
     }
     if (read->visited == read->max_steps) return stop(result, PMC_E_FAIL, WalkEnd::kStepLimit);
     pmc_long status = read->visit(column->index, binding_of(cell));
@@ -283,16 +309,15 @@ bool take_cell(const IPmsVarBind* cell, OpenColumn* column, ColumnsRead* read, W
     return true;
 }
 
-// The answer's cells go round the columns asked for, repetition by
-// repetition; an agent may send fewer repetitions than asked.
-bool take_answer(IPmsPdu* answer, ColumnsRead* read, WalkResult* result) {
+// The answer's cells go round the columns asked, repetition by repetition;
+// an agent may send fewer repetitions than asked.
+bool take_answer(IPmsPdu* answer, std::size_t asked, ColumnsRead* read, WalkResult* result) {
     IPmsVarBindList* list = answer->get_varbind_list();
     const pmc_ulong count = list != nullptr ? list->count() : 0;
     // Nothing to continue from: asking again would get the same.
     if (count == 0) return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
-    const std::size_t columns = read->open.size();
     for (pmc_ulong i = 0; i < count; ++i) {
-        OpenColumn& column = read->open[i % columns];
+        OpenColumn& column = read->open[i % asked];
         if (!column.ended && !take_cell(list->get_at(i), &column, read, result)) return false;
     }
     read->open.erase(std::remove_if(read->open.begin(), read->open.end(),
@@ -303,8 +328,9 @@ bool take_answer(IPmsPdu* answer, ColumnsRead* read, WalkResult* result) {
 
 // One GetBulk for the open columns; true while the read goes on.
 bool columns_step(ColumnsRead* read, WalkResult* result) {
+    const std::size_t asked = columns_asked(*read);
     pmc::Owned<IPmsPdu> pdu;
-    pmc_long status = columns_request(*read, &pdu);
+    pmc_long status = columns_request(*read, asked, &pdu);
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
     pmc::Owned<IPmsOid> first(read->open.front().last->clone_oid(&status));
     if (!first) return stop(result, status, WalkEnd::kFailed);
@@ -312,7 +338,7 @@ bool columns_step(ColumnsRead* read, WalkResult* result) {
     ++result->exchanges;
     result->exchange_status = status;
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
-    return error_free(pdu.get(), first.get(), result) && take_answer(pdu.get(), read, result);
+    return error_free(pdu.get(), first.get(), result) && take_answer(pdu.get(), asked, read, result);
 }
 
 // The binding count of the cap for names below the longest root.

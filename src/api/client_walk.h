@@ -72,10 +72,12 @@ WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_
 using ColumnVisitor = std::function<pmc_long(std::size_t column, const Binding& binding)>;
 
 // Several subtrees (the columns of tables) read together with GetBulk,
-// one repeater per column still open: each column ends at its own subtree
-// end or endOfMibView, with the checks of bulk_walk per column, and leaves
-// the next request once it has ended. max_repetitions 0 shares what fits
-// the size cap among the open columns; max_steps bounds the cells visited.
+// one repeater per column still open (as many as the size cap allows in one
+// request): each column ends at its own subtree end or endOfMibView, with
+// the checks of bulk_walk per column, and leaves the next request once it
+// has ended; a cell out of order stops the read. max_repetitions 0 shares
+// what fits the size cap among the columns asked; max_steps bounds the
+// cells visited.
 WalkResult bulk_columns(const TargetOptions& options, const std::vector<std::string>& roots,
                         pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit);
 

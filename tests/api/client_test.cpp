@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <pmsnmp/pmsnmp.h>
@@ -193,8 +194,8 @@ TEST(ClientBulkWalk, LoopProtectionsHoldInsideRepetitions) {
 
 // Columns of different lengths read together: each ends by itself (past its
 // subtree, at endOfMibView in the middle of an answer, or empty) and leaves
-// the requests after it; an answer that goes back or stands still, and the
-// step bound, stop the whole read.
+// the requests after it; an answer that goes back or stands still, cells out
+// of place, and the step bound stop the whole read.
 TEST(ClientBulkColumns, EachColumnEndsOnItsOwnAndFaultsStopTheRead) {
     const std::string base = "1.3.6.1.4.1.99999.9.";
     std::string table = "\"table\": {";
@@ -215,6 +216,9 @@ TEST(ClientBulkColumns, EachColumnEndsOnItsOwnAndFaultsStopTheRead) {
         {"{\"stuck_after\": \"" + base + "3.1\", " + table + "}", 100, NPmcClient::WalkEnd::kNotAdvancing,
          base + "3.1", {4}},
         {"{" + table + "}", 4, NPmcClient::WalkEnd::kStepLimit, "", {4}},
+        // tooBig makes the session cut the request in two and join the
+        // answers one after the other: cells out of place, not a short column.
+        {"{\"too_big_above\": 2, " + table + "}", 100, NPmcClient::WalkEnd::kNotAdvancing, base + "3", {4, 2, 2}},
     };
     for (const Case& c : cases) {
         pmc_test::TestAgent agent(c.scenario);
@@ -272,17 +276,20 @@ TEST(ClientWalk, WalksMatchNetSnmpWalkers) {
 }
 
 // Columns read together against snmpd give what snmpbulkwalk gives for
-// each column alone, with chosen and with given repetitions.
+// each column alone, with chosen and with given repetitions, and with a size
+// cap that lets one column into a request.
 TEST(ClientBulkColumns, ColumnsMatchSnmpBulkWalkOfEach) {
     std::string error;
     pmstest::SnmpdFixture* snmpd = pmstest::shared_snmpd(&error);
     ASSERT_NE(snmpd, nullptr) << error;
     const std::vector<std::string> roots = {"1.3.6.1.2.1.1.9.1.2", "1.3.6.1.2.1.1.5", "1.3.6.1.2.1.1.9.1.4"};
-    for (const pmc_long repetitions : {0, 3}) {
+    const std::pair<pmc_long, pmc_ulong> limits[] = {{0, 0}, {3, 0}, {3, 64}};
+    for (const auto& [repetitions, max_size] : limits) {
         std::vector<std::vector<std::string>> cells(roots.size());
+        TargetOptions options = loopback(snmpd->port(), PMS_VERSION_2C, pmstest::SnmpdFixture::kReadCommunity);
+        options.max_message_size = max_size;
         const auto result = NPmcClient::bulk_columns(
-            loopback(snmpd->port(), PMS_VERSION_2C, pmstest::SnmpdFixture::kReadCommunity), roots, repetitions,
-            NPmcClient::PMC_WALK_UNBOUNDED, [&cells](std::size_t column, const Binding& b) {
+            options, roots, repetitions, NPmcClient::PMC_WALK_UNBOUNDED, [&cells](std::size_t column, const Binding& b) {
                 cells.at(column).push_back(b.oid);
                 return PMC_S_OK;
             });
@@ -294,7 +301,7 @@ TEST(ClientBulkColumns, ColumnsMatchSnmpBulkWalkOfEach) {
                                       snmpd->ipv4_peer(), roots[i].c_str()}).out))
                 expected.push_back(entry.oid);
             EXPECT_FALSE(expected.empty()) << roots[i];
-            EXPECT_EQ(cells[i], expected) << roots[i] << " repetitions " << repetitions;
+            EXPECT_EQ(cells[i], expected) << roots[i] << " repetitions " << repetitions << " cap " << max_size;
         }
     }
 }

@@ -347,10 +347,12 @@ class Agent:
     def answer(self, req):
         """The response bindings, error status and error index for req."""
         v1 = req.version == 0
-        if req.pdu_tag == PDU_GETBULK:
-            return None if v1 else self.bulk(req)
+        if req.pdu_tag == PDU_GETBULK and v1:
+            return None
         if self.too_big_above is not None and len(req.bindings) > int(self.too_big_above):
             return ERR_TOO_BIG, 0, req.bindings
+        if req.pdu_tag == PDU_GETBULK:
+            return self.bulk(req)
         out = []
         for position, (oid, tag, content) in enumerate(req.bindings, start=1):
             if req.pdu_tag == PDU_GET:
