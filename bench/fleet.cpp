@@ -86,16 +86,25 @@ int run(const std::vector<std::string>& args) {
 }
 
 // snmpsimd serving one recording per address (snmpsim picks the data file
-// by the endpoint's transport identifier); stopped by its process id.
+// by the endpoint's transport identifier), or with printers 0 the sharp
+// recording alone on 127.0.0.1, community "sharp", in snmpsim's standard
+// engine as the tool's tests serve it; stopped by its process id.
 class Simulator {
 public:
     Simulator(const fs::path& recordings, int printers, unsigned short port) {
-        dir_ = fs::temp_directory_path() / ("pmsnmp-bench-fleet-" + std::to_string(getpid()));
+        dir_ = fs::temp_directory_path() /
+               ("pmsnmp-bench-fleet-" + std::to_string(getpid()) + (printers == 0 ? "-sharp" : ""));
         fs::create_directories(dir_ / "data" / "public");
         fs::create_directories(dir_ / "cache");
-        std::vector<std::string> args{"snmpsimd", "--v2c-arch", "--data-dir=" + (dir_ / "data").string(),
+        std::vector<std::string> args{"snmpsimd", "--data-dir=" + (dir_ / "data").string(),
                                       "--cache-dir=" + (dir_ / "cache").string(),
                                       "--logging-method=file:" + (dir_ / "log").string()};
+        if (printers == 0) {
+            fs::copy_file(recordings / "sharp.snmprec", dir_ / "data" / "sharp.snmprec");
+            args.push_back("--agent-udpv4-endpoint=127.0.0.1:" + std::to_string(port));
+        } else {
+            args.insert(args.begin() + 1, "--v2c-arch");
+        }
         for (int i = 0; i < printers; ++i) {
             const char* name = kRecordings[i % 5];
             fs::copy_file(recordings / (std::string(name) + ".snmprec"),
@@ -191,7 +200,8 @@ double median(std::vector<double> values) {
 
 // pmsnmp status against one printer in both versions, alternately, so that
 // both meet the same load; false when a run failed.
-bool time_status_versions(const pmtool::AgentOptions& printer, int runs) {
+bool time_status_versions(const pmtool::AgentOptions& printer, const std::string& community, int runs,
+                          const char* simulator, const char* ratio_name) {
     const char* tool = std::getenv("PMSNMP_TOOL");
     const std::string host = printer.host.address + ":" + std::to_string(printer.host.port);
     std::vector<double> v1;
@@ -200,15 +210,26 @@ bool time_status_versions(const pmtool::AgentOptions& printer, int runs) {
         for (std::vector<double>* times : {&v1, &v2c}) {
             const Clock::time_point start = Clock::now();
             const int code = run({tool != nullptr ? tool : PMSNMP_TOOL, "status", "-v", times == &v1 ? "1" : "2c",
-                                  "-c", "public", host});
+                                  "-c", community, host});
             if (code != 0) return false;
             times->push_back(seconds_since(start));
         }
     }
-    std::printf("status of the sharp recording: SNMPv1 %.3f s, SNMPv2c %.3f s (medians of %d runs)\n",
-                median(v1), median(v2c), runs);
-    std::printf("status v2c vs v1: %.1f\n", median(v1) / median(v2c));
+    std::printf("status of the sharp recording (%s): SNMPv1 %.3f s, SNMPv2c %.3f s (medians of %d runs)\n",
+                simulator, median(v1), median(v2c), runs);
+    std::printf("%s: %.1f\n", ratio_name, median(v1) / median(v2c));
     return true;
+}
+
+// The status comparison against the sharp recording served alone.
+bool time_status_alone(const fs::path& recordings, int runs) {
+    const unsigned short port = static_cast<unsigned short>(20000 + (getpid() + 1) % 20000);
+    Simulator simulator(recordings, 0, port);
+    pmtool::AgentOptions sharp = printer(0, port);
+    sharp.host.host = sharp.host.address = "127.0.0.1";
+    sharp.target.community = "sharp";
+    if (!simulator.started() || !wait_until_answering(sharp)) return false;
+    return time_status_versions(sharp, "sharp", runs, "snmpsim standard engine", "status v2c vs v1");
 }
 
 }  // namespace
@@ -264,8 +285,10 @@ int main(int argc, char** argv) {
                 static_cast<double>(peak_kib > before_kib ? peak_kib - before_kib : 0) / options.printers);
     bool status_ran = true;
     if (options.printers > kSharpPrinter && options.status_runs > 0) {
-        status_ran = time_status_versions(hosts[kSharpPrinter], options.status_runs);
-        if (!status_ran) std::fprintf(stderr, "fleet: pmsnmp status failed\n");
+        status_ran = time_status_versions(hosts[kSharpPrinter], "public", options.status_runs,
+                                          "fleet simulator, --v2c-arch", "status v2c vs v1, fleet simulator");
     }
+    if (status_ran && options.status_runs > 0) status_ran = time_status_alone(recordings, options.status_runs);
+    if (!status_ran) std::fprintf(stderr, "fleet: pmsnmp status failed\n");
     return failed == 0 && status_ran ? 0 : 1;
 }
