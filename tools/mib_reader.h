@@ -5,6 +5,7 @@
 
 #include "binding.h"
 
+#include <functional>
 #include <vector>
 
 namespace pmtool {
@@ -34,8 +35,12 @@ public:
     }
 
     // Several subtrees (table columns), (*out)[i] for roots[i]; a reader may
-    // read them together.
-    virtual pmc_long walk_columns(const std::vector<std::string>& roots, std::vector<Bindings>* out) {
+    // read them together, and may end column i after a binding for which
+    // enough(i, binding) is true.
+    using Enough = std::function<bool(std::size_t column, const Binding& binding)>;
+    virtual pmc_long walk_columns(const std::vector<std::string>& roots, const Enough& enough,
+                                  std::vector<Bindings>* out) {
+        static_cast<void>(enough);
         out->assign(roots.size(), Bindings());
         for (std::size_t i = 0; i < roots.size(); ++i) {
             const pmc_long status = walk(roots[i], &(*out)[i]);

@@ -2,6 +2,7 @@
 
 #include "printer_mib.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -37,11 +38,11 @@ public:
         return found;
     }
 
-    std::vector<Column> columns(const std::vector<std::string>& roots) {
+    std::vector<Column> columns(const std::vector<std::string>& roots, const MibReader::Enough& enough = nullptr) {
         std::vector<Column> columns(roots.size());
         if (status_ != PMC_S_OK) return columns;
         std::vector<Bindings> read;
-        status_ = reader_.walk_columns(roots, &read);
+        status_ = reader_.walk_columns(roots, enough, &read);
         for (std::size_t i = 0; i < roots.size() && i < read.size(); ++i) {
             for (Binding& binding : read[i]) {
                 const std::string index = oid_suffix(binding.oid, roots[i]);
@@ -122,12 +123,15 @@ std::optional<long> first_index(const Column& column) {
     return std::strtol(column.begin()->first.c_str(), nullptr, 10);
 }
 
+bool is_printer_type(const Binding& device_type) {
+    return device_type.type == PMS_TYPE_OID && device_type.oid_value == mib::kHrDevicePrinter;
+}
+
 // The printer is the device of type hrDevicePrinter; agents that do not
 // type their devices still list it in hrPrinterTable.
 std::optional<long> printer_device(const Columns& columns) {
     for (const auto& row : columns[kDeviceType]) {
-        if (row.second.type == PMS_TYPE_OID && row.second.oid_value == mib::kHrDevicePrinter)
-            return std::strtol(row.first.c_str(), nullptr, 10);
+        if (is_printer_type(row.second)) return std::strtol(row.first.c_str(), nullptr, 10);
     }
     if (const std::optional<long> index = first_index(columns[kPrinterStatus])) return index;
     return first_index(columns[kErrorState]);
@@ -228,9 +232,9 @@ Columns read_plainly(ReportReader& in, PrinterReport* report) {
     return in.columns(column_roots());
 }
 
-// For a reader that batches: the columns together, then the scalars with
-// the printer's row of hrDeviceTable in one request, instead of walking the
-// whole device table for one row of it. Only when no printer shows up do
+// For a reader that batches: the columns together (the device types up to
+// the printer), then the scalars with the printer's row of hrDeviceTable in
+// one request, instead of walking the whole device table for one row of it. Only when no printer shows up do
 // the device columns get read whole, for the first device's row.
 Columns read_together(ReportReader& in, PrinterReport* report) {
     const std::vector<std::string>& roots = column_roots();
@@ -241,7 +245,11 @@ Columns read_together(ReportReader& in, PrinterReport* report) {
         wanted.push_back(roots[i]);
         places.push_back(i);
     }
-    std::vector<Column> read = in.columns(wanted);
+    // The device types matter up to the first printer.
+    const auto types = static_cast<std::size_t>(std::find(places.begin(), places.end(), kDeviceType) - places.begin());
+    std::vector<Column> read = in.columns(wanted, [types](std::size_t column, const Binding& binding) {
+        return column == types && is_printer_type(binding);
+    });
     Columns columns(roots.size());
     for (std::size_t i = 0; i < places.size(); ++i) columns[places[i]] = std::move(read[i]);
 

@@ -164,8 +164,9 @@ pmc_long SnmpAgent::get_objects(const std::vector<std::string>& oids, Bindings* 
     return get_many(oids, out);
 }
 
-pmc_long SnmpAgent::walk_columns(const std::vector<std::string>& root_texts, std::vector<Bindings>* out) {
-    if (!bulk_reads()) return MibReader::walk_columns(root_texts, out);
+pmc_long SnmpAgent::walk_columns(const std::vector<std::string>& root_texts, const Enough& enough,
+                                 std::vector<Bindings>* out) {
+    if (!bulk_reads()) return MibReader::walk_columns(root_texts, enough, out);
     std::vector<std::string> roots;
     for (const std::string& text : root_texts) {
         roots.push_back(normalize_oid(text));
@@ -175,9 +176,9 @@ pmc_long SnmpAgent::walk_columns(const std::vector<std::string>& root_texts, std
         }
     }
     out->assign(roots.size(), Bindings());
-    const auto keep = [out](std::size_t column, const Binding& binding) {
+    const auto keep = [out, &enough](std::size_t column, const Binding& binding) {
         (*out)[column].push_back(binding);
-        return PMC_S_OK;
+        return enough && enough(column, binding) ? NPmcClient::PMC_COLUMN_COMPLETE : PMC_S_OK;
     };
     const NPmcClient::WalkResult result =
         NPmcClient::bulk_columns(target(), roots, options_.max_repetitions, kMaxWalkSteps, keep);

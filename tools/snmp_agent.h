@@ -36,7 +36,8 @@ public:
     // requests that read all the columns together.
     bool batches() const override { return bulk_reads(); }
     pmc_long get_objects(const std::vector<std::string>& oids, Bindings* out) override;
-    pmc_long walk_columns(const std::vector<std::string>& roots, std::vector<Bindings>* out) override;
+    pmc_long walk_columns(const std::vector<std::string>& roots, const Enough& enough,
+                          std::vector<Bindings>* out) override;
 
     // One GetRequest for all identifiers; objects the agent lacks come back
     // as noSuchObject bindings (SNMPv1 noSuchName included).

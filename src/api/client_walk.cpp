@@ -302,8 +302,9 @@ bool take_cell(const IPmsVarBind* cell, OpenColumn* column, ColumnsRead* read, W
     }
     if (read->visited == read->max_steps) return stop(result, PMC_E_FAIL, WalkEnd::kStepLimit);
     pmc_long status = read->visit(column->index, binding_of(cell));
-    if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+    if (status != PMC_S_OK && status != PMC_COLUMN_COMPLETE) return stop(result, status, WalkEnd::kFailed);
     ++read->visited;
+    column->ended = status == PMC_COLUMN_COMPLETE;
     column->last.reset(cell->get_oid()->clone_oid(&status));
     if (!column->last) return stop(result, status, WalkEnd::kFailed);
     return true;

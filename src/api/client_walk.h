@@ -68,8 +68,10 @@ WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_
                      std::size_t max_steps, const BindingVisitor& visit);
 
 // The columns' cells for a multi-column read: column is the index of its
-// root.
+// root. Besides the statuses of a BindingVisitor it may answer
+// PMC_COLUMN_COMPLETE: the cell is taken and its column needs no more.
 using ColumnVisitor = std::function<pmc_long(std::size_t column, const Binding& binding)>;
+constexpr pmc_long PMC_COLUMN_COMPLETE = 1;
 
 // Several subtrees (the columns of tables) read together with GetBulk,
 // one repeater per column still open (as many as the size cap allows in one
