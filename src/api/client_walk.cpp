@@ -163,15 +163,28 @@ bool visit_repetitions(IPmsPdu* pdu, const IPmsOid* asked, BulkWalk* walk, WalkR
     return true;
 }
 
+// An agent that cannot send what a GetBulk asks for may answer tooBig
+// rather than fewer repetitions: the request is then asked again for half
+// as many. True when *amount was halved.
+bool halve_after_too_big(const WalkResult& result, pmc_long* amount) {
+    if (result.exchange_status != PMC_E_TOO_BIG || *amount <= 1) return false;
+    *amount /= 2;
+    return true;
+}
+
 // One GetBulk; true while the walk goes on.
 bool bulk_step(IPmsPdu* pdu, BulkWalk* walk, WalkResult* result) {
-    // GetBulk carries non-repeaters and max-repetitions where other PDUs
-    // carry the error status and index.
-    pdu->set_error_status(0);
-    pdu->set_error_index(walk->max_repetitions);
     pmc::Owned<IPmsOid> asked;
-    if (!ask(pdu, PMS_PDU_GET_BULK, walk->target, walk->dispatcher, &asked, result)) return false;
-    return error_free(pdu, asked.get(), result) && visit_repetitions(pdu, asked.get(), walk, result);
+    do {
+        // GetBulk carries non-repeaters and max-repetitions where other PDUs
+        // carry the error status and index.
+        pdu->set_error_status(0);
+        pdu->set_error_index(walk->max_repetitions);
+        if (ask(pdu, PMS_PDU_GET_BULK, walk->target, walk->dispatcher, &asked, result)) {
+            return error_free(pdu, asked.get(), result) && visit_repetitions(pdu, asked.get(), walk, result);
+        }
+    } while (halve_after_too_big(*result, &walk->max_repetitions));
+    return false;
 }
 
 WalkResult failed_walk(pmc_long status) {
@@ -228,6 +241,7 @@ struct ColumnsRead {
     std::size_t max_steps;
     const ColumnVisitor& visit;
     std::vector<OpenColumn> open;  // in the order of their roots
+    std::size_t max_columns = std::numeric_limits<std::size_t>::max();  // lowered by tooBig
     std::size_t visited = 0;
 };
 
@@ -251,11 +265,18 @@ pmc_long open_columns(const std::vector<std::string>& roots, std::vector<OpenCol
     return PMC_S_OK;
 }
 
-// The columns one request asks for: a request that does not fit the cap
-// would be cut into pieces whose answers, joined one after the other, no
-// longer go round the columns.
+// The columns one request asks for: no more than the cap's cells, since
+// every column asked takes at least one cell of the answer.
 std::size_t columns_asked(const ColumnsRead& read) {
-    return std::min<std::size_t>(read.open.size(), std::max<pmc_ulong>(1, read.cap_bindings));
+    return std::min({read.open.size(), static_cast<std::size_t>(std::max<pmc_ulong>(1, read.cap_bindings)),
+                     read.max_columns});
+}
+
+// The repetitions of a request for asked columns: given, or their share of
+// the cap.
+pmc_long columns_repetitions(const ColumnsRead& read, std::size_t asked) {
+    if (read.fixed_repetitions > 0) return read.fixed_repetitions;
+    return static_cast<pmc_long>(std::max<pmc_ulong>(1, read.cap_bindings / asked));
 }
 
 // A GetBulk with one repeater per column asked.
@@ -270,10 +291,29 @@ pmc_long columns_request(const ColumnsRead& read, std::size_t asked, pmc::Owned<
         if (status != PMC_S_OK) return status;
         name.release();
     }
-    const pmc_long shared = static_cast<pmc_long>(std::max<pmc_ulong>(1, read.cap_bindings / asked));
     (*pdu)->set_error_status(0);
-    (*pdu)->set_error_index(read.fixed_repetitions > 0 ? read.fixed_repetitions : shared);
+    (*pdu)->set_error_index(columns_repetitions(read, asked));
     return PMC_S_OK;
+}
+
+// After tooBig, the request that drew it asked again smaller: an agent
+// shortens a GetBulk's repetitions by itself, so tooBig says that not even
+// one row fitted. Half the columns first, then half the repetitions; false
+// when one cell was asked.
+bool shrink_after_too_big(const WalkResult& result, std::size_t asked, ColumnsRead* read) {
+    if (result.exchange_status != PMC_E_TOO_BIG) return false;
+    if (asked > 1) {
+        read->max_columns = asked / 2;
+        return true;
+    }
+    const pmc_long repetitions = columns_repetitions(*read, asked);
+    if (repetitions <= 1) return false;
+    if (read->fixed_repetitions > 0) {
+        read->fixed_repetitions = repetitions / 2;
+    } else {
+        read->cap_bindings = static_cast<pmc_ulong>(repetitions / 2);
+    }
+    return true;
 }
 
 bool is_end_of_view(const IPmsVarBind* cell) {
@@ -329,17 +369,23 @@ bool take_answer(IPmsPdu* answer, std::size_t asked, ColumnsRead* read, WalkResu
 
 // One GetBulk for the open columns; true while the read goes on.
 bool columns_step(ColumnsRead* read, WalkResult* result) {
-    const std::size_t asked = columns_asked(*read);
-    pmc::Owned<IPmsPdu> pdu;
-    pmc_long status = columns_request(*read, asked, &pdu);
-    if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+    pmc_long status = PMC_S_OK;
     pmc::Owned<IPmsOid> first(read->open.front().last->clone_oid(&status));
     if (!first) return stop(result, status, WalkEnd::kFailed);
-    status = exchange_pdu(pdu.get(), PMS_PDU_GET_BULK, read->target, read->dispatcher);
-    ++result->exchanges;
-    result->exchange_status = status;
-    if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
-    return error_free(pdu.get(), first.get(), result) && take_answer(pdu.get(), asked, read, result);
+    std::size_t asked = 0;
+    do {
+        asked = columns_asked(*read);
+        pmc::Owned<IPmsPdu> pdu;
+        status = columns_request(*read, asked, &pdu);
+        if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+        status = exchange_pdu(pdu.get(), PMS_PDU_GET_BULK, read->target, read->dispatcher);
+        ++result->exchanges;
+        result->exchange_status = status;
+        if (status == PMC_S_OK) {
+            return error_free(pdu.get(), first.get(), result) && take_answer(pdu.get(), asked, read, result);
+        }
+    } while (shrink_after_too_big(*result, asked, read));
+    return stop(result, status, WalkEnd::kFailed);
 }
 
 // The binding count of the cap for names below the longest root.

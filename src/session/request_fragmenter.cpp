@@ -174,7 +174,12 @@ pmc_long send_and_split(IPmsPieceExchange* exchange, IPmsPdu* pdu, IPmsSnmpTarge
     if (exchange == nullptr) return PMC_E_INVALID_ARG;
     pmc_ulong split_count = 0;
     const pmc_long status = exchange->send_and_receive(pdu, target, &split_count);
-    if (split_count != 0) return fragment_process(exchange, pdu, target, split_count);
+    // A GetBulk answer goes round its repeaters; the answers of pieces
+    // joined one after the other would not. Its sender asks for fewer
+    // repetitions instead.
+    if (split_count != 0 && pdu->get_type() != PMS_PDU_GET_BULK) {
+        return fragment_process(exchange, pdu, target, split_count);
+    }
     return status;
 }
 

@@ -231,3 +231,18 @@ TEST(FragmentProcess, TwoBindingsTooBigBecomeTwoSingleRequests) {
     EXPECT_EQ(exchange.sizes, (std::vector<pmc_ulong>{2, 1, 1}));
     EXPECT_EQ(oids_of(pdu.get()), numbered_oids(2));
 }
+
+// A GetBulk's answer goes round its repeaters, so pieces joined one after
+// the other would put cells in the wrong columns: it comes back whole, and
+// its sender asks for fewer repetitions.
+TEST(FragmentProcess, GetBulkIsNeverSplit) {
+    for (const pmc_long too_big : {PMC_E_TOO_BIG, PMC_E_MESSAGE_TOO_LARGE}) {
+        ScriptedExchange exchange;
+        exchange.too_big_above = 1;
+        exchange.too_big_status = too_big;
+        pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET_BULK, numbered_oids(4));
+        EXPECT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), too_big);
+        EXPECT_EQ(exchange.sizes, (std::vector<pmc_ulong>{4}));
+        EXPECT_EQ(oids_of(pdu.get()), numbered_oids(4));
+    }
+}
