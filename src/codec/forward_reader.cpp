@@ -5,9 +5,9 @@
 namespace {
 constexpr unsigned char LENGTH_OCTETS_MASK = 0x7F;
 constexpr pmc_ulong MAX_LENGTH_OCTETS = 4;
-constexpr pmc_ulong INTEGER_OCTETS = 4;
 constexpr pmc_ulong COUNTER64_OCTETS = 8;
-constexpr unsigned char SIGN_BIT = 0x80;
+using NPmcBerContents::INTEGER_OCTETS;
+using NPmcBerContents::SIGN_BIT;
 
 // Sets aside leading octets that only pad the value, while more than
 // `fits` octets remain.
@@ -60,7 +60,7 @@ pmc_long CPmsForwardReader::read_length(pmc_ulong* length) {
     return PMC_S_OK;
 }
 
-pmc_long CPmsForwardReader::read_header(unsigned char expected, pmc_ulong* length) {
+pmc_long CPmsForwardReader::read_header_slowly(unsigned char expected, pmc_ulong* length) {
     unsigned char tag = 0;
     if (!read_octet(&tag)) return PMC_E_DECODE;
     if (tag != expected) return refuse("unexpected tag");
@@ -69,18 +69,9 @@ pmc_long CPmsForwardReader::read_header(unsigned char expected, pmc_ulong* lengt
     return *length <= remaining() ? PMC_S_OK : refuse("contents run past the end");
 }
 
-pmc_long CPmsForwardReader::read_element(unsigned char expected, const unsigned char** contents,
-                                         pmc_ulong* length) {
-    const pmc_long status = read_header(expected, length);
-    if (status != PMC_S_OK) return status;
-    *contents = position_;
-    position_ += *length;
-    return PMC_S_OK;
-}
-
 namespace NPmcBerContents {
 
-pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value) {
+pmc_long read_padded_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value) {
     skip_padding(&contents, &length, INTEGER_OCTETS, true);
     if (length > INTEGER_OCTETS) return PMC_E_DECODE;
     *value = static_cast<pmc_long>(pattern_of(contents, length));

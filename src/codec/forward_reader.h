@@ -44,12 +44,32 @@ public:
     // of data give -250. The length is not checked against what remains.
     pmc_long read_length(pmc_ulong* length);
     // Tag (must equal expected) and length, which must fit in what remains.
-    pmc_long read_header(unsigned char expected, pmc_ulong* length);
+    pmc_long read_header(unsigned char expected, pmc_ulong* length) {
+        // The short length form needs no call; anything else, or any fault,
+        // takes the full path from the same position.
+        if (remaining() >= SHORT_HEADER && position_[0] == expected &&
+            position_[1] < SHORT_LENGTH_LIMIT && position_[1] <= remaining() - SHORT_HEADER) {
+            *length = position_[1];
+            position_ += SHORT_HEADER;
+            return PMC_S_OK;
+        }
+        return read_header_slowly(expected, length);
+    }
     // A whole element: its contents are lent through contents and skipped.
     pmc_long read_element(unsigned char expected, const unsigned char** contents,
-                          pmc_ulong* length);
+                          pmc_ulong* length) {
+        const pmc_long status = read_header(expected, length);
+        if (status != PMC_S_OK) return status;
+        *contents = position_;
+        position_ += *length;
+        return PMC_S_OK;
+    }
 
 private:
+    static constexpr pmc_ulong SHORT_HEADER = 2;              // tag and one length octet
+    static constexpr unsigned char SHORT_LENGTH_LIMIT = 0x80;  // from here the long form
+
+    pmc_long read_header_slowly(unsigned char expected, pmc_ulong* length);
     bool fail(const char* reason) {
         failure_ = reason;
         return false;
@@ -70,9 +90,24 @@ private:
 // never makes a larger number fit, and nothing is cut to size.
 namespace NPmcBerContents {
 
+constexpr pmc_ulong INTEGER_OCTETS = 4;
+constexpr unsigned char SIGN_BIT = 0x80;
+
 // INTEGER: -2^31 ... 2^31 - 1. Leading 0x00 or 0xFF octets that do not
 // change the value are accepted.
-pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value);
+pmc_long read_padded_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value);
+inline pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value) {
+    // Up to four octets there is no padding to set aside: sign-extend.
+    if (length > INTEGER_OCTETS) return read_padded_integer(contents, length, value);
+    if (length == 0) {
+        *value = 0;
+        return PMC_S_OK;
+    }
+    pmc_ulong pattern = (contents[0] & SIGN_BIT) != 0 ? 0xFFFFFFFFu : 0u;
+    for (pmc_ulong i = 0; i < length; ++i) pattern = (pattern << 8) | contents[i];
+    *value = static_cast<pmc_long>(pattern);
+    return PMC_S_OK;
+}
 // Counter32, Gauge32, TimeTicks: at most 32 bits after leading 0x00
 // octets. Up to four octets are taken as the 32-bit pattern, sign bit
 // included, as agents that leave out the zero octet mean it.
