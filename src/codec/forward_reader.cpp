@@ -5,9 +5,9 @@
 namespace {
 constexpr unsigned char LENGTH_OCTETS_MASK = 0x7F;
 constexpr pmc_ulong MAX_LENGTH_OCTETS = 4;
+constexpr pmc_ulong INTEGER_OCTETS = 4;
 constexpr pmc_ulong COUNTER64_OCTETS = 8;
-using NPmcBerContents::INTEGER_OCTETS;
-using NPmcBerContents::SIGN_BIT;
+constexpr unsigned char SIGN_BIT = 0x80;
 
 // Sets aside leading octets that only pad the value, while more than
 // `fits` octets remain.
@@ -71,7 +71,7 @@ pmc_long CPmsForwardReader::read_header_slowly(unsigned char expected, pmc_ulong
 
 namespace NPmcBerContents {
 
-pmc_long read_padded_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value) {
+pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value) {
     skip_padding(&contents, &length, INTEGER_OCTETS, true);
     if (length > INTEGER_OCTETS) return PMC_E_DECODE;
     *value = static_cast<pmc_long>(pattern_of(contents, length));

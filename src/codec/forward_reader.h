@@ -55,6 +55,20 @@ public:
         }
         return read_header_slowly(expected, length);
     }
+    // An INTEGER of up to four octets in the short length form, the usual
+    // case, sign-extended into *value; false (nothing read) for anything
+    // else, which read_element and NPmcBerContents then judge.
+    bool read_short_integer(unsigned char expected, pmc_long* value) {
+        if (remaining() < SHORT_HEADER || position_[0] != expected) return false;
+        const pmc_ulong length = position_[1];
+        if (length == 0 || length > SHORT_INTEGER_OCTETS || length > remaining() - SHORT_HEADER) return false;
+        const unsigned char* octet = position_ + SHORT_HEADER;
+        pmc_ulong pattern = (octet[0] & SIGN_BIT) != 0 ? ALL_ONES : 0u;
+        for (pmc_ulong i = 0; i < length; ++i) pattern = (pattern << 8) | octet[i];
+        *value = static_cast<pmc_long>(pattern);
+        position_ = octet + length;
+        return true;
+    }
     // A whole element: its contents are lent through contents and skipped.
     pmc_long read_element(unsigned char expected, const unsigned char** contents,
                           pmc_ulong* length) {
@@ -68,6 +82,9 @@ public:
 private:
     static constexpr pmc_ulong SHORT_HEADER = 2;              // tag and one length octet
     static constexpr unsigned char SHORT_LENGTH_LIMIT = 0x80;  // from here the long form
+    static constexpr pmc_ulong SHORT_INTEGER_OCTETS = 4;       // no padding to set aside
+    static constexpr unsigned char SIGN_BIT = 0x80;
+    static constexpr pmc_ulong ALL_ONES = 0xFFFFFFFFu;
 
     pmc_long read_header_slowly(unsigned char expected, pmc_ulong* length);
     bool fail(const char* reason) {
@@ -90,24 +107,9 @@ private:
 // never makes a larger number fit, and nothing is cut to size.
 namespace NPmcBerContents {
 
-constexpr pmc_ulong INTEGER_OCTETS = 4;
-constexpr unsigned char SIGN_BIT = 0x80;
-
 // INTEGER: -2^31 ... 2^31 - 1. Leading 0x00 or 0xFF octets that do not
 // change the value are accepted.
-pmc_long read_padded_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value);
-inline pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value) {
-    // Up to four octets there is no padding to set aside: sign-extend.
-    if (length > INTEGER_OCTETS) return read_padded_integer(contents, length, value);
-    if (length == 0) {
-        *value = 0;
-        return PMC_S_OK;
-    }
-    pmc_ulong pattern = (contents[0] & SIGN_BIT) != 0 ? 0xFFFFFFFFu : 0u;
-    for (pmc_ulong i = 0; i < length; ++i) pattern = (pattern << 8) | contents[i];
-    *value = static_cast<pmc_long>(pattern);
-    return PMC_S_OK;
-}
+pmc_long read_integer(const unsigned char* contents, pmc_ulong length, pmc_long* value);
 // Counter32, Gauge32, TimeTicks: at most 32 bits after leading 0x00
 // octets. Up to four octets are taken as the 32-bit pattern, sign bit
 // included, as agents that leave out the zero octet mean it.

@@ -89,6 +89,8 @@ constexpr std::uint64_t CONTINUATION_BITS = 0x8080808080808080ull;
 constexpr pmc_ulong RUN = 8;
 
 bool take_single_octet_run(const unsigned char* octets, pmc_ulong* arcs) {
+    // A copy of its own, so that the stores below cannot touch what they
+    // read and the compiler may widen all eight at once.
     unsigned char run[RUN];
     std::memcpy(run, octets, RUN);
     std::uint64_t word;
@@ -240,6 +242,7 @@ pmc_long CPmsMessageDecoder::read_field(unsigned char tag, const char* field,
 }
 
 pmc_long CPmsMessageDecoder::read_integer(const char* field, pmc_long* value) {
+    if (reader_.read_short_integer(NPmcBer::TAG_INTEGER, value)) return PMC_S_OK;
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
     const pmc_long status = read_field(NPmcBer::TAG_INTEGER, field, &contents, &length);
