@@ -13,19 +13,9 @@ void CPmsBackwardWriter::put_long_length(pmc_ulong length) {
 }
 
 void CPmsBackwardWriter::put_signed(pmc_long number) {
-    // The octet count comes from the magnitude bits: those of the complement
-    // for a negative number.
-    const pmc_ulong bits = static_cast<pmc_ulong>(number < 0 ? ~number : number);
-    int count = 4;
-    if (bits < 0x80u) {
-        count = 1;
-    } else if (bits < 0x8000u) {
-        count = 2;
-    } else if (bits < 0x800000u) {
-        count = 3;
-    }
+    const pmc_ulong count = signed_octets(number);
     pmc_ulong pattern = static_cast<pmc_ulong>(number);
-    for (int i = 0; i < count; ++i) {
+    for (pmc_ulong i = 0; i < count; ++i) {
         put(static_cast<unsigned char>(pattern & 0xFF));
         pattern >>= 8;
     }
@@ -66,8 +56,7 @@ void CPmsBackwardWriter::put_oid_arcs(const pmc_ulong* arcs, pmc_ulong count) {
     // A 32-bit arc takes at most 5 octets, the packed first one at most 5
     // too (2^32 + 79 < 2^35): with that much room no octet needs a check.
     constexpr pmc_ulong MAX_SUBID_OCTETS = 5;
-    const pmc_ulong room = static_cast<pmc_ulong>(position_ - start_);
-    if (overflow_ || count > room / MAX_SUBID_OCTETS) {
+    if (overflow_ || count > room() / MAX_SUBID_OCTETS) {
         for (pmc_ulong i = count - 1; i >= 2; --i) put_subidentifier(arcs[i]);
         put_subidentifier(static_cast<unsigned long long>(arcs[0]) * NPmcBer::FIRST_ARC_FACTOR +
                           arcs[1]);
@@ -95,7 +84,7 @@ void CPmsBackwardWriter::put_oid_arcs(const pmc_ulong* arcs, pmc_ulong count) {
     position_ = p;
 }
 
-void CPmsBackwardWriter::put_integer(unsigned char tag, pmc_long number) {
+void CPmsBackwardWriter::put_integer_slowly(unsigned char tag, pmc_long number) {
     const pmc_ulong before = written();
     put_signed(number);
     put_header(tag, written() - before);

@@ -3,9 +3,9 @@
 #ifndef PMSNMP_CODEC_BACKWARD_WRITER_H
 #define PMSNMP_CODEC_BACKWARD_WRITER_H
 
-#include <cstring>
-
 #include <pmsnmp/types.h>
+
+#include "value/short_octets.h"
 
 class CPmsBackwardWriter {
 public:
@@ -22,22 +22,28 @@ public:
         *--position_ = octet;
     }
     void put_run(const unsigned char* octets, pmc_ulong count) {
-        if (overflow_ || static_cast<pmc_ulong>(position_ - start_) < count) {
+        if (overflow_ || room() < count) {
             overflow_ = true;
             return;
         }
         position_ -= count;
-        if (count != 0) std::memcpy(position_, octets, count);
+        pms_copy_short(position_, octets, count);
     }
 
     void put_length(pmc_ulong length) {
-        if (length < 0x80) {
+        if (length < SHORT_LENGTH_LIMIT) {
             put(static_cast<unsigned char>(length));
         } else {
             put_long_length(length);
         }
     }
     void put_header(unsigned char tag, pmc_ulong length) {
+        if (!overflow_ && length < SHORT_LENGTH_LIMIT && room() >= SHORT_HEADER) {
+            position_[-1] = static_cast<unsigned char>(length);
+            position_[-2] = tag;
+            position_ -= 2;
+            return;
+        }
         put_length(length);
         put(tag);
     }
@@ -52,7 +58,21 @@ public:
     void put_oid_arcs(const pmc_ulong* arcs, pmc_ulong count);
 
     // Whole elements.
-    void put_integer(unsigned char tag, pmc_long number);
+    void put_integer(unsigned char tag, pmc_long number) {
+        if (overflow_ || room() < MAX_INTEGER_ELEMENT) {
+            put_integer_slowly(tag, number);
+            return;
+        }
+        const pmc_ulong count = signed_octets(number);
+        auto pattern = static_cast<pmc_ulong>(number);
+        for (pmc_ulong i = 0; i < count; ++i) {
+            *--position_ = static_cast<unsigned char>(pattern & 0xFF);
+            pattern >>= 8;
+        }
+        position_[-1] = static_cast<unsigned char>(count);
+        position_[-2] = tag;
+        position_ -= 2;
+    }
     void put_unsigned_element(unsigned char tag, pmc_ulong number);
 
     bool overflowed() const { return overflow_; }
@@ -61,6 +81,21 @@ public:
     unsigned char* position() const { return position_; }
 
 private:
+    static constexpr pmc_ulong SHORT_LENGTH_LIMIT = 0x80;  // from here the long form
+    static constexpr pmc_ulong SHORT_HEADER = 2;           // tag and one length octet
+    static constexpr pmc_ulong MAX_INTEGER_ELEMENT = 6;    // tag, length, four octets
+
+    pmc_ulong room() const { return static_cast<pmc_ulong>(position_ - start_); }
+    // The octets of number in two's complement, fewest first: from the
+    // magnitude bits, those of the complement for a negative number.
+    static pmc_ulong signed_octets(pmc_long number) {
+        const pmc_ulong bits = static_cast<pmc_ulong>(number < 0 ? ~number : number);
+        if (bits < 0x80u) return 1;
+        if (bits < 0x8000u) return 2;
+        if (bits < 0x800000u) return 3;
+        return 4;
+    }
+    void put_integer_slowly(unsigned char tag, pmc_long number);
     void put_long_length(pmc_ulong length);
     void put_subidentifier(unsigned long long value);
 

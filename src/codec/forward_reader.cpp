@@ -60,22 +60,13 @@ pmc_long CPmsForwardReader::read_length(pmc_ulong* length) {
     return PMC_S_OK;
 }
 
-pmc_long CPmsForwardReader::read_header(unsigned char expected, pmc_ulong* length) {
+pmc_long CPmsForwardReader::read_header_slowly(unsigned char expected, pmc_ulong* length) {
     unsigned char tag = 0;
     if (!read_octet(&tag)) return PMC_E_DECODE;
     if (tag != expected) return refuse("unexpected tag");
     const pmc_long status = read_length(length);
     if (status != PMC_S_OK) return status;
     return *length <= remaining() ? PMC_S_OK : refuse("contents run past the end");
-}
-
-pmc_long CPmsForwardReader::read_element(unsigned char expected, const unsigned char** contents,
-                                         pmc_ulong* length) {
-    const pmc_long status = read_header(expected, length);
-    if (status != PMC_S_OK) return status;
-    *contents = position_;
-    position_ += *length;
-    return PMC_S_OK;
 }
 
 namespace NPmcBerContents {

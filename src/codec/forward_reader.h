@@ -44,12 +44,49 @@ public:
     // of data give -250. The length is not checked against what remains.
     pmc_long read_length(pmc_ulong* length);
     // Tag (must equal expected) and length, which must fit in what remains.
-    pmc_long read_header(unsigned char expected, pmc_ulong* length);
+    pmc_long read_header(unsigned char expected, pmc_ulong* length) {
+        // The short length form needs no call; anything else, or any fault,
+        // takes the full path from the same position.
+        if (remaining() >= SHORT_HEADER && position_[0] == expected &&
+            position_[1] < SHORT_LENGTH_LIMIT && position_[1] <= remaining() - SHORT_HEADER) {
+            *length = position_[1];
+            position_ += SHORT_HEADER;
+            return PMC_S_OK;
+        }
+        return read_header_slowly(expected, length);
+    }
+    // An INTEGER of up to four octets in the short length form, the usual
+    // case, sign-extended into *value; false (nothing read) for anything
+    // else, which read_element and NPmcBerContents then judge.
+    bool read_short_integer(unsigned char expected, pmc_long* value) {
+        if (remaining() < SHORT_HEADER || position_[0] != expected) return false;
+        const pmc_ulong length = position_[1];
+        if (length == 0 || length > SHORT_INTEGER_OCTETS || length > remaining() - SHORT_HEADER) return false;
+        const unsigned char* octet = position_ + SHORT_HEADER;
+        pmc_ulong pattern = (octet[0] & SIGN_BIT) != 0 ? ALL_ONES : 0u;
+        for (pmc_ulong i = 0; i < length; ++i) pattern = (pattern << 8) | octet[i];
+        *value = static_cast<pmc_long>(pattern);
+        position_ = octet + length;
+        return true;
+    }
     // A whole element: its contents are lent through contents and skipped.
     pmc_long read_element(unsigned char expected, const unsigned char** contents,
-                          pmc_ulong* length);
+                          pmc_ulong* length) {
+        const pmc_long status = read_header(expected, length);
+        if (status != PMC_S_OK) return status;
+        *contents = position_;
+        position_ += *length;
+        return PMC_S_OK;
+    }
 
 private:
+    static constexpr pmc_ulong SHORT_HEADER = 2;              // tag and one length octet
+    static constexpr unsigned char SHORT_LENGTH_LIMIT = 0x80;  // from here the long form
+    static constexpr pmc_ulong SHORT_INTEGER_OCTETS = 4;       // no padding to set aside
+    static constexpr unsigned char SIGN_BIT = 0x80;
+    static constexpr pmc_ulong ALL_ONES = 0xFFFFFFFFu;
+
+    pmc_long read_header_slowly(unsigned char expected, pmc_ulong* length);
     bool fail(const char* reason) {
         failure_ = reason;
         return false;

@@ -1,5 +1,6 @@
 #include "codec/message_decoder.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -63,6 +64,42 @@ pmc_long refuse(const char* field, const char* reason) {
     return PMC_E_DECODE;
 }
 
+void log_bad_oid() { log_error("decode error. oid format is wrong."); }
+
+// The sub-identifier starting at contents[*i] (before length): false when it
+// runs past the end or beyond what an arc can carry (the first one also
+// carries 40 * arc0). Notes a padding 0x80 first octet in *canonical.
+bool read_subidentifier(const unsigned char* contents, pmc_ulong length, pmc_ulong* i,
+                        unsigned long long* value, bool* canonical) {
+    if (contents[*i] == NPmcBer::SUBID_MORE) *canonical = false;
+    unsigned long long sum = 0;
+    unsigned char octet = 0;
+    do {
+        octet = contents[(*i)++];
+        sum = (sum << 7) | (octet & NPmcBer::SUBID_MASK);
+        if (sum > SUBID_MAX + NPmcBer::FIRST_ARC_FACTOR * NPmcBer::FIRST_ARC_MAX) return false;
+    } while ((octet & NPmcBer::SUBID_MORE) != 0 && *i < length);
+    *value = sum;
+    return (octet & NPmcBer::SUBID_MORE) == 0;
+}
+
+// Eight one-octet arcs from octets into arcs, unless one of the octets has
+// the continuation bit.
+constexpr std::uint64_t CONTINUATION_BITS = 0x8080808080808080ull;
+constexpr pmc_ulong RUN = 8;
+
+bool take_single_octet_run(const unsigned char* octets, pmc_ulong* arcs) {
+    // A copy of its own, so that the stores below cannot touch what they
+    // read and the compiler may widen all eight at once.
+    unsigned char run[RUN];
+    std::memcpy(run, octets, RUN);
+    std::uint64_t word;
+    std::memcpy(&word, run, RUN);
+    if ((word & CONTINUATION_BITS) != 0) return false;
+    for (pmc_ulong k = 0; k < RUN; ++k) arcs[k] = run[k];
+    return true;
+}
+
 // The arcs of an identifier's contents into arcs (room for length + 1).
 // *canonical tells whether no sub-identifier is padded with a leading 0x80,
 // so that the encoder would write the same octets.
@@ -70,39 +107,34 @@ pmc_long parse_arcs_into(const unsigned char* contents, pmc_ulong length, pmc_ul
                          pmc_ulong* count, bool* canonical) {
     *count = 0;
     *canonical = true;
-    pmc_ulong n = 0;
+    if (length == 0) return PMC_S_OK;
     pmc_ulong i = 0;
+    unsigned long long value = 0;
+    if (!read_subidentifier(contents, length, &i, &value, canonical)) {
+        log_bad_oid();
+        return PMC_E_DECODE;
+    }
+    unsigned long long first = value / NPmcBer::FIRST_ARC_FACTOR;
+    if (first > NPmcBer::FIRST_ARC_MAX) first = NPmcBer::FIRST_ARC_MAX;
+    value -= first * NPmcBer::FIRST_ARC_FACTOR;
+    if (value > SUBID_MAX) {
+        log_bad_oid();
+        return PMC_E_DECODE;
+    }
+    arcs[0] = static_cast<pmc_ulong>(first);
+    arcs[1] = static_cast<pmc_ulong>(value);
+    pmc_ulong n = 2;
     while (i < length) {
-        // Most arcs after the first are below 128: one octet, no carry.
-        if (n != 0 && contents[i] < NPmcBer::SUBID_MORE) {
+        // Most arcs after the first are below 128: one octet each, taken
+        // eight at a time while they last.
+        for (; length - i >= RUN && take_single_octet_run(contents + i, arcs + n); i += RUN) n += RUN;
+        if (i == length) break;
+        if (contents[i] < NPmcBer::SUBID_MORE) {
             arcs[n++] = contents[i++];
             continue;
         }
-        if (contents[i] == NPmcBer::SUBID_MORE) *canonical = false;
-        unsigned long long value = 0;
-        unsigned char octet = 0;
-        do {
-            octet = contents[i++];
-            value = (value << 7) | (octet & NPmcBer::SUBID_MASK);
-            // Arcs are 32 bits; the first sub-identifier also carries
-            // 40 * arc0.
-            if (value > SUBID_MAX + NPmcBer::FIRST_ARC_FACTOR * NPmcBer::FIRST_ARC_MAX) {
-                log_error("decode error. oid format is wrong.");
-                return PMC_E_DECODE;
-            }
-        } while ((octet & NPmcBer::SUBID_MORE) != 0 && i < length);
-        if ((octet & NPmcBer::SUBID_MORE) != 0) {
-            log_error("decode error. oid format is wrong.");
-            return PMC_E_DECODE;
-        }
-        if (n == 0) {
-            unsigned long long first = value / NPmcBer::FIRST_ARC_FACTOR;
-            if (first > NPmcBer::FIRST_ARC_MAX) first = NPmcBer::FIRST_ARC_MAX;
-            arcs[n++] = static_cast<pmc_ulong>(first);
-            value -= first * NPmcBer::FIRST_ARC_FACTOR;
-        }
-        if (value > SUBID_MAX) {
-            log_error("decode error. oid format is wrong.");
+        if (!read_subidentifier(contents, length, &i, &value, canonical) || value > SUBID_MAX) {
+            log_bad_oid();
             return PMC_E_DECODE;
         }
         arcs[n++] = static_cast<pmc_ulong>(value);
@@ -210,6 +242,7 @@ pmc_long CPmsMessageDecoder::read_field(unsigned char tag, const char* field,
 }
 
 pmc_long CPmsMessageDecoder::read_integer(const char* field, pmc_long* value) {
+    if (reader_.read_short_integer(NPmcBer::TAG_INTEGER, value)) return PMC_S_OK;
     const unsigned char* contents = nullptr;
     pmc_ulong length = 0;
     const pmc_long status = read_field(NPmcBer::TAG_INTEGER, field, &contents, &length);
@@ -463,9 +496,7 @@ pmc_long CPmsMessageDecoder::store_oid(IPmsOid* oid, const unsigned char* conten
     CPmsOid* ours = CPmsOid::from(oid);
     pmc_ulong form_length = 0;
     const unsigned char* form = ours != nullptr ? ours->codec_form(&form_length) : nullptr;
-    // Names of a walk differ at their end: compare the last octet first.
-    if (form != nullptr && form_length == length && form[length - 1] == contents[length - 1] &&
-        std::memcmp(form, contents, length) == 0) {
+    if (form != nullptr && form_length == length && pms_same_short(form, contents, length)) {
         return PMC_S_OK;
     }
     pmc_ulong count = 0;

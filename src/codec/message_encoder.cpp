@@ -95,14 +95,16 @@ pmc_long CPmsMessageEncoder::encode_bindings(IPmsVarBindList* list) {
 }
 
 pmc_long CPmsMessageEncoder::encode_binding(IPmsVarBind* binding) {
-    if (binding == nullptr || binding->get_oid() == nullptr) return PMC_E_INVALID_ARG;
+    if (binding == nullptr) return PMC_E_INVALID_ARG;
+    const IPmsOid* name = binding->get_oid();
+    if (name == nullptr) return PMC_E_INVALID_ARG;
     const pmc_ulong before = writer_.written();
     IPmsValue* value = binding->get_value();
     // A binding whose value was taken away travels as NULL, as a request's
     // would.
     pmc_long status = value != nullptr ? value->accept(this) : visit_null(nullptr);
     if (status != PMC_S_OK) return status;
-    status = encode_oid(binding->get_oid());
+    status = encode_oid(name);
     if (status != PMC_S_OK) return status;
     writer_.put_header(NPmcBer::TAG_SEQUENCE, writer_.written() - before);
     return PMC_S_OK;

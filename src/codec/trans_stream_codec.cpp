@@ -5,6 +5,17 @@
 
 namespace {
 
+// A codec of its own for a nested use; apart, so that the usual path does
+// not set up room for one.
+template <class Codec, class Work>
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+pmc_long with_nested_codec(Work& work) {
+    Codec nested;
+    return work(nested);
+}
+
 // Runs work with this thread's codec of kind Codec. Keeping one per thread
 // keeps the room it grew for long names and communities (a steady stream
 // of messages then allocates nothing) and spares setting one up each time;
@@ -13,10 +24,7 @@ template <class Codec, class Work>
 pmc_long with_thread_codec(Work work) {
     thread_local Codec codec;
     thread_local bool busy = false;
-    if (busy) {
-        Codec nested;
-        return work(nested);
-    }
+    if (busy) return with_nested_codec<Codec>(work);
     busy = true;
     const pmc_long status = work(codec);
     busy = false;

@@ -73,14 +73,6 @@ bool pms_oid_arcs_fit(const char* text, std::size_t length) {
     return true;
 }
 
-CPmsOid* CPmsOid::from(const IPmsOid* oid) {
-    if (oid == nullptr) return nullptr;
-    auto* value = const_cast<IPmsValue*>(static_cast<const IPmsValue*>(oid));
-    void* ours = nullptr;
-    value->query_interface(PMS_IID_OID_IMPL, &ours);
-    return static_cast<CPmsOid*>(ours);
-}
-
 pmc_ulong CPmsOid::arc_count() const {
     if (arc_count_ == kUnknownCount) {
         arc_count_ = static_cast<pmc_long>(pms_count_arcs(dotted().c_str(), dotted().length()));
@@ -103,12 +95,6 @@ void CPmsOid::hold_arcs() const {
     if (pms_oid_read_arcs(this, arcs, CACHED_ARCS_MAX, &count) != PMC_S_OK) held_arcs_ = kArcsUnavailable;
 }
 
-const pmc_ulong* CPmsOid::cached_arcs(pmc_ulong* count) const {
-    if (held_arcs_ < 0) return nullptr;
-    *count = static_cast<pmc_ulong>(held_arcs_);
-    return arcs_;
-}
-
 void CPmsOid::remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const {
     if (count > CACHED_ARCS_MAX || text_stale_) return;
     std::copy(arcs, arcs + count, arcs_);
@@ -116,37 +102,11 @@ void CPmsOid::remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const {
     arc_count_ = held_arcs_;
 }
 
-pmc_ulong* CPmsOid::arc_room() {
-    clear();
-    return arcs_;
-}
-
 pmc_long CPmsOid::store_arcs(const pmc_ulong* arcs, pmc_ulong count, std::size_t text_room) {
     if (count > CACHED_ARCS_MAX) return PMC_E_INVALID_ARG;
     if (!text_.reserve(text_room)) return PMC_E_NO_MEMORY;
     std::copy(arcs, arcs + count, arcs_);
     return commit_arcs(count, text_room);
-}
-
-pmc_long CPmsOid::commit_arcs(pmc_ulong count, std::size_t text_room) {
-    if (count > CACHED_ARCS_MAX) return PMC_E_INVALID_ARG;
-    if (!text_.reserve(text_room)) return PMC_E_NO_MEMORY;
-    held_arcs_ = static_cast<pmc_long>(count);
-    arc_count_ = held_arcs_;
-    text_stale_ = true;
-    form_length_ = 0;
-    return PMC_S_OK;
-}
-
-const unsigned char* CPmsOid::codec_form(pmc_ulong* length) const {
-    *length = form_length_;
-    return form_length_ != 0 ? form_ : nullptr;
-}
-
-void CPmsOid::remember_codec_form(const unsigned char* form, pmc_ulong length) const {
-    if (length > CODEC_FORM_MAX) length = 0;
-    std::copy(form, form + length, form_);
-    form_length_ = length;
 }
 
 PmcTextBuffer& CPmsOid::edit_text() {
@@ -191,14 +151,6 @@ pmc_long CPmsOid::assign(const IPmsValue* other) {
     if (!edit_text().assign(text, length)) return PMC_E_NO_MEMORY;
     forget_arc_count();
     return PMC_S_OK;
-}
-
-void CPmsOid::clear() {
-    text_.clear();
-    text_stale_ = false;
-    held_arcs_ = kNoArcs;
-    form_length_ = 0;
-    arc_count_ = 0;
 }
 
 bool CPmsOid::equals(const IPmsValue* other) const {

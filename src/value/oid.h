@@ -7,6 +7,7 @@
 
 #include <cstddef>
 
+#include "value/short_octets.h"
 #include "value/text_buffer.h"
 #include "value/value_base.h"
 
@@ -20,7 +21,13 @@ public:
     pmc_long accept(IPmsValueVisitor* visitor) override;
     IPmsValue* clone(pmc_long* status) const override;
     pmc_long assign(const IPmsValue* other) override;
-    void clear() override;
+    void clear() override {
+        text_.clear();
+        text_stale_ = false;
+        held_arcs_ = kNoArcs;
+        form_length_ = 0;
+        arc_count_ = 0;
+    }
     pmc_long get_type() const override { return PMS_TYPE_OID; }
     bool equals(const IPmsValue* other) const override;
     IPmsOid* as_oid() override { return this; }
@@ -72,13 +79,28 @@ public:
     // Inside the library: the codec's arc paths.
     static constexpr pmc_ulong CACHED_ARCS_MAX = 24;
     // The arcs when they are held (null otherwise, and for longer names).
-    const pmc_ulong* cached_arcs(pmc_ulong* count) const;
+    const pmc_ulong* cached_arcs(pmc_ulong* count) const {
+        if (held_arcs_ < 0) return nullptr;
+        *count = static_cast<pmc_ulong>(held_arcs_);
+        return arcs_;
+    }
     // Keeps arcs parsed from the current text beside it.
     void remember_arcs(const pmc_ulong* arcs, pmc_ulong count) const;
     // Room for CACHED_ARCS_MAX arcs to parse straight into; the identifier
     // is empty until commit_arcs(count, ...) holds the first count of them.
-    pmc_ulong* arc_room();
-    pmc_long commit_arcs(pmc_ulong count, std::size_t text_room);
+    pmc_ulong* arc_room() {
+        CPmsOid::clear();
+        return arcs_;
+    }
+    pmc_long commit_arcs(pmc_ulong count, std::size_t text_room) {
+        if (count > CACHED_ARCS_MAX) return PMC_E_INVALID_ARG;
+        if (!text_.reserve(text_room)) return PMC_E_NO_MEMORY;
+        held_arcs_ = static_cast<pmc_long>(count);
+        arc_count_ = held_arcs_;
+        text_stale_ = true;
+        form_length_ = 0;
+        return PMC_S_OK;
+    }
     // Holds arcs[0..count) (count <= CACHED_ARCS_MAX) as the identifier;
     // text_room (at least the length of their dotted text) is taken now so
     // that reading the text later cannot fail. -3 and no change when memory
@@ -87,15 +109,28 @@ public:
     // The codec's own form of the current value (opaque here), kept so that
     // a name is not converted again; null when none is kept.
     static constexpr pmc_ulong CODEC_FORM_MAX = 32;
-    const unsigned char* codec_form(pmc_ulong* length) const;
-    void remember_codec_form(const unsigned char* form, pmc_ulong length) const;
+    const unsigned char* codec_form(pmc_ulong* length) const {
+        *length = form_length_;
+        return form_length_ != 0 ? form_ : nullptr;
+    }
+    void remember_codec_form(const unsigned char* form, pmc_ulong length) const {
+        if (length > CODEC_FORM_MAX) length = 0;
+        pms_copy_short(form_, form, length);
+        form_length_ = length;
+    }
     // The text to rewrite (the held arcs and codec form are dropped).
     PmcTextBuffer& edit_text();
     void set_arc_count(pmc_ulong count) { arc_count_ = static_cast<pmc_long>(count); }
     void forget_arc_count() { arc_count_ = kUnknownCount; }
 
     // Our implementation behind any IPmsOid, or null for a foreign one.
-    static CPmsOid* from(const IPmsOid* oid);
+    static CPmsOid* from(const IPmsOid* oid) {
+        if (oid == nullptr) return nullptr;
+        auto* value = const_cast<IPmsValue*>(static_cast<const IPmsValue*>(oid));
+        void* ours = nullptr;
+        value->query_interface(PMS_IID_OID_IMPL, &ours);
+        return static_cast<CPmsOid*>(ours);
+    }
 
 private:
     static constexpr pmc_long kUnknownCount = -1;

@@ -16,8 +16,7 @@ std::size_t PmcTextBuffer::capacity_for(std::size_t length) {
     return needed;
 }
 
-bool PmcTextBuffer::reserve(std::size_t length) {
-    if (length < capacity_) return true;
+bool PmcTextBuffer::grow(std::size_t length) {
     const std::size_t capacity = capacity_for(length);
     const bool first = !data_;
     if (!pmc_realloc_block(data_, capacity)) return false;
@@ -76,12 +75,6 @@ char* PmcTextBuffer::overwrite(std::size_t length) {
     length_ = length;
     data_[length_] = '\0';
     return data_.get();
-}
-
-void PmcTextBuffer::truncate(std::size_t length) {
-    if (length >= length_) return;
-    length_ = length;
-    data_[length_] = '\0';
 }
 
 void PmcTextBuffer::erase(std::size_t position, std::size_t count) {

@@ -22,7 +22,7 @@ public:
 
     // Capacity for `length` characters and the terminator; false on no memory
     // (the buffer is unchanged).
-    bool reserve(std::size_t length);
+    bool reserve(std::size_t length) { return length < capacity_ || grow(length); }
     // The capacity a text of `length` characters is given.
     static std::size_t capacity_for(std::size_t length);
 
@@ -37,11 +37,17 @@ public:
     // null on no memory (the buffer is unchanged).
     char* overwrite(std::size_t length);
 
-    void truncate(std::size_t length);
+    void truncate(std::size_t length) {
+        if (length >= length_) return;
+        length_ = length;
+        data_[length_] = '\0';
+    }
     void erase(std::size_t position, std::size_t count);
     void clear() { truncate(0); }
 
 private:
+    bool grow(std::size_t length);
+
     PmcMallocBlock<char> data_;
     std::size_t length_ = 0;
     std::size_t capacity_ = 0;
