@@ -20,18 +20,24 @@
 
 namespace pmc_test {
 
+// Winsock wants a start-up before any socket call; the process keeps it.
+inline bool start_sockets() {
+#ifdef _WIN32
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+#else
+    return true;
+#endif
+}
+
 class LoopbackSocket {
 public:
     // family: AF_INET (127.0.0.1) or AF_INET6 (::1).
     explicit LoopbackSocket(int family) : family_(family) {
-#ifdef _WIN32
-        static const bool started = [] {
-            WSADATA data;
-            return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-        }();
-        if (!started) return;
-#endif
-        fd_ = ::socket(family, SOCK_DGRAM, 0);
+        if (start_sockets()) fd_ = ::socket(family, SOCK_DGRAM, 0);
     }
     ~LoopbackSocket() {
         if (!valid()) return;
@@ -56,6 +62,13 @@ public:
     bool bind(unsigned short port) {
         sockaddr_storage address = loopback(port);
         return valid() && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length()) == 0;
+    }
+    // Binds to another IPv4 address (127.0.0.2, ...).
+    bool bind_ipv4(const char* text, unsigned short port) {
+        sockaddr_storage address = loopback(port);
+        reinterpret_cast<sockaddr_in*>(&address)->sin_addr.s_addr = inet_addr(text);
+        return valid() && family_ == AF_INET &&
+               ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length()) == 0;
     }
     // Binds to the any address of the family.
     bool bind_any(unsigned short port) {
