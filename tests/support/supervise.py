@@ -13,6 +13,7 @@ status file when the command has ended.
 """
 import argparse
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -72,6 +73,9 @@ def run(args):
     except OSError as error:
         sys.stderr.write("cannot start %s: %s\n" % (args.command[0], error))
         return 127
+    # Ended itself (by a test harness's time-out): the command goes too.
+    for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+        signal.signal(number, lambda *_: open(args.stop, "a").close())
     deadline = time.monotonic() + args.lifetime
     while child.poll() is None:
         if os.path.exists(args.stop) or time.monotonic() > deadline:
