@@ -44,7 +44,7 @@ echo "== concurrency tests with TSan"
 tsan=build/tsan
 cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPMSNMP_WERROR=ON \
   -DPMSNMP_TSAN=ON -DPMSNMP_BUILD_BENCH=OFF -DPMSNMP_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$tsan" -j "$jobs" --target test_log test_session test_codec test_net test_api
+cmake --build "$tsan" -j "$jobs" --target test_log test_session test_codec test_net test_net_linux test_api
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir "$tsan" -L concurrency -j "$jobs" --output-on-failure | tee "$tsan/ctest.log"
 passed=$((passed + $(sed -n 's/.* tests failed out of \([0-9]*\).*/\1/p' "$tsan/ctest.log")))

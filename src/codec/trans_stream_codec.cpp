@@ -22,6 +22,14 @@ pmc_long with_nested_codec(Work& work) {
 // a nested use on the same thread gets a codec of its own.
 template <class Codec, class Work>
 pmc_long with_thread_codec(Work work) {
+#if defined(_WIN32)
+    // MinGW's emulated thread storage can be freed before a thread_local's
+    // destructor runs at thread exit, which then frees freed memory: a
+    // thread that ends after coding corrupted the heap. Each use gets its
+    // own codec here.
+    Codec codec;
+    return work(codec);
+#else
     thread_local Codec codec;
     thread_local bool busy = false;
     if (busy) return with_nested_codec<Codec>(work);
@@ -29,6 +37,7 @@ pmc_long with_thread_codec(Work work) {
     const pmc_long status = work(codec);
     busy = false;
     return status;
+#endif
 }
 
 class CPmsTransStreamFactory final : public IPmsCodecFactory {

@@ -32,7 +32,9 @@ std::string read_text(IPmcGetData* object) {
     return status == PMC_S_OK ? text : "status " + std::to_string(status);
 }
 
-std::pair<pmc_long, pmc_long> error_of(IPmcGetData* object) {
+using ErrorPair = std::pair<pmc_long, pmc_long>;
+
+ErrorPair error_of(IPmcGetData* object) {
     pmc_long status = -99;
     pmc_long index = -99;
     EXPECT_EQ(object->get_error_status(&status, &index), PMC_S_OK);
@@ -76,7 +78,7 @@ TEST(AgentAnswers, MalformedValueIsAMalformedAnswer) {
     auto object = open_agent(agent);
     ASSERT_EQ(object->add_get_variable(kName, true), PMC_S_OK);
     EXPECT_EQ(read_text(object.get()), "status -250");
-    EXPECT_EQ(error_of(object.get()), std::make_pair(PMC_E_DECODE, 0));
+    EXPECT_EQ(error_of(object.get()), ErrorPair(PMC_E_DECODE, 0));
 }
 
 TEST(AgentAnswers, ErrorStatusOfTheLastExchange) {
@@ -84,7 +86,7 @@ TEST(AgentAnswers, ErrorStatusOfTheLastExchange) {
     pmc_test::TestAgent silent(std::string("{") + kTable + R"(, "withhold_answer": true})");
     ASSERT_TRUE(agent.running() && silent.running()) << agent.error() << silent.error();
     auto object = open_agent(agent);
-    EXPECT_EQ(error_of(object.get()), std::make_pair(0, 0));
+    EXPECT_EQ(error_of(object.get()), ErrorPair(0, 0));
     EXPECT_EQ(object->get_error_status(nullptr, nullptr), PMC_E_INVALID_ARG);
     // An SNMPv1 read of a missing object succeeds; the error status tells.
     ASSERT_EQ(object->add_get_variable(kName, true), PMC_S_OK);
@@ -92,14 +94,14 @@ TEST(AgentAnswers, ErrorStatusOfTheLastExchange) {
     pmc_long values[2] = {0, 0};
     EXPECT_EQ(object->get_integer_array(values, 2), PMC_S_OK);
     EXPECT_EQ(values[1], -1);
-    EXPECT_EQ(error_of(object.get()), std::make_pair(PMS_ERR_NO_SUCH_NAME, 2));
+    EXPECT_EQ(error_of(object.get()), ErrorPair(PMS_ERR_NO_SUCH_NAME, 2));
     ASSERT_EQ(object->add_get_variable(kName, true), PMC_S_OK);
     EXPECT_EQ(read_text(object.get()), "printer-1");
-    EXPECT_EQ(error_of(object.get()), std::make_pair(0, 0));
+    EXPECT_EQ(error_of(object.get()), ErrorPair(0, 0));
     auto waiting = open_agent(silent);
     ASSERT_EQ(waiting->add_get_variable(kName, true), PMC_S_OK);
     EXPECT_EQ(read_text(waiting.get()), "status -203");
-    EXPECT_EQ(error_of(waiting.get()), std::make_pair(PMC_E_TIMEOUT, 0));
+    EXPECT_EQ(error_of(waiting.get()), ErrorPair(PMC_E_TIMEOUT, 0));
 }
 
 }  // namespace

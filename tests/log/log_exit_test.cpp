@@ -1,6 +1,4 @@
 // Lines written by static destructors that run after the manager is gone.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,6 +9,7 @@
 #include "support/log_capture.h"
 #include "log/component_log.h"
 #include "log/log_config.h"
+#include "log/system_ids.h"
 
 namespace {
 
@@ -41,15 +40,15 @@ TEST(LogAtExit, FilledSlotsOutliveTheManagerAndNewOnesGetTheNullSession) {
     const char* inherited = std::getenv(kPathVariable);
     g_late_path = inherited != nullptr
                       ? inherited
-                      : "/tmp/pmsnmp_log_exit_" + std::to_string(getpid()) + ".log";
+                      : "/tmp/pmsnmp_log_exit_" + std::to_string(log_test::process_id()) + ".log";
     if (inherited == nullptr) {
         std::remove(g_late_path.c_str());
-        setenv(kPathVariable, g_late_path.c_str(), 1);
+        log_test::set_variable(kPathVariable, g_late_path.c_str());
     }
     EXPECT_EXIT(log_then_exit(), ::testing::ExitedWithCode(0), "late=null_session");
     const std::string content = read_file(g_late_path);
     std::remove(g_late_path.c_str());
-    unsetenv(kPathVariable);
+    log_test::clear_variable(kPathVariable);
     EXPECT_NE(content.find("snmp            , Error, written before exit\n"), std::string::npos)
         << content;
     EXPECT_NE(content.find("snmp            , Error, written after the manager\n"),

@@ -8,6 +8,7 @@
 #include "log/log_files.h"
 #include "support/log_capture.h"
 #include "log/log_line.h"
+#include "log/system_ids.h"
 
 namespace {
 
@@ -81,10 +82,12 @@ TEST_F(LogSessionTest, LineCarriesRealIdentifiers) {
     ASSERT_EQ(lines.size(), 2u);
 
     char ids[64];
-    std::snprintf(ids, sizeof ids, ", %8d, %8d, unit            , Info , n=3", getpid(), gettid());
+    std::snprintf(ids, sizeof ids, ", %8ld, %8ld, unit            , Info , n=3", log_test::process_id(),
+                  log_test::thread_id());
     EXPECT_EQ(lines[0].substr(23), ids);
     std::snprintf(ids, sizeof ids, ", %08X, %08X, unit            , Info , hex",
-                  static_cast<unsigned>(getpid()), static_cast<unsigned>(gettid()));
+                  static_cast<unsigned>(log_test::process_id()),
+                  static_cast<unsigned>(log_test::thread_id()));
     EXPECT_EQ(lines[1].substr(23), ids);
     // 2026/12/08 16:40:00:123
     EXPECT_EQ(lines[0][4], '/');

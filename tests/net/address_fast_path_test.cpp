@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <netdb.h>
+#include "support/loopback_socket.h"
 
 #include <string>
 #include <vector>
@@ -29,6 +29,7 @@ Reference look_up(const std::string& text) {
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* list = nullptr;
+    if (!pmc_test::start_sockets()) return reference;
     if (::getaddrinfo(text.c_str(), nullptr, &hints, &list) != 0 || list == nullptr) return reference;
     reference.family = list->ai_family;
     char host[NI_MAXHOST];

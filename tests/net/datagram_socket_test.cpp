@@ -6,9 +6,9 @@
 
 #include <pmsnmp/owned.h>
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include "support/loopback_socket.h"
 
 #include <chrono>
 #include <cstring>
@@ -27,14 +27,8 @@ Socket open_socket(pmc_long kind, unsigned short port = 0) {
 }
 
 bool ipv6_loopback_available() {
-    const int fd = ::socket(AF_INET6, SOCK_DGRAM, 0);
-    if (fd < 0) return false;
-    sockaddr_in6 loopback{};
-    loopback.sin6_family = AF_INET6;
-    loopback.sin6_addr = in6addr_loopback;
-    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback) == 0;
-    ::close(fd);
-    return ok;
+    pmc_test::LoopbackSocket probe(AF_INET6);
+    return probe.bind(0);
 }
 
 Address destination(const char* text, unsigned short port) {
@@ -105,6 +99,7 @@ TEST_P(DatagramFamilies, ReceiveTimeOutZeroReturnsAtOnce) {
     EXPECT_TRUE(log.has_line("Trace, poll API timeout."));
 }
 
+// Linux reports the whole length (MSG_TRUNC); Winsock refuses the read.
 TEST_P(DatagramFamilies, ACutDatagramReportsItsWholeLength) {
     Socket receiver = open_socket(GetParam().kind);
     Socket sender = open_socket(GetParam().kind);
@@ -115,9 +110,19 @@ TEST_P(DatagramFamilies, ACutDatagramReportsItsWholeLength) {
     unsigned char buffer[100];
     pmc_long received = 0;
     CPmcNetworkAddress* raw = nullptr;
+#ifdef _WIN32
+    // Winsock has no MSG_TRUNC: a cut datagram is a failed recvfrom
+    // (WSAEMSGSIZE).
+    LogCapture& log = LogCapture::on(pmc_socket_log());
+    log.clear();
+    EXPECT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_E_RECEIVE);
+    EXPECT_EQ(raw, nullptr);
+    EXPECT_TRUE(log.has_line("Error, fail recvfrom(). WSAGetLastError()=10040"));
+#else
     ASSERT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_S_OK);
     Address source(raw);
     EXPECT_EQ(received, 3000);
+#endif
 }
 
 TEST_P(DatagramFamilies, ReceiveWaitsForItsTimeOut) {
@@ -152,35 +157,6 @@ INSTANTIATE_TEST_SUITE_P(Loopback, DatagramFamilies,
                          [](const ::testing::TestParamInfo<FamilyCase>& info) {
                              return info.param.kind == PMC_ADDRESS_IPV4 ? "IPv4" : "IPv6";
                          });
-
-TEST(DatagramSocket, ReportsASenderOtherThanTheLoopbackAddress) {
-    Socket receiver = open_socket(PMC_ADDRESS_IPV4);
-    ASSERT_TRUE(receiver);
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = inet_addr("127.0.0.2");
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from), 0);
-    socklen_t length = sizeof from;
-    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&from), &length), 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = inet_addr("127.0.0.1");
-    to.sin_port = htons(receiver->get_local_address()->get_port());
-    ASSERT_EQ(::sendto(fd, "x", 1, 0, reinterpret_cast<sockaddr*>(&to), sizeof to), 1);
-    ::close(fd);
-
-    // The datagram is already queued, so waiting without limit returns.
-    char buffer[8];
-    pmc_long received = 0;
-    CPmcNetworkAddress* raw = nullptr;
-    ASSERT_EQ(receiver->receive(buffer, sizeof buffer, -1, &received, &raw), PMC_S_OK);
-    Address source(raw);
-    EXPECT_STREQ(source->get_text(), "127.0.0.2");
-    EXPECT_EQ(source->get_port(), ntohs(from.sin_port));
-    EXPECT_EQ(received, 1);
-}
 
 TEST(DatagramSocket, BroadcastNeedsTheFlagAndReachesTheAnyAddress) {
     Socket receiver = open_socket(PMC_ADDRESS_IPV4);

@@ -2,8 +2,8 @@
 // stands before, calls skipped only for answers it holds.
 #include "net/ipv4_text_memo.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include "support/loopback_socket.h"
 
 #include <string>
 #include <thread>
@@ -12,17 +12,17 @@ namespace {
 
 int g_text_calls = 0;
 
-char* counted_ntoa(in_addr address) {
+char* PMC_SOCKET_CALL counted_ntoa(in_addr address) {
     ++g_text_calls;
     return inet_ntoa(address);
 }
 // Another function answering the same inputs differently.
-char* other_ntoa(in_addr) {
+char* PMC_SOCKET_CALL other_ntoa(in_addr) {
     static char text[] = "other";
     return text;
 }
-char* no_text(in_addr) { return nullptr; }
-char* long_text(in_addr) {
+char* PMC_SOCKET_CALL no_text(in_addr) { return nullptr; }
+char* PMC_SOCKET_CALL long_text(in_addr) {
     static char text[] = "a text longer than any address";
     return text;
 }

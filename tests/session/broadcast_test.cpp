@@ -2,88 +2,19 @@
 // port on 127.255.255.255 (each gets its copy of a broadcast) and answer
 // from 127.0.0.2, 127.0.0.3, ... so that every answer has its own sender.
 // The limited broadcast (255.255.255.255) is sent only inside a network
-// namespace of the test's own.
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <memory>
+// namespace of the test's own (broadcast_namespace_test.cpp).
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "message/list_cursor.h"
-#include "message/snmp_packet.h"
 #include "session/broadcast_replies.h"
-#include "session/session_dispatcher.h"
-#include "session/session_test_support.h"
-#include "support/private_network.h"
-#include "support/test_agent.h"
+#include "session/broadcast_support.h"
 
 using namespace session_test;
 using pmc_test::TestAgent;
 
 namespace {
-
-const char* const kLoopbackBroadcast = "127.255.255.255";
-const char* const kSysName = "1.3.6.1.2.1.1.5.0";
-
-unsigned short free_udp_port() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-// A responder named lp-<host> answering from 127.0.0.<host>.
-std::unique_ptr<TestAgent> responder(unsigned short port, int host, const std::string& extra = "",
-                                     const char* bind = kLoopbackBroadcast) {
-    const std::string index = std::to_string(host);
-    const std::string scenario = std::string(R"({"table": {")") + kSysName + R"(": ["octets", "lp-)" + index +
-                                 R"("]}, "answer_from": "127.0.0.)" + index + "\"" +
-                                 (extra.empty() ? "" : ", " + extra) + "}";
-    return std::make_unique<TestAgent>(scenario, bind, 60,
-                                       std::vector<std::string>{"--port", std::to_string(port), "--reuse"});
-}
-
-struct Discovery {
-    pmc_long status = PMC_E_FAIL;
-    pmc::Owned<IPmsSnmpPacketList> replies;
-    long long elapsed_ms = 0;
-
-    std::vector<std::string> senders() const {
-        std::vector<std::string> out;
-        if (!replies) return out;
-        PmcListCursor<IPmsSnmpPacket> cursor(replies.get());
-        for (IPmsSnmpPacket* packet = cursor.current(); packet != nullptr; cursor.next(), packet = cursor.current()) {
-            out.push_back(packet->get_target()->get_address()->get_text() + std::string(" ") +
-                          text_of(value_at(packet->get_pdu(), 0)));
-        }
-        return out;
-    }
-};
-
-Discovery discover(const char* destination, unsigned short port, pmc_long timeout_ms, pmc_long retries) {
-    Discovery out;
-    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(nullptr));
-    pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, {kSysName});
-    pmc::Owned<IPmsSnmpTarget> target = make_target(destination, port, PMS_VERSION_1, timeout_ms, retries);
-    IPmsSnmpPacketList* list = nullptr;
-    const auto start = std::chrono::steady_clock::now();
-    out.status = dispatcher->send_broad_cast_sync(pdu.get(), target.get(), &list);
-    out.elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
-                         .count();
-    out.replies.reset(list);
-    return out;
-}
 
 TEST(Broadcast, NobodyAnsweringSucceedsWithAnEmptyListAfterEveryTry) {
     LogCapture& log = LogCapture::on(pmc_snmp_log());
@@ -181,24 +112,6 @@ TEST(Broadcast, IpxAnswersCountOnlyFromTheDestinationsNetwork) {
         EXPECT_EQ(NPmsBroadcastReplies::accepts(destination.get(), source.get()), c.accepted)
             << c.destination << " <- " << c.source;
     }
-}
-
-// In a namespace with only lo: a route for the limited broadcast, and a
-// responder bound to the any address.
-int limited_broadcast_in_private_namespace() {
-    if (std::system("ip link set lo up && ip route add 255.255.255.255/32 dev lo src 127.0.0.1") != 0) return 2;
-    const unsigned short port = free_udp_port();
-    auto agent = responder(port, 2, "", "0.0.0.0");
-    if (!agent->running()) return 3;
-    const Discovery found = discover("255.255.255.255", port, 300, 0);
-    if (found.status != PMC_S_OK) return 4;
-    return found.senders() == std::vector<std::string>{"127.0.0.2 lp-2"} ? 0 : 5;
-}
-
-TEST(Broadcast, LimitedBroadcastInsideAPrivateNetworkNamespace) {
-    const int code = pmc_test::run_in_private_network(limited_broadcast_in_private_namespace);
-    if (code == pmc_test::kNoPrivateNetwork) GTEST_SKIP() << "network namespaces are refused here";
-    EXPECT_EQ(code, 0);
 }
 
 }  // namespace

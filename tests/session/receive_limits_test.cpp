@@ -1,15 +1,13 @@
 // What the session takes from the wire and what it discards, with answers
 // made by hand in the test agent: integers beyond their kind, answers up to
-// the largest datagram, a socket numbered above select's limit.
-#include <sys/select.h>
-
+// the largest datagram. A socket numbered above select's limit is in
+// receive_descriptor_test.cpp.
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "session/session_dispatcher.h"
 #include "session/session_test_support.h"
-#include "support/descriptor_hoard.h"
 #include "support/test_agent.h"
 
 using namespace session_test;
@@ -80,15 +78,4 @@ TEST(ReceiveLimits, AnswersBeyond2048OctetsAreReadWhole) {
         ASSERT_EQ(get(agent, "1.3.6.1.4.1.99." + std::to_string(i), &pdu), PMC_S_OK) << texts[i].size();
         EXPECT_EQ(text_of(value_at(pdu.get(), 0)), texts[i]);
     }
-}
-
-TEST(ReceiveLimits, ASocketAboveSelectsLimitStillWaits) {
-    TestAgent agent(R"({"table": {"1.3.6.1.2.1.1.5.0": ["octets", "lp-1100"]}})");
-    ASSERT_TRUE(agent.running()) << agent.error();
-    pmc_test::DescriptorHoard hoard(1100);
-    if (!hoard.ready()) GTEST_SKIP() << hoard.error();
-    ASSERT_GE(hoard.highest(), FD_SETSIZE);
-    pmc::Owned<IPmsPdu> pdu;
-    ASSERT_EQ(get(agent, "1.3.6.1.2.1.1.5.0", &pdu), PMC_S_OK);
-    EXPECT_EQ(text_of(value_at(pdu.get(), 0)), "lp-1100");
 }
