@@ -6,25 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "session/session_dispatcher.h"
 #include "session/session_test_support.h"
 #include "support/descriptor_hoard.h"
 #include "support/test_agent.h"
 
 using namespace session_test;
 using pmc_test::TestAgent;
-
-namespace {
-
-// A GetRequest for name with one try; the answer is left in *pdu.
-pmc_long get(const TestAgent& agent, const std::string& name, pmc::Owned<IPmsPdu>* pdu, pmc_long timeout_ms = 2000) {
-    *pdu = make_pdu(PMS_PDU_GET, {name});
-    pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port(), PMS_VERSION_2C, timeout_ms);
-    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(nullptr));
-    return dispatcher->send_sync(pdu->get(), target.get());
-}
-
-}  // namespace
 
 TEST(ReceiveLimits, ASocketAboveSelectsLimitStillWaits) {
     TestAgent agent(R"({"table": {"1.3.6.1.2.1.1.5.0": ["octets", "lp-1100"]}})");
@@ -33,6 +20,6 @@ TEST(ReceiveLimits, ASocketAboveSelectsLimitStillWaits) {
     if (!hoard.ready()) GTEST_SKIP() << hoard.error();
     ASSERT_GE(hoard.highest(), FD_SETSIZE);
     pmc::Owned<IPmsPdu> pdu;
-    ASSERT_EQ(get(agent, "1.3.6.1.2.1.1.5.0", &pdu), PMC_S_OK);
+    ASSERT_EQ(get_from_agent(agent.port(), "1.3.6.1.2.1.1.5.0", &pdu), PMC_S_OK);
     EXPECT_EQ(text_of(value_at(pdu.get(), 0)), "lp-1100");
 }

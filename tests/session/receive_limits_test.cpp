@@ -6,24 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "session/session_dispatcher.h"
 #include "session/session_test_support.h"
 #include "support/test_agent.h"
 
 using namespace session_test;
 using pmc_test::TestAgent;
-
-namespace {
-
-// A GetRequest for name with one try; the answer is left in *pdu.
-pmc_long get(const TestAgent& agent, const std::string& name, pmc::Owned<IPmsPdu>* pdu, pmc_long timeout_ms = 2000) {
-    *pdu = make_pdu(PMS_PDU_GET, {name});
-    pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", agent.port(), PMS_VERSION_2C, timeout_ms);
-    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(nullptr));
-    return dispatcher->send_sync(pdu->get(), target.get());
-}
-
-}  // namespace
 
 TEST(ReceiveLimits, IntegersMustFitTheirKindWhateverThePadding) {
     // Tag and contents; the value read, or null when the answer is discarded.
@@ -42,7 +29,7 @@ TEST(ReceiveLimits, IntegersMustFitTheirKindWhateverThePadding) {
     for (const auto& c : cases) {
         LogCapture::on(pmc_snmp_log()).clear();
         pmc::Owned<IPmsPdu> pdu;
-        const pmc_long status = get(agent, "1.3.6.1.4.1.99." + std::to_string(&c - cases), &pdu, 200);
+        const pmc_long status = get_from_agent(agent.port(), "1.3.6.1.4.1.99." + std::to_string(&c - cases), &pdu, 200);
         if (c[1] != nullptr) {
             ASSERT_EQ(status, PMC_S_OK) << c[0];
             EXPECT_EQ(text_of(value_at(pdu.get(), 0)), c[1]) << c[0];
@@ -63,7 +50,7 @@ TEST(ReceiveLimits, ASixOctetRequestIdMatchesOnlyWhenItIsPadding) {
         LogCapture::on(pmc_snmp_log()).clear();
         const bool padding = std::string(prefix) == "0000";
         pmc::Owned<IPmsPdu> pdu;
-        EXPECT_EQ(get(agent, "1.3.6.1.2.1.1.5.0", &pdu, 200), padding ? PMC_S_OK : PMC_E_TIMEOUT) << prefix;
+        EXPECT_EQ(get_from_agent(agent.port(), "1.3.6.1.2.1.1.5.0", &pdu, 200), padding ? PMC_S_OK : PMC_E_TIMEOUT) << prefix;
         EXPECT_EQ(LogCapture::on(pmc_snmp_log()).count("request id: does not fit 32 bits."), padding ? 0 : 1) << prefix;
     }
 }
@@ -75,7 +62,7 @@ TEST(ReceiveLimits, AnswersBeyond2048OctetsAreReadWhole) {
     ASSERT_TRUE(agent.running()) << agent.error();
     for (int i = 0; i < 2; ++i) {
         pmc::Owned<IPmsPdu> pdu;
-        ASSERT_EQ(get(agent, "1.3.6.1.4.1.99." + std::to_string(i), &pdu), PMC_S_OK) << texts[i].size();
+        ASSERT_EQ(get_from_agent(agent.port(), "1.3.6.1.4.1.99." + std::to_string(i), &pdu), PMC_S_OK) << texts[i].size();
         EXPECT_EQ(text_of(value_at(pdu.get(), 0)), texts[i]);
     }
 }

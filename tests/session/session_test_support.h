@@ -17,6 +17,7 @@
 #include "message/pdu_factory.h"
 #include "message/snmp_target.h"
 #include "net/network_address.h"
+#include "session/session_dispatcher.h"
 #include "support/log_capture.h"
 #include "support/text_of.h"
 #include "value/value_factory.h"
@@ -79,6 +80,16 @@ inline pmc::Owned<IPmsSnmpTarget> make_target(const char* address, unsigned shor
     pmc::Owned<CPmcNetworkAddress> where(pmc_create_network_address_from_text(address, port, &status));
     if (where) target->set_address(where.get());
     return target;
+}
+
+// A GetRequest for name to the agent on 127.0.0.1:port, one try; the
+// answer is left in *pdu.
+inline pmc_long get_from_agent(unsigned short port, const std::string& name, pmc::Owned<IPmsPdu>* pdu,
+                               pmc_long timeout_ms = 2000) {
+    *pdu = make_pdu(PMS_PDU_GET, {name});
+    pmc::Owned<IPmsSnmpTarget> target = make_target("127.0.0.1", port, PMS_VERSION_2C, timeout_ms);
+    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(nullptr));
+    return dispatcher->send_sync(pdu->get(), target.get());
 }
 
 }  // namespace session_test
