@@ -58,6 +58,18 @@ pmc_long SnmpAgent::get_many(const std::vector<std::string>& oids, Bindings* out
     return get_bindings(oids, nullptr, true, out);
 }
 
+bool SnmpAgent::numeric_oids(const std::vector<std::string>& texts, const char* example,
+                             std::vector<std::string>* oids) {
+    for (const std::string& text : texts) {
+        oids->push_back(normalize_oid(text));
+        if (oids->back().empty()) {
+            reason_ = "bad OID '" + text + "': expected numeric form such as " + example;
+            return false;
+        }
+    }
+    return true;
+}
+
 pmc_long SnmpAgent::get_reporting(const std::vector<std::string>& oids, bool ask_again, Bindings* out,
                                   std::vector<AgentError>* errors) {
     return get_bindings(oids, errors, ask_again, out);
@@ -66,13 +78,7 @@ pmc_long SnmpAgent::get_reporting(const std::vector<std::string>& oids, bool ask
 pmc_long SnmpAgent::get_bindings(const std::vector<std::string>& oids, std::vector<AgentError>* errors,
                                  bool ask_again, Bindings* out) {
     std::vector<std::string> asked;
-    for (const std::string& text : oids) {
-        asked.push_back(normalize_oid(text));
-        if (asked.back().empty()) {
-            reason_ = "bad OID '" + text + "': expected numeric form such as 1.3.6.1.2.1.1.5.0";
-            return PMC_E_INVALID_ARG;
-        }
-    }
+    if (!numeric_oids(oids, kObjectExample, &asked)) return PMC_E_INVALID_ARG;
     std::vector<std::optional<Binding>> results(asked.size());
     std::vector<std::size_t> pending;
     for (std::size_t i = 0; i < asked.size(); ++i) pending.push_back(i);
@@ -150,11 +156,9 @@ pmc_long SnmpAgent::walk_ended(const NPmcClient::WalkResult& result, const std::
 }
 
 pmc_long SnmpAgent::walk(const std::string& root_text, Bindings* out) {
-    const std::string root = normalize_oid(root_text);
-    if (root.empty()) {
-        reason_ = "bad OID '" + root_text + "': expected numeric form such as 1.3.6.1.2.1.43";
-        return PMC_E_INVALID_ARG;
-    }
+    std::vector<std::string> roots;
+    if (!numeric_oids({root_text}, kSubtreeExample, &roots)) return PMC_E_INVALID_ARG;
+    const std::string& root = roots.front();
     out->clear();
     return walk_ended(walk_subtree(root, out), "." + root);
 }
@@ -168,13 +172,7 @@ pmc_long SnmpAgent::walk_columns(const std::vector<std::string>& root_texts, con
                                  std::vector<Bindings>* out) {
     if (!bulk_reads()) return MibReader::walk_columns(root_texts, enough, out);
     std::vector<std::string> roots;
-    for (const std::string& text : root_texts) {
-        roots.push_back(normalize_oid(text));
-        if (roots.back().empty()) {
-            reason_ = "bad OID '" + text + "': expected numeric form such as 1.3.6.1.2.1.43";
-            return PMC_E_INVALID_ARG;
-        }
-    }
+    if (!numeric_oids(root_texts, kSubtreeExample, &roots)) return PMC_E_INVALID_ARG;
     out->assign(roots.size(), Bindings());
     const auto keep = [out, &enough](std::size_t column, const Binding& binding) {
         (*out)[column].push_back(binding);

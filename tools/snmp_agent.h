@@ -61,6 +61,11 @@ public:
     const AgentOptions& options() const { return options_; }
 
 private:
+    static constexpr const char* kObjectExample = "1.3.6.1.2.1.1.5.0";
+    static constexpr const char* kSubtreeExample = "1.3.6.1.2.1.43";
+    // texts in numeric form into *oids; false, with the reason, at the
+    // first that is not an identifier.
+    bool numeric_oids(const std::vector<std::string>& texts, const char* example, std::vector<std::string>* oids);
     pmc_long fail(pmc_long status);
     pmc_long agent_error(pmc_long error_status, pmc_long error_index, const std::vector<std::string>& oids);
     NPmcClient::TargetOptions target() const;
