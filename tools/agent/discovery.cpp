@@ -1,0 +1,113 @@
+#include "agent/discovery.h"
+
+#include "agent/binding.h"
+#include "printer/printer_mib.h"
+#include "agent/snmp_agent.h"
+
+#include "api/client_exchange.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <array>
+
+namespace pmtool {
+
+namespace {
+
+constexpr const char* kSysObjectId = "1.3.6.1.2.1.1.2.0";
+constexpr const char* kPrinterMib = "1.3.6.1.2.1.43";
+
+NPmcClient::TargetOptions target_of(const DiscoveryOptions& options, const std::string& address) {
+    NPmcClient::TargetOptions target;
+    target.address = address;
+    target.address_kind = options.destination.kind;
+    target.port = options.destination.port;
+    target.version = options.version;
+    target.community = options.community;
+    target.timeout_ms = options.timeout_ms;
+    target.retries = options.retries;
+    return target;
+}
+
+Bindings names(const std::vector<std::string>& oids) {
+    Bindings request(oids.size());
+    for (std::size_t i = 0; i < oids.size(); ++i) request[i].oid = oids[i];
+    return request;
+}
+
+// Takes what an answer says about the agent; one with an error status says
+// nothing.
+void read_answer(const NPmcClient::ExchangeResult& answer, DiscoveredAgent* agent) {
+    if (answer.error_status != PMS_ERR_NO_ERROR) return;
+    for (const Binding& binding : answer.bindings) {
+        const std::string& oid = binding.oid;
+        if (oid == mib::kSysDescr) agent->description = binding.octets;
+        if (oid == mib::kSysName) agent->name = binding.octets;
+        if (oid == kSysObjectId) agent->object_id = binding.oid_value;
+        if (oid == std::string(mib::kHrDeviceType) + ".1" && binding.oid_value == mib::kHrDevicePrinter)
+            agent->printer = true;
+        if (oid_is_below(oid, kPrinterMib)) agent->printer = true;
+    }
+}
+
+// One question to the agent alone; what it answers goes into *agent, and
+// silence only leaves *agent as it was.
+void ask_agent(const DiscoveryOptions& options, pmc_long type, const std::vector<std::string>& oids,
+               DiscoveredAgent* agent) {
+    const NPmcClient::ExchangeResult answer =
+        NPmcClient::exchange(target_of(options, agent->address), type, names(oids));
+    if (answer.status == PMC_S_OK) read_answer(answer, agent);
+}
+
+DiscoveredAgent agent_of(const DiscoveryOptions& options, const NPmcClient::BroadcastAnswer& reply) {
+    DiscoveredAgent agent;
+    agent.address = reply.address;
+    read_answer(reply.answer, &agent);
+    // SNMPv1 answers noSuchName for the whole request when one object is
+    // missing (hrDeviceType.1 on agents without Host Resources).
+    if (reply.answer.error_status != PMS_ERR_NO_ERROR)
+        ask_agent(options, PMS_PDU_GET, {mib::kSysDescr, mib::kSysName, kSysObjectId}, &agent);
+    if (!agent.printer) ask_agent(options, PMS_PDU_GET_NEXT, {kPrinterMib}, &agent);
+    return agent;
+}
+
+// Family first (IPv4 before IPv6), then the address's octets.
+std::array<unsigned char, 17> address_key(const std::string& text) {
+    std::array<unsigned char, 17> key{};
+    if (inet_pton(AF_INET, text.c_str(), key.data() + 1) == 1) return key;
+    key[0] = 1;
+    if (inet_pton(AF_INET6, text.c_str(), key.data() + 1) == 1) return key;
+    key[0] = 2;
+    return key;
+}
+
+}  // namespace
+
+bool address_before(const std::string& a, const std::string& b) {
+    const auto key_a = address_key(a);
+    const auto key_b = address_key(b);
+    return key_a != key_b ? key_a < key_b : a < b;
+}
+
+pmc_long discover_agents(const DiscoveryOptions& options, std::vector<DiscoveredAgent>* agents,
+                         std::string* reason) {
+    const NPmcClient::BroadcastResult result = NPmcClient::broadcast(
+        target_of(options, options.destination.address), PMS_PDU_GET,
+        names({mib::kSysDescr, mib::kSysName, kSysObjectId, std::string(mib::kHrDeviceType) + ".1"}));
+    if (result.status != PMC_S_OK) {
+        AgentOptions described;
+        described.host = options.destination;
+        described.target = target_of(options, options.destination.address);
+        *reason = describe_status(result.status, described);
+        return result.status;
+    }
+    agents->clear();
+    for (const NPmcClient::BroadcastAnswer& reply : result.answers) agents->push_back(agent_of(options, reply));
+    std::sort(agents->begin(), agents->end(), [](const DiscoveredAgent& a, const DiscoveredAgent& b) {
+        return address_before(a.address, b.address);
+    });
+    return PMC_S_OK;
+}
+
+}  // namespace pmtool

@@ -1,0 +1,94 @@
+#include "commands/discover_command.h"
+
+#include "cli/cli.h"
+#include "render/render.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+namespace pmtool {
+
+namespace {
+
+const std::map<std::string, pmc_long> kCommunityVersions = {{"1", PMS_VERSION_1}, {"2c", PMS_VERSION_2C}};
+
+std::string or_dash(const std::string& text) { return text.empty() ? "-" : printable_text(text); }
+
+}  // namespace
+
+CLI::App* add_discover_command(CLI::App& app, DiscoverCommandLine& line) {
+    CLI::App* command = app.add_subcommand(
+        "discover", "find the agents that answer a broadcast (default 255.255.255.255) and tell printers apart");
+    command->add_option("BROADCAST-ADDRESS", line.destination, "where the request goes, with an optional port")
+        ->type_name("");
+    command->add_option("-v,--snmp-version", line.version, "SNMP version (default 1)")
+        ->check(CLI::IsMember({"1", "2c"}).description(""))
+        ->type_name("1|2c");
+    command->add_option("-c,--community", line.community, "community (default public)")->type_name("COMMUNITY");
+    command->add_option("-p,--port", line.port, "agents' UDP port unless the address gives one (default 161)")
+        ->check(CLI::Range(1, 65535).description(""))
+        ->type_name("PORT");
+    command->add_option("-t,--timeout", line.timeout_ms, "how long each try listens, in milliseconds (default 1000)")
+        ->check(CLI::Range(1, 600000).description(""))
+        ->type_name("MS");
+    command->add_option("-r,--retries", line.retries, "tries after the first (default 1)")
+        ->check(CLI::Range(0, 100).description(""))
+        ->type_name("N");
+    command->add_flag("--json", line.json, "print JSON instead of text");
+    command->add_flag("--printers", line.printers_only, "list printers only");
+    return command;
+}
+
+int run_discover(const DiscoverCommandLine& line, std::ostream& out, std::ostream& err) {
+    DiscoveryOptions options;
+    std::string reason;
+    if (!parse_host(line.destination, line.port, &options.destination, &reason)) {
+        err << "pmsnmp: " << reason << std::endl;
+        return kExitUsage;
+    }
+    options.version = kCommunityVersions.at(line.version);
+    options.community = line.community;
+    options.timeout_ms = line.timeout_ms;
+    options.retries = line.retries;
+    std::vector<DiscoveredAgent> agents;
+    if (discover_agents(options, &agents, &reason) != PMC_S_OK) {
+        err << "pmsnmp: " << reason << std::endl;
+        return kExitFailure;
+    }
+    if (line.printers_only) {
+        agents.erase(std::remove_if(agents.begin(), agents.end(),
+                                    [](const DiscoveredAgent& agent) { return !agent.printer; }),
+                     agents.end());
+    }
+    out << (line.json ? render_agents_json(agents) : render_agents_text(agents));
+    return kExitOk;
+}
+
+std::string render_agents_text(const std::vector<DiscoveredAgent>& agents) {
+    std::size_t width = 0;
+    for (const DiscoveredAgent& agent : agents) width = std::max(width, agent.address.size());
+    std::ostringstream text;
+    for (const DiscoveredAgent& agent : agents) {
+        text << agent.address << std::string(width - agent.address.size() + 2, ' ')
+             << (agent.printer ? "printer" : "-      ") << "  " << or_dash(agent.name) << "  "
+             << or_dash(agent.description) << '\n';
+    }
+    return text.str();
+}
+
+std::string render_agents_json(const std::vector<DiscoveredAgent>& agents) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const DiscoveredAgent& agent : agents) {
+        list.push_back({{"address", agent.address},
+                        {"name", printable_text(agent.name)},
+                        {"description", printable_text(agent.description)},
+                        {"object_id", agent.object_id},
+                        {"printer", agent.printer}});
+    }
+    return list.dump(2) + "\n";
+}
+
+}  // namespace pmtool

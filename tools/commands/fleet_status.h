@@ -1,0 +1,34 @@
+// pmsnmp status with several hosts: every printer polled by agent objects
+// of its own, a bounded number at a time, reported in the order given.
+#ifndef PMSNMP_TOOLS_FLEET_STATUS_H
+#define PMSNMP_TOOLS_FLEET_STATUS_H
+
+#include "commands/commands.h"
+#include "printer/printer_status.h"
+#include "agent/snmp_agent.h"
+
+#include <string>
+#include <vector>
+
+namespace pmtool {
+
+constexpr unsigned kDefaultParallel = 16;
+
+struct HostOutcome {
+    PrinterReport report;  // report.host names the host even when it failed
+    bool answered = false;
+    std::string reason;  // why not, when it did not
+};
+
+// Polls every host, at most parallel at a time (at least one); the
+// outcomes are in the order of hosts.
+std::vector<HostOutcome> poll_printers(const std::vector<AgentOptions>& hosts, unsigned parallel);
+
+// Prints the full reports (or --summary lines) in the order of hosts; 1 when
+// any host failed.
+int run_fleet_status(const std::vector<AgentOptions>& hosts, unsigned parallel, bool summary,
+                     const Output& output);
+
+}  // namespace pmtool
+
+#endif

@@ -1,0 +1,28 @@
+// Turning a printer report into what the user reads: a terminal page or a
+// JSON document of stable shape.
+#ifndef PMSNMP_TOOLS_RENDER_H
+#define PMSNMP_TOOLS_RENDER_H
+
+#include "printer/printer_status.h"
+
+#include <string>
+
+namespace pmtool {
+
+constexpr int kBarWidth = 20;
+
+// "[########------------]": filled in proportion to percent (0..100).
+std::string percent_bar(int percent, int width = kBarWidth);
+
+// Agent text made safe for a terminal: control characters become '?',
+// trailing NULs and blanks go.
+std::string printable_text(const std::string& text);
+
+std::string render_report_text(const PrinterReport& report);
+
+// The same content as JSON; absent objects are null, empty tables [].
+std::string render_report_json(const PrinterReport& report);
+
+}  // namespace pmtool
+
+#endif
