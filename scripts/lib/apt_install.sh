@@ -28,7 +28,7 @@ apt_update() {
       rm -f "$log"
       return 0
     fi
-    echo "apt-get update failed (try $try of $tries): $(grep '^E:' "$log" | tail -1)" >&2
+    echo "apt-get update failed (try $try of $tries): $(grep -m1 '^E:' "$log")" >&2
     [ "$try" -lt "$tries" ] || break
     sleep "$pause"
   done
@@ -36,13 +36,12 @@ apt_update() {
   echo "apt-get update: going on with the indexes at hand" >&2
 }
 
-# The packages apt names in its complaint; all of them if it names none.
+# The packages that cannot be installed even alone (apt names only their
+# dependencies); all of them when only the combination fails.
 apt_failed_packages() {
-  local log=$1 p found=""
-  shift
+  local p found=""
   for p in "$@"; do
-    awk -v p="$p" '($1 == p && $2 == ":") || $NF == p || $3 == "\047" p "\047" {hit = 1}
-                   END {exit !hit}' "$log" && found+="${found:+ }$p"
+    apt-get install -s -qq --no-install-recommends "$p" >/dev/null 2>&1 || found+="${found:+ }$p"
   done
   echo "${found:-$*}"
 }
@@ -56,11 +55,11 @@ apt_install() {
   export DEBIAN_FRONTEND=noninteractive
   apt_update
   log=$(mktemp)
-  if apt_as_root apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
+  if apt_as_root apt-get install -y -q -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
     rm -f "$log"
     return 0
   fi
-  APT_FAILED=$(apt_failed_packages "$log" "${missing[@]}")
+  APT_FAILED=$(apt_failed_packages "${missing[@]}")
   APT_REASON=$(grep '^E:' "$log" | tail -1 | sed 's/^E: *//' || true)
   [ -n "$APT_REASON" ] || APT_REASON=$(grep -v '^[[:space:]]*$' "$log" | tail -1 || true)
   {

@@ -36,7 +36,7 @@ run() {
 expect() {  # expect WHAT STATUS UPDATES INSTALL-ARGS [TEXT]
   local updates installs
   updates=$(grep -c '^update' "$stub/calls" 2>/dev/null)
-  installs=$(grep '^install' "$stub/calls" 2>/dev/null | sed 's/.*--no-install-recommends //')
+  installs=$(grep '^install -y' "$stub/calls" 2>/dev/null | sed 's/.*--no-install-recommends //')
   if [ "$status" != "$2" ] || [ "${updates:-0}" != "$3" ] || [ "$installs" != "$4" ] ||
      ! grep -qF -- "${5:-}" "$stub/out"; then
     echo "FAIL $1: status $status, $updates updates, install '$installs'"; sed 's/^/  | /' "$stub/out"
