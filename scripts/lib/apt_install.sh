@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # APT_FAILED and APT_REASON are for the caller
 # Installs the Debian packages a script needs and the machine lacks.
 #   . scripts/lib/apt_install.sh
 #   apt_install PACKAGE...     # 0 when all are installed afterwards
