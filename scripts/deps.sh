@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages pmsnmp builds, tests and demonstrates with.
-# Idempotent and quiet: does nothing when everything is present.
+# Idempotent and quiet: does nothing when everything is present. A package
+# more is a word more in the list.
 set -euo pipefail
+. "$(dirname "$0")/lib/apt_install.sh"
 
 packages=(
   build-essential cmake pkg-config python3
@@ -13,15 +15,4 @@ packages=(
   doxygen help2man
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "installing: ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+apt_install "${packages[@]}" || exit 1

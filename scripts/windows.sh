@@ -6,8 +6,11 @@
 # Installs what it needs (once); the build folder keeps the objects and the
 # Wine prefix, so a second run only rebuilds what changed.
 #   scripts/windows.sh [build-dir]      (default build/windows)
+# When the tool chain cannot be installed it says so on one line and exits
+# with 77 (skipped); PMSNMP_REQUIRE_WINDOWS=1 makes that a failure (1).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/apt_install.sh
 root=$(pwd)
 build=${1:-build/windows}
 jobs=$(nproc)
@@ -15,18 +18,12 @@ jobs=$(nproc)
 packages=(g++-mingw-w64-i686-posix wine wine32:i386 wine64 snmpd snmp python3 cmake nlohmann-json3-dev)
 
 install_packages() {
-  local missing=()
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  [ -n "$(apt_missing "${packages[@]}")" ] || return 0
+  if ! dpkg --print-foreign-architectures | grep -qx i386 && ! apt_as_root dpkg --add-architecture i386; then
+    APT_FAILED="the i386 architecture" APT_REASON="dpkg --add-architecture i386 failed"
+    return 1
+  fi
+  apt_install "${packages[@]}"
 }
 
 # The DLL offers the two factories and nothing else, undecorated.
@@ -42,18 +39,27 @@ check_exports() {
 
 # SNMPv3 links a static Net-SNMP over a static OpenSSL, both cross-built from
 # Debian's source packages into $build/deps once; the stamp skips it after.
+# apt-get source needs deb-src entries: the twins of the machine's own deb
+# ones.
 deps_sources() {
-  local list=/etc/apt/sources.list.d/pmsnmp-deb-src.sources suite
+  local suite lists=/etc/apt/sources.list.d
   suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d; then
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n\nTypes: deb-src\nURIs: http://deb.debian.org/debian-security\nSuites: %s-security\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-      "$suite" "$suite" "$suite" | $sudo tee "$list" >/dev/null
-    $sudo apt-get update -qq
+  if ! grep -qs '^Types:.*deb-src\|^[[:space:]]*deb-src' /etc/apt/sources.list "$lists"/*.sources "$lists"/*.list; then
+    apt_src_stanzas "$lists"/*.sources | write_root_file "$lists/pmsnmp-deb-src.sources"
+    apt_src_lines /etc/apt/sources.list "$lists"/*.list | write_root_file "$lists/pmsnmp-deb-src.list"
+    grep -qs '^Types: deb-src\|^deb-src' "$lists"/pmsnmp-deb-src.* ||
+      { echo "no deb entry in the apt sources to take deb-src entries from" >&2; return 1; }
+    apt_update
   fi
   # The release's own versions: the security mirror serves no sources.
   (cd "$1" && apt-get source -qq "openssl/$suite" "net-snmp/$suite" >/dev/null 2>&1)
+}
+
+# Writes standard input to a root-owned file, or nothing when it is empty.
+write_root_file() {
+  local text
+  text=$(cat)
+  [ -z "$text" ] || printf '%s\n' "$text" | apt_as_root tee "$1" >/dev/null
 }
 
 build_deps() {
@@ -78,7 +84,14 @@ build_deps() {
 }
 
 echo "== Windows: packages"
-install_packages
+if ! install_packages; then
+  if [ "${PMSNMP_REQUIRE_WINDOWS:-0}" = 1 ]; then
+    echo "windows job FAILED: $APT_FAILED cannot be installed (apt: $APT_REASON)" >&2
+    exit 1
+  fi
+  echo "windows job SKIPPED: $APT_FAILED cannot be installed (apt: $APT_REASON)"
+  exit 77
+fi
 
 echo "== Windows: Net-SNMP and OpenSSL"
 deps_dir=$(mkdir -p "$build/deps" && cd "$build/deps" && pwd)
