@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "fleet_status.h"
+#include "commands/fleet_status.h"
 
 extern char** environ;
 

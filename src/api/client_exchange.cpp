@@ -31,10 +31,8 @@ pmc_long add_binding(IPmsPdu* pdu, const Binding& binding) {
     return PMC_S_OK;
 }
 
-pmc_long make_request(const TargetOptions& options, const Bindings& request,
-                      pmc::Owned<IPmsSnmpTarget>* target, pmc::Owned<IPmsPdu>* pdu) {
-    pmc_long status = make_target(options, target);
-    if (status != PMC_S_OK) return status;
+pmc_long make_pdu(const Bindings& request, pmc::Owned<IPmsPdu>* pdu) {
+    pmc_long status = PMC_S_OK;
     pdu->reset(create_pdu(&status));
     if (!*pdu) return status;
     for (const Binding& binding : request) {
@@ -42,6 +40,12 @@ pmc_long make_request(const TargetOptions& options, const Bindings& request,
         if (status != PMC_S_OK) return status;
     }
     return PMC_S_OK;
+}
+
+pmc_long make_request(const TargetOptions& options, const Bindings& request,
+                      pmc::Owned<IPmsSnmpTarget>* target, pmc::Owned<IPmsPdu>* pdu) {
+    const pmc_long status = make_target(options, target);
+    return status != PMC_S_OK ? status : make_pdu(request, pdu);
 }
 
 void fill_result(IPmsPdu* answer, ExchangeResult* result) {
@@ -97,6 +101,28 @@ ExchangeResult exchange(const TargetOptions& options, pmc_long pdu_type, const B
     result.status = make_request(options, request, &target, &pdu);
     if (result.status != PMC_S_OK) return result;
     result.status = exchange_pdu(pdu.get(), pdu_type, target.get());
+    if (result.status == PMC_S_OK) fill_result(pdu.get(), &result);
+    return result;
+}
+
+pmc_long OwnedRoad::open(const TargetOptions& options) {
+    pmc_long status = make_target(options, &target_);
+    if (status != PMC_S_OK) return status;
+    dispatcher_.reset(create_session_dispatcher(&status));
+    if (!dispatcher_) return status;
+    road_ = Road{target_.get(), dispatcher_.get(), message_size_limit(options.address_kind, options.max_message_size)};
+    return PMC_S_OK;
+}
+
+OwnedRoad::OwnedRoad() = default;
+OwnedRoad::~OwnedRoad() = default;
+
+ExchangeResult exchange(const Road& road, pmc_long pdu_type, const Bindings& request) {
+    ExchangeResult result;
+    pmc::Owned<IPmsPdu> pdu;
+    result.status = make_pdu(request, &pdu);
+    if (result.status != PMC_S_OK) return result;
+    result.status = exchange_pdu(pdu.get(), pdu_type, road.target, road.dispatcher);
     if (result.status == PMC_S_OK) fill_result(pdu.get(), &result);
     return result;
 }

@@ -7,6 +7,8 @@
 #include "api/client_binding.h"
 #include "api/client_target.h"
 
+#include <pmsnmp/owned.h>
+
 #include <string>
 #include <vector>
 
@@ -27,6 +29,35 @@ struct ExchangeResult {
 // other kind goes without value) as a PDU of pdu_type to the target that
 // options describe.
 ExchangeResult exchange(const TargetOptions& options, pmc_long pdu_type, const Bindings& request);
+
+// What every exchange of a read goes over: one target and one dispatcher
+// (so one socket), and the size cap of the target's address kind.
+struct Road {
+    IPmsSnmpTarget* target = nullptr;
+    SessionDispatcher* dispatcher = nullptr;
+    pmc_ulong message_cap = PMC_MAX_MESSAGE_IP;
+};
+
+// A road of its own, for one read.
+class OwnedRoad {
+public:
+    OwnedRoad();
+    ~OwnedRoad();
+    OwnedRoad(const OwnedRoad&) = delete;
+    OwnedRoad& operator=(const OwnedRoad&) = delete;
+
+    pmc_long open(const TargetOptions& options);
+    const Road& road() const { return road_; }
+
+private:
+    pmc::Owned<IPmsSnmpTarget> target_;
+    pmc::Owned<SessionDispatcher> dispatcher_;
+    Road road_;
+};
+
+// Sends request on road: one exchange with the road's target, over its
+// dispatcher's socket.
+ExchangeResult exchange(const Road& road, pmc_long pdu_type, const Bindings& request);
 
 struct BroadcastAnswer {
     std::string address;  // numeric text of the agent that answered

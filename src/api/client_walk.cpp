@@ -97,20 +97,21 @@ bool step(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target, SessionDisp
 
     status = visit(pdu);
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
+    // The answer becomes the next request, whose name goes without value:
+    // the value sent back would only grow the request, past the size cap
+    // for a long one.
+    first_binding(pdu)->set_value(nullptr);
     return true;
 }
 
 struct WalkSetup {
-    pmc::Owned<IPmsSnmpTarget> target;
     pmc::Owned<IPmsOid> root;
     pmc::Owned<IPmsPdu> pdu;
-    pmc::Owned<SessionDispatcher> dispatcher;
 };
 
-// The target, the root and a GetNext request for the root itself.
-pmc_long prepare(const TargetOptions& options, const std::string& root, WalkSetup* setup) {
-    pmc_long status = make_target(options, &setup->target);
-    if (status != PMC_S_OK) return status;
+// The root and a GetNext request for the root itself.
+pmc_long prepare(const std::string& root, WalkSetup* setup) {
+    pmc_long status = PMC_S_OK;
     setup->root.reset(pms_create_oid_from_text(root.c_str(), &status));
     if (!setup->root) return status;
     pmc::Owned<IPmsOid> start(setup->root->clone_oid(&status));
@@ -120,8 +121,7 @@ pmc_long prepare(const TargetOptions& options, const std::string& root, WalkSetu
     status = setup->pdu->add_varbind(start.get(), nullptr);
     if (status != PMC_S_OK) return status;
     start.release();
-    setup->dispatcher.reset(create_session_dispatcher(&status));
-    return status;
+    return PMC_S_OK;
 }
 
 // A GetBulk walk's running state.
@@ -147,8 +147,8 @@ void keep_last_binding(IPmsPdu* pdu) {
 bool visit_repetitions(IPmsPdu* pdu, const IPmsOid* asked, BulkWalk* walk, WalkResult* result) {
     IPmsVarBindList* list = pdu->get_varbind_list();
     const pmc_ulong count = list != nullptr ? list->count() : 0;
-    // Nothing to continue from: asking again would get the same.
-    if (count == 0) return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
+    // An empty answer without error: the agent has nothing after the name.
+    if (count == 0) return stop(result, PMC_S_OK, WalkEnd::kDone);
     const IPmsOid* previous = asked;
     for (pmc_ulong i = 0; i < count; ++i) {
         const IPmsVarBind* binding = list->get_at(i);
@@ -201,7 +201,10 @@ constexpr pmc_ulong kBindingAllowance = 40;
 }  // namespace
 
 pmc_long bulk_repetitions(const TargetOptions& options, const std::string& root) {
-    const pmc_ulong cap = message_size_limit(options.address_kind, options.max_message_size);
+    return repetitions_for(message_size_limit(options.address_kind, options.max_message_size), root);
+}
+
+pmc_long repetitions_for(pmc_ulong cap, const std::string& root) {
     // Each arc of the root takes an octet or more in every binding's name.
     const pmc_ulong arcs = static_cast<pmc_ulong>(std::count(root.begin(), root.end(), '.')) + 1;
     const pmc_ulong per_binding = kBindingAllowance + arcs;
@@ -209,13 +212,13 @@ pmc_long bulk_repetitions(const TargetOptions& options, const std::string& root)
     return static_cast<pmc_long>(std::max<pmc_ulong>(1, room / per_binding));
 }
 
-WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_long max_repetitions,
+WalkResult bulk_walk(const Road& road, const std::string& root, pmc_long max_repetitions,
                      std::size_t max_steps, const BindingVisitor& visit) {
     WalkSetup setup;
-    const pmc_long status = prepare(options, root, &setup);
+    const pmc_long status = prepare(root, &setup);
     if (status != PMC_S_OK) return failed_walk(status);
-    BulkWalk walk{setup.root.get(), setup.target.get(), setup.dispatcher.get(),
-                  max_repetitions > 0 ? max_repetitions : bulk_repetitions(options, root), max_steps, visit};
+    BulkWalk walk{setup.root.get(), road.target, road.dispatcher,
+                  max_repetitions > 0 ? max_repetitions : repetitions_for(road.message_cap, root), max_steps, visit};
     WalkResult result;
     while (bulk_step(setup.pdu.get(), &walk, &result)) {
     }
@@ -355,8 +358,10 @@ bool take_cell(const IPmsVarBind* cell, OpenColumn* column, ColumnsRead* read, W
 bool take_answer(IPmsPdu* answer, std::size_t asked, ColumnsRead* read, WalkResult* result) {
     IPmsVarBindList* list = answer->get_varbind_list();
     const pmc_ulong count = list != nullptr ? list->count() : 0;
-    // Nothing to continue from: asking again would get the same.
-    if (count == 0) return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
+    // An empty answer without error: nothing follows the columns asked.
+    if (count == 0) {
+        for (std::size_t i = 0; i < asked; ++i) read->open[i].ended = true;
+    }
     for (pmc_ulong i = 0; i < count; ++i) {
         OpenColumn& column = read->open[i % asked];
         if (!column.ended && !take_cell(list->get_at(i), &column, read, result)) return false;
@@ -367,8 +372,21 @@ bool take_answer(IPmsPdu* answer, std::size_t asked, ColumnsRead* read, WalkResu
     return true;
 }
 
-// One GetBulk for the open columns; true while the read goes on.
-bool columns_step(ColumnsRead* read, WalkResult* result) {
+// SNMPv1 ends a column with noSuchName naming it, for the whole request:
+// that column has ended, the others are asked again. True when it was so.
+bool column_ended_by_error(IPmsPdu* answer, std::size_t asked, ColumnsRead* read) {
+    const pmc_long index = answer->get_error_index();
+    if (answer->get_error_status() != PMS_ERR_NO_SUCH_NAME || index < 1 ||
+        static_cast<std::size_t>(index) > asked) {
+        return false;
+    }
+    read->open.erase(read->open.begin() + (index - 1));
+    return true;
+}
+
+// One request for the open columns, GetBulk or GetNext; true while the
+// read goes on.
+bool columns_step(ColumnsRead* read, pmc_long type, WalkResult* result) {
     pmc_long status = PMC_S_OK;
     pmc::Owned<IPmsOid> first(read->open.front().last->clone_oid(&status));
     if (!first) return stop(result, status, WalkEnd::kFailed);
@@ -378,41 +396,53 @@ bool columns_step(ColumnsRead* read, WalkResult* result) {
         pmc::Owned<IPmsPdu> pdu;
         status = columns_request(*read, asked, &pdu);
         if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
-        status = exchange_pdu(pdu.get(), PMS_PDU_GET_BULK, read->target, read->dispatcher);
+        if (type == PMS_PDU_GET_NEXT) pdu->set_error_index(0);
+        status = exchange_pdu(pdu.get(), type, read->target, read->dispatcher);
         ++result->exchanges;
         result->exchange_status = status;
         if (status == PMC_S_OK) {
-            return error_free(pdu.get(), first.get(), result) && take_answer(pdu.get(), asked, read, result);
+            if (type == PMS_PDU_GET_NEXT && column_ended_by_error(pdu.get(), asked, read)) return true;
+            if (!error_free(pdu.get(), first.get(), result)) return false;
+            IPmsVarBindList* list = pdu->get_varbind_list();
+            if (type == PMS_PDU_GET_NEXT && (list == nullptr || list->count() != asked)) {
+                return stop_at(result, WalkEnd::kNotAdvancing, first.get());
+            }
+            return take_answer(pdu.get(), asked, read, result);
         }
     } while (shrink_after_too_big(*result, asked, read));
     return stop(result, status, WalkEnd::kFailed);
 }
 
 // The binding count of the cap for names below the longest root.
-pmc_ulong cap_bindings(const TargetOptions& options, const std::vector<std::string>& roots) {
+pmc_ulong cap_bindings(pmc_ulong cap, const std::vector<std::string>& roots) {
     std::string longest;
     for (const std::string& root : roots)
         if (root.size() > longest.size()) longest = root;
-    return static_cast<pmc_ulong>(bulk_repetitions(options, longest));
+    return static_cast<pmc_ulong>(repetitions_for(cap, longest));
+}
+
+WalkResult read_columns(const Road& road, pmc_long type, const std::vector<std::string>& roots,
+                        pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit) {
+    ColumnsRead read{road.target, road.dispatcher, max_repetitions, cap_bindings(road.message_cap, roots),
+                     max_steps, visit, {}};
+    const pmc_long status = open_columns(roots, &read.open);
+    if (status != PMC_S_OK) return failed_walk(status);
+    WalkResult result;
+    while (!read.open.empty() && columns_step(&read, type, &result)) {
+    }
+    return result;
 }
 
 }  // namespace
 
-WalkResult bulk_columns(const TargetOptions& options, const std::vector<std::string>& roots,
-                        pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit) {
-    pmc::Owned<IPmsSnmpTarget> target;
-    pmc_long status = make_target(options, &target);
-    if (status != PMC_S_OK) return failed_walk(status);
-    pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
-    if (!dispatcher) return failed_walk(status);
-    ColumnsRead read{target.get(), dispatcher.get(), max_repetitions, cap_bindings(options, roots),
-                     max_steps, visit, {}};
-    status = open_columns(roots, &read.open);
-    if (status != PMC_S_OK) return failed_walk(status);
-    WalkResult result;
-    while (!read.open.empty() && columns_step(&read, &result)) {
-    }
-    return result;
+WalkResult bulk_columns(const Road& road, const std::vector<std::string>& roots, pmc_long max_repetitions,
+                        std::size_t max_steps, const ColumnVisitor& visit) {
+    return read_columns(road, PMS_PDU_GET_BULK, roots, max_repetitions, max_steps, visit);
+}
+
+WalkResult next_columns(const Road& road, const std::vector<std::string>& roots, std::size_t max_steps,
+                        const ColumnVisitor& visit) {
+    return read_columns(road, PMS_PDU_GET_NEXT, roots, 0, max_steps, visit);
 }
 
 WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
@@ -425,14 +455,35 @@ WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
     return result;
 }
 
+WalkResult walk(const Road& road, const std::string& root, std::size_t max_steps, const BindingVisitor& visit) {
+    WalkSetup setup;
+    const pmc_long status = prepare(root, &setup);
+    if (status != PMC_S_OK) return failed_walk(status);
+    return walk_pdu(setup.pdu.get(), setup.root.get(), road.target, road.dispatcher, max_steps,
+                    [&visit](IPmsPdu* answer) { return visit(binding_of(first_binding(answer))); });
+}
+
+
 WalkResult walk(const TargetOptions& options, const std::string& root, std::size_t max_steps,
                 const BindingVisitor& visit) {
-    WalkSetup setup;
-    const pmc_long status = prepare(options, root, &setup);
-    if (status != PMC_S_OK) return failed_walk(status);
-    return walk_pdu(setup.pdu.get(), setup.root.get(), setup.target.get(), setup.dispatcher.get(),
-                    max_steps,
-                    [&visit](IPmsPdu* answer) { return visit(binding_of(first_binding(answer))); });
+    OwnedRoad road;
+    const pmc_long status = road.open(options);
+    return status != PMC_S_OK ? failed_walk(status) : walk(road.road(), root, max_steps, visit);
+}
+
+WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_long max_repetitions,
+                     std::size_t max_steps, const BindingVisitor& visit) {
+    OwnedRoad road;
+    const pmc_long status = road.open(options);
+    return status != PMC_S_OK ? failed_walk(status) : bulk_walk(road.road(), root, max_repetitions, max_steps, visit);
+}
+
+WalkResult bulk_columns(const TargetOptions& options, const std::vector<std::string>& roots,
+                        pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit) {
+    OwnedRoad road;
+    const pmc_long status = road.open(options);
+    return status != PMC_S_OK ? failed_walk(status)
+                              : bulk_columns(road.road(), roots, max_repetitions, max_steps, visit);
 }
 
 }  // namespace NPmcClient

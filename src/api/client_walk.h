@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "api/client_binding.h"
-#include "api/client_target.h"
+#include "api/client_exchange.h"
 
 class IPmsOid;
 class IPmsPdu;
@@ -52,18 +52,23 @@ using BindingVisitor = std::function<pmc_long(const Binding& binding)>;
 WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
                     SessionDispatcher* dispatcher, std::size_t max_steps, const PduVisitor& visit);
 
-// The walk of root (dotted decimal) on the target that options describe.
+// The walk of root (dotted decimal) on road, or on a road of its own to the
+// target that options describe.
+WalkResult walk(const Road& road, const std::string& root, std::size_t max_steps, const BindingVisitor& visit);
 WalkResult walk(const TargetOptions& options, const std::string& root, std::size_t max_steps,
                 const BindingVisitor& visit);
 
 // Max-repetitions for a GetBulk walk of root whose answers should fit the
 // size cap of options (a guess: values vary in size).
 pmc_long bulk_repetitions(const TargetOptions& options, const std::string& root);
+pmc_long repetitions_for(pmc_ulong message_cap, const std::string& root);
 
 // The same walk with GetBulk (SNMPv2c and SNMPv3; non-repeaters 0):
 // max_repetitions 0 chooses bulk_repetitions. The same ends and checks as
 // walk, each binding checked against the one before it; max_steps bounds
-// the bindings visited.
+// the bindings visited. An empty answer ends the walk.
+WalkResult bulk_walk(const Road& road, const std::string& root, pmc_long max_repetitions,
+                     std::size_t max_steps, const BindingVisitor& visit);
 WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_long max_repetitions,
                      std::size_t max_steps, const BindingVisitor& visit);
 
@@ -79,9 +84,16 @@ constexpr pmc_long PMC_COLUMN_COMPLETE = 1;
 // the checks of bulk_walk per column, and leaves the next request once it
 // has ended; a cell out of order stops the read. max_repetitions 0 shares
 // what fits the size cap among the columns asked; max_steps bounds the
-// cells visited.
+// cells visited. An empty answer ends the columns asked.
+WalkResult bulk_columns(const Road& road, const std::vector<std::string>& roots, pmc_long max_repetitions,
+                        std::size_t max_steps, const ColumnVisitor& visit);
 WalkResult bulk_columns(const TargetOptions& options, const std::vector<std::string>& roots,
                         pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit);
+
+// The same read for SNMPv1: one GetNext a row naming every column still
+// open; a noSuchName naming a column ends that column alone.
+WalkResult next_columns(const Road& road, const std::vector<std::string>& roots, std::size_t max_steps,
+                        const ColumnVisitor& visit);
 
 }  // namespace NPmcClient
 

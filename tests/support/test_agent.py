@@ -50,6 +50,9 @@ Scenario (JSON object, every key optional):
                    four octets) in every answer: "0000" pads it, "0001"
                    makes it another, longer number
     count_only     keep only the request count in the state (long runs)
+    endless        {"root": "1.3.6.1...", "octets": N}: a column below root
+                   that never ends, each cell N octets long
+    empty_bulk     answer every GetBulk with no bindings and no error
     faults         {"rate": R, "seed": S, "delay_ms": D, "other_address": A}:
                    each request meets, with probability R, one fault picked
                    at random: no answer, an answer D ms late, garbage or a
@@ -61,8 +64,9 @@ Scenario (JSON object, every key optional):
 
 State file (rewritten after every request): {"count": n, "ids": [...],
 "sizes": [...], "types": [...], "versions": [...], "communities": [...],
-"ports": [...]} with the request identifiers, binding counts, PDU types,
-versions, communities and source ports of the requests received, in order.
+"ports": [...], "values": [...]} with the request identifiers, binding
+counts, PDU types, versions, communities, source ports and counts of
+bindings with a value other than NULL of the requests received, in order.
 GetBulk (SNMPv2c) is answered as RFC 3416 says, up to max-repetitions
 rounds, ending early once every repeater met the end of the view. A datagram
 "COUNT?" is answered with "COUNT <n>".
@@ -309,9 +313,12 @@ class Agent:
         self.answer_community = answer_community.encode() if answer_community is not None else None
         self.count_only = bool(scenario.get("count_only", False))
         self.faults = FaultInjector(scenario["faults"]) if "faults" in scenario else None
+        self.endless = scenario.get("endless")
+        self.empty_bulk = bool(scenario.get("empty_bulk", False))
         self.count = 0
         self.ids, self.sizes, self.types = [], [], []
         self.versions, self.communities, self.ports = [], [], []
+        self.values = []
 
     def sorted_oids(self):
         return sorted(self.table, key=oid_key)
@@ -324,9 +331,26 @@ class Agent:
             earlier = self.back_after[oid]
             return (earlier,) + self.table.get(earlier, (TAG_NULL, b""))
         following = [o for o in self.sorted_oids() if oid_key(o) > oid_key(oid)]
+        endless = self.endless_next(oid)
+        if endless and (not following or oid_key(endless[0]) < oid_key(following[0])):
+            return endless
         if following:
             return (following[0],) + self.table[following[0]]
         return None
+
+    def endless_next(self, oid):
+        """The endless column's cell after oid, or None past the column."""
+        if not self.endless:
+            return None
+        root, key = self.endless["root"], oid_key(oid)
+        base = oid_key(root)
+        if key[:len(base)] == base and len(key) > len(base):
+            row = key[len(base)] + 1
+        elif key <= base:
+            row = 1
+        else:
+            return None
+        return ("%s.%d" % (root, row), TAG_OCTETS, b"x" * int(self.endless.get("octets", 1)))
 
     def bulk(self, req):
         """GetBulk: the non-repeaters once, then rounds of the others."""
@@ -352,7 +376,7 @@ class Agent:
         if self.too_big_above is not None and len(req.bindings) > int(self.too_big_above):
             return ERR_TOO_BIG, 0, req.bindings
         if req.pdu_tag == PDU_GETBULK:
-            return self.bulk(req)
+            return (0, 0, []) if self.empty_bulk else self.bulk(req)
         out = []
         for position, (oid, tag, content) in enumerate(req.bindings, start=1):
             if req.pdu_tag == PDU_GET:
@@ -432,6 +456,7 @@ class Agent:
         self.types.append(req.pdu_tag if req else None)
         self.versions.append(req.version if req else None)
         self.communities.append(req.community.decode("latin-1") if req else None)
+        self.values.append(sum(1 for _, tag, _ in req.bindings if tag != TAG_NULL) if req else None)
 
 
 # --- random faults (the soak's misbehaving agent) ---------------------------
@@ -481,7 +506,8 @@ def write_state(path, agent):
     with open(tmp, "w") as f:
         json.dump({"count": agent.count, "ids": agent.ids, "sizes": agent.sizes,
                    "types": agent.types, "versions": agent.versions,
-                   "communities": agent.communities, "ports": agent.ports}, f)
+                   "communities": agent.communities, "ports": agent.ports,
+                   "values": agent.values}, f)
     os.replace(tmp, path)
 
 

@@ -667,6 +667,26 @@ class ScriptedAgent(unittest.TestCase):
             self.assertEqual((code, out), (1, ""), version)
             self.assertEqual(err, "pmsnmp: the agent's answers do not increase after .%s2\n" % level)
 
+    def test_hostile_columns_meet_the_bounds(self):
+        column = "1.3.6.1.2.1.43.11.1.1.6"
+        large = {"endless": {"root": column, "octets": 1000}}
+        slow = {"endless": {"root": column, "octets": 10}, "delay_ms": 200}
+        for scenario, options, reason in (
+                (large, ["--max-bytes", "20000"], "the agent's answers passed 20000 octets"),
+                (slow, ["--deadline", "1000"], "no complete answer within the deadline of 1000 ms")):
+            endpoint = self.start_agent(scenario)
+            for version in ("1", "2c"):
+                code, out, err, elapsed = run_tool("status", "-v", version, *options, endpoint, timeout=30)
+                self.assertEqual((code, out, err), (1, "", "pmsnmp: %s\n" % reason), version)
+                self.assertLess(elapsed, 3)
+
+    def test_empty_bulk_answer_ends_the_columns(self):
+        endpoint = self.start_agent({"empty_bulk": True, "table": {
+            "1.3.6.1.2.1.1.5.0": ["octets", "quiet-printer"]}})
+        reports = [run_tool("status", "--json", "-v", version, endpoint)[:3] for version in ("1", "2c")]
+        self.assertEqual(reports[0], reports[1])
+        self.assertEqual(json.loads(reports[1][1])["system"]["name"], "quiet-printer")
+
     def test_stuck_agent_ends_the_walk(self):
         endpoint = self.start_agent({"table": self.table(3), "walk": "stuck"})
         for version in ("1", "2c"):

@@ -5,7 +5,8 @@
 
 #include <pmsnmp/types.h>
 
-#include "api/client_binding.h"
+#include "api/client_agent.h"
+#include "api/client_reason.h"
 
 #include <string>
 #include <vector>
@@ -17,10 +18,7 @@ using Bindings = NPmcClient::Bindings;
 
 // An error status the agent answered instead of values, and the object its
 // error index named (empty when it named none).
-struct AgentError {
-    pmc_long status = PMS_ERR_NO_ERROR;
-    std::string oid;  // dotted decimal, no leading dot
-};
+using AgentError = NPmcClient::Refusal;
 
 // True when the identifier text lies strictly below root (both dotted
 // decimal, leading dots ignored).

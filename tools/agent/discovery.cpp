@@ -2,9 +2,9 @@
 
 #include "agent/binding.h"
 #include "printer/printer_mib.h"
-#include "agent/snmp_agent.h"
 
 #include "api/client_exchange.h"
+#include "api/client_reason.h"
 
 #include <arpa/inet.h>
 
@@ -96,10 +96,7 @@ pmc_long discover_agents(const DiscoveryOptions& options, std::vector<Discovered
         target_of(options, options.destination.address), PMS_PDU_GET,
         names({mib::kSysDescr, mib::kSysName, kSysObjectId, std::string(mib::kHrDeviceType) + ".1"}));
     if (result.status != PMC_S_OK) {
-        AgentOptions described;
-        described.host = options.destination;
-        described.target = target_of(options, options.destination.address);
-        *reason = describe_status(result.status, described);
+        *reason = NPmcClient::status_reason(result.status, target_of(options, options.destination.address));
         return result.status;
     }
     agents->clear();

@@ -1,40 +1,43 @@
-// The tool's way to one agent, over the library's client layer: gets that
-// report errors as snmpget does, walks, sets, and a one-line reason for
-// each failure.
+// The printer report's reader over the client layer's agent object: it
+// checks the identifiers a person typed and hands the rest down.
 #ifndef PMSNMP_TOOLS_SNMP_AGENT_H
 #define PMSNMP_TOOLS_SNMP_AGENT_H
 
-#include "api/client_target.h"
-#include "api/client_walk.h"
+#include "api/client_agent.h"
 #include "agent/endpoint.h"
 #include "printer/mib_reader.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 namespace pmtool {
 
 // The agent and how to reach it; target's address, kind and port come from
-// host when a request is made.
+// host.
 struct AgentOptions {
     Endpoint host;
     NPmcClient::TargetOptions target;
     // Walks over SNMPv2c and SNMPv3 use GetBulk unless this is false.
     bool bulk = true;
     pmc_long max_repetitions = 0;  // 0: as many as fit the size cap
+    std::uint64_t max_bytes = 0;  // of one host's answers; 0: unbounded
+    std::chrono::milliseconds deadline{0};  // for one host; 0: unbounded
 
     AgentOptions() { target.community = "public"; }
 };
 
+// The client layer's options for options.
+NPmcClient::AgentOptions client_options(const AgentOptions& options);
+
 class SnmpAgent : public MibReader {
 public:
-    explicit SnmpAgent(AgentOptions options) : options_(std::move(options)) {}
+    explicit SnmpAgent(AgentOptions options);
 
     pmc_long get(const std::string& oid, Binding* out) override;
     pmc_long walk(const std::string& root, Bindings* out) override;
-    // Over SNMPv2c and SNMPv3 with bulk reads: one GetRequest, and GetBulk
-    // requests that read all the columns together.
-    bool batches() const override { return bulk_reads(); }
+    // One GetRequest for the objects and one read for all the columns.
+    bool batches() const override { return true; }
     pmc_long get_objects(const std::vector<std::string>& oids, Bindings* out) override;
     pmc_long walk_columns(const std::vector<std::string>& roots, const Enough& enough,
                           std::vector<Bindings>* out) override;
@@ -66,25 +69,12 @@ private:
     // texts in numeric form into *oids; false, with the reason, at the
     // first that is not an identifier.
     bool numeric_oids(const std::vector<std::string>& texts, const char* example, std::vector<std::string>* oids);
-    pmc_long fail(pmc_long status);
-    pmc_long agent_error(pmc_long error_status, pmc_long error_index, const std::vector<std::string>& oids);
-    NPmcClient::TargetOptions target() const;
-    pmc_long get_bindings(const std::vector<std::string>& oids, std::vector<AgentError>* errors,
-                          bool ask_again, Bindings* out);
-    NPmcClient::WalkResult walk_subtree(const std::string& root, Bindings* out) const;
-    bool bulk_reads() const;
-    pmc_long walk_ended(const NPmcClient::WalkResult& result, const std::string& what);
+    pmc_long ended(const NPmcClient::Outcome& outcome);
 
     AgentOptions options_;
+    NPmcClient::Agent agent_;
     std::string reason_;
 };
-
-// The one-line text for a library status, in the context of options
-// (host, time-out, version).
-std::string describe_status(pmc_long status, const AgentOptions& options);
-
-// The SNMP error-status name ("noSuchName", "readOnly", ...).
-std::string error_status_name(pmc_long error_status);
 
 }  // namespace pmtool
 

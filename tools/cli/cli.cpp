@@ -7,6 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <chrono>
+#include <cstdint>
 #include <iostream>
 #include <map>
 
@@ -15,6 +17,10 @@ namespace pmtool {
 namespace {
 
 constexpr unsigned short kDefaultPort = 161;
+// A host's answers kept at most, and its time without --deadline in units
+// of the time all tries of one request may take.
+constexpr std::uint64_t kDefaultMaxBytes = 64ull << 20;
+constexpr pmc_long kDeadlineRequests = 30;
 
 constexpr const char* kExamples =
     "Examples:\n"
@@ -48,6 +54,8 @@ struct CommandLine {
     bool json = false;
     bool no_bulk = false;
     pmc_long max_repetitions = 0;
+    pmc_long deadline_ms = 0;
+    std::uint64_t max_bytes = kDefaultMaxBytes;
     std::string get_flags;
 
     std::string host;
@@ -122,8 +130,17 @@ void add_common_options(CLI::App* command, CommandLine& line) {
 }
 
 // Walks, and the status report's table reads, go as GetBulk over SNMPv2c
-// and SNMPv3.
-void add_bulk_options(CLI::App* command, CommandLine& line) {
+// and SNMPv3; an agent whose tables never end meets the bounds.
+void add_read_options(CLI::App* command, CommandLine& line) {
+    command->add_option("--deadline", line.deadline_ms,
+                        "time for one host in milliseconds, after which it is reported as failed "
+                        "(default: 30 times the time-out of all tries)")
+        ->check(CLI::Range(1, 86400000).description(""))
+        ->type_name("MS");
+    command->add_option("--max-bytes", line.max_bytes,
+                        "octets of answers kept for one host before it is reported as failed (default 64 MiB)")
+        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 40).description(""))
+        ->type_name("OCTETS");
     command->add_option("--max-repetitions", line.max_repetitions,
                         "GetBulk repetitions per request (default: as many as fit the size cap)")
         ->check(CLI::Range(1, 10000).description(""))
@@ -148,6 +165,9 @@ std::string make_agent_options(const CommandLine& line, AgentOptions* options) {
     target.max_message_size = line.max_size;
     options->bulk = !line.no_bulk;
     options->max_repetitions = line.max_repetitions;
+    options->max_bytes = line.max_bytes;
+    options->deadline = std::chrono::milliseconds(
+        line.deadline_ms != 0 ? line.deadline_ms : kDeadlineRequests * line.timeout_ms * (line.retries + 1));
     target.security_name = line.user;
     target.context_name = line.context;
     target.auth_pass_phrase = line.auth_pass;
@@ -213,7 +233,7 @@ int run_cli(int argc, char** argv) {
     CLI::App* walk = app.add_subcommand(
         "walk", "read a subtree (GetBulk over SNMPv2c and SNMPv3, else GetNext); prints as snmpwalk -On does");
     add_common_options(walk, line);
-    add_bulk_options(walk, line);
+    add_read_options(walk, line);
     walk->add_option("HOST", line.host, "agent address")->required()->type_name("");
     walk->add_option("ROOT", line.root, "identifier of the subtree")->required()->type_name("OID");
 
@@ -229,7 +249,7 @@ int run_cli(int argc, char** argv) {
     CLI::App* status = app.add_subcommand(
         "status", "printer status report: devices, errors, supplies, trays, alerts, console, page count");
     add_common_options(status, line);
-    add_bulk_options(status, line);
+    add_read_options(status, line);
     status->add_option("HOST", line.hosts, "printer addresses")->required()->type_name("");
     status->add_option("--parallel", line.parallel, "hosts polled at a time (default 16)")
         ->check(CLI::Range(1, 1024).description(""))

@@ -4,7 +4,7 @@
 #define PMSNMP_TOOLS_FLEET_STATUS_H
 
 #include "commands/commands.h"
-#include "printer/printer_status.h"
+#include "printer/host_outcome.h"
 #include "agent/snmp_agent.h"
 
 #include <string>
@@ -13,12 +13,6 @@
 namespace pmtool {
 
 constexpr unsigned kDefaultParallel = 16;
-
-struct HostOutcome {
-    PrinterReport report;  // report.host names the host even when it failed
-    bool answered = false;
-    std::string reason;  // why not, when it did not
-};
 
 // Polls every host, at most parallel at a time (at least one); the
 // outcomes are in the order of hosts.

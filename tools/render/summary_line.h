@@ -3,7 +3,7 @@
 #ifndef PMSNMP_TOOLS_SUMMARY_LINE_H
 #define PMSNMP_TOOLS_SUMMARY_LINE_H
 
-#include "commands/fleet_status.h"
+#include "printer/host_outcome.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,10 +1,14 @@
-#include "agent/snmp_agent.h"
-
-#include "api/client_exchange.h"
+#include "api/client_reason.h"
 
 #include <array>
 
-namespace pmtool {
+namespace NPmcClient {
+
+std::string host_text(const TargetOptions& options) {
+    const std::string shown =
+        options.address_kind == PMC_ADDRESS_IPV6 ? "[" + options.address + "]" : options.address;
+    return shown + ":" + std::to_string(options.port);
+}
 
 std::string error_status_name(pmc_long error_status) {
     static const std::array<const char*, 19> names = {
@@ -17,16 +21,29 @@ std::string error_status_name(pmc_long error_status) {
     return "error status " + std::to_string(error_status);
 }
 
-std::string describe_status(pmc_long status, const AgentOptions& options) {
-    const std::string host = options.host.display();
+std::string error_status_reason(pmc_long error_status, const std::string& oid) {
+    std::string reason = "the agent answered " + error_status_name(error_status);
+    if (!oid.empty()) reason += " for ." + oid;
+    return reason;
+}
+
+namespace {
+
+std::string time_out_reason(const TargetOptions& options) {
+    return "no answer from " + host_text(options) + " within " + std::to_string(options.timeout_ms) + " ms (" +
+           std::to_string(options.retries + 1) + (options.retries == 0 ? " try" : " tries") +
+           (options.version == PMS_VERSION_3 ? "): agent unreachable" : "): agent unreachable, or wrong community");
+}
+
+}  // namespace
+
+std::string status_reason(pmc_long status, const TargetOptions& options, const std::string& refusal) {
+    const std::string host = host_text(options);
     switch (status) {
     case PMC_E_TIMEOUT:
-        return "no answer from " + host + " within " + std::to_string(options.target.timeout_ms) + " ms (" +
-               std::to_string(options.target.retries + 1) + (options.target.retries == 0 ? " try" : " tries") +
-               (options.target.version == PMS_VERSION_3 ? "): agent unreachable"
-                                                        : "): agent unreachable, or wrong community");
+        return time_out_reason(options);
     case PMC_E_NOT_SUPPORTED:
-        if (options.target.version == PMS_VERSION_3) return "SNMPv3 is not supported by this build of the library";
+        if (options.version == PMS_VERSION_3) return "SNMPv3 is not supported by this build of the library";
         return "the operation is not supported for this agent";
     case PMC_E_INVALID_ARG:
         return "bad argument (address, identifier, version or security option)";
@@ -50,10 +67,8 @@ std::string describe_status(pmc_long status, const AgentOptions& options) {
         return "the answer from " + host + " could not be decoded";
     case PMC_E_OTHER_REQUEST:
         return "only answers to other requests came from " + host;
-    case PMC_E_SECURITY: {
-        const std::string refusal = NPmcClient::security_refusal();
+    case PMC_E_SECURITY:
         return refusal.empty() ? "SNMPv3 security failure (user, authentication or privacy)" : refusal;
-    }
     case PMC_E_V3_LIBRARY:
         return "SNMPv3 library failure";
     default:
@@ -61,4 +76,4 @@ std::string describe_status(pmc_long status, const AgentOptions& options) {
     }
 }
 
-}  // namespace pmtool
+}  // namespace NPmcClient
