@@ -13,13 +13,14 @@ namespace pmtool {
 namespace {
 
 constexpr const char* kRefreshSeconds = "30";
+constexpr std::size_t kModelWidth = 48;
 
 constexpr const char* kStyle =
     "body{font-family:system-ui,sans-serif;margin:1.5em;color:#222;background:#fafafa}"
     "h1{font-size:1.4em}table{border-collapse:collapse;width:100%}"
     "th,td{text-align:left;padding:.35em .7em;border-bottom:1px solid #ddd;vertical-align:top}"
     "th{background:#eee}tr.down td{background:#fde8e8}.status-down{color:#b00;font-weight:bold}"
-    ".bar{display:inline-block;width:8em;height:.8em;background:#e4e4e4;margin-right:.5em}"
+    ".level{white-space:nowrap}.bar{display:inline-block;width:8em;height:.8em;background:#e4e4e4;margin-right:.5em}"
     ".bar span{display:block;height:100%;background:#3a7}.low .bar span{background:#d80}"
     ".empty .bar span,.full .bar span{background:#c22}.errors{color:#b00}.age{color:#666}"
     "a{color:#15c}";
@@ -47,8 +48,14 @@ std::string url_component(const std::string& text) {
     return out;
 }
 
+// Some agents put their firmware list in the system description.
+std::string short_model(const PrinterReport& report) {
+    const std::string model = printer_model(report);
+    return model.substr(0, std::min(model.find(';'), kModelWidth));
+}
+
 std::string bar(const std::string& css, int percent, const std::string& text) {
-    return "<span class=\"" + css + "\"><span class=\"bar\"><span style=\"width:" + std::to_string(percent) +
+    return "<span class=\"level " + css + "\"><span class=\"bar\"><span style=\"width:" + std::to_string(percent) +
            "%\"></span></span>" + html_text(text) + "</span>";
 }
 
@@ -80,7 +87,7 @@ std::string row(const PrinterSnapshot& state, WallClock::time_point now, int low
                        html_text(state.printer->host) + "\">";
     html += "<td><a href=\"/printer?host=" + url_component(state.printer->host) + "\">" +
             html_text(state.printer->host) + "</a></td>";
-    html += "<td>" + (report ? html_text(printer_model(*report)) : std::string()) + "</td>";
+    html += "<td>" + (report ? html_text(short_model(*report)) : std::string()) + "</td>";
     html += "<td class=\"status-" + std::string(state.up ? "up" : "down") + "\">" + html_text(status_text(state)) +
             "</td>";
     html += "<td class=\"errors\">" + html_text(errors_text(state)) + "</td><td>";
