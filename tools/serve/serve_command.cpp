@@ -201,8 +201,9 @@ int serve(const ServeConfig& config, Logger& log) {
     }
     const std::string where = config.listen_host.find(':') != std::string::npos ? "[" + config.listen_host + "]"
                                                                                  : config.listen_host;
-    log("listening on http://" + where + ":" + std::to_string(port) + "/ (" + std::to_string(config.printers.size()) +
-        " printers)");
+    const std::size_t count = config.printers.size();
+    log("listening on http://" + where + ":" + std::to_string(port) + "/ (" + std::to_string(count) +
+        (count == 1 ? " printer)" : " printers)"));
     std::atomic<bool> signalled{false};
     std::thread waiter(wait_for_signal, std::ref(server), std::ref(log), std::ref(signalled));
     server.listen_after_bind();
