@@ -13,6 +13,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   iproute2
   doxygen help2man
+  libyaml-cpp-dev libcpp-httplib-dev prometheus chromium python3-prometheus-client
 )
 
 apt_install "${packages[@]}" || exit 1

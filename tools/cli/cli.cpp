@@ -4,6 +4,9 @@
 #include "commands/commands.h"
 #include "commands/discover_command.h"
 #include "commands/fleet_status.h"
+#ifdef PMSNMP_SERVE
+#include "serve/serve_command.h"
+#endif
 
 #include <CLI/CLI.hpp>
 
@@ -258,6 +261,10 @@ int run_cli(int argc, char** argv) {
 
     DiscoverCommandLine discover_line;
     CLI::App* discover = add_discover_command(app, discover_line);
+#ifdef PMSNMP_SERVE
+    ServeCommandLine serve_line;
+    CLI::App* serve = add_serve_command(app, serve_line);
+#endif
 
     try {
         app.parse(argc, argv);
@@ -267,6 +274,9 @@ int run_cli(int argc, char** argv) {
     }
 
     if (discover->parsed()) return run_discover(discover_line, std::cout, std::cerr);
+#ifdef PMSNMP_SERVE
+    if (serve->parsed()) return run_serve(serve_line, std::cerr);
+#endif
     if (status->parsed()) line.host = line.hosts.front();
     const Output output{std::cout, std::cerr, line.json};
     AgentOptions options;
