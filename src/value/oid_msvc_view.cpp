@@ -1,6 +1,8 @@
 #include "value/oid_msvc_view.h"
 
-#if defined(_WIN32) && defined(__i386__) && defined(__GNUC__)
+// Only MSVC hosts of the 32-bit DLL need it, but every GCC build does it so
+// that the whole Linux suite runs on the objects such hosts get.
+#if defined(__GXX_ABI_VERSION)
 
 #include <algorithm>
 #include <cstring>
@@ -28,8 +30,8 @@ Tables make_tables(const IPmsOid* oid, const PmsMsvcBases* bases) {
     Tables tables;
     const void* const* gcc = *reinterpret_cast<const void* const* const*>(oid);
     std::memcpy(tables.entries, gcc - kBelow, sizeof tables.entries);
-    // Both compilers call a member with this in ECX and the arguments on the
-    // stack, so GCC's entry for IPmsOid's slot k (a thunk from the IPmsOid
+    // On 32-bit Windows both compilers call a member with this in ECX and
+    // the arguments on the stack, so GCC's entry for IPmsOid's slot k (a thunk from the IPmsOid
     // part to CPmsOid) serves MSVC's slot k as it stands.
     std::copy_n(gcc + PMS_VALUE_SLOTS, PMS_OID_OWN_SLOTS, tables.entries + kBelow);
     tables.bases[0] = distance(bases, oid);

@@ -30,7 +30,7 @@ struct PmsMsvcBases {
 
 // Gives a new CPmsOid's IPmsOid part the table both kinds of host read and
 // points bases at the table that leads MSVC hosts to its IPmsValue part. Only
-// for CPmsOid objects; does nothing outside 32-bit Windows.
+// for CPmsOid objects; does nothing when not built with GCC's ABI.
 void pms_serve_msvc_hosts(IPmsOid* oid, PmsMsvcBases* bases);
 
 #endif
