@@ -2,7 +2,8 @@
 # Cross-builds pmsnmp.dll and every test program not labelled linux_only for
 # 32-bit Windows with MinGW-w64 and runs them under Wine, with the Linux
 # snmpd and test agent as their peers (started through
-# tests/support/supervise.py).
+# tests/support/supervise.py). A host built with MSVC's ABI (clang and
+# lld-link, no Microsoft file) runs against the same DLL as the MinGW host.
 # Installs what it needs (once); the build folder keeps the objects and the
 # Wine prefix, so a second run only rebuilds what changed.
 #   scripts/windows.sh [build-dir]      (default build/windows)
@@ -15,7 +16,7 @@ root=$(pwd)
 build=${1:-build/windows}
 jobs=$(nproc)
 
-packages=(g++-mingw-w64-i686-posix wine wine32:i386 wine64 snmpd snmp python3 cmake nlohmann-json3-dev)
+packages=(g++-mingw-w64-i686-posix clang lld wine wine32:i386 wine64 snmpd snmp python3 cmake nlohmann-json3-dev)
 
 install_packages() {
   [ -n "$(apt_missing "${packages[@]}")" ] || return 0

@@ -7,15 +7,20 @@
 
 #include <cstddef>
 
+#include "value/oid_msvc_view.h"
 #include "value/short_octets.h"
 #include "value/text_buffer.h"
 #include "value/value_base.h"
 
-class CPmsOid : public IPmsOid, public CPmsValueBase {
+// CPmsValueBase comes first so that the IPmsValue part is apart from the
+// IPmsOid part, which hosts built with MSVC need (value/oid_msvc_view.h).
+class CPmsOid : public CPmsValueBase, public IPmsOid {
 public:
     // User-provided so that making one does not zero the arc and form room,
     // which is read only as far as it is filled.
-    CPmsOid() {}
+    CPmsOid() { pms_serve_msvc_hosts(this, &msvc_bases_); }
+    CPmsOid(const CPmsOid&) = delete;
+    CPmsOid& operator=(const CPmsOid&) = delete;
 
     // IPmsValue
     pmc_long accept(IPmsValueVisitor* visitor) override;
@@ -146,6 +151,9 @@ private:
 
     void make_text() const;
     void hold_arcs() const;
+
+    // First, so that it follows the IPmsOid part, where MSVC hosts read it.
+    PmsMsvcBases msvc_bases_;
 
     // The text is stale while text_stale_; the arcs are held while
     // held_arcs_ >= 0.
