@@ -50,6 +50,7 @@ Scenario (JSON object, every key optional):
                    four octets) in every answer: "0000" pads it, "0001"
                    makes it another, longer number
     count_only     keep only the request count in the state (long runs)
+    v3             an SNMPv3 agent instead, crafted to misbehave (test_agent_v3.py)
     faults         {"rate": R, "seed": S, "delay_ms": D, "other_address": A}:
                    each request meets, with probability R, one fault picked
                    at random: no answer, an answer D ms late, garbage or a
@@ -526,6 +527,10 @@ def main():
         sys.exit("test_agent: answer_from must be a loopback address")
 
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    if "v3" in scenario:
+        import test_agent_v3
+        return test_agent_v3.serve(bind_udp(args.bind, args.port), scenario, args.state,
+                                   time.monotonic() + args.lifetime)
     agent = Agent(scenario)
     sock = bind_udp(args.bind, args.port, args.reuse)
     reply_sock = bind_udp(answer_from) if answer_from else sock
