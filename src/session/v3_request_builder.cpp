@@ -109,6 +109,9 @@ pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target, const V3Engine* engine) 
         pms_v3_report_session_failure("snmp_open", &session);
         return PMC_E_INVALID_ARG;
     }
+    // The opened session forgets the flag; without it the first send would
+    // probe, waiting under the library lock.
+    snmp_sess_session(handle_)->flags |= SNMP_FLAGS_DONT_PROBE;
     // Without a time the agent's first answer would be a notInTimeWindow
     // report and a resend.
     if (engine != nullptr && !engine->id.empty() && (engine->boots != 0 || engine->time != 0)) {
