@@ -259,7 +259,11 @@ pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engi
     if (status != PMC_S_OK) pms_v3_report_failure("snmp_synch_response", builder.handle());
     if (status == PMC_S_OK && response == nullptr) status = PMC_E_RECEIVE;
     if (status == PMC_S_OK && !engine->id.empty()) learn_time(engine);
-    if (response != nullptr) {
+    if (status == PMC_S_OK && response != nullptr && response->errstat == SNMP_ERR_TOOBIG) {
+        // As over SNMPv1/v2c: the request stays as it was, for the caller
+        // to ask for less.
+        status = PMC_E_TOO_BIG;
+    } else if (response != nullptr) {
         const pmc_long converted = pms_v3_convert_response(response, pdu, target);
         if (status == PMC_S_OK) status = converted;
         snmp_free_pdu(response);

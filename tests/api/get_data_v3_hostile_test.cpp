@@ -64,6 +64,8 @@ TEST(V3Hostile, EveryMisbehaviourEndsByTheDeadlineWithItsReason) {
         {R"("mode": "empty_engine_id")", PMC_E_SECURITY, PmsSecurityRefusal::kUnknownEngine},
         {R"("mode": "bad_version")", PMC_E_DECODE, PmsSecurityRefusal::kMessageVersion},
         {R"("mode": "bad_max_size")", PMC_E_DECODE, PmsSecurityRefusal::kMessageSize},
+        // As over SNMPv2c, so that a bulk walk asks for less.
+        {R"("mode": "too_big")", PMC_E_TOO_BIG, PmsSecurityRefusal::kNone},
     };
     for (const Misbehaviour& entry : cases) {
         SCOPED_TRACE(entry.v3);

@@ -12,6 +12,7 @@ Scenario key "v3" (every key optional):
                 | "silent" | "bad_version" (answers in message version 4)
                 | "bad_max_size" (answers with msgMaxSize 100)
                 | "empty_engine_id" (discovery reports carry no engine identifier)
+                | "too_big" (every Response says tooBig)
     restart_after  after this many requests the engine restarts: boots + 1,
                 time from 0; requests with the old boots get notInTimeWindow
 Get answers come from the scenario's "table". The state file holds
@@ -111,12 +112,13 @@ class V3Agent:
         self.boots += 1
         self.started = time.monotonic()
 
-    def message(self, req, flags, pdu_tag, bindings, digest=None, engine_id=None):
+    def message(self, req, flags, pdu_tag, bindings, digest=None, engine_id=None, error=0):
         engine_id = self.engine_id if engine_id is None else engine_id
         vbs = b"".join(enc_tlv(TAG_SEQUENCE, enc_tlv(0x06, enc_oid_content(o)) + enc_tlv(t, c))
                        for o, t, c in bindings)
         pdu = enc_tlv(pdu_tag, enc_tlv(TAG_INTEGER, enc_int_content(req.request_id))
-                      + enc_tlv(TAG_INTEGER, b"\x00") * 2 + enc_tlv(TAG_SEQUENCE, vbs))
+                      + enc_tlv(TAG_INTEGER, bytes([error])) + enc_tlv(TAG_INTEGER, b"\x00")
+                      + enc_tlv(TAG_SEQUENCE, vbs))
         scoped = enc_tlv(TAG_SEQUENCE, enc_tlv(TAG_OCTETS, engine_id)
                          + enc_tlv(TAG_OCTETS, req.context_name) + pdu)
         auth = flags & FLAG_AUTH
@@ -169,7 +171,8 @@ class V3Agent:
             tag, content = encode_value(*kind_value) if kind_value else (TAG_NO_SUCH_OBJECT, b"")
             bindings.append((name, tag, content))
         forged = b"\x00\x01" * 6 if self.mode == "bad_digest" else None
-        return self.message(req, req.flags & FLAG_AUTH, PDU_RESPONSE, bindings, forged)
+        return self.message(req, req.flags & FLAG_AUTH, PDU_RESPONSE, bindings, forged,
+                            error=1 if self.mode == "too_big" else 0)
 
 
 def write_state(path, agent):
