@@ -42,13 +42,11 @@ int library_error_of(void* handle) {
 // time-out after answers the library dropped as flawed says so.
 pmc_long exchange_status(int result, void* handle) {
     if (result == STAT_SUCCESS) return PMC_S_OK;
+    if (result != STAT_TIMEOUT) return pms_v3_status_of_library_error(library_error_of(handle));
     const PmsSecurityRefusal flaw = pms_v3_transport_flaw(snmp_sess_transport(handle));
-    if (flaw != PmsSecurityRefusal::kNone) {
-        pms_v3_note_refusal(flaw);
-        return PMC_E_DECODE;
-    }
-    if (result == STAT_TIMEOUT) return PMC_E_TIMEOUT;
-    return pms_v3_status_of_library_error(library_error_of(handle));
+    if (flaw == PmsSecurityRefusal::kNone) return PMC_E_TIMEOUT;
+    pms_v3_note_refusal(flaw);
+    return PMC_E_DECODE;
 }
 
 // Reports that say the engine we spoke to is not the agent's now: it was
@@ -58,7 +56,8 @@ bool stale_engine(int library_error) {
 }
 
 V3Deadline deadline_of(IPmsSnmpTarget* target) {
-    const long long tries = static_cast<long long>(target->get_retries() > 0 ? target->get_retries() : 0) + 1;
+    const long long retries = target->get_retries() > 0 ? target->get_retries() : 0;
+    const long long tries = retries + 1;
     return std::chrono::steady_clock::now() +
            std::chrono::milliseconds(tries * static_cast<long long>(target->get_timeout()));
 }
@@ -104,7 +103,7 @@ pmc_long discover(IPmsSnmpTarget* target, V3Deadline deadline, V3Engine* engine)
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
     if (response != nullptr) snmp_free_pdu(response);
     if (status != PMC_S_OK) {
-        pms_v3_report_failure("snmpv3_build_probe_pdu", builder.handle());
+        pms_v3_report_failure("snmp_sess_synch_response_cb", builder.handle());
         return status;
     }
     learn_time(engine);
