@@ -265,8 +265,8 @@ pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engi
     } else if (response != nullptr) {
         const pmc_long converted = pms_v3_convert_response(response, pdu, target);
         if (status == PMC_S_OK) status = converted;
-        snmp_free_pdu(response);
     }
+    if (response != nullptr) snmp_free_pdu(response);
     return status;
 }
 
