@@ -70,6 +70,12 @@ const char* security_refusal() {
         return "security level not allowed for this user";
     case PmsSecurityRefusal::kTimeWindow:
         return "not in time window";
+    case PmsSecurityRefusal::kUnknownEngine:
+        return "unknown engine ID";
+    case PmsSecurityRefusal::kMessageVersion:
+        return "answer in an unknown SNMP message version";
+    case PmsSecurityRefusal::kMessageSize:
+        return "answer with a msgMaxSize below 484";
     case PmsSecurityRefusal::kNone:
         break;
     }

@@ -9,10 +9,13 @@
 // ran out, or -5 where this build has no user-based session.
 IPmsSession* create_user_session(pmc_long* status);
 
-// What the agent refused when the calling thread's last user-based request
-// ended in a security failure (-214): the status alone cannot tell a person
-// whether to fix the user name or a pass phrase.
-enum class PmsSecurityRefusal { kNone, kUnknownUser, kAuthentication, kPrivacy, kSecurityLevel, kTimeWindow };
+// Why the calling thread's last user-based request failed, where the status
+// alone cannot tell a person: what the agent refused (-214: fix the user
+// name or a pass phrase?), or why its answers were dropped (-250).
+enum class PmsSecurityRefusal {
+    kNone, kUnknownUser, kAuthentication, kPrivacy, kSecurityLevel, kTimeWindow, kUnknownEngine,
+    kMessageVersion, kMessageSize
+};
 PmsSecurityRefusal last_security_refusal();
 
 #endif

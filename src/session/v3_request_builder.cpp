@@ -3,6 +3,8 @@
 #include <mutex>
 #include <string>
 
+#include <net-snmp/library/lcd_time.h>
+
 #include "session/v3_library.h"
 #include "session/v3_session_fields.h"
 #include "session/v3_status.h"
@@ -69,7 +71,7 @@ netsnmp_pdu* V3RequestBuilder::detach_pdu() {
     return pdu;
 }
 
-pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target) {
+pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target, const V3Engine* engine) {
     CPmcNetworkAddress* address = target->get_address();
     if (address == nullptr) return PMC_E_INVALID_ARG;
     CPmcNetworkAddress* copy = nullptr;
@@ -86,7 +88,11 @@ pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target) {
     }
     status = fields.fill(target, &session);
     if (status != PMC_S_OK) return status;
-    if (probe_) session.flags |= SNMP_FLAGS_DONT_PROBE;
+    session.flags |= SNMP_FLAGS_DONT_PROBE;
+    if (engine != nullptr && !engine->id.empty()) {
+        session.securityEngineID = const_cast<u_char*>(engine->id.data());
+        session.securityEngineIDLen = engine->id.size();
+    }
 
     DataGramSocket* socket = nullptr;
     status = pmc_create_datagram_socket(destination_->get_kind(), 0, &socket);
@@ -97,17 +103,22 @@ pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target) {
     netsnmp_transport* transport = pms_v3_transport_new(socket_.get(), destination_.get());
     if (transport == nullptr) return PMC_E_NO_MEMORY;
     LibraryGuard guard(pms_v3_library_lock());
-    // Takes the transport, also when it fails. Without an engine identifier
-    // this exchanges the library's discovery probe with the agent.
+    // Takes the transport, also when it fails; sends nothing.
     handle_ = snmp_sess_add(&session, transport, nullptr, nullptr);
-    if (handle_ != nullptr) return PMC_S_OK;
-    pms_v3_report_session_failure("snmp_open", &session);
-    status = pms_v3_status_of_library_error(session.s_snmp_errno);
-    // Failures of the probe keep their meaning; the rest is an unusable
-    // session.
-    const bool exchange_failure = status == PMC_E_TIMEOUT || status == PMC_E_SECURITY ||
-                                  status == PMC_E_SEND || status == PMC_E_RECEIVE;
-    return exchange_failure ? status : PMC_E_INVALID_ARG;
+    if (handle_ == nullptr) {
+        pms_v3_report_session_failure("snmp_open", &session);
+        return PMC_E_INVALID_ARG;
+    }
+    // The opened session forgets the flag; without it the first send would
+    // probe, waiting under the library lock.
+    snmp_sess_session(handle_)->flags |= SNMP_FLAGS_DONT_PROBE;
+    // Without a time the agent's first answer would be a notInTimeWindow
+    // report and a resend.
+    if (engine != nullptr && !engine->id.empty() && (engine->boots != 0 || engine->time != 0)) {
+        set_enginetime(engine->id.data(), static_cast<u_int>(engine->id.size()), engine->boots,
+                       engine->time_now(), engine->authenticated ? TRUE : FALSE);
+    }
+    return PMC_S_OK;
 }
 
 pmc_long V3RequestBuilder::build(IPmsPdu* pdu) {

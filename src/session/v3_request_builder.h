@@ -12,6 +12,7 @@
 
 #include "message/snmp_target.h"
 #include "net/datagram_socket.h"
+#include "session/v3_engine_cache.h"
 
 // Library PDU command of a PDU type code; -2 for types with none.
 pmc_long pms_v3_pdu_command(pmc_long type, int* command);
@@ -21,15 +22,17 @@ char pms_v3_type_letter(pmc_long value_type);
 
 class V3RequestBuilder {
 public:
-    // probe: the session is for engine discovery (no engine probe of the
-    // library's own, a broadcast-enabled socket, a discovery PDU).
+    // probe: the session is for engine discovery (a broadcast-enabled
+    // socket, a discovery PDU). The library never probes by itself: its
+    // probe would wait under the library lock.
     explicit V3RequestBuilder(bool probe) : probe_(probe) {}
     ~V3RequestBuilder();
     V3RequestBuilder(const V3RequestBuilder&) = delete;
     V3RequestBuilder& operator=(const V3RequestBuilder&) = delete;
 
-    // Opens the library session from target (which it does not keep).
-    pmc_long open(IPmsSnmpTarget* target);
+    // Opens the library session from target (which it does not keep),
+    // speaking to engine when given: its identifier, boots and time.
+    pmc_long open(IPmsSnmpTarget* target, const V3Engine* engine = nullptr);
     // Builds the library PDU: the discovery probe, or pdu's type, request
     // identifier and bindings.
     pmc_long build(IPmsPdu* pdu);

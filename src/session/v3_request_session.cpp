@@ -1,14 +1,21 @@
 #include "session/v3_request_session.h"
 
+#include <chrono>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
+
+#include <net-snmp/library/lcd_time.h>
 
 #include "log/component_log.h"
 #include "net/network_address.h"
 #include "session/packet_parts.h"
 #include "session/request_id_counter.h"
 #include "session/user_session.h"
+#include "session/v3_engine_cache.h"
 #include "session/v3_library.h"
+#include "session/v3_session_fields.h"
 #include "session/v3_request_builder.h"
 #include "session/v3_response_converter.h"
 #include "session/v3_status.h"
@@ -26,13 +33,81 @@ bool skips_engine(pmc_long status) {
            status == PMC_E_TIMEOUT;
 }
 
-// The status of a finished exchange: its own, else the session's error.
+int library_error_of(void* handle) {
+    netsnmp_session* session = snmp_sess_session(handle);
+    return session != nullptr ? session->s_snmp_errno : SNMPERR_GENERR;
+}
+
+// The status of a finished exchange: its own, else the session's error. A
+// time-out after answers the library dropped as flawed says so.
 pmc_long exchange_status(int result, void* handle) {
     if (result == STAT_SUCCESS) return PMC_S_OK;
-    if (result == STAT_TIMEOUT) return PMC_E_TIMEOUT;
-    netsnmp_session* session = snmp_sess_session(handle);
-    return pms_v3_status_of_library_error(session != nullptr ? session->s_snmp_errno
-                                                             : SNMPERR_GENERR);
+    if (result != STAT_TIMEOUT) return pms_v3_status_of_library_error(library_error_of(handle));
+    const PmsSecurityRefusal flaw = pms_v3_transport_flaw(snmp_sess_transport(handle));
+    if (flaw == PmsSecurityRefusal::kNone) return PMC_E_TIMEOUT;
+    pms_v3_note_refusal(flaw);
+    return PMC_E_DECODE;
+}
+
+// Reports that say the engine we spoke to is not the agent's now: it was
+// replaced, or restarted with new boots (RFC 3414 4).
+bool stale_engine(int library_error) {
+    return library_error == SNMPERR_UNKNOWN_ENG_ID || library_error == SNMPERR_NOT_IN_TIME_WINDOW;
+}
+
+V3Deadline deadline_of(IPmsSnmpTarget* target) {
+    const long long retries = target->get_retries() > 0 ? target->get_retries() : 0;
+    const long long tries = retries + 1;
+    return std::chrono::steady_clock::now() +
+           std::chrono::milliseconds(tries * static_cast<long long>(target->get_timeout()));
+}
+
+std::vector<u_char> engine_id_of(IPmsSnmpTarget* target) {
+    void* view = nullptr;
+    target->query_interface(PMS_IID_V3_TARGET, &view);
+    IPmcByteString* id = view != nullptr ? static_cast<IPmsV3Target*>(view)->get_engine_id() : nullptr;
+    if (id == nullptr || id->get_length() == 0) return {};
+    return std::vector<u_char>(id->get_data(), id->get_data() + id->get_length());
+}
+
+// The boots and time the library holds for engine now, after an exchange
+// in which it may have learned them. Under the library lock.
+void learn_time(V3Engine* engine) {
+    u_int boots = 0;
+    u_int time = 0;
+    const u_int length = static_cast<u_int>(engine->id.size());
+    get_enginetime(engine->id.data(), length, &boots, &time, TRUE);
+    engine->authenticated = boots != 0 || time != 0;
+    if (!engine->authenticated) get_enginetime(engine->id.data(), length, &boots, &time, FALSE);
+    engine->boots = boots;
+    engine->time = time;
+    engine->learned = std::chrono::steady_clock::now();
+}
+
+// RFC 3414 4: a noAuthNoPriv probe with an empty user and engine
+// identifier, answered by a report that carries the engine identifier.
+// Our own exchange, so that no other thread waits while this one does.
+pmc_long discover(IPmsSnmpTarget* target, V3Deadline deadline, V3Engine* engine) {
+    V3RequestBuilder builder(true);
+    pmc_long status = builder.open(target);
+    if (status == PMC_S_OK) status = builder.build(nullptr);
+    if (status != PMC_S_OK) return status;
+    {
+        std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+        snmp_sess_session(builder.handle())->myvoid = engine;
+    }
+    netsnmp_pdu* response = nullptr;
+    const int result = snmp_sess_synch_response_cb(builder.handle(), builder.detach_pdu(),
+                                                   &response, probe_callback, deadline);
+    status = exchange_status(result, builder.handle());
+    std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+    if (response != nullptr) snmp_free_pdu(response);
+    if (status != PMC_S_OK) {
+        pms_v3_report_failure("snmp_sess_synch_response_cb", builder.handle());
+        return status;
+    }
+    learn_time(engine);
+    return PMC_S_OK;
 }
 
 bool collected(const V3EngineList& engines, const char* text) {
@@ -137,27 +212,61 @@ pmc_long v3RequestSession::send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* targ
     PmcTraceScope scope(pmc_snmp_log(),
                         "v3RequestSession::send_sync_internal(IPmsPdu*, IPmsSnmpTarget*)");
     if (pdu == nullptr || target == nullptr) return PMC_E_INVALID_ARG;
-    V3RequestBuilder builder(false);
     pdu->set_request_id(pms_next_request_id());
-    pmc_long status = builder.open(target);
+    const V3Deadline deadline = deadline_of(target);
+    std::string agent;
+    pmc_long status = pms_v3_peer_text(target->get_address(), target->get_port(), &agent);
+    if (status != PMC_S_OK) return status;
+    V3EngineCache& cache = V3EngineCache::process();
+    const std::vector<u_char> wanted = engine_id_of(target);
+    V3Engine engine;
+    bool discovered = false;
+    if (!cache.find(agent, wanted, &engine)) {
+        engine.id = wanted;
+        if (wanted.empty()) {
+            status = discover(target, deadline, &engine);
+            if (status != PMC_S_OK) return status;
+            discovered = true;
+        }
+    }
+    int library_error = SNMPERR_SUCCESS;
+    status = exchange(pdu, target, &engine, deadline, &library_error);
+    if (status != PMC_S_OK && stale_engine(library_error) && !discovered) {
+        // Once, as RFC 3414 4 asks: the agent restarted or was replaced.
+        cache.forget(agent);
+        engine = V3Engine();
+        status = discover(target, deadline, &engine);
+        if (status == PMC_S_OK) status = exchange(pdu, target, &engine, deadline, &library_error);
+    }
+    if (status == PMC_S_OK) cache.store(agent, engine);
+    return status;
+}
+
+pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engine* engine,
+                                    V3Deadline deadline, int* library_error) {
+    V3RequestBuilder builder(false);
+    pmc_long status = builder.open(target, engine);
     if (status == PMC_S_OK) status = builder.build(pdu);
     if (status != PMC_S_OK) return status;
 
     netsnmp_pdu* response = nullptr;
-    const int result =
-        snmp_sess_synch_response_cb(builder.handle(), builder.detach_pdu(), &response, nullptr);
+    const int result = snmp_sess_synch_response_cb(builder.handle(), builder.detach_pdu(),
+                                                   &response, nullptr, deadline);
+    std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+    *library_error = library_error_of(builder.handle());
     status = exchange_status(result, builder.handle());
-    if (status != PMC_S_OK) {
-        std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
-        pms_v3_report_failure("snmp_synch_response", builder.handle());
-    }
+    if (status != PMC_S_OK) pms_v3_report_failure("snmp_synch_response", builder.handle());
     if (status == PMC_S_OK && response == nullptr) status = PMC_E_RECEIVE;
-    if (response != nullptr) {
+    if (status == PMC_S_OK && !engine->id.empty()) learn_time(engine);
+    if (status == PMC_S_OK && response != nullptr && response->errstat == SNMP_ERR_TOOBIG) {
+        // As over SNMPv1/v2c: the request stays as it was, for the caller
+        // to ask for less.
+        status = PMC_E_TOO_BIG;
+    } else if (response != nullptr) {
         const pmc_long converted = pms_v3_convert_response(response, pdu, target);
         if (status == PMC_S_OK) status = converted;
-        std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
-        snmp_free_pdu(response);
     }
+    if (response != nullptr) snmp_free_pdu(response);
     return status;
 }
 
@@ -171,9 +280,7 @@ pmc_long v3RequestSession::get_engine_id_broad_cast(IPmsSnmpTarget* target,
     if (status != PMC_S_OK) return status;
     {
         std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
-        netsnmp_session* session = snmp_sess_session(builder.handle());
-        session->flags |= SNMP_FLAGS_DONT_PROBE;
-        session->myvoid = engines;
+        snmp_sess_session(builder.handle())->myvoid = engines;
     }
     netsnmp_pdu* response = nullptr;
     const int result = snmp_sess_synch_response_cb(builder.handle(), builder.detach_pdu(),

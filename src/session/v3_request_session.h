@@ -1,6 +1,7 @@
 // The user-based (SNMPv3) session: every request runs through Net-SNMP on a
 // library session of its own, opened from the target and closed before the
-// call returns. Nothing is kept between calls.
+// call returns. What engine discovery learned is kept process-wide
+// (V3EngineCache), so that later requests to the agent need no discovery.
 #ifndef PMSNMP_SESSION_V3_REQUEST_SESSION_H
 #define PMSNMP_SESSION_V3_REQUEST_SESSION_H
 
@@ -12,6 +13,8 @@
 #include <net-snmp/net-snmp-includes.h>
 
 #include "session/session.h"
+#include "session/v3_engine_cache.h"
+#include "session/v3_synch_response.h"
 
 // The targets discovery collects: one per answering engine, with its
 // address (port 0) and engine identifier.
@@ -46,7 +49,12 @@ protected:
     virtual ~v3RequestSession() = default;
 
 private:
+    // Discovery when the agent's engine is not known yet, then the request;
+    // a report that the engine is stale is met by one rediscovery and one
+    // resend. All within (retries + 1) x time-out.
     pmc_long send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* target);
+    pmc_long exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engine* engine,
+                      V3Deadline deadline, int* library_error);
     pmc_long send_to_engines(IPmsPdu* pdu, IPmsSnmpTarget* target, const V3EngineList& engines,
                              IPmsSnmpPacketList* replies);
 };

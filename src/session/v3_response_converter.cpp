@@ -58,7 +58,10 @@ pmc_long take_source(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
 }
 
 pmc_long convert_target(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
-    if (response->version != SNMP_VERSION_3) return PMC_E_INVALID_ARG;
+    if (response->version != SNMP_VERSION_3) {
+        pms_v3_note_refusal(PmsSecurityRefusal::kMessageVersion);
+        return PMC_E_DECODE;
+    }
     const pmc_long level = pms_v3_level_code(response->securityLevel);
     void* view = nullptr;
     target->query_interface(PMS_IID_V3_TARGET, &view);

@@ -16,16 +16,17 @@ struct ErrorGroup {
     pmc_long status;
 };
 
-// Security model, user, level, authentication, time window, decryption and
-// configuration failures are the caller's credentials: -214. Malformed
+// Engine, security model, user, level, authentication, time window,
+// decryption and configuration failures are the caller's credentials (or
+// an engine that no longer knows them): -214. Malformed
 // exchanges: -250. Unusable requests or sessions: -2.
 const ErrorGroup kErrorGroups[] = {
     {{SNMPERR_SUCCESS}, PMC_S_OK},
     {{SNMPERR_MALLOC}, PMC_E_NO_MEMORY},
     {{SNMPERR_TIMEOUT}, PMC_E_TIMEOUT},
     {{SNMPERR_BAD_SENDTO}, PMC_E_SEND},
-    {{SNMPERR_BAD_RECVFROM, SNMPERR_UNKNOWN_ENG_ID}, PMC_E_RECEIVE},
-    {{SNMPERR_UNKNOWN_SEC_MODEL, SNMPERR_UNKNOWN_USER_NAME, SNMPERR_UNSUPPORTED_SEC_LEVEL,
+    {{SNMPERR_BAD_RECVFROM}, PMC_E_RECEIVE},
+    {{SNMPERR_UNKNOWN_ENG_ID, SNMPERR_UNKNOWN_SEC_MODEL, SNMPERR_UNKNOWN_USER_NAME, SNMPERR_UNSUPPORTED_SEC_LEVEL,
       SNMPERR_AUTHENTICATION_FAILURE, SNMPERR_NOT_IN_TIME_WINDOW, SNMPERR_DECRYPTION_ERR,
       SNMPERR_USM_GENERICERROR, SNMPERR_USM_UNKNOWNSECURITYNAME,
       SNMPERR_USM_UNSUPPORTEDSECURITYLEVEL, SNMPERR_USM_AUTHENTICATIONFAILURE},
@@ -50,9 +51,10 @@ struct RefusalGroup {
 const RefusalGroup kRefusalGroups[] = {
     {{SNMPERR_UNKNOWN_USER_NAME, SNMPERR_USM_UNKNOWNSECURITYNAME}, PmsSecurityRefusal::kUnknownUser},
     {{SNMPERR_AUTHENTICATION_FAILURE, SNMPERR_USM_AUTHENTICATIONFAILURE}, PmsSecurityRefusal::kAuthentication},
-    {{SNMPERR_DECRYPTION_ERR}, PmsSecurityRefusal::kPrivacy},
+    {{SNMPERR_DECRYPTION_ERR, SNMPERR_USM_DECRYPTIONERROR}, PmsSecurityRefusal::kPrivacy},
     {{SNMPERR_UNSUPPORTED_SEC_LEVEL, SNMPERR_USM_UNSUPPORTEDSECURITYLEVEL}, PmsSecurityRefusal::kSecurityLevel},
-    {{SNMPERR_NOT_IN_TIME_WINDOW}, PmsSecurityRefusal::kTimeWindow},
+    {{SNMPERR_NOT_IN_TIME_WINDOW, SNMPERR_USM_NOTINTIMEWINDOW}, PmsSecurityRefusal::kTimeWindow},
+    {{SNMPERR_UNKNOWN_ENG_ID}, PmsSecurityRefusal::kUnknownEngine},
 };
 
 thread_local PmsSecurityRefusal last_refusal = PmsSecurityRefusal::kNone;
@@ -80,6 +82,8 @@ void write_report(const char* call, int system_error, int library_error, const c
 PmsSecurityRefusal last_security_refusal() { return last_refusal; }
 
 void pms_v3_forget_security_refusal() { last_refusal = PmsSecurityRefusal::kNone; }
+
+void pms_v3_note_refusal(PmsSecurityRefusal reason) { last_refusal = reason; }
 
 pmc_long pms_v3_status_of_library_error(int library_error) {
     if (refusal_of(library_error) != PmsSecurityRefusal::kNone) last_refusal = refusal_of(library_error);

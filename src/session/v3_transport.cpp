@@ -12,7 +12,11 @@ namespace {
 struct Channel {
     DataGramSocket* socket;
     CPmcNetworkAddress* destination;
+    PmsSecurityRefusal dropped;
 };
+
+// RFC 3412 6: the smallest msgMaxSize an engine may announce.
+constexpr long kMinMaxSize = 484;
 
 // snmpUDPDomain: the library only compares it, never acts on it.
 const oid kUdpDomain[] = {1, 3, 6, 1, 6, 1, 1};
@@ -27,6 +31,23 @@ char* copy_text(const char* text) {
     return strdup(text != nullptr ? text : "");
 }
 
+// The library drops a message in another version or with a msgMaxSize out
+// of range without a word; seen here, a time-out can say why.
+PmsSecurityRefusal flaw_of(const void* datagram, size_t length) {
+    u_char* at = static_cast<u_char*>(const_cast<void*>(datagram));
+    u_char type = 0;
+    long number = 0;
+    at = asn_parse_sequence(at, &length, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "message");
+    if (at != nullptr) at = asn_parse_int(at, &length, &type, &number, sizeof number);
+    if (at == nullptr) return PmsSecurityRefusal::kNone;
+    if (number != SNMP_VERSION_3) return PmsSecurityRefusal::kMessageVersion;
+    at = asn_parse_sequence(at, &length, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "header");
+    if (at != nullptr) at = asn_parse_int(at, &length, &type, &number, sizeof number);
+    if (at != nullptr) at = asn_parse_int(at, &length, &type, &number, sizeof number);
+    return at != nullptr && number < kMinMaxSize ? PmsSecurityRefusal::kMessageSize
+                                                 : PmsSecurityRefusal::kNone;
+}
+
 int receive(netsnmp_transport* transport, void* buffer, int size, void** opaque, int* length) {
     *opaque = nullptr;
     *length = 0;
@@ -37,6 +58,8 @@ int receive(netsnmp_transport* transport, void* buffer, int size, void** opaque,
     const pmc_long status = channel_of(transport)->socket->receive(
         buffer, static_cast<pmc_ulong>(size), 0, &received, &source);
     if (status != PMC_S_OK) return -1;
+    const PmsSecurityRefusal flaw = flaw_of(buffer, static_cast<size_t>(received < size ? received : size));
+    if (flaw != PmsSecurityRefusal::kNone) channel_of(transport)->dropped = flaw;
     pmc::Owned<CPmcNetworkAddress> sender(source);
     char* text = copy_text(sender->get_text());
     if (text != nullptr) {
@@ -64,6 +87,11 @@ char* format_address(netsnmp_transport* transport, const void* data, int length)
 
 }  // namespace
 
+PmsSecurityRefusal pms_v3_transport_flaw(netsnmp_transport_s* transport) {
+    return transport != nullptr && transport->f_recv == receive ? channel_of(transport)->dropped
+                                                                : PmsSecurityRefusal::kNone;
+}
+
 const char* pms_v3_source_text(const void* transport_data, int length) {
     if (transport_data == nullptr || length <= 0) return nullptr;
     const char* text = static_cast<const char*>(transport_data);
@@ -79,7 +107,7 @@ netsnmp_transport_s* pms_v3_transport_new(DataGramSocket* socket,
         std::free(channel);
         return nullptr;
     }
-    *channel = Channel{socket, destination};
+    *channel = Channel{socket, destination, PmsSecurityRefusal::kNone};
     transport->domain = kUdpDomain;
     transport->domain_length = sizeof kUdpDomain / sizeof kUdpDomain[0];
     transport->sock = socket->native_handle();

@@ -6,6 +6,7 @@
 
 #include "net/datagram_socket.h"
 #include "net/network_address.h"
+#include "session/user_session.h"
 
 struct netsnmp_transport_s;
 
@@ -15,6 +16,10 @@ struct netsnmp_transport_s;
 // transport data. null when memory runs out.
 netsnmp_transport_s* pms_v3_transport_new(DataGramSocket* socket,
                                           CPmcNetworkAddress* destination);
+
+// Why the last datagram the library was bound to drop silently was flawed
+// (another message version, a msgMaxSize below 484), or kNone.
+PmsSecurityRefusal pms_v3_transport_flaw(netsnmp_transport_s* transport);
 
 // The sender's address text of a received library PDU (lent), or null.
 const char* pms_v3_source_text(const void* transport_data, int length);

@@ -61,7 +61,7 @@ TEST(V3SessionFields, CodesOutsideTheTablesAreRefused) {
     EXPECT_EQ(pms_v3_value_kind(ASN_UINTEGER), PMS_TYPE_GAUGE32);
     EXPECT_EQ(pms_v3_value_kind(0x30), PMC_E_UNKNOWN_VALUE_TYPE);
     EXPECT_EQ(pms_v3_status_of_library_error(SNMPERR_USM_AUTHENTICATIONFAILURE), PMC_E_SECURITY);
-    EXPECT_EQ(pms_v3_status_of_library_error(SNMPERR_UNKNOWN_ENG_ID), PMC_E_RECEIVE);
+    EXPECT_EQ(pms_v3_status_of_library_error(SNMPERR_UNKNOWN_ENG_ID), PMC_E_SECURITY);
     EXPECT_EQ(pms_v3_status_of_library_error(SNMPERR_KRB5), PMC_E_V3_LIBRARY);
     EXPECT_EQ(pms_v3_error_status(19), PMS_VARBIND_OTHER_ERROR);
 

@@ -53,6 +53,7 @@ Scenario (JSON object, every key optional):
     endless        {"root": "1.3.6.1...", "octets": N}: a column below root
                    that never ends, each cell N octets long
     empty_bulk     answer every GetBulk with no bindings and no error
+    v3             an SNMPv3 agent instead, crafted to misbehave (test_agent_v3.py)
     faults         {"rate": R, "seed": S, "delay_ms": D, "other_address": A}:
                    each request meets, with probability R, one fault picked
                    at random: no answer, an answer D ms late, garbage or a
@@ -552,6 +553,10 @@ def main():
         sys.exit("test_agent: answer_from must be a loopback address")
 
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    if "v3" in scenario:
+        import test_agent_v3
+        return test_agent_v3.serve(bind_udp(args.bind, args.port), scenario, args.state,
+                                   time.monotonic() + args.lifetime)
     agent = Agent(scenario)
     sock = bind_udp(args.bind, args.port, args.reuse)
     reply_sock = bind_udp(answer_from) if answer_from else sock

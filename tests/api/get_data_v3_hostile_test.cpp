@@ -1,0 +1,128 @@
+// The facade over SNMPv3 against the crafted agent of
+// tests/support/test_agent_v3.py: forged answers, report loops, restarts,
+// flawed answers and silence.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <pmsnmp/pmsnmp.h>
+
+#include "api/v3_support.h"
+#include "session/user_session.h"
+#include "support/loopback_socket.h"
+#include "support/test_agent.h"
+
+namespace {
+
+using namespace api_test;
+using Clock = std::chrono::steady_clock;
+
+constexpr pmc_long kShortMs = 300;
+
+std::string scenario(const std::string& v3) {
+    return R"({"table": {"1.3.6.1.2.1.1.5.0": ["octets", "forged"]}, "v3": {)" + v3 + "}}";
+}
+
+User crafted_user(pmc_long auth) {
+    return User{"pmscrafted", PMS_SEC_AUTH_NO_PRIV, auth, 0, "pmsv3phrase", ""};
+}
+
+pmc_long get_name(unsigned short port, const User& user, char* name,
+                  pmc_long timeout_ms = kShortMs) {
+    auto object = open_v3(port, user, "127.0.0.1", PMC_ADDRESS_IPV4, 1, timeout_ms);
+    EXPECT_EQ(object->add_get_variable(kSysName, true), PMC_S_OK);
+    return object->get_string(name);
+}
+
+TEST(V3Hostile, ForgedDigestIsNeverTakenForTheAnswer) {
+    for (pmc_long auth : {PMS_AUTH_MD5, PMS_AUTH_SHA}) {
+        SCOPED_TRACE(auth);
+        const char* hash = auth == PMS_AUTH_MD5 ? "md5" : "sha";
+        pmc_test::TestAgent agent(scenario(std::string(R"("mode": "bad_digest", "auth": ")") + hash + "\""));
+        ASSERT_TRUE(agent.running()) << agent.error();
+        char name[64] = "";
+        EXPECT_EQ(get_name(agent.port(), crafted_user(auth), name), PMC_E_SECURITY);
+        EXPECT_EQ(last_security_refusal(), PmsSecurityRefusal::kAuthentication);
+        EXPECT_STREQ(name, "");
+    }
+}
+
+struct Misbehaviour {
+    const char* v3;
+    pmc_long status;
+    PmsSecurityRefusal reason;
+};
+
+TEST(V3Hostile, EveryMisbehaviourEndsByTheDeadlineWithItsReason) {
+    const Misbehaviour cases[] = {
+        {R"("mode": "not_in_time_window")", PMC_E_SECURITY, PmsSecurityRefusal::kTimeWindow},
+        {R"("mode": "unknown_engine_id")", PMC_E_SECURITY, PmsSecurityRefusal::kUnknownEngine},
+        {R"("mode": "empty_engine_id")", PMC_E_SECURITY, PmsSecurityRefusal::kUnknownEngine},
+        {R"("mode": "bad_version")", PMC_E_DECODE, PmsSecurityRefusal::kMessageVersion},
+        {R"("mode": "bad_max_size")", PMC_E_DECODE, PmsSecurityRefusal::kMessageSize},
+        // As over SNMPv2c, so that a bulk walk asks for less.
+        {R"("mode": "too_big")", PMC_E_TOO_BIG, PmsSecurityRefusal::kNone},
+    };
+    for (const Misbehaviour& entry : cases) {
+        SCOPED_TRACE(entry.v3);
+        pmc_test::TestAgent agent(scenario(entry.v3));
+        ASSERT_TRUE(agent.running()) << agent.error();
+        char name[64] = "";
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(get_name(agent.port(), crafted_user(PMS_AUTH_SHA), name), entry.status);
+        EXPECT_EQ(last_security_refusal(), entry.reason);
+        // Two tries of kShortMs, and a little for the machine.
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2 * kShortMs + 400));
+    }
+}
+
+TEST(V3Hostile, EngineIsDiscoveredOnceAndARestartIsServed) {
+    pmc_test::TestAgent agent(scenario(R"("restart_after": 2)"));
+    ASSERT_TRUE(agent.running()) << agent.error();
+    // A port of its own: no other test's discovery is in the cache.
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        char name[64] = "";
+        ASSERT_EQ(get_name(agent.port(), crafted_user(PMS_AUTH_SHA), name, 2000), PMC_S_OK);
+        EXPECT_STREQ(name, "forged");
+    }
+    // The restart costs at most one more discovery.
+    EXPECT_LE(agent.state()["probes"].get<int>(), 2);
+}
+
+// Silent SNMPv3 hosts cost each thread its own time-out, never another's.
+TEST(V3Concurrency, SilentHostsDoNotHoldUpAnAnsweringOne) {
+    constexpr int kSilent = 4;
+    constexpr pmc_long kTimeoutMs = 600;
+    pmc_test::TestAgent agent(scenario(""));
+    ASSERT_TRUE(agent.running()) << agent.error();
+    std::vector<std::unique_ptr<pmc_test::LoopbackSocket>> silent;
+    for (int i = 0; i < kSilent; ++i) {
+        silent.push_back(std::make_unique<pmc_test::LoopbackSocket>(AF_INET));
+        ASSERT_TRUE(silent.back()->bind(0));
+    }
+    std::vector<pmc_long> statuses(kSilent + 1, PMC_S_OK);
+    const Clock::time_point start = Clock::now();
+    std::vector<std::thread> threads;
+    for (int i = 0; i <= kSilent; ++i) {
+        threads.emplace_back([&, i] {
+            const unsigned short port = i < kSilent ? silent[i]->local_port() : agent.port();
+            auto object = open_v3(port, crafted_user(PMS_AUTH_SHA), "127.0.0.1", PMC_ADDRESS_IPV4, 0,
+                                  kTimeoutMs);
+            char name[64] = "";
+            statuses[i] = object->add_get_variable(kSysName, true) == PMC_S_OK
+                              ? object->get_string(name) : PMC_E_FAIL;
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    const auto elapsed = Clock::now() - start;
+    for (int i = 0; i < kSilent; ++i) EXPECT_EQ(statuses[i], PMC_E_TIMEOUT) << i;
+    EXPECT_EQ(statuses[kSilent], PMC_S_OK);
+    EXPECT_LT(elapsed, std::chrono::milliseconds(2 * kTimeoutMs)) << "waits were serialised";
+}
+
+}  // namespace
