@@ -7,6 +7,7 @@
 
 #include <pmsnmp/pmsnmp.h>
 
+#include "api/get_data.h"
 #include "support/test_agent.h"
 
 namespace {
@@ -102,6 +103,26 @@ TEST(AgentAnswers, ErrorStatusOfTheLastExchange) {
     ASSERT_EQ(waiting->add_get_variable(kName, true), PMC_S_OK);
     EXPECT_EQ(read_text(waiting.get()), "status -203");
     EXPECT_EQ(error_of(waiting.get()), ErrorPair(PMC_E_TIMEOUT, 0));
+}
+
+// An agent whose subtree never ends: the walk stops at its bound, in
+// responses or in octets, and keeps what it read.
+TEST(AgentAnswers, EndlessWalkStopsAtItsBound) {
+    pmc_test::TestAgent agent(R"({"endless": "1.3.6.1.4.1.99999.7", "endless_octets": 100})");
+    ASSERT_TRUE(agent.running()) << agent.error();
+    struct Case {
+        std::size_t responses, octets, kept;
+    };
+    // A response holds 10 arcs of name (40 octets) and 100 octets of value.
+    for (const Case c : {Case{25, PMC_WALK_MAX_OCTETS, 25}, Case{PMC_WALK_MAX_RESPONSES, 140 * 10, 10}}) {
+        auto object = open_agent(agent);
+        static_cast<CPmcGetData*>(object.get())->set_walk_limits(c.responses, c.octets);
+        ASSERT_EQ(object->add_get_variable("1.3.6.1.4.1.99999.7", false), PMC_S_OK);
+        pmc::Owned<IPmcPtrList<IPmsPdu>> responses(pms_create_pdu_list(nullptr));
+        EXPECT_EQ(object->walk(responses.get(), "1.3.6.1.4.1.99999.7"), PMC_E_FAIL);
+        EXPECT_EQ(responses->count(), c.kept);
+        EXPECT_EQ(error_of(object.get()), ErrorPair(0, 0));
+    }
 }
 
 }  // namespace

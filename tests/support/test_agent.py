@@ -40,6 +40,9 @@ Scenario (JSON object, every key optional):
                    themselves, so the walk does not advance)
     after          list of extra datagrams sent behind each answer: the kinds
                    of "before", or "answer" (the answer once more)
+    endless        an OID whose subtree never ends: GetNext of it or of a name
+                   below it answers the next arc, ROOT.1, ROOT.2, ..., each an
+                   OCTET STRING of endless_octets (default 16) octets
     stuck_after    an OID whose GetNext answers the OID itself (a walk that
                    stops advancing there, also inside a GetBulk answer)
     back_after     {"1.3.6.1...": "1.3.6.1..."}: GetNext of the first OID
@@ -300,6 +303,8 @@ class Agent:
         self.after = list(scenario.get("after", []))
         self.walk = scenario.get("walk", "normal")
         self.stuck_after = scenario.get("stuck_after")
+        self.endless = scenario.get("endless")
+        self.endless_value = b"x" * int(scenario.get("endless_octets", 16))
         self.back_after = dict(scenario.get("back_after", {}))
         self.duplicate_after = float(scenario.get("duplicate_after_ms", -1)) / 1000.0
         self.withhold_answer = bool(scenario.get("withhold_answer", False))
@@ -320,6 +325,9 @@ class Agent:
         """The GetNext answer to oid (endOfMibView past the end), or None."""
         if self.walk == "stuck" or oid == self.stuck_after:
             return (oid,) + self.table.get(oid, (TAG_NULL, b""))
+        endless = self.endless_next(oid)
+        if endless:
+            return endless
         if oid in self.back_after:
             earlier = self.back_after[oid]
             return (earlier,) + self.table.get(earlier, (TAG_NULL, b""))
@@ -327,6 +335,15 @@ class Agent:
         if following:
             return (following[0],) + self.table[following[0]]
         return None
+
+    def endless_next(self, oid):
+        if not self.endless:
+            return None
+        root, key = oid_key(self.endless), oid_key(oid)
+        if key[:len(root)] != root:
+            return None
+        arc = key[len(root)] + 1 if len(key) > len(root) else 1
+        return ("%s.%d" % (self.endless, arc), TAG_OCTETS, self.endless_value)
 
     def bulk(self, req):
         """GetBulk: the non-repeaters once, then rounds of the others."""
