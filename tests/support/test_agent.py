@@ -40,8 +40,7 @@ Scenario (JSON object, every key optional):
                    themselves, so the walk does not advance)
     after          list of extra datagrams sent behind each answer: the kinds
                    of "before", or "answer" (the answer once more)
-    endless        an OID whose subtree never ends: GetNext of it or of a name
-                   below it answers the next arc, ROOT.1, ROOT.2, ..., each an
+    endless        an OID whose subtree never ends: ROOT.1, ROOT.2, ..., each an
                    OCTET STRING of endless_octets (default 16) octets
     stuck_after    an OID whose GetNext answers the OID itself (a walk that
                    stops advancing there, also inside a GetBulk answer)
@@ -337,13 +336,11 @@ class Agent:
         return None
 
     def endless_next(self, oid):
-        if not self.endless:
-            return None
-        root, key = oid_key(self.endless), oid_key(oid)
-        if key[:len(root)] != root:
-            return None
-        arc = key[len(root)] + 1 if len(key) > len(root) else 1
-        return ("%s.%d" % (self.endless, arc), TAG_OCTETS, self.endless_value)
+        root, key = oid_key(self.endless or ""), oid_key(oid)
+        if root and key[:len(root)] == root:
+            arc = key[len(root)] + 1 if len(key) > len(root) else 1
+            return ("%s.%d" % (self.endless, arc), TAG_OCTETS, self.endless_value)
+        return None
 
     def bulk(self, req):
         """GetBulk: the non-repeaters once, then rounds of the others."""

@@ -685,11 +685,9 @@ class ScriptedAgent(unittest.TestCase):
                  "1.3.6.1.2.1.43.11.1.1.6.1.1": ("Gr\u00f6\u00dfenbeh\u00e4lter f\u00fcr " * 3).encode(),
                  "1.3.6.1.2.1.43.16.5.1.2.1.1": b"\x1b[2J\x9b\xc2\x9b"}
         table = {oid: ["hex", text.hex()] for oid, text in texts.items()}
-        table.update({"1.3.6.1.2.1.1.2.0": ["oid", "1.3.6.1.4.1.99999"],
-                      "1.3.6.1.2.1.25.3.2.1.2.1": ["oid", "1.3.6.1.2.1.25.3.1.5"],
-                      "1.3.6.1.2.1.43.11.1.1.6.1.2": ["octets", "Black"],
-                      "1.3.6.1.2.1.43.11.1.1.8.1.1": ["integer", 100], level + "1": ["integer", 40],
-                      "1.3.6.1.2.1.43.11.1.1.8.1.2": ["integer", 100], level + "2": ["counter64", 1 << 63]})
+        table.update({"1.3.6.1.2.1.1.2.0": ["oid", "1.3.6.1.4.1.99999"], "1.3.6.1.2.1.43.11.1.1.6.1.2": ["octets", "Black"],
+                      "1.3.6.1.2.1.25.3.2.1.2.1": ["oid", "1.3.6.1.2.1.25.3.1.5"], level + "1": ["integer", 40],
+                      level + "2": ["counter64", 1 << 63]})  # no capacity: a level, or unknown when out of range
         endpoint = self.start_agent({"table": table})
         port = free_udp_port()
         self.start_agent({"table": table, "answer_from": "127.0.0.1"}, "--bind", "127.255.255.255",
@@ -706,7 +704,7 @@ class ScriptedAgent(unittest.TestCase):
             if "--json" in command:
                 json.loads(out)
         report = json.loads(subprocess.run([TOOL, "status", "--json", endpoint], capture_output=True).stdout)
-        self.assertEqual([(s["level"], s["state"]) for s in report["supplies"]], [(40, "percent"), (None, "unknown")])
+        self.assertEqual([(s["level"], s["state"]) for s in report["supplies"]], [(40, "raw"), (None, "unknown")])
 
     def test_stuck_agent_ends_the_walk(self):
         endpoint = self.start_agent({"table": self.table(3), "walk": "stuck"})
