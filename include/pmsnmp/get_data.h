@@ -93,7 +93,12 @@ public:
     ///        added);
     ///   PMC_E_FAIL — when the agent answers another error status, or an identifier
     ///        that does not come after the one requested in SNMP order (it
-    ///        would loop forever; the answer is not added);
+    ///        would loop forever; the answer is not added); also when the
+    ///        walk would add more than 1,000,000 responses, or responses
+    ///        holding more than 64 MiB (counted as 4 octets per arc of a
+    ///        name or identifier value, 8 per number and the bytes of a
+    ///        string), to the list: an agent whose subtree never ends (the
+    ///        answer that would pass the bound is not added);
     ///   PMC_E_NO_VALUE — when the request has no binding;
     ///   PMC_E_INVALID_ARG — null responses, invalid root_oid, or not opened;
     ///   else the exchange's status. Responses added before an end stay.
@@ -139,6 +144,11 @@ public:
     /// before an answer, its negative status (PMC_E_TIMEOUT time-out, PMC_E_DECODE only
     /// malformed answers, ...) and 0. 0, 0 after open and before the first
     /// exchange; operations refused for their arguments change nothing.
+    /// Always the agent's own error status: over SNMPv3 a missing object
+    /// comes back as an exception value (noSuchObject, noSuchInstance; a
+    /// walk ends at endOfMibView) with 0, 0, and reads as -1 or as the empty
+    /// text like SNMPv1's noSuchName. Community requests go out as SNMPv1
+    /// (also for version 1), so there the agent answers noSuchName itself.
     /// Returns PMC_S_OK, or PMC_E_INVALID_ARG for a null argument.
     virtual pmc_long get_error_status(pmc_long* error_status, pmc_long* error_index) = 0;
 

@@ -6,6 +6,8 @@
 #include <pmsnmp/get_data.h>
 #include <pmsnmp/owned.h>
 
+#include <cstddef>
+
 #include "api/client_target.h"
 #include "message/snmp_target.h"
 #include "net/network_address.h"
@@ -16,6 +18,11 @@ constexpr const char* PMC_DEFAULT_COMMUNITY = "vexmor";
 
 // Status of a request operation on an object that was never opened.
 constexpr pmc_long PMC_E_NOT_OPEN = PMC_E_INVALID_ARG;
+
+// What one walk may add to its list before it ends with PMC_E_FAIL: far
+// more than any real table, far less than an endless one would take.
+constexpr std::size_t PMC_WALK_MAX_RESPONSES = 1000000;
+constexpr std::size_t PMC_WALK_MAX_OCTETS = 64u << 20;
 
 class CPmcGetData final : public IPmcGetData {
 public:
@@ -47,6 +54,11 @@ public:
     CPmcNetworkAddress* address() const { return address_.get(); }
     const char* community() const { return community_; }
     pmc_long version() const { return version_; }
+    // Lowers the walk bounds so that tests reach them quickly.
+    void set_walk_limits(std::size_t responses, std::size_t octets) {
+        walk_max_responses_ = responses;
+        walk_max_octets_ = octets;
+    }
 
 private:
     virtual ~CPmcGetData();
@@ -68,6 +80,8 @@ private:
     pmc_long version_ = PMS_VERSION_1;
     pmc_long error_status_ = PMS_ERR_NO_ERROR;
     pmc_long error_index_ = 0;
+    std::size_t walk_max_responses_ = PMC_WALK_MAX_RESPONSES;
+    std::size_t walk_max_octets_ = PMC_WALK_MAX_OCTETS;
 };
 
 #endif

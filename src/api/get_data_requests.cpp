@@ -25,6 +25,31 @@ pmc_long add_copy(IPmcPtrList<IPmsPdu>* responses, IPmsPdu* answer) {
     return status;
 }
 
+// The octets a response holds as the walk counts them: 4 per arc of a name
+// or identifier value, 8 per number, the bytes of a string.
+std::size_t held_octets(IPmsPdu* answer) {
+    constexpr std::size_t kArc = 4;
+    constexpr std::size_t kNumber = 8;
+    IPmsVarBindList* list = answer->get_varbind_list();
+    const pmc_ulong count = list != nullptr ? list->count() : 0;
+    std::size_t octets = 0;
+    for (pmc_ulong i = 0; i < count; ++i) {
+        const IPmsVarBind* binding = list->get_at(i);
+        if (binding->get_oid() != nullptr) octets += kArc * binding->get_oid()->get_length();
+        const IPmsValue* value = binding->get_value();
+        if (value == nullptr) continue;
+        const pmc_long type = value->get_type();
+        if (type == PMS_TYPE_OID) {
+            octets += kArc * value->get_length();
+        } else if (type == PMS_TYPE_OCTET_STRING || type == PMS_TYPE_OPAQUE || type == PMS_TYPE_IP_ADDRESS) {
+            octets += value->get_length();
+        } else {
+            octets += kNumber;
+        }
+    }
+    return octets;
+}
+
 }  // namespace
 
 pmc_long CPmcGetData::exchange(pmc_long type) {
@@ -110,9 +135,16 @@ pmc_long CPmcGetData::walk(IPmcPtrList<IPmsPdu>* responses, const char* root_oid
     if (!root) return status;
     pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
     if (!dispatcher) return note_exchange(status);
+    // An agent whose subtree never ends would fill the host's memory.
+    std::size_t added = 0;
+    std::size_t octets = 0;
     const NPmcClient::WalkResult result = NPmcClient::walk_pdu(
         pdu_.get(), root.get(), current_target(), dispatcher.get(), NPmcClient::PMC_WALK_UNBOUNDED,
-        [responses](IPmsPdu* answer) { return add_copy(responses, answer); });
+        [&](IPmsPdu* answer) {
+            octets += held_octets(answer);
+            if (++added > walk_max_responses_ || octets > walk_max_octets_) return PMC_E_FAIL;
+            return add_copy(responses, answer);
+        });
     if (result.exchanges > 0) note_exchange(result.exchange_status);
     return result.status;
 }

@@ -7,6 +7,7 @@
 
 #include <pmsnmp/pmsnmp.h>
 
+#include "api/get_data.h"
 #include "support/test_agent.h"
 
 namespace {
@@ -102,6 +103,22 @@ TEST(AgentAnswers, ErrorStatusOfTheLastExchange) {
     ASSERT_EQ(waiting->add_get_variable(kName, true), PMC_S_OK);
     EXPECT_EQ(read_text(waiting.get()), "status -203");
     EXPECT_EQ(error_of(waiting.get()), ErrorPair(PMC_E_TIMEOUT, 0));
+}
+
+// An endless subtree: the walk stops at its bound in responses, or in
+// octets (40 of name and 100 of value each), and keeps what it read.
+TEST(AgentAnswers, EndlessWalkStopsAtItsBound) {
+    pmc_test::TestAgent agent(R"({"endless": "1.3.6.1.4.1.99999.7", "endless_octets": 100})");
+    ASSERT_TRUE(agent.running()) << agent.error();
+    for (const auto& bound : {std::make_pair(std::size_t{10}, PMC_WALK_MAX_OCTETS),
+                              std::make_pair(PMC_WALK_MAX_RESPONSES, std::size_t{140 * 10})}) {
+        auto object = open_agent(agent);
+        static_cast<CPmcGetData*>(object.get())->set_walk_limits(bound.first, bound.second);
+        pmc::Owned<IPmcPtrList<IPmsPdu>> responses(pms_create_pdu_list(nullptr));
+        ASSERT_EQ(object->add_get_variable("1.3.6.1.4.1.99999.7", false), PMC_S_OK);
+        EXPECT_EQ(object->walk(responses.get(), "1.3.6.1.4.1.99999.7"), PMC_E_FAIL);
+        EXPECT_EQ(responses->count(), 10u);
+    }
 }
 
 }  // namespace

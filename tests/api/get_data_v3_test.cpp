@@ -146,6 +146,21 @@ TEST_F(V3Test, ObjectsOnManyThreadsMixUsersAndOperations) {
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(good[t], kRounds) << "thread " << t;
 }
 
+// Exceptions are values: the error status stays the agent's own 0, 0.
+TEST_F(V3Test, ExceptionsLeaveTheAgentsErrorStatus) {
+    auto object = open_v3(agent->port(), kNoAuth);
+    pmc_long value = 0, error_status = -1, error_index = -1;
+    pmc::Owned<IPmcPtrList<IPmsPdu>> responses(pms_create_pdu_list(nullptr));
+    ASSERT_EQ(object->add_get_variable("1.3.6.1.2.1.1.99", true), PMC_S_OK);
+    ASSERT_EQ(object->get_integer(&value), PMC_S_OK);  // noSuchObject
+    object->get_error_status(&error_status, &error_index);
+    EXPECT_EQ(std::vector<pmc_long>({value, error_status, error_index}), std::vector<pmc_long>({-1, 0, 0}));
+    ASSERT_EQ(object->add_get_variable("1.3.6.1.99", false), PMC_S_OK);
+    ASSERT_EQ(object->walk(responses.get(), "1.3.6.1.99"), PMC_S_OK);  // endOfMibView
+    object->get_error_status(&error_status, &error_index);
+    EXPECT_EQ(error_status * 10 + error_index, 0);
+}
+
 TEST(V3Open, SecurityNameBeyond32CharactersIsRefused) {
     pmc::Owned<IPmcGetData> object(pmc_create_get_data(nullptr));
     const std::string longest(32, 'u');

@@ -40,6 +40,9 @@ Scenario (JSON object, every key optional):
                    themselves, so the walk does not advance)
     after          list of extra datagrams sent behind each answer: the kinds
                    of "before", or "answer" (the answer once more)
+    endless        an OID whose subtree never ends: ROOT.1, ROOT.2, ..., each an
+                   OCTET STRING of endless_octets (default 16) octets; or
+                   {"root": "1.3.6.1...", "octets": N}
     stuck_after    an OID whose GetNext answers the OID itself (a walk that
                    stops advancing there, also inside a GetBulk answer)
     back_after     {"1.3.6.1...": "1.3.6.1..."}: GetNext of the first OID
@@ -50,8 +53,6 @@ Scenario (JSON object, every key optional):
                    four octets) in every answer: "0000" pads it, "0001"
                    makes it another, longer number
     count_only     keep only the request count in the state (long runs)
-    endless        {"root": "1.3.6.1...", "octets": N}: a column below root
-                   that never ends, each cell N octets long
     empty_bulk     answer every GetBulk with no bindings and no error
     v3             an SNMPv3 agent instead, crafted to misbehave (test_agent_v3.py)
     faults         {"rate": R, "seed": S, "delay_ms": D, "other_address": A}:
@@ -305,6 +306,10 @@ class Agent:
         self.after = list(scenario.get("after", []))
         self.walk = scenario.get("walk", "normal")
         self.stuck_after = scenario.get("stuck_after")
+        endless = scenario.get("endless")
+        if isinstance(endless, str):
+            endless = {"root": endless, "octets": scenario.get("endless_octets", 16)}
+        self.endless = endless
         self.back_after = dict(scenario.get("back_after", {}))
         self.duplicate_after = float(scenario.get("duplicate_after_ms", -1)) / 1000.0
         self.withhold_answer = bool(scenario.get("withhold_answer", False))
@@ -314,7 +319,6 @@ class Agent:
         self.answer_community = answer_community.encode() if answer_community is not None else None
         self.count_only = bool(scenario.get("count_only", False))
         self.faults = FaultInjector(scenario["faults"]) if "faults" in scenario else None
-        self.endless = scenario.get("endless")
         self.empty_bulk = bool(scenario.get("empty_bulk", False))
         self.count = 0
         self.ids, self.sizes, self.types = [], [], []
@@ -351,7 +355,7 @@ class Agent:
             row = 1
         else:
             return None
-        return ("%s.%d" % (root, row), TAG_OCTETS, b"x" * int(self.endless.get("octets", 1)))
+        return ("%s.%d" % (root, row), TAG_OCTETS, b"x" * int(self.endless.get("octets", 16)))
 
     def bulk(self, req):
         """GetBulk: the non-repeaters once, then rounds of the others."""

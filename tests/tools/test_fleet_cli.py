@@ -8,6 +8,7 @@ address, a test agent that is no printer, and an address that never answers.
 
 import json
 import os
+import resource
 import select
 import shutil
 import socket
@@ -17,7 +18,7 @@ import tempfile
 import threading
 import unittest
 
-from test_pmsnmp_cli import (PRINTER_DATA, RECORDINGS, TEST_AGENT, AgentProcess, free_udp_port,
+from test_pmsnmp_cli import (PRINTER_DATA, RECORDINGS, TEST_AGENT, TOOL, AgentProcess, free_udp_port,
                              run_tool, stop_process)
 
 LOOPBACK_BROADCAST = "127.255.255.255"
@@ -161,6 +162,15 @@ class PrinterFleet(AgentProcess):
         self.assertEqual([s["host"] for s in summaries], hosts)
         self.assertEqual(summaries[1]["page_count"], 121104)
         self.assertIsNotNone(summaries[1]["lowest_supply"]["percent"])
+
+    def test_low_descriptor_limit_still_reports_every_printer(self):
+        hosts = ["%s:%d" % (host(i % len(RECORDINGS)), self.port) for i in range(60)]
+        done = subprocess.run(
+            [TOOL, "status", "--summary", "--parallel", "64", "-t", "3000", *hosts],
+            capture_output=True, text=True, timeout=120,
+            preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (40, 40)))
+        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        self.assertEqual([line.split()[0] for line in done.stdout.splitlines()], hosts)
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@ checkout). Tests that need the recordings skip when the folder is absent.
 
 import json
 import os
+import re
 import shutil
 import signal
 import socket
@@ -564,13 +565,13 @@ class ScriptedAgent(unittest.TestCase):
 
     BASE = "1.3.6.1.4.1.99999.1"
 
-    def start_agent(self, scenario):
+    def start_agent(self, scenario, *options):
         folder = tempfile.mkdtemp(prefix="pmsnmp-tool-agent-")
         self.addCleanup(shutil.rmtree, folder, True)
         path = os.path.join(folder, "scenario.json")
         with open(path, "w", encoding="utf-8") as out:
             json.dump(scenario, out)
-        agent = subprocess.Popen([sys.executable, TEST_AGENT, "--scenario", path, "--lifetime", "120"],
+        agent = subprocess.Popen([sys.executable, TEST_AGENT, "--scenario", path, "--lifetime", "120", *options],
                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.addCleanup(agent.stdout.close)
         self.addCleanup(stop_process, agent)
@@ -686,6 +687,44 @@ class ScriptedAgent(unittest.TestCase):
         reports = [run_tool("status", "--json", "-v", version, endpoint)[:3] for version in ("1", "2c")]
         self.assertEqual(reports[0], reports[1])
         self.assertEqual(json.loads(reports[1][1])["system"]["name"], "quiet-printer")
+
+    def test_walk_that_fails_late_prints_what_it_read(self):
+        endpoint = self.start_agent({"table": self.table(5), "stuck_after": self.BASE + ".3.0"})
+        for version in ("1", "2c"):
+            code, out, err, _ = run_tool("walk", "-v", version, endpoint, self.BASE)
+            self.assertEqual(code, 1, version)
+            self.assertEqual(out, "".join(".%s.%d.0 = INTEGER: %d\n" % (self.BASE, n, 10 * n) for n in (1, 2, 3)))
+            self.assertIn("do not increase", err)
+
+    def test_hostile_texts_reach_no_output_unsafe(self):
+        level = "1.3.6.1.2.1.43.11.1.1.9.1."
+        texts = {"1.3.6.1.2.1.1.1.0": b"Bl\xe4tter \x9b31m \x1b]0;title\x07",        # Latin-1, stray CSI, OSC
+                 "1.3.6.1.2.1.1.5.0": "lp-\u009b2J-\u202eevil".encode(),             # C1 and RLO in UTF-8
+                 "1.3.6.1.2.1.25.3.2.1.3.1": b"Bl\xe4tter \x9b2J",
+                 "1.3.6.1.2.1.43.5.1.1.16.1": "\u2066x\u2069\x1b[2J".encode(),
+                 "1.3.6.1.2.1.43.11.1.1.6.1.1": ("Gr\u00f6\u00dfenbeh\u00e4lter f\u00fcr " * 3).encode(),
+                 "1.3.6.1.2.1.43.16.5.1.2.1.1": b"\x1b[2J\x9b\xc2\x9b"}
+        table = {oid: ["hex", text.hex()] for oid, text in texts.items()}
+        table.update({"1.3.6.1.2.1.1.2.0": ["oid", "1.3.6.1.4.1.99999"], "1.3.6.1.2.1.43.11.1.1.6.1.2": ["octets", "Black"],
+                      "1.3.6.1.2.1.25.3.2.1.2.1": ["oid", "1.3.6.1.2.1.25.3.1.5"], level + "1": ["integer", 40],
+                      level + "2": ["counter64", 1 << 63]})  # no capacity: a level, or unknown when out of range
+        endpoint = self.start_agent({"table": table})
+        port = free_udp_port()
+        self.start_agent({"table": table, "answer_from": "127.0.0.1"}, "--bind", "127.255.255.255",
+                         "--port", str(port), "--reuse")
+        unsafe = re.compile("[\x00-\x09\x0b-\x1f\x7f-\x9f\u061c\u200e\u200f\u2028-\u202e\u2066-\u2069]")
+        for command in (["status"], ["status", "--json"], ["status", "--summary"], ["status", "--summary", "--json"],
+                        ["discover"], ["discover", "--json"]):
+            target = ["-t", "700", "-r", "0", "127.255.255.255:%d" % port] if command[0] == "discover" else [endpoint]
+            done = subprocess.run([TOOL, *command, "-v", "2c", *target], capture_output=True, timeout=60)
+            self.assertEqual(done.returncode, 0, (command, done.stderr))
+            out = done.stdout.decode("utf-8")  # fails on invalid UTF-8
+            self.assertIsNone(unsafe.search(out), (command, out))
+            self.assertIn("Bl\u00e4tter", out, command)
+            if "--json" in command:
+                json.loads(out)
+        report = json.loads(subprocess.run([TOOL, "status", "--json", endpoint], capture_output=True).stdout)
+        self.assertEqual([(s["level"], s["state"]) for s in report["supplies"]], [(40, "raw"), (None, "unknown")])
 
     def test_stuck_agent_ends_the_walk(self):
         endpoint = self.start_agent({"table": self.table(3), "walk": "stuck"})

@@ -36,7 +36,11 @@ int run_get(SnmpAgent& agent, const std::vector<std::string>& oids, bool ask_aga
 
 int run_walk(SnmpAgent& agent, const std::string& root, const Output& output) {
     Bindings bindings;
-    if (agent.walk(root, &bindings) != PMC_S_OK) return report_failure(output, agent.reason());
+    // As snmpwalk: the rows read before a failure are printed, then why.
+    if (agent.walk(root, &bindings) != PMC_S_OK) {
+        if (!bindings.empty()) print_bindings(bindings, output);
+        return report_failure(output, agent.reason());
+    }
     // Like snmpwalk: an empty subtree may still be an object of its own.
     if (bindings.empty() && agent.get_many({root}, &bindings) != PMC_S_OK)
         return report_failure(output, agent.reason());

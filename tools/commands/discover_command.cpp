@@ -1,7 +1,7 @@
 #include "commands/discover_command.h"
 
 #include "cli/cli.h"
-#include "render/render.h"
+#include "render/safe_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -15,7 +15,7 @@ namespace {
 
 const std::map<std::string, pmc_long> kCommunityVersions = {{"1", PMS_VERSION_1}, {"2c", PMS_VERSION_2C}};
 
-std::string or_dash(const std::string& text) { return text.empty() ? "-" : printable_text(text); }
+std::string or_dash(const std::string& text) { return text.empty() ? "-" : safe_text(text); }
 
 }  // namespace
 
@@ -83,12 +83,12 @@ std::string render_agents_json(const std::vector<DiscoveredAgent>& agents) {
     nlohmann::json list = nlohmann::json::array();
     for (const DiscoveredAgent& agent : agents) {
         list.push_back({{"address", agent.address},
-                        {"name", printable_text(agent.name)},
-                        {"description", printable_text(agent.description)},
+                        {"name", safe_text(agent.name)},
+                        {"description", safe_text(agent.description)},
                         {"object_id", agent.object_id},
                         {"printer", agent.printer}});
     }
-    return list.dump(2) + "\n";
+    return json_text(list) + "\n";
 }
 
 }  // namespace pmtool

@@ -2,38 +2,50 @@
 
 #include "cli/cli.h"
 #include "render/render.h"
+#include "render/safe_text.h"
 #include "render/summary_line.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <system_error>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace pmtool {
 
 namespace {
 
+// Descriptors kept for the standard streams, a trace file and the
+// libraries; each host in flight holds one socket at a time, counted twice
+// for an SNMPv3 session's own.
+constexpr unsigned kReservedDescriptors = 16;
+constexpr unsigned kDescriptorsPerHost = 2;
+
+// Runs on helper threads: nothing may leave it.
 void poll_one(const AgentOptions& options, HostOutcome* outcome) {
-    SnmpAgent agent(options);
+    *outcome = HostOutcome();
     outcome->report.host = options.host.display();
-    outcome->answered = read_printer_report(agent, &outcome->report) == PMC_S_OK;
-    if (!outcome->answered) outcome->reason = agent.reason();
+    try {
+        SnmpAgent agent(options);
+        outcome->status = read_printer_report(agent, &outcome->report);
+        outcome->answered = outcome->status == PMC_S_OK;
+        if (!outcome->answered) outcome->reason = agent.reason();
+    } catch (const std::exception& error) {
+        outcome->status = PMC_E_FAIL;
+        outcome->reason = std::string("internal error: ") + error.what();
+    }
 }
 
-nlohmann::json report_json(const HostOutcome& outcome) {
-    if (!outcome.answered) return {{"host", outcome.report.host}, {"error", outcome.reason}};
-    return nlohmann::json::parse(render_report_json(outcome.report));
-}
-
-}  // namespace
-
-std::vector<HostOutcome> poll_printers(const std::vector<AgentOptions>& hosts, unsigned parallel) {
-    std::vector<HostOutcome> outcomes(hosts.size());
+void poll_all(const std::vector<AgentOptions>& hosts, unsigned parallel, std::vector<HostOutcome>* outcomes) {
     std::atomic<std::size_t> next{0};
     auto work = [&]() {
-        for (std::size_t i = next++; i < hosts.size(); i = next++) poll_one(hosts[i], &outcomes[i]);
+        for (std::size_t i = next++; i < hosts.size(); i = next++) poll_one(hosts[i], &(*outcomes)[i]);
     };
     const std::size_t helpers = std::min<std::size_t>(std::max(parallel, 1u), hosts.size()) - (hosts.empty() ? 0 : 1);
     std::vector<std::thread> threads;
@@ -46,6 +58,34 @@ std::vector<HostOutcome> poll_printers(const std::vector<AgentOptions>& hosts, u
     }
     work();
     for (std::thread& thread : threads) thread.join();
+}
+
+nlohmann::json report_json(const HostOutcome& outcome) {
+    if (!outcome.answered) return {{"host", outcome.report.host}, {"error", outcome.reason}};
+    return nlohmann::json::parse(render_report_json(outcome.report));
+}
+
+}  // namespace
+
+unsigned parallel_within_descriptors(unsigned parallel) {
+#ifndef _WIN32
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        const rlim_t room = limit.rlim_cur > kReservedDescriptors ? limit.rlim_cur - kReservedDescriptors : 0;
+        const rlim_t hosts = std::max<rlim_t>(1, room / kDescriptorsPerHost);
+        if (hosts < parallel) return static_cast<unsigned>(hosts);
+    }
+#endif
+    return parallel;
+}
+
+std::vector<HostOutcome> poll_printers(const std::vector<AgentOptions>& hosts, unsigned parallel) {
+    std::vector<HostOutcome> outcomes(hosts.size());
+    poll_all(hosts, parallel_within_descriptors(parallel), &outcomes);
+    // Descriptors the process holds elsewhere count against the limit too: a
+    // host that met it asks again alone, when the others have let theirs go.
+    for (std::size_t i = 0; i < hosts.size(); ++i)
+        if (outcomes[i].status == PMC_E_SOCKET_CREATE) poll_one(hosts[i], &outcomes[i]);
     return outcomes;
 }
 
@@ -58,7 +98,7 @@ int run_fleet_status(const std::vector<AgentOptions>& hosts, unsigned parallel, 
         nlohmann::json list = nlohmann::json::array();
         for (const HostOutcome& outcome : outcomes)
             list.push_back(summary ? summary_json(outcome) : report_json(outcome));
-        output.out << list.dump(2) << '\n';
+        output.out << json_text(list) << '\n';
     } else {
         for (const HostOutcome& outcome : outcomes) {
             if (summary) {

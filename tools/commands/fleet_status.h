@@ -14,8 +14,14 @@ namespace pmtool {
 
 constexpr unsigned kDefaultParallel = 16;
 
-// Polls every host, at most parallel at a time (at least one); the
-// outcomes are in the order of hosts.
+// Hosts polled at a time when parallel are asked for: no more than the
+// descriptor limit leaves room for (see poll_printers).
+unsigned parallel_within_descriptors(unsigned parallel);
+
+// Polls every host, at most parallel at a time (at least one, and no more
+// than the process's descriptor limit allows); a host that found no socket
+// free is polled once more when the others are done. The outcomes are in
+// the order of hosts.
 std::vector<HostOutcome> poll_printers(const std::vector<AgentOptions>& hosts, unsigned parallel);
 
 // Prints the full reports (or --summary lines) in the order of hosts; 1 when

@@ -12,7 +12,8 @@ namespace pmtool {
 struct HostOutcome {
     PrinterReport report;  // report.host names the host even when it failed
     bool answered = false;
-    std::string reason;  // why not, when it did not
+    pmc_long status = PMC_S_OK;  // the library's, when it did not
+    std::string reason;          // why not, when it did not
 };
 
 }  // namespace pmtool

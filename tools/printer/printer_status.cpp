@@ -3,6 +3,7 @@
 #include "printer/printer_mib.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -87,9 +88,20 @@ std::optional<std::string> text_of(const std::optional<Binding>& binding) {
     return binding->octets;
 }
 
+// A value the integer columns cannot hold (a Counter64 of 2^63 or more,
+// anything beyond long) is no number, never a wrapped one.
 std::optional<long> number_of(const std::optional<Binding>& binding) {
     if (!binding || !binding->is_numeric()) return std::nullopt;
+    if (binding->type == PMS_TYPE_COUNTER64 && binding->number < 0) return std::nullopt;
+    if (binding->number < LONG_MIN || binding->number > LONG_MAX) return std::nullopt;
     return static_cast<long>(binding->number);
+}
+
+// A level out of range is unknown, not absent (a value of the wrong type is).
+LevelReading level_of(const std::optional<Binding>& level, std::optional<long> max_capacity, bool receptacle) {
+    LevelReading reading = read_level(number_of(level), max_capacity, receptacle);
+    if (level && level->is_numeric() && reading.kind == LevelKind::kAbsent) reading.kind = LevelKind::kUnknown;
+    return reading;
 }
 
 std::optional<Binding> cell(const Column& column, const std::string& index) {
@@ -175,7 +187,7 @@ void read_supplies(const Columns& columns, PrinterReport* report) {
         supply.max_capacity = number_of(cell(maxima, index));
         supply.level = number_of(cell(levels, index));
         supply.receptacle = supply_is_receptacle(supply.supply_class, supply.type);
-        supply.reading = read_level(supply.level, supply.max_capacity, supply.receptacle);
+        supply.reading = level_of(cell(levels, index), supply.max_capacity, supply.receptacle);
         report->supplies.push_back(std::move(supply));
     }
 }
@@ -190,7 +202,7 @@ void read_input_trays(const Columns& columns, PrinterReport* report) {
         tray.name = text_of(cell(names, index));
         tray.max_capacity = number_of(cell(maxima, index));
         tray.current_level = number_of(cell(levels, index));
-        tray.reading = read_level(tray.current_level, tray.max_capacity, false);
+        tray.reading = level_of(cell(levels, index), tray.max_capacity, false);
         report->input_trays.push_back(std::move(tray));
     }
 }

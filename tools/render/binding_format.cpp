@@ -1,6 +1,6 @@
 #include "render/binding_format.h"
 
-#include <nlohmann/json.hpp>
+#include "render/safe_text.h"
 
 #include <cctype>
 #include <cstdio>
@@ -180,7 +180,7 @@ std::string bindings_json(const Bindings& bindings) {
         }
         rows.push_back(std::move(row));
     }
-    return rows.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    return json_text(rows) + "\n";
 }
 
 }  // namespace pmtool

@@ -14,10 +14,6 @@ constexpr int kBarWidth = 20;
 // "[########------------]": filled in proportion to percent (0..100).
 std::string percent_bar(int percent, int width = kBarWidth);
 
-// Agent text made safe for a terminal: control characters become '?',
-// trailing NULs and blanks go.
-std::string printable_text(const std::string& text);
-
 std::string render_report_text(const PrinterReport& report);
 
 // The same content as JSON; absent objects are null, empty tables [].

@@ -1,6 +1,7 @@
 #include "render/render.h"
 
 #include "printer/printer_mib.h"
+#include "render/safe_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,7 +12,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 Json optional_text(const std::optional<std::string>& text) {
-    return text ? Json(printable_text(*text)) : Json(nullptr);
+    return text ? Json(safe_text(*text)) : Json(nullptr);
 }
 
 template <class Number>
@@ -120,10 +121,9 @@ std::string render_report_json(const PrinterReport& report) {
     document["input_trays"] = inputs_json(report);
     document["alerts"] = alerts_json(report);
     Json console = Json::array();
-    for (const std::string& line : report.console_lines) console.push_back(printable_text(line));
+    for (const std::string& line : report.console_lines) console.push_back(safe_text(line));
     document["console"] = std::move(console);
-    // Agents send bytes, not UTF-8: never let one bad octet abort the report.
-    return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    return json_text(document) + "\n";
 }
 
 }  // namespace pmtool

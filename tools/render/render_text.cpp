@@ -1,6 +1,7 @@
 #include "render/render.h"
 
 #include "printer/printer_mib.h"
+#include "render/safe_text.h"
 
 #include <algorithm>
 #include <sstream>
@@ -12,7 +13,7 @@ namespace {
 constexpr const char* kAbsent = "(absent)";
 
 std::string or_absent(const std::optional<std::string>& text) {
-    return text ? printable_text(*text) : kAbsent;
+    return text ? safe_text(*text) : kAbsent;
 }
 
 std::string enumerated(const std::optional<long>& code, std::string (*name_of)(long)) {
@@ -21,12 +22,8 @@ std::string enumerated(const std::optional<long>& code, std::string (*name_of)(l
     return name.empty() ? "code " + std::to_string(*code) : name + " (" + std::to_string(*code) + ")";
 }
 
-std::string padded(const std::string& text, std::size_t width) {
-    return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
-}
-
 void field(std::ostringstream& out, const char* label, const std::string& value) {
-    out << "  " << padded(label, 16) << value << '\n';
+    out << "  " << pad_text(label, 16) << value << '\n';
 }
 
 // The bar shows what is in the unit: what is left of a consumable, how full
@@ -54,7 +51,7 @@ void general_section(std::ostringstream& out, const PrinterReport& report) {
     field(out, "Serial number", or_absent(report.serial_number));
     std::string device = kAbsent;
     if (report.device_index) {
-        device = report.device_descr ? printable_text(*report.device_descr) + " " : std::string();
+        device = report.device_descr ? safe_text(*report.device_descr) + " " : std::string();
         device += "(hrDeviceIndex " + std::to_string(*report.device_index) + ")";
     }
     field(out, "Device", device);
@@ -78,11 +75,10 @@ void supplies_section(std::ostringstream& out, const PrinterReport& report) {
     if (report.supplies.empty()) out << "  " << kAbsent << '\n';
     std::size_t width = 12;
     for (const Supply& supply : report.supplies)
-        width = std::max(width, std::min<std::size_t>(40, printable_text(supply.description.value_or("")).size()));
+        width = std::max(width, std::min<std::size_t>(40, text_width(safe_text(supply.description.value_or("")))));
     for (const Supply& supply : report.supplies) {
-        std::string description = supply.description ? printable_text(*supply.description) : "supply " + supply.index;
-        if (description.size() > width) description = description.substr(0, width - 3) + "...";
-        out << "  " << padded(description, width + 1) << padded(supply_kind(supply), 12)
+        const std::string description = supply.description ? safe_text(*supply.description) : "supply " + supply.index;
+        out << "  " << pad_text(cut_text(description, width), width + 1) << pad_text(supply_kind(supply), 12)
             << level_column(supply.reading) << '\n';
     }
 }
@@ -92,10 +88,10 @@ void input_section(std::ostringstream& out, const PrinterReport& report) {
     if (report.input_trays.empty()) out << "  " << kAbsent << '\n';
     std::size_t width = 12;
     for (const InputTray& tray : report.input_trays)
-        width = std::max(width, std::min<std::size_t>(40, printable_text(tray.name.value_or("")).size()));
+        width = std::max(width, std::min<std::size_t>(40, text_width(safe_text(tray.name.value_or("")))));
     for (const InputTray& tray : report.input_trays) {
-        const std::string name = tray.name ? printable_text(*tray.name) : "tray " + tray.index;
-        out << "  " << padded(name.substr(0, width), width + 1) << level_column(tray.reading);
+        const std::string name = tray.name ? safe_text(*tray.name) : "tray " + tray.index;
+        out << "  " << pad_text(cut_text(name, width), width + 1) << level_column(tray.reading);
         if (tray.reading.kind == LevelKind::kPercent)
             out << " (" << *tray.current_level << " of " << *tray.max_capacity << ")";
         out << '\n';
@@ -110,15 +106,15 @@ void alert_section(std::ostringstream& out, const PrinterReport& report) {
         std::string code = alert.code ? mib::alert_code_name(*alert.code) : "";
         if (code.empty() && alert.code) code = "code " + std::to_string(*alert.code);
         std::string group = alert.group ? mib::alert_group_name(*alert.group) : "";
-        out << "  " << padded(severity.empty() ? "alert" : severity, 10) << padded(code, 28)
-            << padded(group, 16) << printable_text(alert.description.value_or("")) << '\n';
+        out << "  " << pad_text(severity.empty() ? "alert" : severity, 10) << pad_text(code, 28)
+            << pad_text(group, 16) << safe_text(alert.description.value_or("")) << '\n';
     }
 }
 
 void console_section(std::ostringstream& out, const PrinterReport& report) {
     out << "\nConsole\n";
     if (report.console_lines.empty()) out << "  " << kAbsent << '\n';
-    for (const std::string& line : report.console_lines) out << "  | " << printable_text(line) << '\n';
+    for (const std::string& line : report.console_lines) out << "  | " << safe_text(line) << '\n';
 }
 
 }  // namespace
@@ -128,16 +124,6 @@ std::string percent_bar(int percent, int width) {
     const int filled = (clamped * width + 50) / 100;
     return "[" + std::string(static_cast<std::size_t>(filled), '#') +
            std::string(static_cast<std::size_t>(width - filled), '-') + "]";
-}
-
-std::string printable_text(const std::string& text) {
-    std::string out = text;
-    while (!out.empty() && (out.back() == '\0' || out.back() == ' ')) out.pop_back();
-    for (char& c : out) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f) c = '?';
-    }
-    return out;
 }
 
 std::string render_report_text(const PrinterReport& report) {

@@ -1,7 +1,7 @@
 #include "render/summary_line.h"
 
 #include "printer/printer_mib.h"
-#include "render/render.h"
+#include "render/safe_text.h"
 
 #include <sstream>
 
@@ -14,7 +14,7 @@ constexpr const char* kNone = "-";
 std::string model_of(const PrinterReport& report) {
     const std::optional<std::string>& model =
         report.device_descr ? report.device_descr : report.printer_name ? report.printer_name : report.sys_descr;
-    return model ? printable_text(*model) : std::string();
+    return model ? safe_text(*model) : std::string();
 }
 
 std::string status_name(const std::optional<long>& code, std::string (*name_of)(long)) {
@@ -33,7 +33,7 @@ std::string lowest_text(const PrinterReport& report) {
     const Supply* supply = lowest_supply(report);
     if (supply == nullptr) return std::string();
     return std::to_string(supply->reading.percent) + "%" +
-           (supply->description ? " (" + printable_text(*supply->description) + ")" : "");
+           (supply->description ? " (" + safe_text(*supply->description) + ")" : "");
 }
 
 std::string or_none(const std::string& text) { return text.empty() ? kNone : text; }
@@ -73,7 +73,7 @@ nlohmann::json summary_json(const HostOutcome& outcome) {
     nlohmann::json lowest_json;
     if (lowest != nullptr) {
         lowest_json = {{"percent", lowest->reading.percent},
-                       {"description", lowest->description ? nlohmann::json(printable_text(*lowest->description)) : nlohmann::json()}};
+                       {"description", lowest->description ? nlohmann::json(safe_text(*lowest->description)) : nlohmann::json()}};
     }
     return {{"host", report.host},
             {"model", or_null(model_of(report))},
