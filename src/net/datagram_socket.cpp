@@ -197,7 +197,7 @@ pmc_long DataGramSocket::send(const void* data, pmc_ulong length, CPmcNetworkAdd
         static_cast<unsigned>(port));
     // The address's own socket address when its text named one; only other
     // texts are converted here.
-    socklen_t record_length = 0;
+    int record_length = 0;
     const sockaddr* target = destination->get_socket_address(&record_length);
     // This socket cannot reach an address of another family.
     if (target != nullptr && target->sa_family != pmc_family_from_kind(local_->get_kind())) return PMC_E_INVALID_ARG;
@@ -207,7 +207,8 @@ pmc_long DataGramSocket::send(const void* data, pmc_ulong length, CPmcNetworkAdd
         target = reinterpret_cast<const sockaddr*>(&record);
         record_length = kRecordLength;
     }
-    const ssize_t sent = NPmcSocketAPI::table().sendto(handle_, data, length, 0, target, record_length);
+    const ssize_t sent =
+        NPmcSocketAPI::table().sendto(handle_, data, length, 0, target, static_cast<socklen_t>(record_length));
     if (sent == -1) {
         pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail send(). WSAGetLastError()=%d",
                                      last_error());

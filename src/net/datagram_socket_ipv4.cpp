@@ -19,7 +19,7 @@ pmc_long DataGramSocketIPv4::create_handle() {
 
 bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record,
                                        CPmcNetworkAddress* address) {
-    return address->set_socket_address(reinterpret_cast<const sockaddr*>(record), sizeof(sockaddr_in)) ==
+    return address->set_socket_address(reinterpret_cast<const sockaddr*>(record), static_cast<int>(sizeof(sockaddr_in))) ==
            PMC_S_OK;
 }
 

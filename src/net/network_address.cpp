@@ -2,6 +2,7 @@
 
 #include "net/address_resolver.h"
 #include "net/ip_text.h"
+#include "net/socket_api.h"
 #include "value/value_factory.h"
 
 #include <pmsnmp/owned.h>
@@ -42,21 +43,21 @@ pmc_long make_lowered_copy(const char* text, pmc::Owned<IPmcByteString>& copy) {
 
 // The socket address a plain IPv4 or IPv6 text names (port 0), read as the
 // resolver reads texts; 0 for any other text.
-socklen_t record_of_text(const char* text, sockaddr_storage* record) {
+int record_of_text(const char* text, sockaddr_storage* record) {
     std::memset(record, 0, sizeof *record);
     auto* in = reinterpret_cast<sockaddr_in*>(record);
     unsigned char octets[sizeof(in_addr)];
     if (pmc_parse_ipv4_text(text, octets)) {
         in->sin_family = AF_INET;
         std::memcpy(&in->sin_addr, octets, sizeof octets);
-        return sizeof(sockaddr_in);
+        return static_cast<int>(sizeof(sockaddr_in));
     }
     auto* in6 = reinterpret_cast<sockaddr_in6*>(record);
     // A scope ("%eth0") needs the system's lookup: the socket does it.
     if (std::strchr(text, ':') != nullptr && std::strchr(text, '%') == nullptr &&
         pmc_ip_text_to_binary(AF_INET6, text, &in6->sin6_addr)) {
         in6->sin6_family = AF_INET6;
-        return sizeof(sockaddr_in6);
+        return static_cast<int>(sizeof(sockaddr_in6));
     }
     return 0;
 }
@@ -110,7 +111,7 @@ bool same_host(const sockaddr* a, const sockaddr* b) {
 constexpr std::size_t kHostTextCapacity = 1025;
 
 // The numeric text of a record's host, as the system prints it.
-bool text_of_record(const sockaddr_storage* record, socklen_t length, char* out, std::size_t capacity) {
+bool text_of_record(const sockaddr_storage* record, int length, char* out, std::size_t capacity) {
     if (record->ss_family == AF_INET) {
         const auto* in = reinterpret_cast<const sockaddr_in*>(record);
         const auto* o = reinterpret_cast<const unsigned char*>(&in->sin_addr);
@@ -120,7 +121,7 @@ bool text_of_record(const sockaddr_storage* record, socklen_t length, char* out,
     const auto* in6 = reinterpret_cast<const sockaddr_in6*>(record);
     if (in6->sin6_scope_id == 0) return pmc_ip_binary_to_text(AF_INET6, &in6->sin6_addr, out, capacity);
     // Only the system knows the names of scopes.
-    return NPmcSocketAPI::table().getnameinfo(reinterpret_cast<const sockaddr*>(record), length, out,
+    return NPmcSocketAPI::table().getnameinfo(reinterpret_cast<const sockaddr*>(record), static_cast<socklen_t>(length), out,
                                               static_cast<socklen_t>(capacity), nullptr, 0, NI_NUMERICHOST) == 0;
 }
 
@@ -195,7 +196,7 @@ public:
             (other->get_port() != 0 && other->get_port() != port_)) {
             return false;
         }
-        socklen_t other_length = 0;
+        int other_length = 0;
         const sockaddr* other_record = other->get_socket_address(&other_length);
         if (record_length_ != 0 && other_record != nullptr) {
             return same_host(reinterpret_cast<const sockaddr*>(&record_), other_record);
@@ -245,25 +246,25 @@ public:
         return data != nullptr ? reinterpret_cast<const char*>(data) : "";
     }
 
-    const sockaddr* get_socket_address(socklen_t* length) override {
+    const sockaddr* get_socket_address(int* length) override {
         if (record_length_ == 0) return nullptr;
         put_port(&record_, port_);
         if (length != nullptr) *length = record_length_;
         return reinterpret_cast<const sockaddr*>(&record_);
     }
 
-    pmc_long set_socket_address(const sockaddr* record, socklen_t length) override {
+    pmc_long set_socket_address(const sockaddr* record, int length) override {
         if (record == nullptr) return PMC_E_INVALID_ARG;
-        const socklen_t needed = record->sa_family == AF_INET    ? sizeof(sockaddr_in)
-                                 : record->sa_family == AF_INET6 ? sizeof(sockaddr_in6)
-                                                                 : 0;
-        if (needed == 0 || length < needed) return PMC_E_INVALID_ARG;
+        const std::size_t needed = record->sa_family == AF_INET    ? sizeof(sockaddr_in)
+                                   : record->sa_family == AF_INET6 ? sizeof(sockaddr_in6)
+                                                                   : 0;
+        if (needed == 0 || length < 0 || static_cast<std::size_t>(length) < needed) return PMC_E_INVALID_ARG;
         // As set_text: an address of one kind does not become another.
         const pmc_long kind = pmc_kind_from_family(record->sa_family);
         if (kind_ != PMC_ADDRESS_NONE && kind_ != kind) return PMC_E_INVALID_ARG;
         std::memset(&record_, 0, sizeof record_);
         std::memcpy(&record_, record, needed);
-        record_length_ = needed;
+        record_length_ = static_cast<int>(needed);
         kind_ = kind;
         port_ = port_of(&record_);
         text_.reset();
@@ -290,7 +291,7 @@ private:
 
     pmc::Owned<IPmcByteString> text_;  // absent until set, or until asked for
     sockaddr_storage record_{};
-    socklen_t record_length_ = 0;  // 0: the text names no socket address
+    int record_length_ = 0;  // 0: the text names no socket address
     pmc_long kind_ = PMC_ADDRESS_NONE;
     unsigned short port_ = 0;
 };

@@ -5,9 +5,10 @@
 
 #include <pmsnmp/value.h>
 
-#include "net/socket_api.h"
-
 #include <string>
+
+// The socket library's own record; only the net classes look inside.
+struct sockaddr;
 
 class CPmcNetworkAddress {
 public:
@@ -34,11 +35,11 @@ public:
     // The socket address, port included, made when the text was set (plain
     // IPv4 and IPv6 texts) or taken from the system; null for a text that
     // has none (IPX, scoped IPv6), which the socket then converts itself.
-    virtual const sockaddr* get_socket_address(socklen_t* length) = 0;
+    virtual const sockaddr* get_socket_address(int* length) = 0;
     // Takes a socket address the system filled (AF_INET or AF_INET6): kind
     // and port from it; the text is made only when someone asks for it.
     // -2 for another family, a short record or an address of another kind.
-    virtual pmc_long set_socket_address(const sockaddr* record, socklen_t length) = 0;
+    virtual pmc_long set_socket_address(const sockaddr* record, int length) = 0;
 
 protected:
     ~CPmcNetworkAddress() = default;

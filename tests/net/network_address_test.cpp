@@ -291,7 +291,7 @@ TEST(NetworkAddress, SenderFromTheSystemComparesByOctets) {
         const unsigned char port[2] = {0, 161};  // the same field in both records
         std::memcpy(&in->sin_port, port, sizeof port);
         Address sender(pmc_create_network_address(nullptr));
-        ASSERT_EQ(sender->set_socket_address(reinterpret_cast<sockaddr*>(&record), sizeof record), PMC_S_OK);
+        ASSERT_EQ(sender->set_socket_address(reinterpret_cast<sockaddr*>(&record), static_cast<int>(sizeof record)), PMC_S_OK);
         Address target = make_address(c.target, c.target_port);
         EXPECT_EQ(sender->equals(target.get()), c.equal) << c.sender << " " << c.target;
         EXPECT_EQ(pmc_host_key(sender.get()) == pmc_host_key(target.get()),
