@@ -86,26 +86,22 @@ public:
 
     pmc_long peek_response(IPmsMessageBuffer* buffer, pmc_long* error_status,
                            pmc_long* request_id, pmc_long translate_type) override {
-        pmc_long version = PMS_VERSION_1;
-        return peek_header(buffer, error_status, request_id, &version, translate_type);
-    }
-
-    pmc_long peek_header(IPmsMessageBuffer* buffer, pmc_long* error_status, pmc_long* request_id,
-                         pmc_long* version, pmc_long translate_type) override {
-        if (buffer == nullptr || error_status == nullptr || request_id == nullptr ||
-            version == nullptr) {
-            return PMC_E_INVALID_ARG;
-        }
-        IPmsCodecFactory* factory = selected_.load();
-        if (factory == nullptr) return PMC_E_NO_CODEC;
+        if (error_status == nullptr || request_id == nullptr) return PMC_E_INVALID_ARG;
         CPmsPeekedHeader header;
-        const pmc_long status = factory->peek(buffer, translate_type, &header);
+        const pmc_long status = peek_header(buffer, translate_type, &header);
         if (status == PMC_S_OK) {
             *request_id = header.request_id;
             *error_status = header.error_status;
-            *version = header.version;
         }
         return status;
+    }
+
+    pmc_long peek_header(IPmsMessageBuffer* buffer, pmc_long translate_type,
+                         CPmsPeekedHeader* header) override {
+        if (buffer == nullptr || header == nullptr) return PMC_E_INVALID_ARG;
+        IPmsCodecFactory* factory = selected_.load();
+        if (factory == nullptr) return PMC_E_NO_CODEC;
+        return factory->peek(buffer, translate_type, header);
     }
 
     pmc_long register_factory(IPmsCodecFactory* factory) override {

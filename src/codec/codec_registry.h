@@ -30,6 +30,9 @@ struct CPmsPeekedHeader {
     pmc_long version = 0;
     pmc_long request_id = 0;
     pmc_long error_status = 0;
+    // The request id was read, also when a later field was then refused:
+    // a malformed answer to a request still names the request.
+    bool has_request_id = false;
 };
 
 // A codec the registry can select; factories live as long as the library.
@@ -84,10 +87,10 @@ public:
                                    pmc_long* request_id, pmc_long translate_type) = 0;
     // Adds factory (kept, not owned) and selects it; -2 for null.
     virtual pmc_long register_factory(IPmsCodecFactory* factory) = 0;
-    // After the fixed slots: peek_response that also gives the message's version code.
-    virtual pmc_long peek_header(IPmsMessageBuffer* buffer, pmc_long* error_status,
-                                 pmc_long* request_id, pmc_long* version,
-                                 pmc_long translate_type) = 0;
+    // After the fixed slots: peek_response that also gives the message's
+    // version code, and on a refusal the request id when it was read.
+    virtual pmc_long peek_header(IPmsMessageBuffer* buffer, pmc_long translate_type,
+                                 CPmsPeekedHeader* header) = 0;
 
 protected:
     ~IPmsCodecRegistry() = default;

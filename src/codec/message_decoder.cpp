@@ -214,6 +214,7 @@ pmc_long CPmsMessageDecoder::peek(IPmsMessageBuffer* buffer, pmc_long translate_
     if (type != PMS_PDU_TRAP) {
         pmc_long error_index = 0;
         status = read_integer("request id", &header->request_id);
+        header->has_request_id = status == PMC_S_OK;
         if (status == PMC_S_OK) status = read_error_status(&header->error_status);
         return status == PMC_S_OK ? read_integer("error index", &error_index) : status;
     }

@@ -195,10 +195,20 @@ pmc_long DataGramSocket::send(const void* data, pmc_ulong length, CPmcNetworkAdd
         PMC_LOG_DEBUG, "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).",
         local_port, static_cast<unsigned>(local_port), destination->get_text(), port,
         static_cast<unsigned>(port));
+    // The address's own socket address when its text named one; only other
+    // texts are converted here.
+    int record_length = 0;
+    const sockaddr* target = destination->get_socket_address(&record_length);
+    // This socket cannot reach an address of another family.
+    if (target != nullptr && target->sa_family != pmc_family_from_kind(local_->get_kind())) return PMC_E_INVALID_ARG;
     sockaddr_storage record;
-    if (!to_sockaddr(&record, destination)) return PMC_E_INVALID_ARG;
-    const ssize_t sent = NPmcSocketAPI::table().sendto(
-        handle_, data, length, 0, reinterpret_cast<const sockaddr*>(&record), kRecordLength);
+    if (target == nullptr) {
+        if (!to_sockaddr(&record, destination)) return PMC_E_INVALID_ARG;
+        target = reinterpret_cast<const sockaddr*>(&record);
+        record_length = kRecordLength;
+    }
+    const ssize_t sent =
+        NPmcSocketAPI::table().sendto(handle_, data, length, 0, target, static_cast<socklen_t>(record_length));
     if (sent == -1) {
         pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail send(). WSAGetLastError()=%d",
                                      last_error());
@@ -245,12 +255,15 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
         // The sender's record comes from the system: only memory can fail it.
         return PMC_E_NO_MEMORY;
     }
-    const int local_port = local_->get_port();
-    const int port = sender->get_port();
-    pmc_socket_log()->write_line(
-        PMC_LOG_DEBUG, "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
-        local_port, static_cast<unsigned>(local_port), sender->get_text(), port,
-        static_cast<unsigned>(port));
+    // The sender's text is made only for a log that shows it.
+    if ((pmc_socket_log()->get_level_mask() & PMC_LOG_DEBUG) != 0) {
+        const int local_port = local_->get_port();
+        const int port = sender->get_port();
+        pmc_socket_log()->write_line(
+            PMC_LOG_DEBUG, "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
+            local_port, static_cast<unsigned>(local_port), sender->get_text(), port,
+            static_cast<unsigned>(port));
+    }
     *source = sender.release();
     return PMC_S_OK;
 }
@@ -266,6 +279,15 @@ pmc_long DataGramSocket::set_broadcast(bool flag) {
         pmc_socket_log()->write_line(
             PMC_LOG_ERROR, "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=%d",
             last_error());
+        return PMC_E_FAIL;
+    }
+    return PMC_S_OK;
+}
+
+pmc_long DataGramSocket::set_receive_buffer(int octets) {
+    if (NPmcSocketAPI::table().setsockopt(handle_, SOL_SOCKET, SO_RCVBUF, &octets, sizeof octets) != 0) {
+        pmc_socket_log()->write_line(PMC_LOG_WARN, "setsockopt(SO_RCVBUF, %d) refused. WSAGetLastError()=%d",
+                                     octets, last_error());
         return PMC_E_FAIL;
     }
     return PMC_S_OK;

@@ -39,6 +39,10 @@ public:
     PmcSocket native_handle() const { return handle_; }
     // Allows sending to broadcast addresses (IPv4 and IPX only; 0 for IPv6).
     virtual pmc_long set_broadcast(bool flag);
+    // Asks the system for a receive buffer of octets, so that a burst of
+    // datagrams waits instead of being dropped; the system may grant less.
+    // 0, or -1 when refused.
+    virtual pmc_long set_receive_buffer(int octets);
     // Joins the multicast group given as text on any interface: 0 or -1,
     // -2 for an unparsable IPv6 group or an unsupported kind.
     virtual pmc_long join_multicast(const char* group);

@@ -1,7 +1,6 @@
 #include "net/datagram_socket_kinds.h"
 
 #include "net/address_resolver.h"
-#include "net/ipv4_text_memo.h"
 
 #include <cstring>
 
@@ -20,12 +19,8 @@ pmc_long DataGramSocketIPv4::create_handle() {
 
 bool DataGramSocketIPv4::from_sockaddr(const sockaddr_storage* record,
                                        CPmcNetworkAddress* address) {
-    const NPmcSocketAPI::Table& api = NPmcSocketAPI::table();
-    const auto* in = reinterpret_cast<const sockaddr_in*>(record);
-    const char* text = PmcIpv4TextMemo::local().text(api.inet_ntoa, in->sin_addr);
-    if (text != nullptr && address->set_text(text) != PMC_S_OK) return false;
-    return address->set_port((api.ntohs)(in->sin_port)) == PMC_S_OK &&
-           address->set_kind(PMC_ADDRESS_IPV4) == PMC_S_OK;
+    return address->set_socket_address(reinterpret_cast<const sockaddr*>(record), static_cast<int>(sizeof(sockaddr_in))) ==
+           PMC_S_OK;
 }
 
 bool DataGramSocketIPv4::to_sockaddr(sockaddr_storage* record, CPmcNetworkAddress* address) {

@@ -58,6 +58,10 @@ pmc_long DataGramSocketIPv6::create_handle() {
 
 bool DataGramSocketIPv6::from_sockaddr(const sockaddr_storage* record,
                                        CPmcNetworkAddress* address) {
+    if (record->ss_family == AF_INET || record->ss_family == AF_INET6) {
+        return address->set_socket_address(reinterpret_cast<const sockaddr*>(record), static_cast<int>(sizeof *record)) ==
+               PMC_S_OK;
+    }
     char host[kHostBufferSize];
     char service[kServiceBufferSize];
     if (NPmcSocketAPI::table().getnameinfo(

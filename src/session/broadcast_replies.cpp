@@ -1,11 +1,11 @@
 #include "session/broadcast_replies.h"
 
 #include <cstring>
+#include <new>
 
 #include <pmsnmp/owned.h>
 
 #include "codec/codec_registry.h"
-#include "message/list_cursor.h"
 #include "message/pdu_factory.h"
 
 namespace {
@@ -27,18 +27,6 @@ bool accepts(CPmcNetworkAddress* destination, CPmcNetworkAddress* source) {
     if (destination->get_kind() != PMC_ADDRESS_IPX) return true;
     const char* network = destination->get_text();
     return same_ipx_network(network, kEveryIpxNetwork) || same_ipx_network(network, source->get_text());
-}
-
-pmc_long search(IPmsSnmpPacketList* replies, CPmcNetworkAddress* source, bool* found) {
-    *found = false;
-    PmcListCursor<IPmsSnmpPacket> cursor(replies);
-    for (IPmsSnmpPacket* packet = cursor.current(); packet != nullptr && !*found; cursor.next(), packet = cursor.current()) {
-        IPmsSnmpTarget* target = packet->get_target();
-        CPmcNetworkAddress* address = target != nullptr ? target->get_address() : nullptr;
-        // Both ways: equals() lets a port of 0 stand for any port.
-        *found = address != nullptr && address->equals(source) && source->equals(address);
-    }
-    return cursor.status();
 }
 
 pmc_long add(IPmsSnmpPacketList* replies, IPmsMessageBuffer* buffer, CPmcNetworkAddress* source) {
@@ -64,3 +52,21 @@ pmc_long add(IPmsSnmpPacketList* replies, IPmsMessageBuffer* buffer, CPmcNetwork
 }
 
 }  // namespace NPmsBroadcastReplies
+
+pmc_long PmsBroadcastHosts::search(CPmcNetworkAddress* source, bool* found) const {
+    try {
+        *found = hosts_.count(pmc_host_key(source)) != 0;
+        return PMC_S_OK;
+    } catch (const std::bad_alloc&) {
+        return PMC_E_NO_MEMORY;
+    }
+}
+
+pmc_long PmsBroadcastHosts::remember(CPmcNetworkAddress* source) {
+    try {
+        hosts_.insert(pmc_host_key(source));
+        return PMC_S_OK;
+    } catch (const std::bad_alloc&) {
+        return PMC_E_NO_MEMORY;
+    }
+}

@@ -1,11 +1,14 @@
 // The reply list of a broadcast request: which answering addresses count,
-// whether an address has answered already, and one entry per answer.
+// whether a host has answered already, and one entry per answer.
 #ifndef PMSNMP_SESSION_BROADCAST_REPLIES_H
 #define PMSNMP_SESSION_BROADCAST_REPLIES_H
 
 #include "codec/message_buffer.h"
 #include "message/snmp_packet.h"
 #include "net/network_address.h"
+
+#include <string>
+#include <unordered_set>
 
 namespace NPmsBroadcastReplies {
 
@@ -14,10 +17,6 @@ namespace NPmsBroadcastReplies {
 // destination names every network (00000000).
 bool accepts(CPmcNetworkAddress* destination, CPmcNetworkAddress* source);
 
-// Sets *found to whether replies holds an entry whose target address is
-// source's; a failure to walk the list is returned.
-pmc_long search(IPmsSnmpPacketList* replies, CPmcNetworkAddress* source, bool* found);
-
 // Decodes the datagram in buffer into a new entry (its own PDU and a
 // community target holding a copy of source) at the end of replies. -250
 // when the datagram cannot be decoded, -251 when it is no response (a
@@ -25,5 +24,19 @@ pmc_long search(IPmsSnmpPacketList* replies, CPmcNetworkAddress* source, bool* f
 pmc_long add(IPmsSnmpPacketList* replies, IPmsMessageBuffer* buffer, CPmcNetworkAddress* source);
 
 }  // namespace NPmsBroadcastReplies
+
+// The hosts already listed, by their octets: one entry per answering host
+// whatever port it answers from, found without walking the list.
+class PmsBroadcastHosts {
+public:
+    // Sets *found to whether source's host is listed already: 0, or -3
+    // without memory.
+    pmc_long search(CPmcNetworkAddress* source, bool* found) const;
+    // Marks source's host as listed: 0, or -3 without memory.
+    pmc_long remember(CPmcNetworkAddress* source);
+
+private:
+    std::unordered_set<std::string> hosts_;
+};
 
 #endif

@@ -21,14 +21,16 @@ const char* text_of(CPmcNetworkAddress* address) {
     return text != nullptr ? text : "";
 }
 
-// Same text, kind and port, byte for byte.
+// Same host (by octets), kind and port.
 bool same_address(CPmcNetworkAddress* a, CPmcNetworkAddress* b) {
-    if (a == nullptr || b == nullptr) return false;
-    IPmcByteString* text_a = a->get_text_string();
-    IPmcByteString* text_b = b->get_text_string();
-    return text_a != nullptr && text_b != nullptr && text_a->equals_string(text_b) &&
-           a->get_kind() == b->get_kind() && a->get_port() == b->get_port();
+    return a != nullptr && b != nullptr && a->get_port() == b->get_port() && a->equals(b);
 }
+
+bool shows(IPmcLogSession* log, pmc_long level) { return (log->get_level_mask() & level) != 0; }
+
+// A receive buffer for a burst of broadcast answers: thousands of agents
+// answer within milliseconds of each other.
+constexpr int kBroadcastReceiveBuffer = 4 * 1024 * 1024;
 
 pmc_ulong binding_count(IPmsPdu* pdu) {
     IPmsVarBindList* list = pdu->get_varbind_list();
@@ -120,6 +122,8 @@ pmc_long RequestSession::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* targ
     pmc_long status = open_socket(destination, target->get_port());
     if (status == PMC_S_OK) status = socket_->set_broadcast(true);
     if (status != PMC_S_OK) return status;
+    socket_->set_receive_buffer(kBroadcastReceiveBuffer);  // best effort
+    PmsBroadcastHosts hosts;
     pmc_ulong encoded_count = 0;
     status = encode_request(pdu, target, &encoded_count);
     if (status != PMC_S_OK) return status;
@@ -139,7 +143,7 @@ pmc_long RequestSession::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* targ
         // answers the same request identifier again.
         status = socket_->send(request->current(), request->remaining(), destination);
         if (status != PMC_S_OK) break;
-        status = collect_replies(pdu, target, timeout, list.get());
+        status = collect_replies(pdu, target, timeout, list.get(), &hosts);
         if (status != PMC_E_TIMEOUT) break;
     }
     if (status != PMC_S_OK && status != PMC_E_TIMEOUT) {
@@ -151,7 +155,7 @@ pmc_long RequestSession::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* targ
 }
 
 pmc_long RequestSession::collect_replies(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
-                                         IPmsSnmpPacketList* replies) {
+                                         IPmsSnmpPacketList* replies, PmsBroadcastHosts* hosts) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
     pmc_long status = prepare_receive_block();
     if (status != PMC_S_OK) return status;
@@ -164,28 +168,31 @@ pmc_long RequestSession::collect_replies(IPmsPdu* pdu, IPmsSnmpTarget* target, p
         if (static_cast<pmc_ulong>(received) > PMS_RECEIVE_BUFFER_SIZE) continue;
         if (!NPmsBroadcastReplies::accepts(target->get_address(), source.get())) continue;
         answer_->attach(received_.get(), static_cast<pmc_ulong>(received), PMS_BUFFER_BORROWED);
-        status = take_reply(pdu, target, source.get(), replies);
+        status = take_reply(pdu, target, source.get(), replies, hosts);
         if (status != PMC_S_OK) return status;
     }
     return PMC_E_TIMEOUT;
 }
 
 pmc_long RequestSession::take_reply(IPmsPdu* pdu, IPmsSnmpTarget* target, CPmcNetworkAddress* source,
-                                    IPmsSnmpPacketList* replies) {
+                                    IPmsSnmpPacketList* replies, PmsBroadcastHosts* hosts) {
     // A late answer to an earlier request on this socket is no agent of
     // this broadcast; tooBig still tells who is there.
     pmc_long status = check_received_raw_packet(pdu, target, answer_.get());
     if (status == PMC_E_OTHER_REQUEST) return PMC_S_OK;
     if (status == PMC_S_OK || status == PMC_E_TOO_BIG) {
         bool known = false;
-        status = NPmsBroadcastReplies::search(replies, source, &known);
+        status = hosts->search(source, &known);
         if (status != PMC_S_OK) {
             pmc_snmp_log()->write_line(PMC_LOG_ERROR, "[RequestSession::send_broad_cast_sync] fail search_new_packet().");
             return status;
         }
         if (known) return PMC_S_OK;
-        pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "broad cast: receive from new address:%s", text_of(source));
+        if (shows(pmc_snmp_log(), PMC_LOG_DEBUG)) {
+            pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "broad cast: receive from new address:%s", text_of(source));
+        }
         status = NPmsBroadcastReplies::add(replies, answer_.get(), source);
+        if (status == PMC_S_OK) status = hosts->remember(source);
         if (status == PMC_E_OTHER_REQUEST) return PMC_S_OK;
     }
     if (status != PMC_E_DECODE) return status;
@@ -203,30 +210,29 @@ pmc_long RequestSession::send_async(IPmsPdu* pdu, IPmsSnmpTarget* target, void* 
 }
 
 pmc_long RequestSession::check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget* target,
-                                                   IPmsMessageBuffer* buffer) {
+                                                   IPmsMessageBuffer* buffer, bool* names_request) {
+    if (names_request != nullptr) *names_request = false;
     if (pdu == nullptr || target == nullptr || buffer == nullptr) return PMC_E_INVALID_ARG;
-    pmc_long error_status = PMS_ERR_NO_ERROR;
-    pmc_long request_id = 0;
-    pmc_long version = PMS_VERSION_1;
-    const pmc_long status = codec_registry()->peek_header(buffer, &error_status, &request_id, &version,
-                                                          target->translate_type());
+    CPmsPeekedHeader header;
+    const pmc_long status = codec_registry()->peek_header(buffer, target->translate_type(), &header);
+    if (names_request != nullptr) *names_request = header.has_request_id && header.request_id == pdu->get_request_id();
     // -250 (a header that cannot be read) makes the caller discard the datagram.
     if (status != PMC_S_OK) return status;
-    if (request_id == pdu->get_request_id()) {
-        if (version == target->get_version()) {
-            return error_status == PMS_ERR_TOO_BIG ? PMC_E_TOO_BIG : PMC_S_OK;
+    if (header.request_id == pdu->get_request_id()) {
+        if (header.version == target->get_version()) {
+            return header.error_status == PMS_ERR_TOO_BIG ? PMC_E_TOO_BIG : PMC_S_OK;
         }
         // Not an answer to what was sent: taking it would make the next
         // request speak another version.
         pmc_snmp_log()->write_line(
             PMC_LOG_DEBUG, "[RequestSession::check_received_raw_packet] version not match. sended packet[%d]:received packet[%d].",
-            static_cast<int>(target->get_version()), static_cast<int>(version));
+            static_cast<int>(target->get_version()), static_cast<int>(header.version));
         return PMC_E_OTHER_REQUEST;
     }
     pmc_snmp_log()->write_line(
         PMC_LOG_DEBUG,
         "[RequestSession::check_received_raw_packet] request id not match. sended packet[%ud]:received packet[%ud].",
-        static_cast<unsigned>(pdu->get_request_id()), static_cast<unsigned>(request_id));
+        static_cast<unsigned>(pdu->get_request_id()), static_cast<unsigned>(header.request_id));
     return PMC_E_OTHER_REQUEST;
 }
 
@@ -323,7 +329,9 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
             *end_tries = true;
             return status;
         }
-        pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive from %s", text_of(sender));
+        if (shows(pmc_snmp_log(), PMC_LOG_DEBUG)) {
+            pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive from %s", text_of(sender));
+        }
         if (static_cast<pmc_ulong>(received) > PMS_RECEIVE_BUFFER_SIZE) {
             pmc_snmp_log()->write_line(PMC_LOG_ERROR, "_send_and_receive(): datagram of %d octets was cut.",
                                        static_cast<int>(received));
@@ -332,7 +340,11 @@ pmc_long RequestSession::receive_answer(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
         }
         // The buffer lends the block; its size is the datagram's.
         answer->attach(received_.get(), static_cast<pmc_ulong>(received), PMS_BUFFER_BORROWED);
-        status = check_received_raw_packet(pdu, target, answer);
+        bool names_request = false;
+        status = check_received_raw_packet(pdu, target, answer, &names_request);
+        // An answer to this request with a header out of range (an error
+        // status of -1) is malformed, not missing.
+        if (status == PMC_E_DECODE && names_request) malformed = true;
         if (status == PMC_E_TOO_BIG) {
             pmc_snmp_log()->write_line(PMC_LOG_DEBUG, "_send_and_receive(): receive packet is too big.");
             *end_tries = true;

@@ -10,6 +10,7 @@
 
 #include "codec/message_buffer.h"
 #include "net/datagram_socket.h"
+#include "session/broadcast_replies.h"
 #include "session/request_fragmenter.h"
 #include "session/session.h"
 
@@ -33,7 +34,7 @@ public:
     pmc_long send_sync(IPmsSnmpPacket* packet) override;
     // Sends one request to target's broadcast address on every try and
     // waits each try's whole time-out; *replies receives one entry per
-    // answering address, in order of first arrival (empty when nobody
+    // answering host (the first port it answered from), in order of first arrival (empty when nobody
     // answered). Answers to other requests and datagrams that cannot be
     // decoded are skipped. A retry count of -1 sends nothing.
     pmc_long send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies) override;
@@ -44,8 +45,10 @@ public:
 
     // 0 when buffer answers pdu's request, -210 when that answer is tooBig,
     // -251 when it answers another request or speaks another version than
-    // target, -250 when its header cannot be read.
-    pmc_long check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer);
+    // target, -250 when its header cannot be read. *names_request (when
+    // given) tells whether it carries pdu's request id, malformed or not.
+    pmc_long check_received_raw_packet(IPmsPdu* pdu, IPmsSnmpTarget* target, IPmsMessageBuffer* buffer,
+                                       bool* names_request = nullptr);
 
     RequestSession() = default;
     RequestSession(const RequestSession&) = delete;
@@ -65,11 +68,12 @@ private:
     // addresses into replies until timeout_ms is used up; -203 then, or the
     // failure that ends the tries.
     pmc_long collect_replies(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_long timeout_ms,
-                             IPmsSnmpPacketList* replies);
+                             IPmsSnmpPacketList* replies, PmsBroadcastHosts* hosts);
     // Adds the datagram in answer_ from source unless it is not an answer to
-    // pdu, comes from an address already listed or cannot be decoded.
+    // pdu, comes from a host already listed (on any port) or cannot be
+    // decoded.
     pmc_long take_reply(IPmsPdu* pdu, IPmsSnmpTarget* target, CPmcNetworkAddress* source,
-                        IPmsSnmpPacketList* replies);
+                        IPmsSnmpPacketList* replies, PmsBroadcastHosts* hosts);
 
     // One request with its tries; a request that is too big names the
     // number of pieces through *split_count and sends nothing.

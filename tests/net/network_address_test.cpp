@@ -1,5 +1,6 @@
 // Address texts, the two resolver variants and the address object.
 #include "net/address_resolver.h"
+#include "net/ip_text.h"
 #include "net/network_address.h"
 #include "net/socket_api.h"
 #include "support/text_of.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -262,6 +264,42 @@ TEST(NetworkAddress, EqualsIsAsymmetricInThePort) {
     Address bad(pmc_create_network_address(nullptr));
     bad->assign("bogus", PMC_ADDRESS_IPV4, 161);
     EXPECT_FALSE(bad->equals(bad.get()));
+}
+
+// A sender as the socket reports it: octets and port, its text made only
+// when asked for, compared with a target's text by octets.
+TEST(NetworkAddress, SenderFromTheSystemComparesByOctets) {
+    struct Case {
+        const char* sender;
+        const char* target;
+        unsigned short target_port;
+        bool equal;
+    };
+    const Case cases[] = {
+        {"10.0.0.1", "10.0.0.01", 161, true},   {"10.0.0.1", "10.0.0.1", 0, true},
+        {"10.0.0.1", "10.0.0.1", 162, false},   {"10.0.0.1", "10.0.0.2", 161, false},
+        {"::1", "0:0:0:0:0:0:0:1", 161, true},  {"::ffff:10.0.0.1", "10.0.0.1", 161, false},
+        {"2001:db8::a", "2001:DB8::A", 161, true},
+    };
+    for (const Case& c : cases) {
+        sockaddr_storage record{};
+        auto* in = reinterpret_cast<sockaddr_in*>(&record);
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&record);
+        const bool v4 = pmc_ip_text_to_binary(AF_INET, c.sender, &in->sin_addr);
+        ASSERT_TRUE(v4 || pmc_ip_text_to_binary(AF_INET6, c.sender, &in6->sin6_addr)) << c.sender;
+        record.ss_family = v4 ? AF_INET : AF_INET6;
+        const unsigned char port[2] = {0, 161};  // the same field in both records
+        std::memcpy(&in->sin_port, port, sizeof port);
+        Address sender(pmc_create_network_address(nullptr));
+        ASSERT_EQ(sender->set_socket_address(reinterpret_cast<sockaddr*>(&record), static_cast<int>(sizeof record)), PMC_S_OK);
+        Address target = make_address(c.target, c.target_port);
+        EXPECT_EQ(sender->equals(target.get()), c.equal) << c.sender << " " << c.target;
+        EXPECT_EQ(pmc_host_key(sender.get()) == pmc_host_key(target.get()),
+                  c.equal || c.target_port != 161) << c.sender << " " << c.target;
+        EXPECT_EQ(sender->get_kind(), v4 ? PMC_ADDRESS_IPV4 : PMC_ADDRESS_IPV6);
+        EXPECT_EQ(sender->get_port(), 161);
+        EXPECT_STREQ(sender->get_text(), c.sender);
+    }
 }
 
 TEST(NetworkAddress, CloneAndGetAllCopy) {

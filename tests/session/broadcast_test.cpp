@@ -55,6 +55,19 @@ TEST(Broadcast, OneEntryPerAnsweringAddressInOrderOfFirstArrival) {
     EXPECT_EQ(ids[0], ids[1]);
 }
 
+// Thousands of agents answering at once, each from two ports: every one is
+// listed, once.
+TEST(Broadcast, AThousandsStrongCrowdIsListedOncePerHost) {
+    const unsigned short port = free_udp_port();
+    TestAgent crowd(std::string(R"({"table": {")") + kSysName +
+                        R"(": ["octets", "crowd"]}, "answer_from_hosts": {"count": 3000, "ports": 2}})",
+                    kLoopbackBroadcast, 60, {"--port", std::to_string(port), "--reuse"});
+    ASSERT_TRUE(crowd.running()) << crowd.error();
+    const Discovery found = discover(kLoopbackBroadcast, port, 3000, 0);
+    ASSERT_EQ(found.status, PMC_S_OK);
+    EXPECT_EQ(found.replies->count(), 3000u);
+}
+
 TEST(Broadcast, GarbageAndStrayAnswersLeaveTheGoodEntries) {
     const unsigned short port = free_udp_port();
     LogCapture& log = LogCapture::on(pmc_snmp_log());

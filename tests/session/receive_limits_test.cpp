@@ -42,6 +42,15 @@ TEST(ReceiveLimits, IntegersMustFitTheirKindWhateverThePadding) {
     }
 }
 
+TEST(ReceiveLimits, ErrorStatusOutOfRangeIsAMalformedAnswerNotSilence) {
+    for (const long long error_status : {-1LL, 19LL, 2147483647LL}) {
+        TestAgent agent(R"({"get_errors": {"1.3.6.1.2.1.1.5.0": )" + std::to_string(error_status) + "}}");
+        ASSERT_TRUE(agent.running()) << agent.error();
+        pmc::Owned<IPmsPdu> pdu;
+        EXPECT_EQ(get_from_agent(agent.port(), "1.3.6.1.2.1.1.5.0", &pdu, 200), PMC_E_DECODE) << error_status;
+    }
+}
+
 TEST(ReceiveLimits, ASixOctetRequestIdMatchesOnlyWhenItIsPadding) {
     for (const char* prefix : {"0000", "0001"}) {
         TestAgent agent(std::string(R"({"table": {"1.3.6.1.2.1.1.5.0": ["octets", "lp"]}, "request_id_prefix": ")") +

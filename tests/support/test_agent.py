@@ -55,6 +55,9 @@ Scenario (JSON object, every key optional):
     count_only     keep only the request count in the state (long runs)
     empty_bulk     answer every GetBulk with no bindings and no error
     v3             an SNMPv3 agent instead, crafted to misbehave (test_agent_v3.py)
+    answer_from_hosts  {"count": N, "ports": P}: each answer goes out once
+                   from each of P sockets on each of N addresses 127.1.0.2,
+                   127.1.0.3, ... (a crowd of agents, each on P ports)
     faults         {"rate": R, "seed": S, "delay_ms": D, "other_address": A}:
                    each request meets, with probability R, one fault picked
                    at random: no answer, an answer D ms late, garbage or a
@@ -318,6 +321,8 @@ class Agent:
         answer_community = scenario.get("answer_community")
         self.answer_community = answer_community.encode() if answer_community is not None else None
         self.count_only = bool(scenario.get("count_only", False))
+        crowd = scenario.get("answer_from_hosts", {})
+        self.crowd = (int(crowd.get("count", 0)), int(crowd.get("ports", 1)))
         self.faults = FaultInjector(scenario["faults"]) if "faults" in scenario else None
         self.empty_bulk = bool(scenario.get("empty_bulk", False))
         self.count = 0
@@ -516,6 +521,17 @@ def write_state(path, agent):
     os.replace(tmp, path)
 
 
+def answer_from_crowd(answer, peer, hosts, ports):
+    """Sends answer to peer from ports sockets on each of hosts addresses."""
+    for host in range(1, hosts + 1):
+        address = "127.1.%d.%d" % (host // 250, host % 250 + 1)
+        sockets = [bind_udp(address) for _ in range(ports)]
+        for out in sockets:
+            out.sendto(answer, peer)
+        for out in sockets:
+            out.close()
+
+
 def bind_udp(address, port=0, reuse=False):
     family = socket.AF_INET6 if ":" in address else socket.AF_INET
     sock = socket.socket(family, socket.SOCK_DGRAM)
@@ -609,6 +625,9 @@ def main():
         error_status, error_index, bindings = result
         answer = encode_response(req.version, agent.community_of(req), req.request_id,
                                  error_status, error_index, bindings, agent.id_prefix)
+        if agent.crowd[0] > 0:
+            answer_from_crowd(answer, peer, *agent.crowd)
+            continue
         sequence += 1
         datagrams = (agent.extras(req, answer, agent.before) + ([] if agent.withhold_answer else [answer])
                      + agent.extras(req, answer, agent.after))

@@ -10,6 +10,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <system_error>
+#include <thread>
 
 namespace pmtool {
 
@@ -51,25 +56,70 @@ void read_answer(const NPmcClient::ExchangeResult& answer, DiscoveredAgent* agen
     }
 }
 
-// One question to the agent alone; what it answers goes into *agent, and
-// silence only leaves *agent as it was.
-void ask_agent(const DiscoveryOptions& options, pmc_long type, const std::vector<std::string>& oids,
-               DiscoveredAgent* agent) {
-    const NPmcClient::ExchangeResult answer =
-        NPmcClient::exchange(target_of(options, agent->address), type, names(oids));
+// Follow-up questions run side by side, each with its own socket: a few
+// dozen at once bound threads and descriptors alike.
+constexpr std::size_t kFollowUpWorkers = 32;
+
+using Clock = std::chrono::steady_clock;
+
+// Fits target's tries into what is left before deadline: a shorter last
+// try, or fewer retries. False when no time is left.
+bool fit_to_deadline(Clock::time_point deadline, NPmcClient::TargetOptions* target) {
+    const std::int64_t left_ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left_ms <= 0) return false;
+    if (target->timeout_ms >= left_ms) {
+        target->timeout_ms = static_cast<pmc_long>(left_ms);
+        target->retries = 0;
+    } else {
+        target->retries = static_cast<pmc_long>(std::min<std::int64_t>(target->retries, left_ms / target->timeout_ms - 1));
+    }
+    return true;
+}
+
+// One question to the agent alone, within deadline; what it answers goes
+// into *agent, and silence only leaves *agent as it was.
+void ask_agent(const DiscoveryOptions& options, Clock::time_point deadline, pmc_long type,
+               const std::vector<std::string>& oids, DiscoveredAgent* agent) {
+    NPmcClient::TargetOptions target = target_of(options, agent->address);
+    if (!fit_to_deadline(deadline, &target)) return;
+    const NPmcClient::ExchangeResult answer = NPmcClient::exchange(target, type, names(oids));
     if (answer.status == PMC_S_OK) read_answer(answer, agent);
 }
 
-DiscoveredAgent agent_of(const DiscoveryOptions& options, const NPmcClient::BroadcastAnswer& reply) {
+DiscoveredAgent agent_of(const DiscoveryOptions& options, Clock::time_point deadline,
+                         const NPmcClient::BroadcastAnswer& reply) {
     DiscoveredAgent agent;
     agent.address = reply.address;
     read_answer(reply.answer, &agent);
     // SNMPv1 answers noSuchName for the whole request when one object is
     // missing (hrDeviceType.1 on agents without Host Resources).
     if (reply.answer.error_status != PMS_ERR_NO_ERROR)
-        ask_agent(options, PMS_PDU_GET, {mib::kSysDescr, mib::kSysName, kSysObjectId}, &agent);
-    if (!agent.printer) ask_agent(options, PMS_PDU_GET_NEXT, {kPrinterMib}, &agent);
+        ask_agent(options, deadline, PMS_PDU_GET, {mib::kSysDescr, mib::kSysName, kSysObjectId}, &agent);
+    if (!agent.printer) ask_agent(options, deadline, PMS_PDU_GET_NEXT, {kPrinterMib}, &agent);
     return agent;
+}
+
+// Every answer's agent, asked its follow-up questions concurrently; all of
+// them end by one deadline, the time one agent's two questions may take.
+std::vector<DiscoveredAgent> agents_of(const DiscoveryOptions& options,
+                                       const std::vector<NPmcClient::BroadcastAnswer>& answers) {
+    const std::int64_t tries = std::max<pmc_long>(options.retries, 0) + 1;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(2 * tries * options.timeout_ms);
+    std::vector<DiscoveredAgent> agents(answers.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < answers.size(); i = next++) agents[i] = agent_of(options, deadline, answers[i]);
+    };
+    std::vector<std::thread> workers;
+    try {
+        while (workers.size() < std::min(kFollowUpWorkers, answers.size())) workers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // Fewer threads only take longer; this one works too.
+    }
+    work();
+    for (std::thread& worker : workers) worker.join();
+    return agents;
 }
 
 // Family first (IPv4 before IPv6), then the address's octets.
@@ -99,8 +149,7 @@ pmc_long discover_agents(const DiscoveryOptions& options, std::vector<Discovered
         *reason = NPmcClient::status_reason(result.status, target_of(options, options.destination.address));
         return result.status;
     }
-    agents->clear();
-    for (const NPmcClient::BroadcastAnswer& reply : result.answers) agents->push_back(agent_of(options, reply));
+    *agents = agents_of(options, result.answers);
     std::sort(agents->begin(), agents->end(), [](const DiscoveredAgent& a, const DiscoveredAgent& b) {
         return address_before(a.address, b.address);
     });

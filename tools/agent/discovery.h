@@ -30,7 +30,9 @@ struct DiscoveredAgent {
     bool printer = false;
 };
 
-// Sends the broadcast and fills *agents, sorted by address. A failure of
+// Sends the broadcast and fills *agents, sorted by address; the follow-up
+// questions go to many agents at once and all end within twice the
+// broadcast's listening time (tries times time-out). A failure of
 // the broadcast itself gives its status and *reason; nobody answering is
 // no failure.
 pmc_long discover_agents(const DiscoveryOptions& options, std::vector<DiscoveredAgent>* agents,
