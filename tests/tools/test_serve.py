@@ -171,7 +171,7 @@ class ServeFleet(unittest.TestCase):
              "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1", "--user-data-dir=" +
              os.path.join(self.folder, "chromium"), "--dump-dom", self.serve.url],
             capture_output=True, text=True, timeout=60).stdout
-        subprocess.run(["nice", "chromium", "--headless", "--no-sandbox", "--disable-gpu", "--window-size=1280,520",
+        subprocess.run(["nice", "chromium", "--headless", "--no-sandbox", "--disable-gpu", "--window-size=1280,640",
                         "--user-data-dir=" + os.path.join(self.folder, "chromium"), "--screenshot=" + shot,
                         self.serve.url], capture_output=True, timeout=60)
         rows = re.findall(r'<tr class="printer (up|down)" data-host="([^"]+)"', dom)
