@@ -69,6 +69,8 @@ void add_supplies(MetricsText& out, const MetricLabels& base, const PrinterRepor
 }
 
 void add_printer(MetricsText& out, const PrinterSnapshot& state, int low_percent) {
+    // Not yet polled: no news, rather than a fleet of zeros at start-up.
+    if (!state.polled) return;
     MetricLabels base = {{"host", state.printer->host}};
     // The configuration's labels are the admin's own text, line feeds and all.
     for (const auto& label : state.printer->labels) base.emplace_back(label.first, label.second);

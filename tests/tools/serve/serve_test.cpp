@@ -37,6 +37,7 @@ TEST(PrinterMetrics, HostileTextsStayInTheirLabels) {
     printer.labels = {{"room", "a\"b\\c\nd"}};
     PrinterSnapshot state;
     state.printer = &printer;
+    state.polled = true;
     state.up = true;
     PrinterReport report;
     report.printer_name = std::string("x\"}\nprinter_up 7\n\xFF", 19);
@@ -94,6 +95,18 @@ TEST(ServeConfig, MinimalFileAndRefusals) {
         ServeConfig other;
         EXPECT_EQ(load(c.text, &other, &error), c.loads) << c.text << error;
     }
+
+    // pmsnmp discover --json output: its printers join with the defaults' port.
+    const std::string agents = ::testing::TempDir() + "serve_test_agents.json";
+    std::ofstream(agents) << R"([{"address": "127.0.0.5", "printer": true}, {"address": "::1", "printer": true},
+                                 {"address": "127.0.0.6", "printer": false}, {"address": "127.0.0.1", "printer": true}])";
+    ServeConfig merged;
+    ASSERT_TRUE(load("defaults: {port: 1161}\ndiscovered: " + agents + "\nprinters: [{host: '127.0.0.1:1161'}]\n",
+                     &merged, &error)) << error;
+    std::remove(agents.c_str());
+    std::vector<std::string> hosts;
+    for (const FleetPrinter& printer : merged.printers) hosts.push_back(printer.host);
+    EXPECT_EQ(hosts, (std::vector<std::string>{"127.0.0.1:1161", "127.0.0.5:1161", "[::1]:1161"}));
 }
 
 }  // namespace
