@@ -11,6 +11,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   iproute2
   doxygen help2man
+  libsqlite3-dev faketime libyaml-cpp-dev libcpp-httplib-dev prometheus
 )
 
 missing=()
