@@ -17,7 +17,7 @@ import threading
 import time
 import unittest
 
-from test_pmsnmp_cli import TEST_AGENT, free_udp_port, run_tool
+from test_pmsnmp_cli import TEST_AGENT, TOOL, free_udp_port, run_tool
 
 DAY = 86400
 T0 = 1799971200  # a midnight (UTC)
@@ -131,7 +131,7 @@ class AlertsEndToEnd(unittest.TestCase):
         # Killed while polling: the databases stay sound and the series goes on.
         agent = self.start_printer(50, 98, 500)
         try:
-            poller = subprocess.Popen([os.environ.get("PMSNMP_TOOL"), "poll", "--config", self.config,
+            poller = subprocess.Popen([TOOL, "poll", "--config", self.config,
                                        "--time", str(T0 + 30 * DAY), "--repeat", "100000", "--interval", "1",
                                        self.host], stdout=subprocess.DEVNULL)
             time.sleep(2)
