@@ -11,7 +11,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   iproute2
   doxygen help2man
-  libsqlite3-dev faketime libyaml-cpp-dev libcpp-httplib-dev prometheus
+  libyaml-cpp-dev libcpp-httplib-dev prometheus chromium python3-prometheus-client
+  libsqlite3-dev faketime
 )
 
 missing=()

@@ -4,9 +4,12 @@
 #include "commands/commands.h"
 #include "commands/discover_command.h"
 #include "commands/fleet_status.h"
+#ifdef PMSNMP_SERVE
+#include "serve/serve_command.h"
 #include "commands/poll_command.h"
 #include "commands/report_command.h"
 #include "commands/rules_command.h"
+#endif
 
 #include <CLI/CLI.hpp>
 
@@ -243,12 +246,16 @@ int run_cli(int argc, char** argv) {
 
     DiscoverCommandLine discover_line;
     CLI::App* discover = add_discover_command(app, discover_line);
+#ifdef PMSNMP_SERVE
+    ServeCommandLine serve_line;
+    CLI::App* serve = add_serve_command(app, serve_line);
     PollCommandLine poll_line;
     CLI::App* poll = add_poll_command(app, poll_line);
     ReportCommandLine report_line;
     const ReportCommands reports = add_report_command(app, report_line);
     RulesCommandLine rules_line;
     CLI::App* rules = add_rules_command(app, rules_line);
+#endif
 
     try {
         app.parse(argc, argv);
@@ -258,10 +265,13 @@ int run_cli(int argc, char** argv) {
     }
 
     if (discover->parsed()) return run_discover(discover_line, std::cout, std::cerr);
+#ifdef PMSNMP_SERVE
+    if (serve->parsed()) return run_serve(serve_line, std::cerr);
     if (poll->parsed()) return run_poll(poll_line, std::cout, std::cerr);
     if (reports.pages->parsed() || reports.supplies->parsed() || reports.orders->parsed())
         return run_report(reports, report_line, std::cout, std::cerr);
     if (rules->parsed()) return run_rules(rules_line, std::cout, std::cerr);
+#endif
     if (status->parsed()) line.host = line.hosts.front();
     const Output output{std::cout, std::cerr, line.json};
     AgentOptions options;

@@ -1,5 +1,6 @@
 // Page counts that never go negative across wraps and resets, and the rate
 // a supply's days-until-empty come from.
+#ifdef PMSNMP_SERVE
 #include "history/history_reports.h"
 #include "history/page_counter.h"
 
@@ -53,3 +54,5 @@ TEST(PageHistory, PeriodsAndForecast) {
 }
 
 }  // namespace
+
+#endif

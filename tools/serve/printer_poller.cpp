@@ -1,0 +1,28 @@
+#include "serve/printer_poller.h"
+
+namespace pmtool {
+
+namespace {
+
+constexpr const char* kSysLocation = "1.3.6.1.2.1.1.6.0";
+
+}  // namespace
+
+PollOutcome poll_printer(const AgentOptions& options, bool read_static) {
+    PollOutcome outcome;
+    SnmpAgent agent(options);
+    outcome.report.host = options.host.display();
+    const pmc_long status = read_printer_report(agent, &outcome.report);
+    outcome.answered = status == PMC_S_OK;
+    if (!outcome.answered) {
+        outcome.timed_out = status == PMC_E_TIMEOUT;
+        outcome.reason = agent.reason();
+        return outcome;
+    }
+    Binding location;
+    if (read_static && agent.get(kSysLocation, &location) == PMC_S_OK && location.type == PMS_TYPE_OCTET_STRING)
+        outcome.location = location.octets;
+    return outcome;
+}
+
+}  // namespace pmtool
