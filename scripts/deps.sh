@@ -14,6 +14,7 @@ packages=(
   iproute2
   doxygen help2man
   libyaml-cpp-dev libcpp-httplib-dev prometheus chromium python3-prometheus-client
+  libsqlite3-dev faketime
 )
 
 apt_install "${packages[@]}" || exit 1

@@ -6,6 +6,9 @@
 #include "commands/fleet_status.h"
 #ifdef PMSNMP_SERVE
 #include "serve/serve_command.h"
+#include "commands/poll_command.h"
+#include "commands/report_command.h"
+#include "commands/rules_command.h"
 #endif
 
 #include <CLI/CLI.hpp>
@@ -34,6 +37,8 @@ constexpr const char* kExamples =
     "  pmsnmp get -v 2c 192.0.2.7 1.3.6.1.2.1.1.5.0 1.3.6.1.2.1.43.10.2.1.4.1.1\n"
     "  pmsnmp walk 192.0.2.7 1.3.6.1.2.1.43.11.1.1\n"
     "  pmsnmp set -c private 192.0.2.7:1161 1.3.6.1.4.1.8072.9999.9999.1 0 42\n"
+    "  pmsnmp report pages --config fleet.yaml --since 2026-01-01 --csv\n"
+    "  pmsnmp rules --config fleet.yaml > printers.rules.yml\n"
     "A get whose answer carries an error status prints the reason and the failed object,\n"
     "then asks again without that object, as snmpget does (-C f: do not ask again).\n"
     "Exit status: 0 success, 1 the agent or the network failed (or answered an error), 2 wrong command line.";
@@ -264,6 +269,12 @@ int run_cli(int argc, char** argv) {
 #ifdef PMSNMP_SERVE
     ServeCommandLine serve_line;
     CLI::App* serve = add_serve_command(app, serve_line);
+    PollCommandLine poll_line;
+    CLI::App* poll = add_poll_command(app, poll_line);
+    ReportCommandLine report_line;
+    const ReportCommands reports = add_report_command(app, report_line);
+    RulesCommandLine rules_line;
+    CLI::App* rules = add_rules_command(app, rules_line);
 #endif
 
     try {
@@ -276,6 +287,10 @@ int run_cli(int argc, char** argv) {
     if (discover->parsed()) return run_discover(discover_line, std::cout, std::cerr);
 #ifdef PMSNMP_SERVE
     if (serve->parsed()) return run_serve(serve_line, std::cerr);
+    if (poll->parsed()) return run_poll(poll_line, std::cout, std::cerr);
+    if (reports.pages->parsed() || reports.supplies->parsed() || reports.orders->parsed())
+        return run_report(reports, report_line, std::cout, std::cerr);
+    if (rules->parsed()) return run_rules(rules_line, std::cout, std::cerr);
 #endif
     if (status->parsed()) line.host = line.hosts.front();
     const Output output{std::cout, std::cerr, line.json};

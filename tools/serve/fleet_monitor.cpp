@@ -125,9 +125,11 @@ void FleetMonitor::work() {
         ++stats_.in_flight;
         if (!cycle_started_) cycle_started_ = now;
         const bool read_static = now >= slot.static_due;
-        const AgentOptions agent = slot.state.printer->agent;
+        const FleetPrinter& printer = *slot.state.printer;
+        const AgentOptions agent = printer.agent;
         lock.unlock();
         PollOutcome outcome = poll_printer(agent, read_static);
+        if (poll_hook_) poll_hook_(printer, outcome);
         lock.lock();
         record(*index, std::move(outcome), now);
         wake_.notify_all();

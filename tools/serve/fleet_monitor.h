@@ -59,6 +59,11 @@ public:
     // A poll outside the schedule (for /probe), counted like the others.
     PollOutcome probe(const FleetPrinter& printer);
 
+    // Sees every scheduled poll's outcome (alerts, history), from the
+    // polling threads, outside the lock; set before start().
+    using PollHook = std::function<void(const FleetPrinter& printer, const PollOutcome& outcome)>;
+    void set_poll_hook(PollHook hook) { poll_hook_ = std::move(hook); }
+
 private:
     struct Slot {
         PrinterSnapshot state;
@@ -75,6 +80,7 @@ private:
 
     const ServeConfig& config_;
     Log log_;
+    PollHook poll_hook_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::vector<Slot> slots_;

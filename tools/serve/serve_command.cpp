@@ -1,5 +1,6 @@
 #include "serve/serve_command.h"
 
+#include "alerts/poll_observer.h"
 #include "cli/cli.h"
 #include "render/render.h"
 #include "serve/dashboard.h"
@@ -175,7 +176,21 @@ void wait_for_signal(httplib::Server& server, Logger& log, std::atomic<bool>& si
     server.stop();
 }
 
-int serve(const ServeConfig& config, Logger& log) {
+// Each scheduled poll goes on to the alerts and the history.
+void observe_polls(FleetMonitor& monitor, httplib::Server& server, PollObserver& observer) {
+    monitor.set_poll_hook([&observer](const FleetPrinter& printer, const PollOutcome& outcome) {
+        const auto now = static_cast<std::int64_t>(std::time(nullptr));
+        if (outcome.answered)
+            observer.on_report(printer.host, now, outcome.report);
+        else
+            observer.on_failure(printer.host, now, outcome.reason);
+    });
+    server.Get("/api/events", [&observer](const httplib::Request&, httplib::Response& res) {
+        res.set_content(observer.recent_events_json(), kJson);
+    });
+}
+
+int serve(const ServeConfig& config, PollObserver& observer, Logger& log) {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGTERM);
@@ -186,6 +201,7 @@ int serve(const ServeConfig& config, Logger& log) {
     httplib::Server server;
     std::atomic<unsigned> probes{0};
     add_routes(server, config, monitor, probes);
+    observe_polls(monitor, server, observer);
     int port = config.listen_port;
     if (port == 0)
         port = server.bind_to_any_port(config.listen_host);
@@ -195,6 +211,7 @@ int serve(const ServeConfig& config, Logger& log) {
         log("cannot listen on " + config.listen_host + ":" + std::to_string(config.listen_port));
         return kExitFailure;
     }
+    observer.start_delivery();
     if (!monitor.start()) {
         log("cannot start the pollers");
         return kExitFailure;
@@ -211,6 +228,7 @@ int serve(const ServeConfig& config, Logger& log) {
     if (!signalled) pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
     monitor.stop();
+    observer.stop();
     log("stopped");
     return kExitOk;
 }
@@ -239,8 +257,20 @@ int run_serve(const ServeCommandLine& line, std::ostream& err) {
         err << "pmsnmp: " << error << std::endl;
         return kExitUsage;
     }
+    AlertConfig alerts;
+    HistoryConfig history;
+    if (!parse_alert_config_file(line.config, &alerts, &error) ||
+        !parse_history_config_file(line.config, &history, &error)) {
+        err << "pmsnmp: " << error << std::endl;
+        return kExitUsage;
+    }
+    PollObserver observer(alerts, history, [&log](const std::string& text) { log(text); });
+    if (!observer.open(&error)) {
+        err << "pmsnmp: " << error << std::endl;
+        return kExitFailure;
+    }
     try {
-        return serve(config, log);
+        return serve(config, observer, log);
     } catch (const std::exception& fault) {
         err << "pmsnmp: " << fault.what() << std::endl;
         return kExitFailure;
