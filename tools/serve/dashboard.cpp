@@ -3,7 +3,7 @@
 #include "printer/printer_mib.h"
 #include "render/summary_line.h"
 #include "serve/printer_metrics.h"
-#include "serve/safe_text.h"
+#include "render/safe_text.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "printer/printer_mib.h"
 #include "serve/metrics_text.h"
-#include "serve/safe_text.h"
+#include "render/safe_text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 // texts on their way to /metrics, and the fleet file.
 #ifdef PMSNMP_SERVE
 #include "serve/printer_metrics.h"
-#include "serve/safe_text.h"
+#include "render/safe_text.h"
 #include "serve/serve_config.h"
 
 #include <gtest/gtest.h>
@@ -14,22 +14,6 @@
 namespace {
 
 using namespace pmtool;
-
-TEST(SafeText, ValidUtf8WithoutControls) {
-    const struct {
-        std::string in, out;
-    } cases[] = {
-        {"Black Toner \xE2\x82\xAC \xC3\xA9 \xF0\x9F\x98\x80", "Black Toner \xE2\x82\xAC \xC3\xA9 \xF0\x9F\x98\x80"},
-        {"a\x80" "b", "a\xEF\xBF\xBD" "b"},                        // lone continuation
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // overlong '/'
-        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // surrogate
-        {"\xE2\x82", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // cut short
-        {"\xF5\x80", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // beyond U+10FFFF
-        {"line\nfeed\x1B[31m\x7F\xC2\x85", "line?feed?[31m??"},  // C0, DEL, C1
-        {std::string("Tray 1  \0\0", 10), "Tray 1"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(safe_text(c.in), c.out) << c.in;
-}
 
 TEST(PrinterMetrics, HostileTextsStayInTheirLabels) {
     FleetPrinter printer;
