@@ -100,17 +100,6 @@ pmc_long exchange_pdu(IPmsPdu* pdu, pmc_long pdu_type, IPmsSnmpTarget* target,
     return dispatcher->send_sync(pdu, target);
 }
 
-ExchangeResult exchange(const TargetOptions& options, pmc_long pdu_type, const Bindings& request) {
-    ExchangeResult result;
-    pmc::Owned<IPmsSnmpTarget> target;
-    pmc::Owned<IPmsPdu> pdu;
-    result.status = make_request(options, request, &target, &pdu);
-    if (result.status != PMC_S_OK) return result;
-    result.status = exchange_pdu(pdu.get(), pdu_type, target.get());
-    if (result.status == PMC_S_OK) fill_result(pdu.get(), &result);
-    return result;
-}
-
 pmc_long OwnedRoad::open(const TargetOptions& options) {
     pmc_long status = make_target(options, &target_);
     if (status != PMC_S_OK) return status;
@@ -131,6 +120,13 @@ ExchangeResult exchange(const Road& road, pmc_long pdu_type, const Bindings& req
     result.status = exchange_pdu(pdu.get(), pdu_type, road.target, road.dispatcher);
     if (result.status == PMC_S_OK) fill_result(pdu.get(), &result);
     return result;
+}
+
+ExchangeResult exchange(const TargetOptions& options, pmc_long pdu_type, const Bindings& request) {
+    OwnedRoad road;
+    ExchangeResult result;
+    result.status = road.open(options);
+    return result.status != PMC_S_OK ? result : exchange(road.road(), pdu_type, request);
 }
 
 BroadcastResult broadcast(const TargetOptions& options, pmc_long pdu_type, const Bindings& request) {

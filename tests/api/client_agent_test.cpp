@@ -1,14 +1,11 @@
-// The client layer's agent object: one socket for all its operations,
-// requests whose names go without values, and SNMPv1 columns read together
-// as snmpwalk reads each alone.
+// The client layer's agent object: one socket for all its operations, and
+// requests whose names go without values.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "api/client_agent.h"
-#include "api/snmpd_walk.h"
-#include "support/snmpd_fixture.h"
 #include "support/test_agent.h"
 
 namespace {
@@ -55,30 +52,6 @@ TEST(ClientAgent, OneSocketAndNoValuesInRequests) {
     EXPECT_EQ(std::count(ports.begin(), ports.begin() + 3, ports[0]), 3);  // SNMPv1's agent
     EXPECT_EQ(std::count(ports.end() - 3, ports.end(), ports.back()), 3);  // SNMPv2c's agent
     for (const auto& values : state["values"]) EXPECT_EQ(values, 0);
-}
-
-TEST(ClientAgent, SnmpV1ColumnsMatchSnmpwalkOfEach) {
-    std::string error;
-    pmstest::SnmpdFixture* snmpd = pmstest::shared_snmpd(&error);
-    ASSERT_NE(snmpd, nullptr) << error;
-    const std::vector<std::string> roots = {"1.3.6.1.2.1.1.9.1.2", "1.3.6.1.2.1.1.5", "1.3.6.1.2.1.1.9.1.4",
-                                            "1.3.6.1.2.1.25.1"};
-    NPmcClient::Agent client(loopback(snmpd->port(), PMS_VERSION_1, pmstest::SnmpdFixture::kReadCommunity));
-    std::vector<std::vector<std::string>> cells(roots.size());
-    const NPmcClient::Outcome outcome = client.read_columns(roots, [&cells](std::size_t column, const Binding& b) {
-        cells.at(column).push_back(b.oid);
-        return PMC_S_OK;
-    });
-    EXPECT_TRUE(outcome.ok()) << outcome.reason;
-    for (std::size_t i = 0; i < roots.size(); ++i) {
-        std::vector<std::string> expected;
-        for (const pmstest::WalkEntry& entry : pmstest::parse_snmpwalk(
-                 snmpd->run_tool({"snmpwalk", "-v1", "-c", pmstest::SnmpdFixture::kReadCommunity, "-On",
-                                  snmpd->ipv4_peer(), roots[i].c_str()}).out))
-            expected.push_back(entry.oid);
-        EXPECT_FALSE(expected.empty()) << roots[i];
-        EXPECT_EQ(cells[i], expected) << roots[i];
-    }
 }
 
 }  // namespace

@@ -10,11 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include <pmsnmp/pmsnmp.h>
 
+#include "api/client_agent.h"
 #include "api/client_exchange.h"
 #include "api/client_walk.h"
 #include "api/snmpd_walk.h"
@@ -295,28 +297,41 @@ TEST(ClientWalk, WalksMatchNetSnmpWalkers) {
 
 // Columns read together against snmpd give what snmpbulkwalk gives for
 // each column alone, with chosen and with given repetitions, and with a size
-// cap that lets one column into a request.
+// cap that lets one column into a request; over SNMPv1, the agent object's
+// GetNext rows give what snmpwalk gives.
 TEST(ClientBulkColumns, ColumnsMatchSnmpBulkWalkOfEach) {
     std::string error;
     pmstest::SnmpdFixture* snmpd = pmstest::shared_snmpd(&error);
     ASSERT_NE(snmpd, nullptr) << error;
-    const std::vector<std::string> roots = {"1.3.6.1.2.1.1.9.1.2", "1.3.6.1.2.1.1.5", "1.3.6.1.2.1.1.9.1.4"};
-    const std::pair<pmc_long, pmc_ulong> limits[] = {{0, 0}, {3, 0}, {3, 64}};
-    for (const auto& [repetitions, max_size] : limits) {
+    const std::tuple<pmc_long, pmc_long, pmc_ulong> cases[] = {
+        {PMS_VERSION_2C, 0, 0}, {PMS_VERSION_2C, 3, 0}, {PMS_VERSION_2C, 3, 64}, {PMS_VERSION_1, 0, 0}};
+    for (const auto& [version, repetitions, max_size] : cases) {
+        const bool v1 = version == PMS_VERSION_1;
+        std::vector<std::string> roots = {"1.3.6.1.2.1.1.9.1.2", "1.3.6.1.2.1.1.5", "1.3.6.1.2.1.1.9.1.4"};
+        if (v1) roots.push_back("1.3.6.1.2.1.25.1");
         std::vector<std::vector<std::string>> cells(roots.size());
-        TargetOptions options = loopback(snmpd->port(), PMS_VERSION_2C, pmstest::SnmpdFixture::kReadCommunity);
+        const auto keep = [&cells](std::size_t column, const Binding& b) {
+            cells.at(column).push_back(b.oid);
+            return PMC_S_OK;
+        };
+        TargetOptions options = loopback(snmpd->port(), version, pmstest::SnmpdFixture::kReadCommunity);
         options.max_message_size = max_size;
-        const auto result = NPmcClient::bulk_columns(
-            options, roots, repetitions, NPmcClient::PMC_WALK_UNBOUNDED, [&cells](std::size_t column, const Binding& b) {
-                cells.at(column).push_back(b.oid);
-                return PMC_S_OK;
-            });
-        EXPECT_EQ(result.end, NPmcClient::WalkEnd::kDone) << result.asked;
+        if (v1) {
+            NPmcClient::AgentOptions agent_options;
+            agent_options.target = options;
+            const NPmcClient::Outcome outcome = NPmcClient::Agent(agent_options).read_columns(roots, keep);
+            EXPECT_TRUE(outcome.ok()) << outcome.reason;
+        } else {
+            const auto result =
+                NPmcClient::bulk_columns(options, roots, repetitions, NPmcClient::PMC_WALK_UNBOUNDED, keep);
+            EXPECT_EQ(result.end, NPmcClient::WalkEnd::kDone) << result.asked;
+        }
         for (std::size_t i = 0; i < roots.size(); ++i) {
             std::vector<std::string> expected;
             for (const pmstest::WalkEntry& entry : pmstest::parse_snmpwalk(
-                     snmpd->run_tool({"snmpbulkwalk", "-v2c", "-c", pmstest::SnmpdFixture::kReadCommunity, "-On",
-                                      snmpd->ipv4_peer(), roots[i].c_str()}).out))
+                     snmpd->run_tool({v1 ? "snmpwalk" : "snmpbulkwalk", v1 ? "-v1" : "-v2c", "-c",
+                                      pmstest::SnmpdFixture::kReadCommunity, "-On", snmpd->ipv4_peer(),
+                                      roots[i].c_str()}).out))
                 expected.push_back(entry.oid);
             EXPECT_FALSE(expected.empty()) << roots[i];
             EXPECT_EQ(cells[i], expected) << roots[i] << " repetitions " << repetitions << " cap " << max_size;

@@ -96,22 +96,31 @@ std::vector<std::string> keys_of(const std::map<std::string, Value>& map) {
     return keys;
 }
 
-void add_common_options(CLI::App* command, CommandLine& line) {
+// The options of every command that asks agents, with the versions it takes.
+void add_agent_options(CLI::App* command, const std::vector<std::string>& versions, std::string& version,
+                       std::string& community, unsigned short& port, pmc_long& timeout_ms, pmc_long& retries) {
+    std::string version_names;
+    for (const std::string& name : versions) version_names += (version_names.empty() ? "" : "|") + name;
     // Validators without descriptions: the type names say what is allowed.
-    command->add_option("-v,--snmp-version", line.version, "SNMP version (default 1)")
-        ->check(CLI::IsMember(keys_of(kVersions)).description(""))
-        ->type_name("1|2c|3");
-    command->add_option("-c,--community", line.community, "community for SNMPv1 and SNMPv2c (default public)")
+    command->add_option("-v,--snmp-version", version, "SNMP version (default 1)")
+        ->check(CLI::IsMember(versions).description(""))
+        ->type_name(version_names);
+    command->add_option("-c,--community", community, "community for SNMPv1 and SNMPv2c (default public)")
         ->type_name("COMMUNITY");
-    command->add_option("-p,--port", line.port, "agent's UDP port unless HOST gives one (default 161)")
+    command->add_option("-p,--port", port, "agent's UDP port unless HOST gives one (default 161)")
         ->check(CLI::Range(1, 65535).description(""))
         ->type_name("PORT");
-    command->add_option("-t,--timeout", line.timeout_ms, "time-out of each try in milliseconds (default 1000)")
+    command->add_option("-t,--timeout", timeout_ms, "time-out of each try in milliseconds (default 1000)")
         ->check(CLI::Range(1, 600000).description(""))
         ->type_name("MS");
-    command->add_option("-r,--retries", line.retries, "tries after the first (default 1)")
+    command->add_option("-r,--retries", retries, "tries after the first (default 1)")
         ->check(CLI::Range(0, 100).description(""))
         ->type_name("N");
+}
+
+void add_common_options(CLI::App* command, CommandLine& line) {
+    add_agent_options(command, {"1", "2c", "3"}, line.version, line.community, line.port, line.timeout_ms,
+                      line.retries);
     command->add_option("--max-size", line.max_size,
                         "largest request message in octets; bigger requests are split (default: 1400)")
         ->check(CLI::Range(0, 65535).description(""))
@@ -214,6 +223,17 @@ int configure_trace(const CommandLine& line, const Output& output) {
 
 std::string usage_message(const CLI::App*, const CLI::Error& error) {
     return std::string("pmsnmp: ") + error.what() + " (see --help)\n";
+}
+
+CLI::App* add_discover_command(CLI::App& app, DiscoverCommandLine& line) {
+    CLI::App* command = app.add_subcommand(
+        "discover", "find the agents that answer a broadcast (default 255.255.255.255) and tell printers apart");
+    command->add_option("BROADCAST-ADDRESS", line.destination, "where the request goes, with an optional port")
+        ->type_name("");
+    add_agent_options(command, {"1", "2c"}, line.version, line.community, line.port, line.timeout_ms, line.retries);
+    command->add_flag("--json", line.json, "print JSON instead of text");
+    command->add_flag("--printers", line.printers_only, "list printers only");
+    return command;
 }
 
 }  // namespace

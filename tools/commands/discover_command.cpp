@@ -19,29 +19,6 @@ std::string or_dash(const std::string& text) { return text.empty() ? "-" : safe_
 
 }  // namespace
 
-CLI::App* add_discover_command(CLI::App& app, DiscoverCommandLine& line) {
-    CLI::App* command = app.add_subcommand(
-        "discover", "find the agents that answer a broadcast (default 255.255.255.255) and tell printers apart");
-    command->add_option("BROADCAST-ADDRESS", line.destination, "where the request goes, with an optional port")
-        ->type_name("");
-    command->add_option("-v,--snmp-version", line.version, "SNMP version (default 1)")
-        ->check(CLI::IsMember({"1", "2c"}).description(""))
-        ->type_name("1|2c");
-    command->add_option("-c,--community", line.community, "community (default public)")->type_name("COMMUNITY");
-    command->add_option("-p,--port", line.port, "agents' UDP port unless the address gives one (default 161)")
-        ->check(CLI::Range(1, 65535).description(""))
-        ->type_name("PORT");
-    command->add_option("-t,--timeout", line.timeout_ms, "how long each try listens, in milliseconds (default 1000)")
-        ->check(CLI::Range(1, 600000).description(""))
-        ->type_name("MS");
-    command->add_option("-r,--retries", line.retries, "tries after the first (default 1)")
-        ->check(CLI::Range(0, 100).description(""))
-        ->type_name("N");
-    command->add_flag("--json", line.json, "print JSON instead of text");
-    command->add_flag("--printers", line.printers_only, "list printers only");
-    return command;
-}
-
 int run_discover(const DiscoverCommandLine& line, std::ostream& out, std::ostream& err) {
     DiscoveryOptions options;
     std::string reason;

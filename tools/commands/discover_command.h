@@ -5,8 +5,6 @@
 #include "commands/commands.h"
 #include "agent/discovery.h"
 
-#include <CLI/CLI.hpp>
-
 #include <string>
 #include <vector>
 
@@ -22,9 +20,6 @@ struct DiscoverCommandLine {
     bool json = false;
     bool printers_only = false;
 };
-
-// Adds the subcommand to app; line receives its arguments.
-CLI::App* add_discover_command(CLI::App& app, DiscoverCommandLine& line);
 
 // Runs the parsed command; exit status as for every subcommand.
 int run_discover(const DiscoverCommandLine& line, std::ostream& out, std::ostream& err);

@@ -13,12 +13,18 @@ namespace pmtool {
 
 namespace {
 
-// Table indexes compared arc by arc, so that "1.10" follows "1.9".
-struct IndexOrder {
-    bool operator()(const std::string& a, const std::string& b) const { return compare_oids(a, b) < 0; }
+// A table row's index, parsed once: ordered arc by arc, so that "1.10"
+// follows "1.9"; the text is what the report shows.
+struct RowIndex {
+    std::vector<unsigned long> arcs;
+    std::string text;
+
+    explicit RowIndex(std::string index) : arcs(oid_arcs(index)), text(std::move(index)) {}
+    bool operator<(const RowIndex& other) const { return arcs < other.arcs; }
+    long first() const { return arcs.empty() ? 0 : static_cast<long>(arcs.front()); }
 };
 
-using Column = std::map<std::string, Binding, IndexOrder>;
+using Column = std::map<RowIndex, Binding>;
 
 // Reads the requests one after the other and keeps the first failure, so
 // that a report is complete or says why it is not.
@@ -47,7 +53,7 @@ public:
         for (std::size_t i = 0; i < roots.size() && i < read.size(); ++i) {
             for (Binding& binding : read[i]) {
                 const std::string index = oid_suffix(binding.oid, roots[i]);
-                if (!index.empty() && !binding.is_absent()) columns[i].emplace(index, std::move(binding));
+                if (!index.empty() && !binding.is_absent()) columns[i].emplace(RowIndex(index), std::move(binding));
             }
         }
         return columns;
@@ -104,14 +110,14 @@ LevelReading level_of(const std::optional<Binding>& level, std::optional<long> m
     return reading;
 }
 
-std::optional<Binding> cell(const Column& column, const std::string& index) {
+std::optional<Binding> cell(const Column& column, const RowIndex& index) {
     const auto it = column.find(index);
     if (it == column.end()) return std::nullopt;
     return it->second;
 }
 
-std::set<std::string, IndexOrder> row_indexes(std::initializer_list<const Column*> columns) {
-    std::set<std::string, IndexOrder> indexes;
+std::set<RowIndex> row_indexes(std::initializer_list<const Column*> columns) {
+    std::set<RowIndex> indexes;
     for (const Column* column : columns)
         for (const auto& row : *column) indexes.insert(row.first);
     return indexes;
@@ -122,17 +128,15 @@ std::set<std::string, IndexOrder> row_indexes(std::initializer_list<const Column
 std::optional<Binding> device_cell(const Column& column, std::optional<long> device) {
     if (column.empty()) return std::nullopt;
     if (device) {
-        const std::string prefix = std::to_string(*device) + ".";
         for (const auto& row : column)
-            if (row.first == std::to_string(*device) || row.first.compare(0, prefix.size(), prefix) == 0)
-                return row.second;
+            if (!row.first.arcs.empty() && row.first.first() == *device) return row.second;
     }
     return column.begin()->second;
 }
 
 std::optional<long> first_index(const Column& column) {
     if (column.empty()) return std::nullopt;
-    return std::strtol(column.begin()->first.c_str(), nullptr, 10);
+    return column.begin()->first.first();
 }
 
 bool is_printer_type(const Binding& device_type) {
@@ -143,7 +147,7 @@ bool is_printer_type(const Binding& device_type) {
 // type their devices still list it in hrPrinterTable.
 std::optional<long> printer_device(const Columns& columns) {
     for (const auto& row : columns[kDeviceType]) {
-        if (is_printer_type(row.second)) return std::strtol(row.first.c_str(), nullptr, 10);
+        if (is_printer_type(row.second)) return row.first.first();
     }
     if (const std::optional<long> index = first_index(columns[kPrinterStatus])) return index;
     return first_index(columns[kErrorState]);
@@ -159,7 +163,7 @@ void read_device(const Columns& columns, PrinterReport* report) {
     if (!report->device_index) report->device_index = first_index(statuses);
     if (!report->device_index) return;
 
-    const std::string index = std::to_string(*report->device_index);
+    const RowIndex index(std::to_string(*report->device_index));
     report->device_descr = text_of(cell(descrs, index));
     report->device_status = number_of(cell(statuses, index));
     report->printer_status = number_of(cell(printer_statuses, index));
@@ -177,9 +181,9 @@ void read_supplies(const Columns& columns, PrinterReport* report) {
     const Column& units = columns[kSupplyUnit];
     const Column& maxima = columns[kSupplyMax];
     const Column& levels = columns[kSupplyLevel];
-    for (const std::string& index : row_indexes({&classes, &types, &descriptions, &maxima, &levels})) {
+    for (const RowIndex& index : row_indexes({&classes, &types, &descriptions, &maxima, &levels})) {
         Supply supply;
-        supply.index = index;
+        supply.index = index.text;
         supply.description = text_of(cell(descriptions, index));
         supply.supply_class = number_of(cell(classes, index));
         supply.type = number_of(cell(types, index));
@@ -196,9 +200,9 @@ void read_input_trays(const Columns& columns, PrinterReport* report) {
     const Column& maxima = columns[kInputMax];
     const Column& levels = columns[kInputLevel];
     const Column& names = columns[kInputName];
-    for (const std::string& index : row_indexes({&names, &maxima, &levels})) {
+    for (const RowIndex& index : row_indexes({&names, &maxima, &levels})) {
         InputTray tray;
-        tray.index = index;
+        tray.index = index.text;
         tray.name = text_of(cell(names, index));
         tray.max_capacity = number_of(cell(maxima, index));
         tray.current_level = number_of(cell(levels, index));
@@ -213,9 +217,9 @@ void read_alerts(const Columns& columns, PrinterReport* report) {
     const Column& locations = columns[kAlertLocation];
     const Column& codes = columns[kAlertCode];
     const Column& descriptions = columns[kAlertDescription];
-    for (const std::string& index : row_indexes({&severities, &groups, &codes, &descriptions})) {
+    for (const RowIndex& index : row_indexes({&severities, &groups, &codes, &descriptions})) {
         Alert alert;
-        alert.index = index;
+        alert.index = index.text;
         alert.severity = number_of(cell(severities, index));
         alert.group = number_of(cell(groups, index));
         alert.location = number_of(cell(locations, index));
@@ -281,8 +285,8 @@ Columns read_together(ReportReader& in, PrinterReport* report) {
         columns[kDeviceStatus] = std::move(read[1]);
         return columns;
     }
-    if (found[2]) columns[kDeviceDescr].emplace(row, *found[2]);
-    if (found[3]) columns[kDeviceStatus].emplace(row, *found[3]);
+    if (found[2]) columns[kDeviceDescr].emplace(RowIndex(row), *found[2]);
+    if (found[3]) columns[kDeviceStatus].emplace(RowIndex(row), *found[3]);
     return columns;
 }
 
