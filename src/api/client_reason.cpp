@@ -1,5 +1,7 @@
 #include "api/client_reason.h"
 
+#include "api/client_exchange.h"
+
 #include <array>
 
 namespace NPmcClient {
@@ -65,7 +67,7 @@ std::string status_reason(pmc_long status, const TargetOptions& options, const s
         return "the request does not fit the message size limit of " + host;
     case PMC_E_DECODE: {
         const std::string reason =
-            options.target.version == PMS_VERSION_3 ? NPmcClient::security_refusal() : "";
+            options.version == PMS_VERSION_3 ? std::string(security_refusal()) : std::string();
         return "the answer from " + host + " could not be decoded" + (reason.empty() ? "" : ": " + reason);
     }
     case PMC_E_OTHER_REQUEST:

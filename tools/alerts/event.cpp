@@ -1,6 +1,7 @@
 #include "alerts/event.h"
 
 #include "render/render.h"
+#include "render/safe_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -35,21 +36,21 @@ std::string utc_time_text(std::int64_t time) {
 
 std::string event_json(const Event& event) {
     nlohmann::json object = {{"id", event.id},
-                             {"printer", printable_text(event.printer)},
+                             {"printer", safe_text(event.printer)},
                              {"time", utc_time_text(event.time)},
                              {"kind", event_kind_name(event.kind)}};
-    if (!event.subject.empty()) object["subject"] = printable_text(event.subject);
+    if (!event.subject.empty()) object["subject"] = safe_text(event.subject);
     if (!event.index.empty()) object["index"] = event.index;
     if (event.percent) object["percent"] = *event.percent;
-    if (!event.detail.empty()) object["detail"] = printable_text(event.detail);
+    if (!event.detail.empty()) object["detail"] = safe_text(event.detail);
     return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string event_line(const Event& event) {
-    std::string line = "event " + event_kind_name(event.kind) + " " + printable_text(event.printer);
-    if (!event.subject.empty()) line += " \"" + printable_text(event.subject) + "\"";
+    std::string line = "event " + event_kind_name(event.kind) + " " + safe_text(event.printer);
+    if (!event.subject.empty()) line += " \"" + safe_text(event.subject) + "\"";
     if (event.percent) line += " " + std::to_string(*event.percent) + "%";
-    if (!event.detail.empty()) line += " (" + printable_text(event.detail) + ")";
+    if (!event.detail.empty()) line += " (" + safe_text(event.detail) + ")";
     return line;
 }
 

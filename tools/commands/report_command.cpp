@@ -3,6 +3,7 @@
 #include "alerts/event.h"
 #include "cli/cli.h"
 #include "render/render.h"
+#include "render/safe_text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -70,12 +71,12 @@ std::string render_pages(const std::vector<PagePeriod>& rows, bool csv) {
     if (csv) {
         out << "printer,counter,from,until,pages\n";
         for (const PagePeriod& row : rows)
-            out << csv_field(printable_text(row.printer)) << ',' << row.counter << ',' << utc_time_text(row.start) << ','
+            out << csv_field(safe_text(row.printer)) << ',' << row.counter << ',' << utc_time_text(row.start) << ','
                 << utc_time_text(row.end) << ',' << row.pages << '\n';
         return out.str();
     }
     for (const PagePeriod& row : rows)
-        out << date_text(row.start) << "  " << date_text(row.end) << "  " << printable_text(row.printer) << "  "
+        out << date_text(row.start) << "  " << date_text(row.end) << "  " << safe_text(row.printer) << "  "
             << row.counter << "  " << row.pages << " pages\n";
     return out.str();
 }
@@ -85,14 +86,14 @@ std::string render_supplies(const std::vector<SupplyForecast>& forecasts, bool c
     if (csv) out << "printer,supply,description,percent,receptacle,days_left\n";
     for (const SupplyForecast& forecast : forecasts) {
         const SupplySample& latest = forecast.latest;
-        const std::string description = printable_text(latest.description);
+        const std::string description = safe_text(latest.description);
         if (csv) {
-            out << csv_field(printable_text(latest.printer)) << ',' << latest.supply << ',' << csv_field(description)
+            out << csv_field(safe_text(latest.printer)) << ',' << latest.supply << ',' << csv_field(description)
                 << ',' << latest.percent << ',' << (latest.receptacle ? 1 : 0) << ','
                 << (forecast.days_left ? days_text(forecast.days_left) : "") << '\n';
             continue;
         }
-        out << printable_text(latest.printer) << "  " << description << "  " << latest.percent
+        out << safe_text(latest.printer) << "  " << description << "  " << latest.percent
             << (latest.receptacle ? "% full" : "%");
         if (forecast.days_left)
             out << "  " << (latest.receptacle ? "full" : "empty") << " in " << days_text(forecast.days_left) << " days";

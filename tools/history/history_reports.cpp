@@ -1,6 +1,7 @@
 #include "history/history_reports.h"
 
 #include "render/render.h"
+#include "render/safe_text.h"
 
 #include <algorithm>
 #include <ctime>
@@ -140,9 +141,9 @@ std::vector<OrderLine> order_list(const std::vector<SupplyForecast>& forecasts, 
     std::map<std::string, std::vector<std::string>> items;
     for (const SupplyForecast& forecast : forecasts) {
         if (!due(forecast, config, within_days)) continue;
-        std::string item = printable_text(forecast.latest.description);
+        std::string item = safe_text(forecast.latest.description);
         if (item.empty()) item = "supply " + forecast.latest.supply;
-        items[item].push_back(printable_text(forecast.latest.printer));
+        items[item].push_back(safe_text(forecast.latest.printer));
     }
     std::vector<OrderLine> lines;
     for (auto& [item, printers] : items) lines.push_back(OrderLine{item, std::move(printers)});
