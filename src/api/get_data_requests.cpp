@@ -136,14 +136,20 @@ pmc_long CPmcGetData::walk(IPmcPtrList<IPmsPdu>* responses, const char* root_oid
     pmc::Owned<SessionDispatcher> dispatcher(create_session_dispatcher(&status));
     if (!dispatcher) return note_exchange(status);
     // An agent whose subtree never ends would fill the host's memory.
-    std::size_t added = 0;
-    std::size_t octets = 0;
+    struct Held {
+        CPmcGetData* self;
+        IPmcPtrList<IPmsPdu>* responses;
+        std::size_t added = 0;
+        std::size_t octets = 0;
+    } held{this, responses};
+    // One captured pointer keeps the callback inside std::function's own
+    // storage: a walk must not throw when memory runs short.
     const NPmcClient::WalkResult result = NPmcClient::walk_pdu(
         pdu_.get(), root.get(), current_target(), dispatcher.get(), NPmcClient::PMC_WALK_UNBOUNDED,
-        [&](IPmsPdu* answer) {
-            octets += held_octets(answer);
-            if (++added > walk_max_responses_ || octets > walk_max_octets_) return PMC_E_FAIL;
-            return add_copy(responses, answer);
+        [h = &held](IPmsPdu* answer) {
+            h->octets += held_octets(answer);
+            if (++h->added > h->self->walk_max_responses_ || h->octets > h->self->walk_max_octets_) return PMC_E_FAIL;
+            return add_copy(h->responses, answer);
         });
     if (result.exchanges > 0) note_exchange(result.exchange_status);
     return result.status;

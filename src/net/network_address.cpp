@@ -209,7 +209,7 @@ public:
     pmc_long clone(CPmcNetworkAddress** out) override {
         if (out == nullptr) return PMC_E_INVALID_ARG;
         pmc::Owned<NetworkAddress> copy(new (std::nothrow) NetworkAddress);
-        if (!copy) return PMC_E_INVALID_ARG;
+        if (!copy) return PMC_E_NO_MEMORY;
         if (text_) {
             pmc_long status = PMC_S_OK;
             copy->text_.reset(pmc_create_byte_string(&status));
@@ -232,7 +232,7 @@ public:
     }
 
     pmc_long normalize() override {
-        if (get_text_string() == nullptr) return PMC_E_INVALID_ARG;
+        if (get_text_string() == nullptr) return record_length_ != 0 ? PMC_E_NO_MEMORY : PMC_E_INVALID_ARG;
         IPmcByteString* canonical = nullptr;
         const pmc_long status = pmc_canonical_address_text(get_text(), &canonical);
         if (status != PMC_S_OK) return status;

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "api/client_trace.h"
+#include "agent/option_names.h"
 #include "commands/commands.h"
 #include "commands/discover_command.h"
 #include "commands/fleet_status.h"
@@ -77,13 +78,6 @@ struct CommandLine {
     pmc_long value = 0;
 };
 
-const std::map<std::string, pmc_long> kVersions = {
-    {"1", PMS_VERSION_1}, {"2c", PMS_VERSION_2C}, {"3", PMS_VERSION_3}};
-const std::map<std::string, pmc_long> kLevels = {
-    {"noAuthNoPriv", PMS_SEC_NO_AUTH_NO_PRIV}, {"authNoPriv", PMS_SEC_AUTH_NO_PRIV},
-    {"authPriv", PMS_SEC_AUTH_PRIV}};
-const std::map<std::string, pmc_long> kAuthProtocols = {{"MD5", PMS_AUTH_MD5}, {"SHA", PMS_AUTH_SHA}};
-const std::map<std::string, pmc_long> kPrivProtocols = {{"DES", PMS_PRIV_DES}, {"AES", PMS_PRIV_AES}};
 const std::map<std::string, NPmcClient::TraceDetail> kTraceLevels = {
     {"error", NPmcClient::TraceDetail::kError}, {"warn", NPmcClient::TraceDetail::kWarn},
     {"info", NPmcClient::TraceDetail::kInfo},   {"debug", NPmcClient::TraceDetail::kDebug},

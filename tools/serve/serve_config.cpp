@@ -1,5 +1,7 @@
 #include "serve/serve_config.h"
 
+#include "agent/option_names.h"
+
 #include <arpa/inet.h>
 #include <nlohmann/json.hpp>
 #include <yaml-cpp/yaml.h>
@@ -13,13 +15,6 @@ namespace pmtool {
 
 namespace {
 
-const std::map<std::string, pmc_long> kVersions = {
-    {"1", PMS_VERSION_1}, {"2c", PMS_VERSION_2C}, {"3", PMS_VERSION_3}};
-const std::map<std::string, pmc_long> kLevels = {
-    {"noAuthNoPriv", PMS_SEC_NO_AUTH_NO_PRIV}, {"authNoPriv", PMS_SEC_AUTH_NO_PRIV},
-    {"authPriv", PMS_SEC_AUTH_PRIV}};
-const std::map<std::string, pmc_long> kAuthProtocols = {{"MD5", PMS_AUTH_MD5}, {"SHA", PMS_AUTH_SHA}};
-const std::map<std::string, pmc_long> kPrivProtocols = {{"DES", PMS_PRIV_DES}, {"AES", PMS_PRIV_AES}};
 
 // Labels the metrics set themselves; a configured label may not shadow one.
 const std::set<std::string> kReservedLabels = {"host",  "model", "serial", "name",      "location", "supply",
