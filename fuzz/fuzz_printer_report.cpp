@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "render.h"
+#include "render/render.h"
 
 namespace {
 
