@@ -230,6 +230,32 @@ CLI::App* add_discover_command(CLI::App& app, DiscoverCommandLine& line) {
     return command;
 }
 
+#ifdef PMSNMP_SERVE
+constexpr int kMaxPollRepeat = 100000;
+
+CLI::App* add_poll_command(CLI::App& app, PollCommandLine& line) {
+    CLI::App* command = app.add_subcommand(
+        "poll", "poll printers and feed serve's alerts and history with the result (for cron, without serve)");
+    command->add_option("HOST", line.hosts, "printer addresses")->required()->type_name("");
+    command->add_option("--config", line.config, "serve's YAML file (its alerts: and history: sections)")
+        ->required()
+        ->type_name("FILE");
+    add_agent_options(command, {"1", "2c"}, line.version, line.community, line.port, line.timeout_ms, line.retries);
+    command->add_option("--time", line.time, "record the poll at this time instead of now (back-filling)")
+        ->type_name("TIME");
+    command->add_option("--repeat", line.repeat, "polls of every host (default 1)")
+        ->check(CLI::Range(1, kMaxPollRepeat).description(""))
+        ->type_name("N");
+    command->add_option("--interval", line.interval_ms, "between repeated polls, in milliseconds (default 60000)")
+        ->check(CLI::Range(0, 86400000).description(""))
+        ->type_name("MS");
+    command->add_option("--deliver", line.deliver_ms, "time the webhook may take at the end, in ms (default 10000)")
+        ->check(CLI::Range(0, 3600000).description(""))
+        ->type_name("MS");
+    return command;
+}
+#endif
+
 }  // namespace
 
 int run_cli(int argc, char** argv) {

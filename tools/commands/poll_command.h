@@ -3,7 +3,7 @@
 #ifndef PMSNMP_TOOLS_POLL_COMMAND_H
 #define PMSNMP_TOOLS_POLL_COMMAND_H
 
-#include <CLI/CLI.hpp>
+#include <pmsnmp/types.h>
 
 #include <ostream>
 #include <string>
@@ -17,15 +17,14 @@ struct PollCommandLine {
     std::string version = "1";
     std::string community = "public";
     unsigned short port = 161;
-    long timeout_ms = 1000;
-    long retries = 1;
+    pmc_long timeout_ms = 1000;
+    pmc_long retries = 1;
     std::string time;  // the polls' time instead of the clock's
     int repeat = 1;
     int interval_ms = 60000;
     int deliver_ms = 10000;
 };
 
-CLI::App* add_poll_command(CLI::App& app, PollCommandLine& line);
 int run_poll(const PollCommandLine& line, std::ostream& out, std::ostream& err);
 
 }  // namespace pmtool
