@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "commands/fleet_status.h"
+#include "printer/printer_mib.h"
 
 extern char** environ;
 
@@ -137,14 +138,14 @@ private:
 // The printer report's requests, as the Net-SNMP tools would make them.
 class RecordingReader : public pmtool::MibReader {
 public:
-    explicit RecordingReader(pmtool::SnmpAgent& agent, std::vector<std::vector<std::string>>* commands)
+    explicit RecordingReader(pmtool::AgentReader& agent, std::vector<std::vector<std::string>>* commands)
         : agent_(agent), commands_(commands) {}
-    pmc_long get(const std::string& oid, pmtool::Binding* out) override {
-        commands_->push_back(with_target("snmpget", oid));
+    pmc_long get(const pmtool::Oid& oid, pmtool::Binding* out) override {
+        commands_->push_back(with_target("snmpget", oid.text()));
         return agent_.get(oid, out);
     }
-    pmc_long walk(const std::string& root, pmtool::Bindings* out) override {
-        commands_->push_back(with_target("snmpwalk", root));
+    pmc_long walk(const pmtool::Oid& root, pmtool::Bindings* out) override {
+        commands_->push_back(with_target("snmpwalk", root.text()));
         return agent_.walk(root, out);
     }
 
@@ -154,7 +155,7 @@ private:
         return {program, "-v1", "-c", "public", "-On", "-t", std::to_string(kTimeoutMs / 1000), "-r", "1",
                 options.host.display(), oid};
     }
-    pmtool::SnmpAgent& agent_;
+    pmtool::AgentReader& agent_;
     std::vector<std::vector<std::string>>* commands_;
 };
 
@@ -169,9 +170,9 @@ pmtool::AgentOptions printer(int index, unsigned short port) {
 
 bool wait_until_answering(const pmtool::AgentOptions& last) {
     for (int attempt = 0; attempt < 150; ++attempt) {
-        pmtool::SnmpAgent agent(last);
+        pmtool::AgentReader agent(last);
         pmtool::Binding binding;
-        if (agent.get("1.3.6.1.2.1.1.1.0", &binding) == PMC_S_OK) return true;
+        if (agent.get(pmtool::mib::kSysDescr, &binding) == PMC_S_OK) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     return false;
@@ -259,7 +260,7 @@ int main(int argc, char** argv) {
     // The requests of every printer's report, for the Net-SNMP tools.
     std::vector<std::vector<std::vector<std::string>>> jobs(hosts.size());
     for (std::size_t i = 0; i < hosts.size(); ++i) {
-        pmtool::SnmpAgent agent(hosts[i]);
+        pmtool::AgentReader agent(hosts[i]);
         RecordingReader reader(agent, &jobs[i]);
         pmtool::PrinterReport report;
         pmtool::read_printer_report(reader, &report);

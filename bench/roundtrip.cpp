@@ -313,7 +313,7 @@ void BM_ClientBulkWalk(benchmark::State& state, int placement) {
     double objects = 0;
     for (auto _ : state) {
         NPmcClient::Bindings bindings;
-        const auto result = NPmcClient::bulk_walk(options, kWalkRoot, 0, NPmcClient::PMC_WALK_UNBOUNDED,
+        const auto result = NPmcClient::bulk_walk(options, *NPmcClient::Oid::parse(kWalkRoot), 0, NPmcClient::PMC_WALK_UNBOUNDED,
                                                   [&bindings](const NPmcClient::Binding& binding) {
                                                       bindings.push_back(binding);
                                                       return PMC_S_OK;

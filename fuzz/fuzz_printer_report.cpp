@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,8 +34,9 @@ bool parse_line(const std::string& line, Binding* out) {
     const std::size_t first = line.find('|');
     const std::size_t second = line.find('|', first == std::string::npos ? first : first + 1);
     if (second == std::string::npos) return false;
-    out->oid = pmtool::normalize_oid(line.substr(0, first));
-    if (out->oid.empty()) return false;
+    const std::optional<pmtool::Oid> oid = pmtool::Oid::parse(line.substr(0, first));
+    if (!oid) return false;
+    out->oid = *oid;
     std::string type = line.substr(first + 1, second - first - 1);
     const std::string value = line.substr(second + 1);
     const bool hex = !type.empty() && type.back() == 'x';
@@ -44,7 +46,7 @@ bool parse_line(const std::string& line, Binding* out) {
         out->type == PMS_TYPE_IP_ADDRESS) {
         out->octets = hex ? from_hex(value) : value;
     } else if (out->type == PMS_TYPE_OID) {
-        out->oid_value = value;
+        out->oid_value = pmtool::Oid::parse(value).value_or(pmtool::Oid());
     } else {
         out->number = std::strtoll(value.c_str(), nullptr, 10);
     }
@@ -58,11 +60,11 @@ public:
         std::string line;
         Binding binding;
         while (std::getline(lines, line))
-            if (parse_line(line, &binding)) objects_[pmtool::oid_arcs(binding.oid)] = binding;
+            if (parse_line(line, &binding)) objects_[binding.oid] = binding;
     }
 
-    pmc_long get(const std::string& oid, Binding* out) override {
-        const auto it = objects_.find(pmtool::oid_arcs(oid));
+    pmc_long get(const pmtool::Oid& oid, Binding* out) override {
+        const auto it = objects_.find(oid);
         if (it != objects_.end()) {
             *out = it->second;
         } else {
@@ -72,12 +74,10 @@ public:
         return PMC_S_OK;
     }
 
-    pmc_long walk(const std::string& root, pmtool::Bindings* out) override {
+    pmc_long walk(const pmtool::Oid& root, pmtool::Bindings* out) override {
         out->clear();
         // A subtree is one run of the sorted table, as an agent walks it.
-        const std::string start = pmtool::strip_dot(root);
-        for (auto it = objects_.upper_bound(pmtool::oid_arcs(start));
-             it != objects_.end() && pmtool::oid_is_below(it->second.oid, start); ++it) {
+        for (auto it = objects_.upper_bound(root); it != objects_.end() && it->first.is_below(root); ++it) {
             out->push_back(it->second);
         }
         return PMC_S_OK;
@@ -85,7 +85,7 @@ public:
 
 private:
     // Keyed by the arcs, so the table is in SNMP order.
-    std::map<std::vector<unsigned long>, Binding> objects_;
+    std::map<pmtool::Oid, Binding> objects_;
 };
 
 }  // namespace

@@ -8,21 +8,21 @@ namespace NPmcClient {
 
 namespace {
 
-Binding absent_binding(const std::string& oid) {
+Binding absent_binding(const Oid& oid) {
     Binding binding;
     binding.oid = oid;
     binding.type = PMS_TYPE_NO_SUCH_OBJECT;
     return binding;
 }
 
-Binding request_for(const std::string& oid) {
+Binding request_for(const Oid& oid) {
     Binding binding;
     binding.oid = oid;
     return binding;
 }
 
 std::size_t octets_of(const Binding& binding) {
-    return binding.oid.size() + binding.octets.size() + binding.oid_value.size();
+    return (binding.oid.size() + binding.oid_value.size()) * sizeof(pmc_ulong) + binding.octets.size();
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ pmc_long Agent::exchange(pmc_long type, const Bindings& request, ExchangeResult*
     return answer->status;
 }
 
-GetOutcome Agent::get(const std::vector<std::string>& oids, bool ask_again) {
+GetOutcome Agent::get(const std::vector<Oid>& oids, bool ask_again) {
     GetOutcome outcome;
     std::vector<std::optional<Binding>> results(oids.size());
     std::vector<std::size_t> pending;
@@ -118,10 +118,10 @@ Outcome Agent::walk_ended(const WalkResult& result, const std::string& what) {
     case WalkEnd::kDone:
         break;
     case WalkEnd::kAgentError:
-        outcome.reason = error_status_reason(result.error_status, result.error_index == 1 ? result.asked : "");
+        outcome.reason = error_status_reason(result.error_status, result.error_index == 1 ? result.asked : Oid());
         break;
     case WalkEnd::kNotAdvancing:
-        outcome.reason = "the agent's answers do not increase after ." + result.asked;
+        outcome.reason = "the agent's answers do not increase after ." + result.asked.text();
         break;
     case WalkEnd::kStepLimit:
         outcome.reason =
@@ -137,7 +137,7 @@ Outcome Agent::walk_ended(const WalkResult& result, const std::string& what) {
     return outcome;
 }
 
-Outcome Agent::walk(const std::string& root, const BindingVisitor& visit) {
+Outcome Agent::walk(const Oid& root, const BindingVisitor& visit) {
     if (open_status_ != PMC_S_OK) return fail(open_status_);
     const auto bounded = [this, &visit](const Binding& binding) {
         return within_bounds(binding) ? visit(binding) : PMC_E_FAIL;
@@ -145,10 +145,10 @@ Outcome Agent::walk(const std::string& root, const BindingVisitor& visit) {
     const WalkResult result = bulk_reads()
         ? bulk_walk(road_.road(), root, options_.max_repetitions, options_.max_cells, bounded)
         : NPmcClient::walk(road_.road(), root, options_.max_cells, bounded);
-    return walk_ended(result, "." + root);
+    return walk_ended(result, "." + root.text());
 }
 
-Outcome Agent::read_columns(const std::vector<std::string>& roots, const ColumnVisitor& visit) {
+Outcome Agent::read_columns(const std::vector<Oid>& roots, const ColumnVisitor& visit) {
     if (open_status_ != PMC_S_OK) return fail(open_status_);
     const auto bounded = [this, &visit](std::size_t column, const Binding& binding) {
         return within_bounds(binding) ? visit(column, binding) : PMC_E_FAIL;
@@ -159,7 +159,7 @@ Outcome Agent::read_columns(const std::vector<std::string>& roots, const ColumnV
     return walk_ended(result, std::to_string(roots.size()) + " columns");
 }
 
-Outcome Agent::set_integer(const std::string& oid, pmc_long value) {
+Outcome Agent::set_integer(const Oid& oid, pmc_long value) {
     Binding request = request_for(oid);
     request.type = PMS_TYPE_INTEGER;
     request.number = value;
@@ -171,7 +171,7 @@ Outcome Agent::set_integer(const std::string& oid, pmc_long value) {
     outcome.status = PMC_E_FAIL;
     outcome.error_status = answer.error_status;
     outcome.error_index = answer.error_index;
-    outcome.reason = error_status_reason(answer.error_status, answer.error_index == 1 ? oid : "");
+    outcome.reason = error_status_reason(answer.error_status, answer.error_index == 1 ? oid : Oid());
     return outcome;
 }
 

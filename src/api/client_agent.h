@@ -42,7 +42,7 @@ struct Outcome {
 // An error status answered for a get, and the object it named.
 struct Refusal {
     pmc_long status = PMS_ERR_NO_ERROR;
-    std::string oid;                // empty when it named none
+    Oid oid;                        // empty when it named none
     std::size_t index = kUnnamed;  // into the names asked
     static constexpr std::size_t kUnnamed = static_cast<std::size_t>(-1);
 };
@@ -62,16 +62,16 @@ public:
     Agent(const Agent&) = delete;
     Agent& operator=(const Agent&) = delete;
 
-    // One GetRequest for oids (dotted decimal). An error status naming an
+    // One GetRequest for oids. An error status naming an
     // object is a refusal: with ask_again the request goes again without
     // that object, as snmpget does.
-    GetOutcome get(const std::vector<std::string>& oids, bool ask_again = true);
+    GetOutcome get(const std::vector<Oid>& oids, bool ask_again = true);
     // The subtree of root, GetBulk or GetNext by version.
-    Outcome walk(const std::string& root, const BindingVisitor& visit);
+    Outcome walk(const Oid& root, const BindingVisitor& visit);
     // Several columns together, each ending on its own.
-    Outcome read_columns(const std::vector<std::string>& roots, const ColumnVisitor& visit);
+    Outcome read_columns(const std::vector<Oid>& roots, const ColumnVisitor& visit);
     // Sets the INTEGER oid; the agent's error status is the outcome's.
-    Outcome set_integer(const std::string& oid, pmc_long value);
+    Outcome set_integer(const Oid& oid, pmc_long value);
     // request as pdu_type to the broadcast address of options.
     BroadcastResult broadcast(pmc_long pdu_type, const Bindings& request) const;
 

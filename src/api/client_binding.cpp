@@ -14,12 +14,6 @@ std::string text_of(const IPmsValue* value) {
     return std::string(reinterpret_cast<const char*>(text->get_data()), text->get_length());
 }
 
-// The library writes identifiers with a leading dot; callers compare them
-// with the dotted decimal snmpget -On users type, which has none.
-std::string without_dot(const std::string& text) {
-    return (!text.empty() && text[0] == '.') ? text.substr(1) : text;
-}
-
 std::string bytes_of(const IPmsValue* value) {
     pmc_ulong length = 0;
     pmc_long status = PMC_S_OK;
@@ -35,10 +29,6 @@ std::int64_t counter64_of(const IPmsValue* value) {
 
 }  // namespace
 
-std::string dotted_text_of(const IPmsOid* oid) {
-    return without_dot(text_of(oid));
-}
-
 bool Binding::is_absent() const {
     return type == PMS_TYPE_NO_SUCH_OBJECT || type == PMS_TYPE_NO_SUCH_INSTANCE ||
            type == PMS_TYPE_END_OF_MIB_VIEW;
@@ -50,8 +40,12 @@ bool Binding::is_numeric() const {
 }
 
 Binding binding_of(const IPmsVarBind* source) {
+    return binding_of(source, Oid::of(source->get_oid()).value_or(Oid()));
+}
+
+Binding binding_of(const IPmsVarBind* source, Oid name) {
     Binding binding;
-    if (source->get_oid() != nullptr) binding.oid = dotted_text_of(source->get_oid());
+    binding.oid = std::move(name);
     const IPmsValue* value = source->get_value();
     if (value == nullptr) return binding;
     binding.type = value->get_type();
@@ -73,7 +67,7 @@ Binding binding_of(const IPmsVarBind* source) {
         binding.octets = bytes_of(value);
         break;
     case PMS_TYPE_OID:
-        binding.oid_value = without_dot(text_of(value));
+        binding.oid_value = Oid::value_of(value).value_or(Oid());
         break;
     default:
         binding.octets = text_of(value);

@@ -10,19 +10,20 @@
 
 #include <pmsnmp/types.h>
 
-class IPmsOid;
+#include "api/client_oid.h"
+
 class IPmsVarBind;
 
 namespace NPmcClient {
 
 struct Binding {
-    std::string oid;  // dotted decimal, no leading dot
+    Oid oid;
     pmc_long type = PMS_TYPE_NULL;
     // INTEGER, Counter32, Gauge32, TimeTicks; a Counter64 keeps its 64 bits
     // here and is read back as unsigned.
     std::int64_t number = 0;
     std::string octets;     // OCTET STRING, Opaque, IpAddress (raw octets)
-    std::string oid_value;  // OBJECT IDENTIFIER values, dotted decimal
+    Oid oid_value;          // OBJECT IDENTIFIER values
 
     // True for noSuchObject, noSuchInstance and endOfMibView: the agent
     // lacks the object, which is not an error.
@@ -32,11 +33,10 @@ struct Binding {
 
 using Bindings = std::vector<Binding>;
 
-// The identifier in dotted decimal without a leading dot.
-std::string dotted_text_of(const IPmsOid* oid);
-
-// The copy of source.
+// The copy of source; name, when given, holds the arcs of its identifier
+// already read.
 Binding binding_of(const IPmsVarBind* source);
+Binding binding_of(const IPmsVarBind* source, Oid name);
 
 }  // namespace NPmcClient
 

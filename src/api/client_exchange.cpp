@@ -15,7 +15,7 @@ namespace {
 
 pmc_long add_binding(IPmsPdu* pdu, const Binding& binding) {
     pmc_long status = PMC_S_OK;
-    pmc::Owned<IPmsOid> name(pms_create_oid_from_text(binding.oid.c_str(), &status));
+    pmc::Owned<IPmsOid> name(binding.oid.make(&status));
     if (!name) return status;
     pmc::Owned<IPmsValue> value;
     if (binding.type == PMS_TYPE_INTEGER) {

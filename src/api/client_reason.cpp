@@ -23,9 +23,9 @@ std::string error_status_name(pmc_long error_status) {
     return "error status " + std::to_string(error_status);
 }
 
-std::string error_status_reason(pmc_long error_status, const std::string& oid) {
+std::string error_status_reason(pmc_long error_status, const Oid& oid) {
     std::string reason = "the agent answered " + error_status_name(error_status);
-    if (!oid.empty()) reason += " for ." + oid;
+    if (!oid.empty()) reason += " for ." + oid.text();
     return reason;
 }
 

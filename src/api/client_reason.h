@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "api/client_oid.h"
 #include "api/client_target.h"
 
 namespace NPmcClient {
@@ -17,7 +18,7 @@ std::string host_text(const TargetOptions& options);
 std::string error_status_name(pmc_long error_status);
 
 // "the agent answered readOnly for .1.3.6.1.2.1.1.7.0"; oid may be empty.
-std::string error_status_reason(pmc_long error_status, const std::string& oid);
+std::string error_status_reason(pmc_long error_status, const Oid& oid);
 
 // One line for a library status reached over options' target; refusal is
 // what an SNMPv3 agent refused, when known.

@@ -1,9 +1,9 @@
 #include "api/client_walk.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "api/client_exchange.h"
-#include "api/oid_order.h"
 #include "message/pdu_factory.h"
 #include "message/snmp_target.h"
 #include "session/session_dispatcher.h"
@@ -21,22 +21,20 @@ bool stop(WalkResult* result, pmc_long status, WalkEnd end) {
 }
 
 // Ends the walk for a fault of the agent, naming what was asked for.
-bool stop_at(WalkResult* result, WalkEnd end, const IPmsOid* asked) {
-    result->asked = dotted_text_of(asked);
+bool stop_at(WalkResult* result, WalkEnd end, const Oid& asked) {
+    result->asked = asked;
     return stop(result, PMC_E_FAIL, end);
 }
 
 // A GetNext answer ends the walk when it leaves the root's subtree. An
 // answer above the root stays in, so the order check refuses it.
-bool leaves_subtree(const IPmsOid* answer, const IPmsOid* root) {
-    pmc_long status = PMC_S_OK;
-    const pmc_long relation = answer->compare(root, &status);
-    return status != PMC_S_OK || (relation != PMS_OID_BELOW && relation != PMS_OID_ABOVE);
+bool leaves_subtree(const Oid& answer, const Oid& root) {
+    return !answer.is_below(root) && !root.is_below(answer);
 }
 
 // Whether pdu's error status lets the walk go on; records the end when it
 // does not.
-bool error_free(IPmsPdu* pdu, const IPmsOid* asked, WalkResult* result) {
+bool error_free(IPmsPdu* pdu, const Oid& asked, WalkResult* result) {
     // An SNMPv1 agent ends its view with noSuchName and the names unchanged.
     const pmc_long error = pdu->get_error_status();
     if (error == PMS_ERR_NO_SUCH_NAME) return stop(result, PMC_S_OK, WalkEnd::kDone);
@@ -46,41 +44,46 @@ bool error_free(IPmsPdu* pdu, const IPmsOid* asked, WalkResult* result) {
     return stop_at(result, WalkEnd::kAgentError, asked);
 }
 
+bool is_end_of_view(const IPmsVarBind* cell) {
+    const IPmsValue* value = cell->get_value();
+    return value != nullptr && value->get_type() == PMS_TYPE_END_OF_MIB_VIEW;
+}
+
 // Whether answer, the binding that follows asked, continues the walk;
-// records the end when it does not.
-bool binding_advances(const IPmsVarBind* answer, const IPmsOid* root, const IPmsOid* asked,
+// records the end when it does not. *name receives the arcs of the
+// answer's name, read once for the check and the binding alike.
+bool binding_advances(const IPmsVarBind* answer, const Oid& root, const Oid& asked, Oid* name,
                       WalkResult* result) {
     if (answer == nullptr || answer->get_oid() == nullptr) {
         return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
     }
-    const IPmsValue* value = answer->get_value();
-    if (value != nullptr && value->get_type() == PMS_TYPE_END_OF_MIB_VIEW) {
-        return stop(result, PMC_S_OK, WalkEnd::kDone);
-    }
-    if (leaves_subtree(answer->get_oid(), root)) return stop(result, PMC_S_OK, WalkEnd::kDone);
-    int order = 0;
-    const pmc_long status = NPmcOidOrder::compare(answer->get_oid(), asked, &order);
-    if (status != PMC_S_OK || order <= 0) return stop_at(result, WalkEnd::kNotAdvancing, asked);
+    if (is_end_of_view(answer)) return stop(result, PMC_S_OK, WalkEnd::kDone);
+    std::optional<Oid> read = Oid::of(answer->get_oid());
+    if (!read) return stop_at(result, WalkEnd::kNotAdvancing, asked);
+    *name = std::move(*read);
+    if (leaves_subtree(*name, root)) return stop(result, PMC_S_OK, WalkEnd::kDone);
+    if (!(asked < *name)) return stop_at(result, WalkEnd::kNotAdvancing, asked);
     return true;
 }
 
-bool advances(IPmsPdu* pdu, const IPmsOid* root, const IPmsOid* asked, WalkResult* result) {
-    return error_free(pdu, asked, result) && binding_advances(first_binding(pdu), root, asked, result);
+bool advances(IPmsPdu* pdu, const Oid& root, const Oid& asked, WalkResult* result) {
+    Oid name;
+    return error_free(pdu, asked, result) && binding_advances(first_binding(pdu), root, asked, &name, result);
 }
 
-// Sends pdu's first binding as type; *asked receives a copy of the name
+// Sends pdu's first binding as type; *asked receives the arcs of the name
 // asked for, since the answer overwrites it. True when an answer came.
-bool ask(IPmsPdu* pdu, pmc_long type, IPmsSnmpTarget* target, SessionDispatcher* dispatcher,
-         pmc::Owned<IPmsOid>* asked, WalkResult* result) {
+bool ask(IPmsPdu* pdu, pmc_long type, IPmsSnmpTarget* target, SessionDispatcher* dispatcher, Oid* asked,
+         WalkResult* result) {
     IPmsVarBind* request = first_binding(pdu);
     if (request == nullptr || request->get_oid() == nullptr) {
         return stop(result, PMC_E_NO_VALUE, WalkEnd::kFailed);
     }
-    pmc_long status = PMC_S_OK;
-    asked->reset(request->get_oid()->clone_oid(&status));
-    if (!*asked) return stop(result, status, WalkEnd::kFailed);
+    std::optional<Oid> name = Oid::of(request->get_oid());
+    if (!name) return stop(result, PMC_E_INVALID_ARG, WalkEnd::kFailed);
+    *asked = std::move(*name);
 
-    status = exchange_pdu(pdu, type, target, dispatcher);
+    const pmc_long status = exchange_pdu(pdu, type, target, dispatcher);
     ++result->exchanges;
     result->exchange_status = status;
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
@@ -88,14 +91,12 @@ bool ask(IPmsPdu* pdu, pmc_long type, IPmsSnmpTarget* target, SessionDispatcher*
 }
 
 // One GetNext; true while the walk goes on.
-bool step(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target, SessionDispatcher* dispatcher,
+bool step(IPmsPdu* pdu, const Oid& root, IPmsSnmpTarget* target, SessionDispatcher* dispatcher,
           const PduVisitor& visit, WalkResult* result) {
-    pmc::Owned<IPmsOid> asked;
+    Oid asked;
     if (!ask(pdu, PMS_PDU_GET_NEXT, target, dispatcher, &asked, result)) return false;
-    if (!advances(pdu, root, asked.get(), result)) return false;
-    pmc_long status = PMC_S_OK;
-
-    status = visit(pdu);
+    if (!advances(pdu, root, asked, result)) return false;
+    const pmc_long status = visit(pdu);
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
     // The answer becomes the next request, whose name goes without value:
     // the value sent back would only grow the request, past the size cap
@@ -104,21 +105,14 @@ bool step(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target, SessionDisp
     return true;
 }
 
-struct WalkSetup {
-    pmc::Owned<IPmsOid> root;
-    pmc::Owned<IPmsPdu> pdu;
-};
-
-// The root and a GetNext request for the root itself.
-pmc_long prepare(const std::string& root, WalkSetup* setup) {
+// A GetNext request for root itself.
+pmc_long prepare(const Oid& root, pmc::Owned<IPmsPdu>* pdu) {
     pmc_long status = PMC_S_OK;
-    setup->root.reset(pms_create_oid_from_text(root.c_str(), &status));
-    if (!setup->root) return status;
-    pmc::Owned<IPmsOid> start(setup->root->clone_oid(&status));
+    pmc::Owned<IPmsOid> start(root.make(&status));
     if (!start) return status;
-    setup->pdu.reset(create_pdu(&status));
-    if (!setup->pdu) return status;
-    status = setup->pdu->add_varbind(start.get(), nullptr);
+    pdu->reset(create_pdu(&status));
+    if (!*pdu) return status;
+    status = (*pdu)->add_varbind(start.get(), nullptr);
     if (status != PMC_S_OK) return status;
     start.release();
     return PMC_S_OK;
@@ -126,7 +120,7 @@ pmc_long prepare(const std::string& root, WalkSetup* setup) {
 
 // A GetBulk walk's running state.
 struct BulkWalk {
-    const IPmsOid* root;
+    const Oid& root;
     IPmsSnmpTarget* target;
     SessionDispatcher* dispatcher;
     pmc_long max_repetitions;
@@ -144,20 +138,22 @@ void keep_last_binding(IPmsPdu* pdu) {
 
 // Visits the answer's bindings in order, each checked against the one
 // before it; true while the walk goes on.
-bool visit_repetitions(IPmsPdu* pdu, const IPmsOid* asked, BulkWalk* walk, WalkResult* result) {
+bool visit_repetitions(IPmsPdu* pdu, const Oid& asked, BulkWalk* walk, WalkResult* result) {
     IPmsVarBindList* list = pdu->get_varbind_list();
     const pmc_ulong count = list != nullptr ? list->count() : 0;
     // An empty answer without error: the agent has nothing after the name.
     if (count == 0) return stop(result, PMC_S_OK, WalkEnd::kDone);
-    const IPmsOid* previous = asked;
+    Oid previous = asked;
     for (pmc_ulong i = 0; i < count; ++i) {
-        const IPmsVarBind* binding = list->get_at(i);
-        if (!binding_advances(binding, walk->root, previous, result)) return false;
+        const IPmsVarBind* source = list->get_at(i);
+        Oid name;
+        if (!binding_advances(source, walk->root, previous, &name, result)) return false;
         if (walk->visited == walk->max_steps) return stop(result, PMC_E_FAIL, WalkEnd::kStepLimit);
-        const pmc_long status = walk->visit(binding_of(binding));
+        Binding binding = binding_of(source, std::move(name));
+        const pmc_long status = walk->visit(binding);
         if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
         ++walk->visited;
-        previous = binding->get_oid();
+        previous = std::move(binding.oid);
     }
     keep_last_binding(pdu);
     return true;
@@ -174,14 +170,14 @@ bool halve_after_too_big(const WalkResult& result, pmc_long* amount) {
 
 // One GetBulk; true while the walk goes on.
 bool bulk_step(IPmsPdu* pdu, BulkWalk* walk, WalkResult* result) {
-    pmc::Owned<IPmsOid> asked;
+    Oid asked;
     do {
         // GetBulk carries non-repeaters and max-repetitions where other PDUs
         // carry the error status and index.
         pdu->set_error_status(0);
         pdu->set_error_index(walk->max_repetitions);
         if (ask(pdu, PMS_PDU_GET_BULK, walk->target, walk->dispatcher, &asked, result)) {
-            return error_free(pdu, asked.get(), result) && visit_repetitions(pdu, asked.get(), walk, result);
+            return error_free(pdu, asked, result) && visit_repetitions(pdu, asked, walk, result);
         }
     } while (halve_after_too_big(*result, &walk->max_repetitions));
     return false;
@@ -200,27 +196,26 @@ constexpr pmc_ulong kBindingAllowance = 40;
 
 }  // namespace
 
-pmc_long bulk_repetitions(const TargetOptions& options, const std::string& root) {
+pmc_long bulk_repetitions(const TargetOptions& options, const Oid& root) {
     return repetitions_for(message_size_limit(options.address_kind, options.max_message_size), root);
 }
 
-pmc_long repetitions_for(pmc_ulong cap, const std::string& root) {
+pmc_long repetitions_for(pmc_ulong cap, const Oid& root) {
     // Each arc of the root takes an octet or more in every binding's name.
-    const pmc_ulong arcs = static_cast<pmc_ulong>(std::count(root.begin(), root.end(), '.')) + 1;
-    const pmc_ulong per_binding = kBindingAllowance + arcs;
+    const pmc_ulong per_binding = kBindingAllowance + static_cast<pmc_ulong>(root.size());
     const pmc_ulong room = cap > kBulkHeaderAllowance ? cap - kBulkHeaderAllowance : 0;
     return static_cast<pmc_long>(std::max<pmc_ulong>(1, room / per_binding));
 }
 
-WalkResult bulk_walk(const Road& road, const std::string& root, pmc_long max_repetitions,
-                     std::size_t max_steps, const BindingVisitor& visit) {
-    WalkSetup setup;
-    const pmc_long status = prepare(root, &setup);
+WalkResult bulk_walk(const Road& road, const Oid& root, pmc_long max_repetitions, std::size_t max_steps,
+                     const BindingVisitor& visit) {
+    pmc::Owned<IPmsPdu> pdu;
+    const pmc_long status = prepare(root, &pdu);
     if (status != PMC_S_OK) return failed_walk(status);
-    BulkWalk walk{setup.root.get(), road.target, road.dispatcher,
+    BulkWalk walk{root, road.target, road.dispatcher,
                   max_repetitions > 0 ? max_repetitions : repetitions_for(road.message_cap, root), max_steps, visit};
     WalkResult result;
-    while (bulk_step(setup.pdu.get(), &walk, &result)) {
+    while (bulk_step(pdu.get(), &walk, &result)) {
     }
     return result;
 }
@@ -230,8 +225,8 @@ namespace {
 // One column of a multi-column read: where it ends and where it goes on.
 struct OpenColumn {
     std::size_t index;  // of its root
-    pmc::Owned<IPmsOid> root;
-    pmc::Owned<IPmsOid> last;  // the name the next request continues from
+    Oid root;
+    Oid last;  // the name the next request continues from
     bool ended = false;
 };
 
@@ -248,19 +243,12 @@ struct ColumnsRead {
     std::size_t visited = 0;
 };
 
-bool root_before(const OpenColumn& a, const OpenColumn& b) {
-    int order = 0;
-    return NPmcOidOrder::compare(a.root.get(), b.root.get(), &order) == PMC_S_OK && order < 0;
-}
+bool root_before(const OpenColumn& a, const OpenColumn& b) { return a.root < b.root; }
 
-pmc_long open_columns(const std::vector<std::string>& roots, std::vector<OpenColumn>* open) {
+pmc_long open_columns(const std::vector<Oid>& roots, std::vector<OpenColumn>* open) {
     for (std::size_t i = 0; i < roots.size(); ++i) {
-        pmc_long status = PMC_S_OK;
-        OpenColumn column{i, pmc::Owned<IPmsOid>(pms_create_oid_from_text(roots[i].c_str(), &status)), {}};
-        if (!column.root) return status;
-        column.last.reset(column.root->clone_oid(&status));
-        if (!column.last) return status;
-        open->push_back(std::move(column));
+        if (roots[i].empty()) return PMC_E_INVALID_ARG;
+        open->push_back(OpenColumn{i, roots[i], roots[i]});
     }
     // In root order, a cell out of place sorts before the name asked: see
     // take_cell.
@@ -288,7 +276,7 @@ pmc_long columns_request(const ColumnsRead& read, std::size_t asked, pmc::Owned<
     pdu->reset(create_pdu(&status));
     if (!*pdu) return status;
     for (std::size_t i = 0; i < asked; ++i) {
-        pmc::Owned<IPmsOid> name(read.open[i].last->clone_oid(&status));
+        pmc::Owned<IPmsOid> name(read.open[i].last.make(&status));
         if (!name) return status;
         status = (*pdu)->add_varbind(name.get(), nullptr);
         if (status != PMC_S_OK) return status;
@@ -319,37 +307,31 @@ bool shrink_after_too_big(const WalkResult& result, std::size_t asked, ColumnsRe
     return true;
 }
 
-bool is_end_of_view(const IPmsVarBind* cell) {
-    const IPmsValue* value = cell->get_value();
-    return value != nullptr && value->get_type() == PMS_TYPE_END_OF_MIB_VIEW;
-}
-
 // One cell of column from an answer; false when the read stops. A column
 // that reaches its end only ends itself.
 bool take_cell(const IPmsVarBind* cell, OpenColumn* column, ColumnsRead* read, WalkResult* result) {
     WalkResult checked;
-    if (!binding_advances(cell, column->root.get(), column->last.get(), &checked)) {
+    Oid name;
+    if (!binding_advances(cell, column->root, column->last, &name, &checked)) {
         if (checked.end != WalkEnd::kDone) {
             *result = checked;
             return false;
         }
         // What follows a column still sorts after it; a name before it
         // comes out of order, from another column's place or a faulty agent.
-        int order = 0;
-        if (!is_end_of_view(cell) &&
-            (NPmcOidOrder::compare(cell->get_oid(), column->last.get(), &order) != PMC_S_OK || order <= 0)) {
-            return stop_at(result, WalkEnd::kNotAdvancing, column->last.get());
+        if (!is_end_of_view(cell) && !(column->last < name)) {
+            return stop_at(result, WalkEnd::kNotAdvancing, column->last);
         }
         column->ended = true;
         return true;
     }
     if (read->visited == read->max_steps) return stop(result, PMC_E_FAIL, WalkEnd::kStepLimit);
-    pmc_long status = read->visit(column->index, binding_of(cell));
+    Binding binding = binding_of(cell, std::move(name));
+    const pmc_long status = read->visit(column->index, binding);
     if (status != PMC_S_OK && status != PMC_COLUMN_COMPLETE) return stop(result, status, WalkEnd::kFailed);
     ++read->visited;
     column->ended = status == PMC_COLUMN_COMPLETE;
-    column->last.reset(cell->get_oid()->clone_oid(&status));
-    if (!column->last) return stop(result, status, WalkEnd::kFailed);
+    column->last = std::move(binding.oid);
     return true;
 }
 
@@ -388,8 +370,7 @@ bool column_ended_by_error(IPmsPdu* answer, std::size_t asked, ColumnsRead* read
 // read goes on.
 bool columns_step(ColumnsRead* read, pmc_long type, WalkResult* result) {
     pmc_long status = PMC_S_OK;
-    pmc::Owned<IPmsOid> first(read->open.front().last->clone_oid(&status));
-    if (!first) return stop(result, status, WalkEnd::kFailed);
+    const Oid first = read->open.front().last;
     std::size_t asked = 0;
     do {
         asked = columns_asked(*read);
@@ -402,10 +383,10 @@ bool columns_step(ColumnsRead* read, pmc_long type, WalkResult* result) {
         result->exchange_status = status;
         if (status == PMC_S_OK) {
             if (type == PMS_PDU_GET_NEXT && column_ended_by_error(pdu.get(), asked, read)) return true;
-            if (!error_free(pdu.get(), first.get(), result)) return false;
+            if (!error_free(pdu.get(), first, result)) return false;
             IPmsVarBindList* list = pdu->get_varbind_list();
             if (type == PMS_PDU_GET_NEXT && (list == nullptr || list->count() != asked)) {
-                return stop_at(result, WalkEnd::kNotAdvancing, first.get());
+                return stop_at(result, WalkEnd::kNotAdvancing, first);
             }
             return take_answer(pdu.get(), asked, read, result);
         }
@@ -414,14 +395,13 @@ bool columns_step(ColumnsRead* read, pmc_long type, WalkResult* result) {
 }
 
 // The binding count of the cap for names below the longest root.
-pmc_ulong cap_bindings(pmc_ulong cap, const std::vector<std::string>& roots) {
-    std::string longest;
-    for (const std::string& root : roots)
-        if (root.size() > longest.size()) longest = root;
-    return static_cast<pmc_ulong>(repetitions_for(cap, longest));
+pmc_ulong cap_bindings(pmc_ulong cap, const std::vector<Oid>& roots) {
+    const auto longest = std::max_element(
+        roots.begin(), roots.end(), [](const Oid& a, const Oid& b) { return a.size() < b.size(); });
+    return static_cast<pmc_ulong>(repetitions_for(cap, longest != roots.end() ? *longest : Oid()));
 }
 
-WalkResult read_columns(const Road& road, pmc_long type, const std::vector<std::string>& roots,
+WalkResult read_columns(const Road& road, pmc_long type, const std::vector<Oid>& roots,
                         pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit) {
     ColumnsRead read{road.target, road.dispatcher, max_repetitions, cap_bindings(road.message_cap, roots),
                      max_steps, visit, {}};
@@ -435,18 +415,20 @@ WalkResult read_columns(const Road& road, pmc_long type, const std::vector<std::
 
 }  // namespace
 
-WalkResult bulk_columns(const Road& road, const std::vector<std::string>& roots, pmc_long max_repetitions,
+WalkResult bulk_columns(const Road& road, const std::vector<Oid>& roots, pmc_long max_repetitions,
                         std::size_t max_steps, const ColumnVisitor& visit) {
     return read_columns(road, PMS_PDU_GET_BULK, roots, max_repetitions, max_steps, visit);
 }
 
-WalkResult next_columns(const Road& road, const std::vector<std::string>& roots, std::size_t max_steps,
+WalkResult next_columns(const Road& road, const std::vector<Oid>& roots, std::size_t max_steps,
                         const ColumnVisitor& visit) {
     return read_columns(road, PMS_PDU_GET_NEXT, roots, 0, max_steps, visit);
 }
 
-WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
-                    SessionDispatcher* dispatcher, std::size_t max_steps, const PduVisitor& visit) {
+namespace {
+
+WalkResult walk_from(IPmsPdu* pdu, const Oid& root, IPmsSnmpTarget* target, SessionDispatcher* dispatcher,
+                     std::size_t max_steps, const PduVisitor& visit) {
     WalkResult result;
     for (std::size_t i = 0; i < max_steps; ++i) {
         if (!step(pdu, root, target, dispatcher, visit, &result)) return result;
@@ -455,30 +437,39 @@ WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
     return result;
 }
 
-WalkResult walk(const Road& road, const std::string& root, std::size_t max_steps, const BindingVisitor& visit) {
-    WalkSetup setup;
-    const pmc_long status = prepare(root, &setup);
+}  // namespace
+
+WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
+                    SessionDispatcher* dispatcher, std::size_t max_steps, const PduVisitor& visit) {
+    const std::optional<Oid> arcs = Oid::of(root);
+    if (!arcs) return failed_walk(PMC_E_INVALID_ARG);
+    return walk_from(pdu, *arcs, target, dispatcher, max_steps, visit);
+}
+
+WalkResult walk(const Road& road, const Oid& root, std::size_t max_steps, const BindingVisitor& visit) {
+    pmc::Owned<IPmsPdu> pdu;
+    const pmc_long status = prepare(root, &pdu);
     if (status != PMC_S_OK) return failed_walk(status);
-    return walk_pdu(setup.pdu.get(), setup.root.get(), road.target, road.dispatcher, max_steps,
-                    [&visit](IPmsPdu* answer) { return visit(binding_of(first_binding(answer))); });
+    return walk_from(pdu.get(), root, road.target, road.dispatcher, max_steps,
+                     [&visit](IPmsPdu* answer) { return visit(binding_of(first_binding(answer))); });
 }
 
 
-WalkResult walk(const TargetOptions& options, const std::string& root, std::size_t max_steps,
+WalkResult walk(const TargetOptions& options, const Oid& root, std::size_t max_steps,
                 const BindingVisitor& visit) {
     OwnedRoad road;
     const pmc_long status = road.open(options);
     return status != PMC_S_OK ? failed_walk(status) : walk(road.road(), root, max_steps, visit);
 }
 
-WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_long max_repetitions,
+WalkResult bulk_walk(const TargetOptions& options, const Oid& root, pmc_long max_repetitions,
                      std::size_t max_steps, const BindingVisitor& visit) {
     OwnedRoad road;
     const pmc_long status = road.open(options);
     return status != PMC_S_OK ? failed_walk(status) : bulk_walk(road.road(), root, max_repetitions, max_steps, visit);
 }
 
-WalkResult bulk_columns(const TargetOptions& options, const std::vector<std::string>& roots,
+WalkResult bulk_columns(const TargetOptions& options, const std::vector<Oid>& roots,
                         pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit) {
     OwnedRoad road;
     const pmc_long status = road.open(options);

@@ -37,7 +37,7 @@ struct WalkResult {
     pmc_long exchange_status = PMC_S_OK;  // of the last exchange
     pmc_long error_status = PMS_ERR_NO_ERROR;
     pmc_long error_index = 0;
-    std::string asked;  // the last name asked for, when the agent was at fault
+    Oid asked;  // the last name asked for, when the agent was at fault
 };
 
 constexpr std::size_t PMC_WALK_UNBOUNDED = std::numeric_limits<std::size_t>::max();
@@ -52,24 +52,24 @@ using BindingVisitor = std::function<pmc_long(const Binding& binding)>;
 WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
                     SessionDispatcher* dispatcher, std::size_t max_steps, const PduVisitor& visit);
 
-// The walk of root (dotted decimal) on road, or on a road of its own to the
-// target that options describe.
-WalkResult walk(const Road& road, const std::string& root, std::size_t max_steps, const BindingVisitor& visit);
-WalkResult walk(const TargetOptions& options, const std::string& root, std::size_t max_steps,
+// The walk of root on road, or on a road of its own to the target that
+// options describe.
+WalkResult walk(const Road& road, const Oid& root, std::size_t max_steps, const BindingVisitor& visit);
+WalkResult walk(const TargetOptions& options, const Oid& root, std::size_t max_steps,
                 const BindingVisitor& visit);
 
 // Max-repetitions for a GetBulk walk of root whose answers should fit the
 // size cap of options (a guess: values vary in size).
-pmc_long bulk_repetitions(const TargetOptions& options, const std::string& root);
-pmc_long repetitions_for(pmc_ulong message_cap, const std::string& root);
+pmc_long bulk_repetitions(const TargetOptions& options, const Oid& root);
+pmc_long repetitions_for(pmc_ulong message_cap, const Oid& root);
 
 // The same walk with GetBulk (SNMPv2c and SNMPv3; non-repeaters 0):
 // max_repetitions 0 chooses bulk_repetitions. The same ends and checks as
 // walk, each binding checked against the one before it; max_steps bounds
 // the bindings visited. An empty answer ends the walk.
-WalkResult bulk_walk(const Road& road, const std::string& root, pmc_long max_repetitions,
+WalkResult bulk_walk(const Road& road, const Oid& root, pmc_long max_repetitions,
                      std::size_t max_steps, const BindingVisitor& visit);
-WalkResult bulk_walk(const TargetOptions& options, const std::string& root, pmc_long max_repetitions,
+WalkResult bulk_walk(const TargetOptions& options, const Oid& root, pmc_long max_repetitions,
                      std::size_t max_steps, const BindingVisitor& visit);
 
 // The columns' cells for a multi-column read: column is the index of its
@@ -85,14 +85,14 @@ constexpr pmc_long PMC_COLUMN_COMPLETE = 1;
 // has ended; a cell out of order stops the read. max_repetitions 0 shares
 // what fits the size cap among the columns asked; max_steps bounds the
 // cells visited. An empty answer ends the columns asked.
-WalkResult bulk_columns(const Road& road, const std::vector<std::string>& roots, pmc_long max_repetitions,
+WalkResult bulk_columns(const Road& road, const std::vector<Oid>& roots, pmc_long max_repetitions,
                         std::size_t max_steps, const ColumnVisitor& visit);
-WalkResult bulk_columns(const TargetOptions& options, const std::vector<std::string>& roots,
+WalkResult bulk_columns(const TargetOptions& options, const std::vector<Oid>& roots,
                         pmc_long max_repetitions, std::size_t max_steps, const ColumnVisitor& visit);
 
 // The same read for SNMPv1: one GetNext a row naming every column still
 // open; a noSuchName naming a column ends that column alone.
-WalkResult next_columns(const Road& road, const std::vector<std::string>& roots, std::size_t max_steps,
+WalkResult next_columns(const Road& road, const std::vector<Oid>& roots, std::size_t max_steps,
                         const ColumnVisitor& visit);
 
 }  // namespace NPmcClient

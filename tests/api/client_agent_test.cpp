@@ -38,11 +38,11 @@ TEST(ClientAgent, OneSocketAndNoValuesInRequests) {
             ++cells;
             return PMC_S_OK;
         };
-        EXPECT_TRUE(client.get({base + "2.1"}).ok());
-        const NPmcClient::Outcome walked = client.walk(base + "1", count);
+        EXPECT_TRUE(client.get({*NPmcClient::Oid::parse(base + "2.1")}).ok());
+        const NPmcClient::Outcome walked = client.walk(*NPmcClient::Oid::parse(base + "1"), count);
         EXPECT_TRUE(walked.ok()) << walked.reason;
         const NPmcClient::Outcome read = client.read_columns(
-            {base + "1", base + "2"}, [&count](std::size_t, const Binding& b) { return count(b); });
+            {*NPmcClient::Oid::parse(base + "1"), *NPmcClient::Oid::parse(base + "2")}, [&count](std::size_t, const Binding& b) { return count(b); });
         EXPECT_TRUE(read.ok()) << read.reason;
         EXPECT_EQ(cells, 5u);
     }

@@ -27,7 +27,16 @@
 namespace {
 
 using NPmcClient::Binding;
+using NPmcClient::Oid;
 using NPmcClient::TargetOptions;
+
+Oid arcs(const std::string& text) { return Oid::parse(text).value_or(Oid()); }
+
+std::vector<Oid> arcs(const std::vector<std::string>& texts) {
+    std::vector<Oid> oids;
+    for (const std::string& text : texts) oids.push_back(arcs(text));
+    return oids;
+}
 
 TargetOptions loopback(unsigned short port, pmc_long version, const char* community) {
     TargetOptions options;
@@ -42,7 +51,7 @@ TargetOptions loopback(unsigned short port, pmc_long version, const char* commun
 
 Binding named(const char* oid, pmc_long type = PMS_TYPE_NULL, std::int64_t number = 0) {
     Binding binding;
-    binding.oid = oid;
+    binding.oid = arcs(oid);
     binding.type = type;
     binding.number = number;
     return binding;
@@ -100,7 +109,7 @@ TEST(ClientWalk, StepLimitStopsAnAgentThatNeverEnds) {
     for (const std::size_t limit : {std::size_t{2}, NPmcClient::PMC_WALK_UNBOUNDED}) {
         std::vector<std::int64_t> levels;
         const auto result = NPmcClient::walk(loopback(agent.port(), PMS_VERSION_2C, "public"),
-                                             "1.3.6.1.2.1.43.11.1.1.9", limit, [&](const Binding& b) {
+                                             arcs("1.3.6.1.2.1.43.11.1.1.9"), limit, [&](const Binding& b) {
                                                  levels.push_back(b.number);
                                                  return PMC_S_OK;
                                              });
@@ -152,12 +161,12 @@ TEST(ClientWalk, StepsShareOneSocketAndLateDuplicatesStayOut) {
 
     std::vector<std::string> names;
     const auto keep = [&names](const Binding& b) {
-        names.push_back(b.oid);
+        names.push_back(b.oid.text());
         return PMC_S_OK;
     };
     const TargetOptions v2c = loopback(agent.port(), PMS_VERSION_2C, "public");
-    const auto result = NPmcClient::bulk_walk(v2c, "1.3.6.1.4.1.99999.7", 1, 10, keep);
-    EXPECT_EQ(result.end, NPmcClient::WalkEnd::kDone) << result.asked;
+    const auto result = NPmcClient::bulk_walk(v2c, arcs("1.3.6.1.4.1.99999.7"), 1, 10, keep);
+    EXPECT_EQ(result.end, NPmcClient::WalkEnd::kDone) << result.asked.text();
     EXPECT_EQ(names, all);
     EXPECT_EQ(open_descriptors(), descriptors);
 
@@ -195,13 +204,13 @@ TEST(ClientBulkWalk, LoopProtectionsHoldInsideRepetitions) {
         ASSERT_TRUE(agent.running()) << agent.error();
         std::size_t visited = 0;
         const auto result = NPmcClient::bulk_walk(loopback(agent.port(), PMS_VERSION_2C, "public"),
-                                                  "1.3.6.1.4.1.99999.8", 2, 100, [&visited](const Binding&) {
+                                                  arcs("1.3.6.1.4.1.99999.8"), 2, 100, [&visited](const Binding&) {
                                                       ++visited;
                                                       return PMC_S_OK;
                                                   });
         EXPECT_EQ(result.end, c.end) << c.scenario;
         EXPECT_EQ(visited, c.visited) << c.scenario;
-        EXPECT_EQ(result.asked, c.asked) << c.scenario;
+        EXPECT_EQ(result.asked.text(), c.asked) << c.scenario;
         EXPECT_EQ(result.exchanges, c.exchanges) << c.scenario;
         EXPECT_EQ(agent.state()["types"][0], 0xA5);
     }
@@ -241,15 +250,15 @@ TEST(ClientBulkColumns, EachColumnEndsOnItsOwnAndFaultsStopTheRead) {
         pmc_test::TestAgent agent(c.scenario);
         ASSERT_TRUE(agent.running()) << agent.error();
         std::vector<std::vector<std::string>> cells(roots.size());
-        const auto result = NPmcClient::bulk_columns(loopback(agent.port(), PMS_VERSION_2C, "public"), roots, 2,
+        const auto result = NPmcClient::bulk_columns(loopback(agent.port(), PMS_VERSION_2C, "public"), arcs(roots), 2,
                                                      c.max_steps, [&](std::size_t column, const Binding& b) {
-                                                         cells.at(column).push_back(b.oid);
+                                                         cells.at(column).push_back(b.oid.text());
                                                          return c.first_cell_completes && column == 0
                                                                     ? NPmcClient::PMC_COLUMN_COMPLETE
                                                                     : PMC_S_OK;
                                                      });
         EXPECT_EQ(result.end, c.end) << c.scenario;
-        EXPECT_EQ(result.asked, c.asked) << c.scenario;
+        EXPECT_EQ(result.asked.text(), c.asked) << c.scenario;
         EXPECT_EQ(agent.state()["sizes"].get<std::vector<std::size_t>>(), c.request_sizes) << c.scenario;
         if (c.end != NPmcClient::WalkEnd::kDone) continue;
         std::vector<std::vector<std::string>> expected = {
@@ -282,13 +291,13 @@ TEST(ClientWalk, WalksMatchNetSnmpWalkers) {
         ASSERT_GT(expected.size(), 5u);
         std::vector<std::string> names;
         const auto keep = [&names](const Binding& b) {
-            names.push_back(b.oid);
+            names.push_back(b.oid.text());
             return PMC_S_OK;
         };
         const TargetOptions options = loopback(snmpd->port(), c.version, pmstest::SnmpdFixture::kReadCommunity);
         const auto result =
-            c.bulk ? NPmcClient::bulk_walk(options, root, c.repetitions, NPmcClient::PMC_WALK_UNBOUNDED, keep)
-                   : NPmcClient::walk(options, root, NPmcClient::PMC_WALK_UNBOUNDED, keep);
+            c.bulk ? NPmcClient::bulk_walk(options, arcs(root), c.repetitions, NPmcClient::PMC_WALK_UNBOUNDED, keep)
+                   : NPmcClient::walk(options, arcs(root), NPmcClient::PMC_WALK_UNBOUNDED, keep);
         EXPECT_EQ(result.status, PMC_S_OK) << c.peer;
         ASSERT_EQ(names.size(), expected.size()) << c.peer;
         for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], expected[i].oid);
@@ -311,7 +320,7 @@ TEST(ClientBulkColumns, ColumnsMatchSnmpBulkWalkOfEach) {
         if (v1) roots.push_back("1.3.6.1.2.1.25.1");
         std::vector<std::vector<std::string>> cells(roots.size());
         const auto keep = [&cells](std::size_t column, const Binding& b) {
-            cells.at(column).push_back(b.oid);
+            cells.at(column).push_back(b.oid.text());
             return PMC_S_OK;
         };
         TargetOptions options = loopback(snmpd->port(), version, pmstest::SnmpdFixture::kReadCommunity);
@@ -319,12 +328,12 @@ TEST(ClientBulkColumns, ColumnsMatchSnmpBulkWalkOfEach) {
         if (v1) {
             NPmcClient::AgentOptions agent_options;
             agent_options.target = options;
-            const NPmcClient::Outcome outcome = NPmcClient::Agent(agent_options).read_columns(roots, keep);
+            const NPmcClient::Outcome outcome = NPmcClient::Agent(agent_options).read_columns(arcs(roots), keep);
             EXPECT_TRUE(outcome.ok()) << outcome.reason;
         } else {
             const auto result =
-                NPmcClient::bulk_columns(options, roots, repetitions, NPmcClient::PMC_WALK_UNBOUNDED, keep);
-            EXPECT_EQ(result.end, NPmcClient::WalkEnd::kDone) << result.asked;
+                NPmcClient::bulk_columns(options, arcs(roots), repetitions, NPmcClient::PMC_WALK_UNBOUNDED, keep);
+            EXPECT_EQ(result.end, NPmcClient::WalkEnd::kDone) << result.asked.text();
         }
         for (std::size_t i = 0; i < roots.size(); ++i) {
             std::vector<std::string> expected;

@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 
 #include "api/client_trace.h"
-#include "agent/option_names.h"
+#include "cli/option_names.h"
 #include "commands/commands.h"
 #include "commands/discover_command.h"
 #include "commands/fleet_status.h"
@@ -342,7 +342,7 @@ int run_cli(int argc, char** argv) {
     }
     if (configure_trace(line, output) != kExitOk) return kExitFailure;
 
-    SnmpAgent agent(options);
+    AgentReader agent(options);
     if (get->parsed()) return run_get(agent, line.oids, line.get_flags.empty(), output);
     if (walk->parsed()) return run_walk(agent, line.root, output);
     if (set->parsed()) return run_set(agent, line.oid, line.instance, line.value, output);

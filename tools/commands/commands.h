@@ -3,7 +3,7 @@
 #ifndef PMSNMP_TOOLS_COMMANDS_H
 #define PMSNMP_TOOLS_COMMANDS_H
 
-#include "agent/snmp_agent.h"
+#include "printer/agent_reader.h"
 
 #include <ostream>
 #include <string>
@@ -19,11 +19,12 @@ struct Output {
 
 // Agent errors are reported as snmpget reports them; ask_again = false
 // stops at the first (snmpget -Cf).
-int run_get(SnmpAgent& agent, const std::vector<std::string>& oids, bool ask_again, const Output& output);
-int run_walk(SnmpAgent& agent, const std::string& root, const Output& output);
-int run_set(SnmpAgent& agent, const std::string& oid, const std::string& instance, pmc_long value,
+// Identifiers come as a person typed them (numeric, a leading dot allowed).
+int run_get(AgentReader& agent, const std::vector<std::string>& oids, bool ask_again, const Output& output);
+int run_walk(AgentReader& agent, const std::string& root, const Output& output);
+int run_set(AgentReader& agent, const std::string& oid, const std::string& instance, pmc_long value,
             const Output& output);
-int run_status(SnmpAgent& agent, const Output& output);
+int run_status(AgentReader& agent, const Output& output);
 
 // "pmsnmp: reason" on the error stream; returns the failure exit status.
 int report_failure(const Output& output, const std::string& reason);

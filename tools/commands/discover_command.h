@@ -3,7 +3,7 @@
 #define PMSNMP_TOOLS_DISCOVER_COMMAND_H
 
 #include "commands/commands.h"
-#include "agent/discovery.h"
+#include "commands/discovery.h"
 
 #include <string>
 #include <vector>

@@ -32,7 +32,7 @@ void poll_one(const AgentOptions& options, HostOutcome* outcome) {
     *outcome = HostOutcome();
     outcome->report.host = options.host.display();
     try {
-        SnmpAgent agent(options);
+        AgentReader agent(options);
         outcome->status = read_printer_report(agent, &outcome->report);
         outcome->answered = outcome->status == PMC_S_OK;
         if (!outcome->answered) outcome->reason = agent.reason();

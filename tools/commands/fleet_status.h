@@ -5,7 +5,7 @@
 
 #include "commands/commands.h"
 #include "printer/host_outcome.h"
-#include "agent/snmp_agent.h"
+#include "printer/agent_reader.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "commands/poll_command.h"
 
-#include "agent/option_names.h"
+#include "cli/option_names.h"
 #include "alerts/poll_observer.h"
 #include "cli/cli.h"
 #include "commands/fleet_status.h"

@@ -4,42 +4,44 @@
 #ifndef PMSNMP_TOOLS_PRINTER_MIB_H
 #define PMSNMP_TOOLS_PRINTER_MIB_H
 
+#include "api/client_oid.h"
+
 #include <string>
 
 namespace pmtool {
 namespace mib {
 
 // Scalars.
-constexpr const char* kSysDescr = "1.3.6.1.2.1.1.1.0";
-constexpr const char* kSysName = "1.3.6.1.2.1.1.5.0";
+inline const NPmcClient::Oid kSysDescr{1, 3, 6, 1, 2, 1, 1, 1, 0};
+inline const NPmcClient::Oid kSysName{1, 3, 6, 1, 2, 1, 1, 5, 0};
 
 // hrDeviceTable and hrPrinterTable columns (index: hrDeviceIndex).
-constexpr const char* kHrDeviceType = "1.3.6.1.2.1.25.3.2.1.2";
-constexpr const char* kHrDeviceDescr = "1.3.6.1.2.1.25.3.2.1.3";
-constexpr const char* kHrDeviceStatus = "1.3.6.1.2.1.25.3.2.1.5";
-constexpr const char* kHrPrinterStatus = "1.3.6.1.2.1.25.3.5.1.1";
-constexpr const char* kHrPrinterDetectedErrorState = "1.3.6.1.2.1.25.3.5.1.2";
-constexpr const char* kHrDevicePrinter = "1.3.6.1.2.1.25.3.1.5";  // hrDeviceType value
+inline const NPmcClient::Oid kHrDeviceType{1, 3, 6, 1, 2, 1, 25, 3, 2, 1, 2};
+inline const NPmcClient::Oid kHrDeviceDescr{1, 3, 6, 1, 2, 1, 25, 3, 2, 1, 3};
+inline const NPmcClient::Oid kHrDeviceStatus{1, 3, 6, 1, 2, 1, 25, 3, 2, 1, 5};
+inline const NPmcClient::Oid kHrPrinterStatus{1, 3, 6, 1, 2, 1, 25, 3, 5, 1, 1};
+inline const NPmcClient::Oid kHrPrinterDetectedErrorState{1, 3, 6, 1, 2, 1, 25, 3, 5, 1, 2};
+inline const NPmcClient::Oid kHrDevicePrinter{1, 3, 6, 1, 2, 1, 25, 3, 1, 5};  // hrDeviceType value
 
 // Printer MIB columns (index: hrDeviceIndex, then the row's own index).
-constexpr const char* kPrtGeneralPrinterName = "1.3.6.1.2.1.43.5.1.1.16";
-constexpr const char* kPrtGeneralSerialNumber = "1.3.6.1.2.1.43.5.1.1.17";
-constexpr const char* kPrtMarkerLifeCount = "1.3.6.1.2.1.43.10.2.1.4";
-constexpr const char* kPrtInputMaxCapacity = "1.3.6.1.2.1.43.8.2.1.9";
-constexpr const char* kPrtInputCurrentLevel = "1.3.6.1.2.1.43.8.2.1.10";
-constexpr const char* kPrtInputName = "1.3.6.1.2.1.43.8.2.1.13";
-constexpr const char* kPrtSuppliesClass = "1.3.6.1.2.1.43.11.1.1.4";
-constexpr const char* kPrtSuppliesType = "1.3.6.1.2.1.43.11.1.1.5";
-constexpr const char* kPrtSuppliesDescription = "1.3.6.1.2.1.43.11.1.1.6";
-constexpr const char* kPrtSuppliesUnit = "1.3.6.1.2.1.43.11.1.1.7";
-constexpr const char* kPrtSuppliesMaxCapacity = "1.3.6.1.2.1.43.11.1.1.8";
-constexpr const char* kPrtSuppliesLevel = "1.3.6.1.2.1.43.11.1.1.9";
-constexpr const char* kPrtConsoleDisplayBufferText = "1.3.6.1.2.1.43.16.5.1.2";
-constexpr const char* kPrtAlertSeverityLevel = "1.3.6.1.2.1.43.18.1.1.2";
-constexpr const char* kPrtAlertGroup = "1.3.6.1.2.1.43.18.1.1.4";
-constexpr const char* kPrtAlertLocation = "1.3.6.1.2.1.43.18.1.1.6";
-constexpr const char* kPrtAlertCode = "1.3.6.1.2.1.43.18.1.1.7";
-constexpr const char* kPrtAlertDescription = "1.3.6.1.2.1.43.18.1.1.8";
+inline const NPmcClient::Oid kPrtGeneralPrinterName{1, 3, 6, 1, 2, 1, 43, 5, 1, 1, 16};
+inline const NPmcClient::Oid kPrtGeneralSerialNumber{1, 3, 6, 1, 2, 1, 43, 5, 1, 1, 17};
+inline const NPmcClient::Oid kPrtMarkerLifeCount{1, 3, 6, 1, 2, 1, 43, 10, 2, 1, 4};
+inline const NPmcClient::Oid kPrtInputMaxCapacity{1, 3, 6, 1, 2, 1, 43, 8, 2, 1, 9};
+inline const NPmcClient::Oid kPrtInputCurrentLevel{1, 3, 6, 1, 2, 1, 43, 8, 2, 1, 10};
+inline const NPmcClient::Oid kPrtInputName{1, 3, 6, 1, 2, 1, 43, 8, 2, 1, 13};
+inline const NPmcClient::Oid kPrtSuppliesClass{1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 4};
+inline const NPmcClient::Oid kPrtSuppliesType{1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 5};
+inline const NPmcClient::Oid kPrtSuppliesDescription{1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 6};
+inline const NPmcClient::Oid kPrtSuppliesUnit{1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 7};
+inline const NPmcClient::Oid kPrtSuppliesMaxCapacity{1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 8};
+inline const NPmcClient::Oid kPrtSuppliesLevel{1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 9};
+inline const NPmcClient::Oid kPrtConsoleDisplayBufferText{1, 3, 6, 1, 2, 1, 43, 16, 5, 1, 2};
+inline const NPmcClient::Oid kPrtAlertSeverityLevel{1, 3, 6, 1, 2, 1, 43, 18, 1, 1, 2};
+inline const NPmcClient::Oid kPrtAlertGroup{1, 3, 6, 1, 2, 1, 43, 18, 1, 1, 4};
+inline const NPmcClient::Oid kPrtAlertLocation{1, 3, 6, 1, 2, 1, 43, 18, 1, 1, 6};
+inline const NPmcClient::Oid kPrtAlertCode{1, 3, 6, 1, 2, 1, 43, 18, 1, 1, 7};
+inline const NPmcClient::Oid kPrtAlertDescription{1, 3, 6, 1, 2, 1, 43, 18, 1, 1, 8};
 
 // Special values of capacities and levels (PrtMarkerSuppliesLevelTC and
 // friends).

@@ -13,15 +13,16 @@ namespace pmtool {
 
 namespace {
 
-// A table row's index, parsed once: ordered arc by arc, so that "1.10"
-// follows "1.9"; the text is what the report shows.
+// A table row's index, the arcs after its column: ordered arc by arc, so
+// that "1.10" follows "1.9"; the text is what the report shows.
 struct RowIndex {
-    std::vector<unsigned long> arcs;
-    std::string text;
+    Oid arcs;
 
-    explicit RowIndex(std::string index) : arcs(oid_arcs(index)), text(std::move(index)) {}
+    explicit RowIndex(Oid index) : arcs(std::move(index)) {}
+    explicit RowIndex(long first) : arcs{static_cast<pmc_ulong>(first)} {}
     bool operator<(const RowIndex& other) const { return arcs < other.arcs; }
     long first() const { return arcs.empty() ? 0 : static_cast<long>(arcs.front()); }
+    std::string text() const { return arcs.text(); }
 };
 
 using Column = std::map<RowIndex, Binding>;
@@ -34,7 +35,7 @@ public:
 
     pmc_long status() const { return status_; }
 
-    std::vector<std::optional<Binding>> objects(const std::vector<std::string>& oids) {
+    std::vector<std::optional<Binding>> objects(const std::vector<Oid>& oids) {
         std::vector<std::optional<Binding>> found(oids.size());
         if (status_ != PMC_S_OK) return found;
         Bindings bindings;
@@ -45,15 +46,15 @@ public:
         return found;
     }
 
-    std::vector<Column> columns(const std::vector<std::string>& roots, const MibReader::Enough& enough = nullptr) {
+    std::vector<Column> columns(const std::vector<Oid>& roots, const MibReader::Enough& enough = nullptr) {
         std::vector<Column> columns(roots.size());
         if (status_ != PMC_S_OK) return columns;
         std::vector<Bindings> read;
         status_ = reader_.walk_columns(roots, enough, &read);
         for (std::size_t i = 0; i < roots.size() && i < read.size(); ++i) {
             for (Binding& binding : read[i]) {
-                const std::string index = oid_suffix(binding.oid, roots[i]);
-                if (!index.empty() && !binding.is_absent()) columns[i].emplace(RowIndex(index), std::move(binding));
+                Oid index = binding.oid.suffix_after(roots[i]);
+                if (!index.empty() && !binding.is_absent()) columns[i].emplace(RowIndex(std::move(index)), std::move(binding));
             }
         }
         return columns;
@@ -75,8 +76,8 @@ enum ReportColumn : std::size_t {
     kColumnCount
 };
 
-const std::vector<std::string>& column_roots() {
-    static const std::vector<std::string> roots = {
+const std::vector<Oid>& column_roots() {
+    static const std::vector<Oid> roots = {
         mib::kHrDeviceType, mib::kHrDeviceDescr, mib::kHrDeviceStatus, mib::kHrPrinterStatus,
         mib::kHrPrinterDetectedErrorState, mib::kPrtGeneralPrinterName, mib::kPrtGeneralSerialNumber,
         mib::kPrtMarkerLifeCount, mib::kPrtConsoleDisplayBufferText, mib::kPrtSuppliesClass,
@@ -163,7 +164,7 @@ void read_device(const Columns& columns, PrinterReport* report) {
     if (!report->device_index) report->device_index = first_index(statuses);
     if (!report->device_index) return;
 
-    const RowIndex index(std::to_string(*report->device_index));
+    const RowIndex index(*report->device_index);
     report->device_descr = text_of(cell(descrs, index));
     report->device_status = number_of(cell(statuses, index));
     report->printer_status = number_of(cell(printer_statuses, index));
@@ -183,7 +184,7 @@ void read_supplies(const Columns& columns, PrinterReport* report) {
     const Column& levels = columns[kSupplyLevel];
     for (const RowIndex& index : row_indexes({&classes, &types, &descriptions, &maxima, &levels})) {
         Supply supply;
-        supply.index = index.text;
+        supply.index = index.text();
         supply.description = text_of(cell(descriptions, index));
         supply.supply_class = number_of(cell(classes, index));
         supply.type = number_of(cell(types, index));
@@ -202,7 +203,7 @@ void read_input_trays(const Columns& columns, PrinterReport* report) {
     const Column& names = columns[kInputName];
     for (const RowIndex& index : row_indexes({&names, &maxima, &levels})) {
         InputTray tray;
-        tray.index = index.text;
+        tray.index = index.text();
         tray.name = text_of(cell(names, index));
         tray.max_capacity = number_of(cell(maxima, index));
         tray.current_level = number_of(cell(levels, index));
@@ -219,7 +220,7 @@ void read_alerts(const Columns& columns, PrinterReport* report) {
     const Column& descriptions = columns[kAlertDescription];
     for (const RowIndex& index : row_indexes({&severities, &groups, &codes, &descriptions})) {
         Alert alert;
-        alert.index = index.text;
+        alert.index = index.text();
         alert.severity = number_of(cell(severities, index));
         alert.group = number_of(cell(groups, index));
         alert.location = number_of(cell(locations, index));
@@ -253,8 +254,8 @@ Columns read_plainly(ReportReader& in, PrinterReport* report) {
 // one request, instead of walking the whole device table for one row of it. Only when no printer shows up do
 // the device columns get read whole, for the first device's row.
 Columns read_together(ReportReader& in, PrinterReport* report) {
-    const std::vector<std::string>& roots = column_roots();
-    std::vector<std::string> wanted;
+    const std::vector<Oid>& roots = column_roots();
+    std::vector<Oid> wanted;
     std::vector<std::size_t> places;
     for (std::size_t i = 0; i < roots.size(); ++i) {
         if (i == kDeviceDescr || i == kDeviceStatus) continue;
@@ -269,12 +270,12 @@ Columns read_together(ReportReader& in, PrinterReport* report) {
     Columns columns(roots.size());
     for (std::size_t i = 0; i < places.size(); ++i) columns[places[i]] = std::move(read[i]);
 
-    std::vector<std::string> objects = {mib::kSysDescr, mib::kSysName};
+    std::vector<Oid> objects = {mib::kSysDescr, mib::kSysName};
     const std::optional<long> device = printer_device(columns);
-    const std::string row = device ? std::to_string(*device) : std::string();
+    const RowIndex row(device.value_or(0));
     if (device) {
-        objects.push_back(roots[kDeviceDescr] + "." + row);
-        objects.push_back(roots[kDeviceStatus] + "." + row);
+        objects.push_back(roots[kDeviceDescr] + row.arcs);
+        objects.push_back(roots[kDeviceStatus] + row.arcs);
     }
     const std::vector<std::optional<Binding>> found = in.objects(objects);
     report->sys_descr = text_of(found[0]);
@@ -285,8 +286,8 @@ Columns read_together(ReportReader& in, PrinterReport* report) {
         columns[kDeviceStatus] = std::move(read[1]);
         return columns;
     }
-    if (found[2]) columns[kDeviceDescr].emplace(RowIndex(row), *found[2]);
-    if (found[3]) columns[kDeviceStatus].emplace(RowIndex(row), *found[3]);
+    if (found[2]) columns[kDeviceDescr].emplace(row, *found[2]);
+    if (found[3]) columns[kDeviceStatus].emplace(row, *found[3]);
     return columns;
 }
 

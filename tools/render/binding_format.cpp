@@ -93,7 +93,7 @@ std::string format_value(const Binding& binding) {
     case PMS_TYPE_NULL:
         return label;
     case PMS_TYPE_OID:
-        return label + ": ." + binding.oid_value;
+        return label + ": ." + binding.oid_value.text();
     case PMS_TYPE_IP_ADDRESS:
         return label + ": " + ip_text(binding.octets);
     case PMS_TYPE_TIME_TICKS:
@@ -113,7 +113,7 @@ std::string format_value(const Binding& binding) {
 }
 
 std::string format_binding(const Binding& binding) {
-    return "." + binding.oid + " = " + format_value(binding);
+    return "." + binding.oid.text() + " = " + format_value(binding);
 }
 
 namespace {
@@ -150,7 +150,7 @@ const char* error_reason(pmc_long status) {
 
 std::string format_agent_error(const AgentError& error) {
     std::string text = std::string("Error in packet\nReason: ") + error_reason(error.status) + "\n";
-    if (!error.oid.empty()) text += "Failed object: ." + error.oid + "\n\n";
+    if (!error.oid.empty()) text += "Failed object: ." + error.oid.text() + "\n\n";
     return text;
 }
 
@@ -159,7 +159,7 @@ std::string bindings_json(const Bindings& bindings) {
     Json rows = Json::array();
     for (const Binding& binding : bindings) {
         Json row;
-        row["oid"] = "." + binding.oid;
+        row["oid"] = "." + binding.oid.text();
         row["type"] = type_label(binding);
         if (binding.type == PMS_TYPE_COUNTER64) {
             row["value"] = static_cast<std::uint64_t>(binding.number);
@@ -172,7 +172,7 @@ std::string bindings_json(const Bindings& bindings) {
             if (!hex.empty()) hex.pop_back();
             row["value"] = hex;
         } else if (binding.type == PMS_TYPE_OID) {
-            row["value"] = "." + binding.oid_value;
+            row["value"] = "." + binding.oid_value.text();
         } else if (binding.type == PMS_TYPE_IP_ADDRESS) {
             row["value"] = ip_text(binding.octets);
         } else {

@@ -3,7 +3,7 @@
 #ifndef PMSNMP_TOOLS_BINDING_FORMAT_H
 #define PMSNMP_TOOLS_BINDING_FORMAT_H
 
-#include "agent/binding.h"
+#include "printer/mib_reader.h"
 
 #include <string>
 

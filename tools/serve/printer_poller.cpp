@@ -4,13 +4,13 @@ namespace pmtool {
 
 namespace {
 
-constexpr const char* kSysLocation = "1.3.6.1.2.1.1.6.0";
+const Oid kSysLocation{1, 3, 6, 1, 2, 1, 1, 6, 0};
 
 }  // namespace
 
 PollOutcome poll_printer(const AgentOptions& options, bool read_static) {
     PollOutcome outcome;
-    SnmpAgent agent(options);
+    AgentReader agent(options);
     outcome.report.host = options.host.display();
     const pmc_long status = read_printer_report(agent, &outcome.report);
     outcome.answered = status == PMC_S_OK;

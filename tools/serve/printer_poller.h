@@ -3,7 +3,7 @@
 #ifndef PMSNMP_TOOLS_SERVE_PRINTER_POLLER_H
 #define PMSNMP_TOOLS_SERVE_PRINTER_POLLER_H
 
-#include "agent/snmp_agent.h"
+#include "printer/agent_reader.h"
 #include "printer/printer_status.h"
 
 #include <optional>

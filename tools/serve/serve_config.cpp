@@ -1,6 +1,6 @@
 #include "serve/serve_config.h"
 
-#include "agent/option_names.h"
+#include "cli/option_names.h"
 
 #include <arpa/inet.h>
 #include <nlohmann/json.hpp>

@@ -3,7 +3,7 @@
 #ifndef PMSNMP_TOOLS_SERVE_CONFIG_H
 #define PMSNMP_TOOLS_SERVE_CONFIG_H
 
-#include "agent/snmp_agent.h"
+#include "printer/agent_reader.h"
 
 #include <chrono>
 #include <map>

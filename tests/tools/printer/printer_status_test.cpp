@@ -12,8 +12,9 @@ namespace {
 
 using pmtool::Binding;
 using pmtool::Bindings;
+using pmtool::Oid;
 
-Binding integer(const std::string& oid, long value) {
+Binding integer(const Oid& oid, long value) {
     Binding b;
     b.oid = oid;
     b.type = PMS_TYPE_INTEGER;
@@ -21,7 +22,7 @@ Binding integer(const std::string& oid, long value) {
     return b;
 }
 
-Binding text(const std::string& oid, const std::string& value) {
+Binding text(const Oid& oid, const std::string& value) {
     Binding b;
     b.oid = oid;
     b.type = PMS_TYPE_OCTET_STRING;
@@ -29,7 +30,7 @@ Binding text(const std::string& oid, const std::string& value) {
     return b;
 }
 
-Binding object_id(const std::string& oid, const std::string& value) {
+Binding object_id(const Oid& oid, const Oid& value) {
     Binding b;
     b.oid = oid;
     b.type = PMS_TYPE_OID;
@@ -50,7 +51,7 @@ public:
     }
     int requests() const { return requests_; }
 
-    pmc_long get(const std::string& oid, Binding* out) override {
+    pmc_long get(const Oid& oid, Binding* out) override {
         if (++requests_ == fail_at_) return fail_status_;
         const auto it = objects_.find(oid);
         if (it != objects_.end()) {
@@ -62,26 +63,23 @@ public:
         return PMC_S_OK;
     }
 
-    pmc_long walk(const std::string& root, Bindings* out) override {
+    pmc_long walk(const Oid& root, Bindings* out) override {
         if (++requests_ == fail_at_) return fail_status_;
         out->clear();
         for (const auto& entry : objects_)
-            if (pmtool::oid_is_below(entry.first, root)) out->push_back(entry.second);
+            if (entry.first.is_below(root)) out->push_back(entry.second);
         return PMC_S_OK;
     }
 
 private:
-    struct Order {
-        bool operator()(const std::string& a, const std::string& b) const { return pmtool::compare_oids(a, b) < 0; }
-    };
-    std::map<std::string, Binding, Order> objects_;
+    std::map<Oid, Binding> objects_;
     bool batching_;
     int requests_ = 0;
     int fail_at_ = -1;
     pmc_long fail_status_ = PMC_S_OK;
 };
 
-std::string column(const char* root, const std::string& index) { return std::string(root) + "." + index; }
+Oid column(const Oid& root, const std::string& index) { return *Oid::parse(root.text() + "." + index); }
 
 TEST(PrinterReport, EmptyAgentGivesAnEmptyReportWithoutFailure) {
     ScriptedMib mib;
@@ -99,7 +97,7 @@ TEST(PrinterReport, PicksThePrinterDeviceByType) {
     namespace mib = pmtool::mib;
     for (const bool batching : {false, true}) {
         ScriptedMib agent(batching);
-        agent.add(object_id(column(mib::kHrDeviceType, "1"), "1.3.6.1.2.1.25.3.1.1"));
+        agent.add(object_id(column(mib::kHrDeviceType, "1"), *Oid::parse("1.3.6.1.2.1.25.3.1.1")));
         agent.add(object_id(column(mib::kHrDeviceType, "5"), mib::kHrDevicePrinter));
         agent.add(integer(column(mib::kHrDeviceStatus, "1"), 2));
         agent.add(integer(column(mib::kHrDeviceStatus, "5"), 5));

@@ -10,11 +10,11 @@ using pmtool::Binding;
 
 Binding make(pmc_long type, std::int64_t number = 0, std::string octets = {}, std::string oid_value = {}) {
     Binding b;
-    b.oid = "1.3.6.1.2.1.1.1.0";
+    b.oid = {1, 3, 6, 1, 2, 1, 1, 1, 0};
     b.type = type;
     b.number = number;
     b.octets = std::move(octets);
-    b.oid_value = std::move(oid_value);
+    b.oid_value = pmtool::Oid::parse(oid_value).value_or(pmtool::Oid());
     return b;
 }
 
@@ -64,22 +64,6 @@ TEST(BindingFormat, Json) {
         {"oid": ".1.3.6.1.2.1.1.1.0", "type": "Hex-STRING", "value": "20 00"},
         {"oid": ".1.3.6.1.2.1.1.1.0", "type": "noSuchObject", "value": null},
         {"oid": ".1.3.6.1.2.1.1.1.0", "type": "STRING", "value": "text"}])"));
-}
-
-TEST(OidText, NormalizeCompareAndBelow) {
-    EXPECT_EQ(pmtool::normalize_oid(".1.3.6.1"), "1.3.6.1");
-    EXPECT_EQ(pmtool::normalize_oid("1.3.6.1.4294967295"), "1.3.6.1.4294967295");
-    for (const char* bad : {"", "1", "1..3", "1.3.", ".", "1.3.-6", "1.3.6.4294967296", "iso.3", "1.3 .6"})
-        EXPECT_EQ(pmtool::normalize_oid(bad), "") << bad;
-    EXPECT_LT(pmtool::compare_oids("1.3.6.1.9", "1.3.6.1.10"), 0);
-    EXPECT_GT(pmtool::compare_oids("1.3.6.2", "1.3.6.1.5"), 0);
-    EXPECT_LT(pmtool::compare_oids("1.3.6", "1.3.6.0"), 0);
-    EXPECT_EQ(pmtool::compare_oids(".1.3.6", "1.3.6"), 0);
-    EXPECT_TRUE(pmtool::oid_is_below("1.3.6.1.2", "1.3.6.1"));
-    EXPECT_FALSE(pmtool::oid_is_below("1.3.6.1", "1.3.6.1"));
-    EXPECT_FALSE(pmtool::oid_is_below("1.3.6.10", "1.3.6.1"));
-    EXPECT_EQ(pmtool::oid_suffix("1.3.6.1.2.1.43.11.1.1.6.1.2", "1.3.6.1.2.1.43.11.1.1.6"), "1.2");
-    EXPECT_EQ(pmtool::oid_suffix("1.3.6.1", "1.3.6.1.2"), "");
 }
 
 }  // namespace

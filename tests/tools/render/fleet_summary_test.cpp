@@ -1,10 +1,7 @@
-// The one-line printer summary and the order of discovered addresses.
-#include "agent/discovery.h"
+// The one-line printer summary.
 #include "render/summary_line.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace pmtool {
 namespace {
@@ -44,12 +41,6 @@ TEST(SummaryLine, NamesTheLowestConsumableAndEveryField) {
     outcome.reason = "no answer";
     EXPECT_EQ(summary_line(outcome), "127.0.0.2:161  failed: no answer");
     EXPECT_EQ(summary_json(outcome)["error"], "no answer");
-}
-
-TEST(Discovery, AddressesSortNumericallyIpv4First) {
-    std::vector<std::string> addresses = {"::1", "127.0.0.10", "zz", "127.0.0.9", "10.0.0.1"};
-    std::sort(addresses.begin(), addresses.end(), address_before);
-    EXPECT_EQ(addresses, (std::vector<std::string>{"10.0.0.1", "127.0.0.9", "127.0.0.10", "::1", "zz"}));
 }
 
 }  // namespace

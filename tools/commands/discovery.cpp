@@ -1,6 +1,6 @@
-#include "agent/discovery.h"
+#include "commands/discovery.h"
 
-#include "agent/binding.h"
+#include "printer/mib_reader.h"
 #include "printer/printer_mib.h"
 
 #include "api/client_exchange.h"
@@ -20,8 +20,10 @@ namespace pmtool {
 
 namespace {
 
-constexpr const char* kSysObjectId = "1.3.6.1.2.1.1.2.0";
-constexpr const char* kPrinterMib = "1.3.6.1.2.1.43";
+const Oid kSysObjectId{1, 3, 6, 1, 2, 1, 1, 2, 0};
+const Oid kPrinterMib{1, 3, 6, 1, 2, 1, 43};
+// hrDeviceType of the first device.
+const Oid kFirstDeviceType = mib::kHrDeviceType + Oid{1};
 
 NPmcClient::TargetOptions target_of(const DiscoveryOptions& options, const std::string& address) {
     NPmcClient::TargetOptions target;
@@ -35,7 +37,7 @@ NPmcClient::TargetOptions target_of(const DiscoveryOptions& options, const std::
     return target;
 }
 
-Bindings names(const std::vector<std::string>& oids) {
+Bindings names(const std::vector<Oid>& oids) {
     Bindings request(oids.size());
     for (std::size_t i = 0; i < oids.size(); ++i) request[i].oid = oids[i];
     return request;
@@ -46,13 +48,12 @@ Bindings names(const std::vector<std::string>& oids) {
 void read_answer(const NPmcClient::ExchangeResult& answer, DiscoveredAgent* agent) {
     if (answer.error_status != PMS_ERR_NO_ERROR) return;
     for (const Binding& binding : answer.bindings) {
-        const std::string& oid = binding.oid;
+        const Oid& oid = binding.oid;
         if (oid == mib::kSysDescr) agent->description = binding.octets;
         if (oid == mib::kSysName) agent->name = binding.octets;
-        if (oid == kSysObjectId) agent->object_id = binding.oid_value;
-        if (oid == std::string(mib::kHrDeviceType) + ".1" && binding.oid_value == mib::kHrDevicePrinter)
-            agent->printer = true;
-        if (oid_is_below(oid, kPrinterMib)) agent->printer = true;
+        if (oid == kSysObjectId) agent->object_id = binding.oid_value.text();
+        if (oid == kFirstDeviceType && binding.oid_value == mib::kHrDevicePrinter) agent->printer = true;
+        if (oid.is_below(kPrinterMib)) agent->printer = true;
     }
 }
 
@@ -80,7 +81,7 @@ bool fit_to_deadline(Clock::time_point deadline, NPmcClient::TargetOptions* targ
 // One question to the agent alone, within deadline; what it answers goes
 // into *agent, and silence only leaves *agent as it was.
 void ask_agent(const DiscoveryOptions& options, Clock::time_point deadline, pmc_long type,
-               const std::vector<std::string>& oids, DiscoveredAgent* agent) {
+               const std::vector<Oid>& oids, DiscoveredAgent* agent) {
     NPmcClient::TargetOptions target = target_of(options, agent->address);
     if (!fit_to_deadline(deadline, &target)) return;
     const NPmcClient::ExchangeResult answer = NPmcClient::exchange(target, type, names(oids));
@@ -144,7 +145,7 @@ pmc_long discover_agents(const DiscoveryOptions& options, std::vector<Discovered
                          std::string* reason) {
     const NPmcClient::BroadcastResult result = NPmcClient::broadcast(
         target_of(options, options.destination.address), PMS_PDU_GET,
-        names({mib::kSysDescr, mib::kSysName, kSysObjectId, std::string(mib::kHrDeviceType) + ".1"}));
+        names({mib::kSysDescr, mib::kSysName, kSysObjectId, kFirstDeviceType}));
     if (result.status != PMC_S_OK) {
         *reason = NPmcClient::status_reason(result.status, target_of(options, options.destination.address));
         return result.status;

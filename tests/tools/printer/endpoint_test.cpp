@@ -1,4 +1,4 @@
-#include "agent/endpoint.h"
+#include "printer/endpoint.h"
 
 #include <gtest/gtest.h>
 

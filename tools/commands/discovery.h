@@ -4,7 +4,7 @@
 #ifndef PMSNMP_TOOLS_DISCOVERY_H
 #define PMSNMP_TOOLS_DISCOVERY_H
 
-#include "agent/endpoint.h"
+#include "printer/endpoint.h"
 
 #include <pmsnmp/types.h>
 
