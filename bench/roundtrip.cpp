@@ -310,10 +310,11 @@ void BM_ClientBulkWalk(benchmark::State& state, int placement) {
     options.community = pmstest::SnmpdFixture::kReadCommunity;
     options.timeout_ms = kTimeoutMs;
     options.retries = kRetries;
+    const NPmcClient::Oid root = *NPmcClient::Oid::parse(kWalkRoot);
     double objects = 0;
     for (auto _ : state) {
         NPmcClient::Bindings bindings;
-        const auto result = NPmcClient::bulk_walk(options, *NPmcClient::Oid::parse(kWalkRoot), 0, NPmcClient::PMC_WALK_UNBOUNDED,
+        const auto result = NPmcClient::bulk_walk(options, root, 0, NPmcClient::PMC_WALK_UNBOUNDED,
                                                   [&bindings](const NPmcClient::Binding& binding) {
                                                       bindings.push_back(binding);
                                                       return PMC_S_OK;

@@ -1,7 +1,6 @@
 #include "api/client_oid.h"
 
 #include <algorithm>
-#include <new>
 
 #include <pmsnmp/owned.h>
 #include <pmsnmp/value.h>
@@ -16,9 +15,10 @@ namespace {
 constexpr pmc_ulong kMaxArc = 0xFFFFFFFFu;
 constexpr std::size_t kMaxArcDigits = 10;
 
-// One arc of typed text: digits only, below 2^32.
+// One arc of typed text: digits only, below 2^32, no leading zero (as the
+// library reads identifiers).
 bool parse_arc(const std::string& text, std::size_t start, std::size_t end, pmc_ulong* arc) {
-    if (end == start || end - start > kMaxArcDigits) return false;
+    if (end == start || end - start > kMaxArcDigits || (end - start > 1 && text[start] == '0')) return false;
     unsigned long long value = 0;
     for (std::size_t i = start; i < end; ++i) {
         if (text[i] < '0' || text[i] > '9') return false;
@@ -28,10 +28,6 @@ bool parse_arc(const std::string& text, std::size_t start, std::size_t end, pmc_
     *arc = static_cast<pmc_ulong>(value);
     return true;
 }
-
-// Room for the usual identifier on the stack; a longer one is read again
-// into a buffer of its size.
-constexpr pmc_ulong kUsualArcs = 64;
 
 }  // namespace
 
@@ -53,18 +49,13 @@ std::optional<Oid> Oid::parse(const std::string& text) {
 
 std::optional<Oid> Oid::of(const IPmsOid* oid) {
     if (oid == nullptr) return std::nullopt;
-    pmc_ulong usual[kUsualArcs];
+    // The count first (held by identifiers the codec made), then the arcs
+    // straight into their place.
     pmc_ulong count = 0;
-    pmc_long status = pms_oid_read_arcs(oid, usual, kUsualArcs, &count);
-    if (status == PMC_S_OK) return Oid(std::vector<pmc_ulong>(usual, usual + count));
-    if (status != PMC_E_OUT_OF_RANGE) return std::nullopt;
-    std::vector<pmc_ulong> arcs;
-    try {
-        arcs.resize(count);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
-    if (pms_oid_read_arcs(oid, arcs.data(), count, &count) != PMC_S_OK) return std::nullopt;
+    const pmc_long status = pms_oid_read_arcs(oid, nullptr, 0, &count);
+    if (status != PMC_S_OK && status != PMC_E_OUT_OF_RANGE) return std::nullopt;
+    std::vector<pmc_ulong> arcs(count);
+    if (count != 0 && pms_oid_read_arcs(oid, arcs.data(), count, &count) != PMC_S_OK) return std::nullopt;
     return Oid(std::move(arcs));
 }
 

@@ -27,7 +27,7 @@ public:
     explicit Oid(std::vector<pmc_ulong> arcs) : arcs_(std::move(arcs)) {}
 
     // Dotted decimal, a leading dot allowed: at least two arcs, each a
-    // number below 2^32; nullopt for anything else.
+    // number below 2^32 without leading zero; nullopt for anything else.
     static std::optional<Oid> parse(const std::string& text);
     // The arcs of a library identifier; nullopt for a malformed one.
     static std::optional<Oid> of(const IPmsOid* oid);

@@ -1,6 +1,7 @@
 #include "api/client_walk.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
 
 #include "api/client_exchange.h"
@@ -441,9 +442,15 @@ WalkResult walk_from(IPmsPdu* pdu, const Oid& root, IPmsSnmpTarget* target, Sess
 
 WalkResult walk_pdu(IPmsPdu* pdu, const IPmsOid* root, IPmsSnmpTarget* target,
                     SessionDispatcher* dispatcher, std::size_t max_steps, const PduVisitor& visit) {
-    const std::optional<Oid> arcs = Oid::of(root);
-    if (!arcs) return failed_walk(PMC_E_INVALID_ARG);
-    return walk_from(pdu, *arcs, target, dispatcher, max_steps, visit);
+    // The facade walks through here, and must not throw when memory runs
+    // short: the names' arcs are copied as the walk goes.
+    try {
+        const std::optional<Oid> arcs = Oid::of(root);
+        if (!arcs) return failed_walk(PMC_E_INVALID_ARG);
+        return walk_from(pdu, *arcs, target, dispatcher, max_steps, visit);
+    } catch (const std::bad_alloc&) {
+        return failed_walk(PMC_E_NO_MEMORY);
+    }
 }
 
 WalkResult walk(const Road& road, const Oid& root, std::size_t max_steps, const BindingVisitor& visit) {

@@ -42,7 +42,8 @@ TEST(ClientAgent, OneSocketAndNoValuesInRequests) {
         const NPmcClient::Outcome walked = client.walk(*NPmcClient::Oid::parse(base + "1"), count);
         EXPECT_TRUE(walked.ok()) << walked.reason;
         const NPmcClient::Outcome read = client.read_columns(
-            {*NPmcClient::Oid::parse(base + "1"), *NPmcClient::Oid::parse(base + "2")}, [&count](std::size_t, const Binding& b) { return count(b); });
+            {*NPmcClient::Oid::parse(base + "1"), *NPmcClient::Oid::parse(base + "2")},
+            [&count](std::size_t, const Binding& b) { return count(b); });
         EXPECT_TRUE(read.ok()) << read.reason;
         EXPECT_EQ(cells, 5u);
     }

@@ -46,7 +46,7 @@ TEST(ClientOid, ComparesArcsAsNumbersAndPrefixesFirst) {
 TEST(ClientOid, ParsesOnlyNumericIdentifiers) {
     EXPECT_EQ(parsed(".1.3.6.1.4294967295").text(), "1.3.6.1.4294967295");
     for (const char* bad : {"", "1", "1..3", "1.3.", ".", "1.3.-6", "1.3.6.4294967296", "1.3.6.99999999999",
-                            "iso.3", "1.3 .6", "+1.3"})
+                            "iso.3", "1.3 .6", "+1.3", "1.3.06"})
         EXPECT_FALSE(Oid::parse(bad)) << bad;
 }
 

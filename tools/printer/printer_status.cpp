@@ -53,8 +53,8 @@ public:
         status_ = reader_.walk_columns(roots, enough, &read);
         for (std::size_t i = 0; i < roots.size() && i < read.size(); ++i) {
             for (Binding& binding : read[i]) {
-                Oid index = binding.oid.suffix_after(roots[i]);
-                if (!index.empty() && !binding.is_absent()) columns[i].emplace(RowIndex(std::move(index)), std::move(binding));
+                RowIndex index(binding.oid.suffix_after(roots[i]));
+                if (!index.arcs.empty() && !binding.is_absent()) columns[i].emplace(std::move(index), std::move(binding));
             }
         }
         return columns;
