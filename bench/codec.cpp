@@ -142,13 +142,19 @@ NetSnmp& net_snmp() {
     return instance;
 }
 
-netsnmp_pdu* net_request(int bindings) {
-    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
+// An SNMPv1 PDU of command with the benchmarks' community and request id.
+netsnmp_pdu* net_pdu(int command) {
+    netsnmp_pdu* pdu = snmp_pdu_create(command);
     pdu->version = SNMP_VERSION_1;
     pdu->community = static_cast<u_char*>(std::malloc(std::strlen(COMMUNITY) + 1));
     std::memcpy(pdu->community, COMMUNITY, std::strlen(COMMUNITY) + 1);
     pdu->community_len = std::strlen(COMMUNITY);
     pdu->reqid = REQUEST_ID;
+    return pdu;
+}
+
+netsnmp_pdu* net_request(int bindings) {
+    netsnmp_pdu* pdu = net_pdu(SNMP_MSG_GET);
     for (int i = 1; i <= bindings; ++i) {
         oid name[] = {1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 9, 1, static_cast<oid>(i)};
         snmp_add_null_var(pdu, name, sizeof name / sizeof name[0]);
@@ -159,12 +165,7 @@ netsnmp_pdu* net_request(int bindings) {
 // The GetResponse to a request of n bindings: odd ones INTEGER, even ones
 // OCTET STRING, as Net-SNMP encodes it.
 std::vector<unsigned char> response_bytes(int bindings, oid table = 1) {
-    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_RESPONSE);
-    pdu->version = SNMP_VERSION_1;
-    pdu->community = static_cast<u_char*>(std::malloc(std::strlen(COMMUNITY) + 1));
-    std::memcpy(pdu->community, COMMUNITY, std::strlen(COMMUNITY) + 1);
-    pdu->community_len = std::strlen(COMMUNITY);
-    pdu->reqid = REQUEST_ID;
+    netsnmp_pdu* pdu = net_pdu(SNMP_MSG_RESPONSE);
     for (int i = 1; i <= bindings; ++i) {
         oid name[] = {1, 3, 6, 1, 2, 1, 43, 11, 1, 1, 9, table, static_cast<oid>(i)};
         if (i % 2 == 1) {

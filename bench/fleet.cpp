@@ -45,6 +45,9 @@ struct Options {
     int status_runs = 15;
 };
 
+// 127.0.0.2 ... 127.0.0.254: one loopback address each.
+constexpr int kMostPrinters = 253;
+
 // The printer whose recording is the sharp one.
 constexpr int kSharpPrinter = 3;
 
@@ -237,11 +240,19 @@ bool time_status_alone(const fs::path& recordings, int runs) {
 
 int main(int argc, char** argv) {
     Options options;
+    int parallel = static_cast<int>(options.parallel);
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--printers") == 0) options.printers = std::atoi(argv[i + 1]);
-        if (std::strcmp(argv[i], "--parallel") == 0) options.parallel = static_cast<unsigned>(std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--parallel") == 0) parallel = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--status-runs") == 0) options.status_runs = std::atoi(argv[i + 1]);
     }
+    // The fleet and its status comparison need at least one printer to ask.
+    if (options.printers < 1 || options.printers > kMostPrinters || parallel < 1 || options.status_runs < 0) {
+        std::fprintf(stderr, "usage: bench_fleet [--printers 1..%d] [--parallel N>=1] [--status-runs N>=0]\n",
+                     kMostPrinters);
+        return 2;
+    }
+    options.parallel = static_cast<unsigned>(parallel);
     const char* data = std::getenv("PMSNMP_PRINTER_DATA");
     const fs::path recordings = data != nullptr ? fs::path(data) : fs::path(PMSNMP_SOURCE_DIR) / ".." / "shared" / "data" / "printers";
     if (!fs::exists(recordings / "sharp.snmprec")) {

@@ -8,6 +8,7 @@
 
 #include "codec/trans_stream_codec.h"
 #include "message/ptr_list_impl.h"
+#include "value/library_object.h"
 
 namespace {
 
@@ -17,13 +18,8 @@ struct FactoryPolicy {
     pmc_long dispose(IPmsCodecFactory*) { return PMC_S_OK; }
 };
 
-class CPmsCodecRegistry final : public IPmsCodecRegistry {
+class CPmsCodecRegistry final : public IPmsCodecRegistry, private PmcNoCopy {
 public:
-    CPmsCodecRegistry() = default;
-    CPmsCodecRegistry(const CPmsCodecRegistry&) = delete;
-    CPmsCodecRegistry& operator=(const CPmsCodecRegistry&) = delete;
-    virtual ~CPmsCodecRegistry() = default;
-
     pmc_long select(const char* name) override {
         std::lock_guard<std::mutex> guard(lock_);
         if (name == nullptr) {

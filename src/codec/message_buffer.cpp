@@ -1,5 +1,7 @@
 #include "codec/message_buffer.h"
 
+#include "value/library_object.h"
+
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -19,13 +21,8 @@ Block hold_block(unsigned char* data, pmc_long mode) {
     return Block(data, keep_block);
 }
 
-class CPmsMessageBuffer final : public IPmsMessageBuffer {
+class CPmsMessageBuffer final : public IPmsMessageBuffer, private PmcNoCopy {
 public:
-    CPmsMessageBuffer() = default;
-    CPmsMessageBuffer(const CPmsMessageBuffer&) = delete;
-    CPmsMessageBuffer& operator=(const CPmsMessageBuffer&) = delete;
-    virtual ~CPmsMessageBuffer() = default;
-
     void release() override { delete this; }
 
     void attach(unsigned char* data, pmc_ulong size, pmc_long mode) override {
@@ -107,7 +104,5 @@ private:
 }  // namespace
 
 IPmsMessageBuffer* create_message_buffer(pmc_long* status) {
-    IPmsMessageBuffer* buffer = new (std::nothrow) CPmsMessageBuffer();
-    if (status != nullptr) *status = buffer != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return buffer;
+    return pmc_new_object<CPmsMessageBuffer>(status);
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "message/snmp_target_base.h"
+#include "value/library_object.h"
 
 namespace {
 
@@ -80,9 +81,7 @@ private:
 }  // namespace
 
 IPmsSnmpTarget* create_community_target(pmc_long* status) {
-    IPmsSnmpTarget* target = new (std::nothrow) CPmsCommunityTarget();
-    if (status != nullptr) *status = target != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return target;
+    return pmc_new_object<CPmsCommunityTarget>(status);
 }
 
 IPmsSnmpTarget* create_target_for_type(pmc_long translate_type, pmc_long* status) {

@@ -6,19 +6,15 @@
 
 #include "message/pdu_factory.h"
 #include "message/same_object.h"
+#include "value/library_object.h"
 
 namespace {
 
 // What clear() leaves in the error status: no answer has been read yet.
 constexpr pmc_long kErrorStatusCleared = -1;
 
-class CPmsPdu final : public IPmsPdu {
+class CPmsPdu final : public IPmsPdu, private PmcNoCopy {
 public:
-    CPmsPdu() = default;
-    CPmsPdu(const CPmsPdu&) = delete;
-    CPmsPdu& operator=(const CPmsPdu&) = delete;
-    virtual ~CPmsPdu() = default;
-
     void release() override { delete this; }
 
     void clear() override {
@@ -178,7 +174,5 @@ private:
 }  // namespace
 
 IPmsPdu* create_pdu(pmc_long* status) {
-    IPmsPdu* pdu = new (std::nothrow) CPmsPdu();
-    if (status != nullptr) *status = pdu != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return pdu;
+    return pmc_new_object<CPmsPdu>(status);
 }

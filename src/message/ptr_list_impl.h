@@ -16,6 +16,8 @@
 
 #include <pmsnmp/ptr_list.h>
 
+#include "value/library_object.h"
+
 struct PmcListNode {
     PmcListNode* prev;
     PmcListNode* next;
@@ -138,9 +140,7 @@ private:
 // A new empty list; status 0, or -3 and null.
 template <class T, class Policy = PmcReleasePolicy<T>>
 IPmcPtrList<T>* pmc_create_ptr_list(pmc_long* status, Policy policy = Policy()) {
-    IPmcPtrList<T>* list = new (std::nothrow) CPmcPtrList<T, Policy>(std::move(policy));
-    if (status != nullptr) *status = list != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return list;
+    return pmc_new_object<CPmcPtrList<T, Policy>>(status, std::move(policy));
 }
 
 #endif

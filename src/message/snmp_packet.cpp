@@ -7,16 +7,12 @@
 #include "message/ptr_list_impl.h"
 #include "message/same_object.h"
 #include "message/snmp_packet.h"
+#include "value/library_object.h"
 
 namespace {
 
-class CPmsSnmpPacket final : public IPmsSnmpPacket {
+class CPmsSnmpPacket final : public IPmsSnmpPacket, private PmcNoCopy {
 public:
-    CPmsSnmpPacket() = default;
-    CPmsSnmpPacket(const CPmsSnmpPacket&) = delete;
-    CPmsSnmpPacket& operator=(const CPmsSnmpPacket&) = delete;
-    virtual ~CPmsSnmpPacket() = default;
-
     void release() override { delete this; }
 
     IPmsSnmpPacket* clone(pmc_long* status) override {
@@ -60,9 +56,7 @@ private:
 }  // namespace
 
 IPmsSnmpPacket* create_packet(pmc_long* status) {
-    IPmsSnmpPacket* packet = new (std::nothrow) CPmsSnmpPacket();
-    if (status != nullptr) *status = packet != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return packet;
+    return pmc_new_object<CPmsSnmpPacket>(status);
 }
 
 IPmsSnmpPacketList* create_packet_list(pmc_long* status) {

@@ -5,17 +5,13 @@
 
 #include "message/pdu_factory.h"
 #include "message/same_object.h"
+#include "value/library_object.h"
 #include "value/value_factory.h"
 
 namespace {
 
-class CPmsVarBind final : public IPmsVarBind {
+class CPmsVarBind final : public IPmsVarBind, private PmcNoCopy {
 public:
-    CPmsVarBind() = default;
-    CPmsVarBind(const CPmsVarBind&) = delete;
-    CPmsVarBind& operator=(const CPmsVarBind&) = delete;
-    virtual ~CPmsVarBind() = default;
-
     void release() override { delete this; }
 
     IPmsVarBind* clone(pmc_long* status) const override {
@@ -82,7 +78,5 @@ private:
 }  // namespace
 
 IPmsVarBind* create_varbind(pmc_long* status) {
-    IPmsVarBind* binding = new (std::nothrow) CPmsVarBind();
-    if (status != nullptr) *status = binding != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return binding;
+    return pmc_new_object<CPmsVarBind>(status);
 }

@@ -9,14 +9,12 @@
 #include <pmsnmp/owned.h>
 
 #include "message/pdu_factory.h"
+#include "value/library_object.h"
 
 namespace {
 
-class CPmsVarBindList final : public IPmsVarBindList {
+class CPmsVarBindList final : public IPmsVarBindList, private PmcNoCopy {
 public:
-    CPmsVarBindList() = default;
-    CPmsVarBindList(const CPmsVarBindList&) = delete;
-    CPmsVarBindList& operator=(const CPmsVarBindList&) = delete;
     virtual ~CPmsVarBindList() {
         for (IPmsVarBind* binding : items_) binding->release();
     }
@@ -183,7 +181,5 @@ private:
 }  // namespace
 
 IPmsVarBindList* create_varbind_list(pmc_long* status) {
-    IPmsVarBindList* list = new (std::nothrow) CPmsVarBindList();
-    if (status != nullptr) *status = list != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return list;
+    return pmc_new_object<CPmsVarBindList>(status);
 }

@@ -3,6 +3,7 @@
 #include "net/address_resolver.h"
 #include "net/ip_text.h"
 #include "net/socket_api.h"
+#include "value/library_object.h"
 #include "value/value_factory.h"
 
 #include <pmsnmp/owned.h>
@@ -305,9 +306,7 @@ CPmcAddressResolver* resolver_or_status(pmc_long* status) {
 }  // namespace
 
 CPmcNetworkAddress* pmc_create_network_address(pmc_long* status) {
-    CPmcNetworkAddress* address = new (std::nothrow) NetworkAddress;
-    if (status != nullptr) *status = address != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return address;
+    return pmc_new_object<NetworkAddress>(status);
 }
 
 CPmcNetworkAddress* pmc_create_network_address_from_text(const char* text, unsigned short port,

@@ -31,16 +31,6 @@ pmc_long move_bindings(IPmsPdu* from, IPmsPdu* to) {
     return PMC_S_OK;
 }
 
-// After a failed piece the request keeps the names its pieces still hold,
-// so that a later request on the same PDU has something to send.
-void restore_bindings(IPmsPduList* pieces, IPmsPdu* pdu) {
-    PieceCursor cursor(pieces);
-    if (cursor.status() != PMC_S_OK) return;
-    for (IPmsPdu* piece = cursor.current(); piece != nullptr; cursor.next(), piece = cursor.current()) {
-        if (move_bindings(piece, pdu) != PMC_S_OK) return;
-    }
-}
-
 // A list that could not be completed: the request gets its bindings back in
 // their order: those in pieces, in the piece not added (if any), then the
 // ones not yet moved.
@@ -60,6 +50,14 @@ void give_back(IPmsPduList* pieces, IPmsPdu* last, IPmsVarBindList* bindings, IP
 }
 
 }  // namespace
+
+void restore_bindings(IPmsPduList* pieces, IPmsPdu* pdu) {
+    PieceCursor cursor(pieces);
+    if (cursor.status() != PMC_S_OK) return;
+    for (IPmsPdu* piece = cursor.current(); piece != nullptr; cursor.next(), piece = cursor.current()) {
+        if (move_bindings(piece, pdu) != PMC_S_OK) return;
+    }
+}
 
 IPmsPduList* fragment_pdu(IPmsPdu* pdu, pmc_ulong n, pmc_long* status) {
     pmc_long local = PMC_S_OK;
@@ -144,43 +142,6 @@ pmc_long join(IPmsPduList* pieces, IPmsPdu* pdu) {
         }
     }
     return PMC_S_OK;
-}
-
-pmc_long fragment_process(IPmsPieceExchange* exchange, IPmsPdu* pdu, IPmsSnmpTarget* target,
-                          pmc_ulong n) {
-    if (exchange == nullptr || pdu == nullptr) return PMC_E_INVALID_ARG;
-    pmc_long status = PMC_S_OK;
-    pmc::Owned<IPmsPduList> pieces(fragment_pdu(pdu, n, &status));
-    if (!pieces) return status;
-    pmc_snmp_log()->write_line(PMC_LOG_INFO, "[RequestSession::fragment_process] packet[%d] is fragmented to %d.",
-                               static_cast<int>(pdu->get_request_id()), static_cast<int>(pieces->count()));
-
-    PieceCursor cursor(pieces.get());
-    if (cursor.status() != PMC_S_OK) {
-        restore_bindings(pieces.get(), pdu);
-        return cursor.status();
-    }
-    for (IPmsPdu* piece = cursor.current(); piece != nullptr; cursor.next(), piece = cursor.current()) {
-        status = send_and_split(exchange, piece, target);
-        if (status != PMC_S_OK) {
-            restore_bindings(pieces.get(), pdu);
-            return status;
-        }
-    }
-    return join(pieces.get(), pdu);
-}
-
-pmc_long send_and_split(IPmsPieceExchange* exchange, IPmsPdu* pdu, IPmsSnmpTarget* target) {
-    if (exchange == nullptr) return PMC_E_INVALID_ARG;
-    pmc_ulong split_count = 0;
-    const pmc_long status = exchange->send_and_receive(pdu, target, &split_count);
-    // A GetBulk answer goes round its repeaters; the answers of pieces
-    // joined one after the other would not. Its sender asks for fewer
-    // repetitions instead.
-    if (split_count != 0 && pdu->get_type() != PMS_PDU_GET_BULK) {
-        return fragment_process(exchange, pdu, target, split_count);
-    }
-    return status;
 }
 
 }  // namespace NPmsRequestFragment

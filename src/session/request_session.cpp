@@ -8,9 +8,13 @@
 
 #include "codec/codec_registry.h"
 #include "log/component_log.h"
+#include "message/list_cursor.h"
 #include "net/network_address.h"
 #include "session/broadcast_replies.h"
+#include "session/packet_parts.h"
+#include "session/request_fragmenter.h"
 #include "session/request_id_counter.h"
+#include "value/library_object.h"
 
 namespace {
 
@@ -48,9 +52,7 @@ pmc_long remaining_ms(Clock::time_point deadline) {
 }  // namespace
 
 RequestSession* create_request_session(pmc_long* status) {
-    RequestSession* session = new (std::nothrow) RequestSession();
-    if (status != nullptr) *status = session != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return session;
+    return pmc_new_object<RequestSession>(status);
 }
 
 RequestSession::~RequestSession() = default;
@@ -58,13 +60,9 @@ RequestSession::~RequestSession() = default;
 void RequestSession::release() { delete this; }
 
 pmc_long RequestSession::send_sync(IPmsSnmpPacket* packet) {
-    if (packet == nullptr) return PMC_E_INVALID_ARG;
-    IPmsPdu* pdu = packet->detach_pdu();
-    IPmsSnmpTarget* target = packet->detach_target();
-    const pmc_long status = send_sync(pdu, target);
-    packet->set_pdu(pdu);
-    packet->set_target(target);
-    return status;
+    return pms_on_packet_parts(packet, [this](IPmsPdu* pdu, IPmsSnmpTarget* target) {
+        return send_sync(pdu, target);
+    });
 }
 
 pmc_long RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
@@ -77,7 +75,37 @@ pmc_long RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
         const pmc_long status = open_socket(address, target->get_port());
         if (status != PMC_S_OK) return status;
     }
-    return NPmsRequestFragment::send_and_split(&exchange_, pdu, target);
+    return send_and_split(pdu, target);
+}
+
+pmc_long RequestSession::send_and_split(IPmsPdu* pdu, IPmsSnmpTarget* target) {
+    pmc_ulong split_count = 0;
+    const pmc_long status = _send_and_receive(pdu, target, &split_count);
+    // A GetBulk answer goes round its repeaters; the answers of pieces
+    // joined one after the other would not. Its sender asks for fewer
+    // repetitions instead.
+    if (split_count != 0 && pdu->get_type() != PMS_PDU_GET_BULK) return fragment_process(pdu, target, split_count);
+    return status;
+}
+
+pmc_long RequestSession::fragment_process(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong n) {
+    pmc_long status = PMC_S_OK;
+    pmc::Owned<IPmsPduList> pieces(NPmsRequestFragment::fragment_pdu(pdu, n, &status));
+    if (!pieces) return status;
+    pmc_snmp_log()->write_line(PMC_LOG_INFO, "[RequestSession::fragment_process] packet[%d] is fragmented to %d.",
+                               static_cast<int>(pdu->get_request_id()), static_cast<int>(pieces->count()));
+    PmcListCursor<IPmsPdu> cursor(pieces.get());
+    status = cursor.status();
+    // The first failure ends the walk: the pieces after it are not sent.
+    for (IPmsPdu* piece = cursor.current(); status == PMC_S_OK && piece != nullptr;
+         cursor.next(), piece = cursor.current()) {
+        status = send_and_split(piece, target);
+    }
+    if (status != PMC_S_OK) {
+        NPmsRequestFragment::restore_bindings(pieces.get(), pdu);
+        return status;
+    }
+    return NPmsRequestFragment::join(pieces.get(), pdu);
 }
 
 bool RequestSession::socket_fits(pmc_long kind, unsigned short port) const {
@@ -104,13 +132,9 @@ pmc_long RequestSession::encode_request(IPmsPdu* pdu, IPmsSnmpTarget* target, pm
 }
 
 pmc_long RequestSession::send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies) {
-    if (packet == nullptr) return PMC_E_INVALID_ARG;
-    IPmsPdu* pdu = packet->detach_pdu();
-    IPmsSnmpTarget* target = packet->detach_target();
-    const pmc_long status = send_broad_cast_sync(pdu, target, replies);
-    packet->set_pdu(pdu);
-    packet->set_target(target);
-    return status;
+    return pms_on_packet_parts(packet, [this, replies](IPmsPdu* pdu, IPmsSnmpTarget* target) {
+        return send_broad_cast_sync(pdu, target, replies);
+    });
 }
 
 pmc_long RequestSession::send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,

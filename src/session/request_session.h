@@ -11,7 +11,6 @@
 #include "codec/message_buffer.h"
 #include "net/datagram_socket.h"
 #include "session/broadcast_replies.h"
-#include "session/request_fragmenter.h"
 #include "session/session.h"
 
 // Each receive reads into a buffer of this size: the largest UDP payload,
@@ -57,6 +56,18 @@ public:
 protected:
     virtual ~RequestSession();
 
+    // One exchange and the splitting it names: what every request and every
+    // piece goes through.
+    pmc_long send_and_split(IPmsPdu* pdu, IPmsSnmpTarget* target);
+    // Cuts pdu into n pieces, sends each (cutting again one still too big)
+    // and joins their answers into pdu. 0, or the first failure; pdu then
+    // gets back the bindings its pieces hold.
+    pmc_long fragment_process(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong n);
+    // One request with its tries; a request that is too big names the
+    // number of pieces through *split_count. Virtual so that the splitting
+    // can be driven against scripted answers.
+    virtual pmc_long _send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* split_count);
+
 private:
     // Replaces the session's socket by a new one for address's kind, bound
     // to port (0: any).
@@ -74,23 +85,6 @@ private:
     // decoded.
     pmc_long take_reply(IPmsPdu* pdu, IPmsSnmpTarget* target, CPmcNetworkAddress* source,
                         IPmsSnmpPacketList* replies, PmsBroadcastHosts* hosts);
-
-    // One request with its tries; a request that is too big names the
-    // number of pieces through *split_count and sends nothing.
-    pmc_long _send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* split_count);
-
-    // How the splitting reaches _send_and_receive (kept out of the session's
-    // own slots).
-    class PieceExchange : public IPmsPieceExchange {
-    public:
-        explicit PieceExchange(RequestSession* session) : session_(session) {}
-        pmc_long send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget* target, pmc_ulong* split_count) override {
-            return session_->_send_and_receive(pdu, target, split_count);
-        }
-
-    private:
-        RequestSession* session_;
-    };
 
     // Receives until an answer to pdu is decoded into it, a failure ends the
     // tries, or timeout_ms is used up (then -250 when an answer to pdu came
@@ -120,7 +114,6 @@ private:
     // The request's octets, kept for the next request: encoding reuses the
     // block, since every request of a target asks for the same size.
     pmc::Owned<IPmsMessageBuffer> request_;
-    PieceExchange exchange_{this};
 };
 
 // A new session; status 0, or -3 and null. The caller releases it.

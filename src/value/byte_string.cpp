@@ -5,6 +5,7 @@
 #include <utility>
 #include <new>
 
+#include "value/library_object.h"
 #include "value/value_factory.h"
 
 namespace {
@@ -23,9 +24,7 @@ PmcMallocBlock<unsigned char> new_block(std::size_t length) {
 }  // namespace
 
 IPmcByteString* pmc_create_byte_string(pmc_long* status) {
-    auto* string = new (std::nothrow) CPmcByteString();
-    if (status != nullptr) *status = string != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;
-    return string;
+    return pmc_new_object<CPmcByteString>(status);
 }
 
 CPmcByteString::~CPmcByteString() = default;

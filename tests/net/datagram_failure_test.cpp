@@ -138,24 +138,30 @@ TEST_F(DatagramFailures, FailingSetsockoptIsMinus1) {
         log().has_line("Error, fail setsockopt(). can't set multicast flag. WSAGetLastError()=10055"));
 }
 
-TEST_F(DatagramFailures, FailingSocketCreationIsMinus201AndBalanced) {
-    const int held = outstanding_startups();
-    knob("fakesock_fail_socket") = 1;
-    DataGramSocket* raw = nullptr;
-    EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_E_SOCKET_CREATE);
-    EXPECT_EQ(raw, nullptr);
-    EXPECT_TRUE(log().has_line("Error, fail socket(). WSAGetLastError()=10055"));
-    EXPECT_EQ(outstanding_startups(), held);
-}
-
-TEST_F(DatagramFailures, FailedStartupOwesNoCleanup) {
-    const int held = outstanding_startups();
-    knob("fakesock_fail_startup") = 0x0101;  // the socket's version only
-    DataGramSocket* raw = nullptr;
-    EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), PMC_E_FAIL);
-    EXPECT_EQ(raw, nullptr);
-    EXPECT_TRUE(log().has_line("Error, fail WSAStartup(1.1). WSAGetLastError()=10055"));
-    EXPECT_EQ(outstanding_startups(), held);
+// A socket that cannot be made owes no clean-up of a start-up.
+TEST_F(DatagramFailures, FailedCreationIsBalanced) {
+    struct Case {
+        const char* knob;
+        int value;
+        const char* line;
+        pmc_long status;
+    };
+    const Case cases[] = {
+        {"fakesock_fail_socket", 1, "Error, fail socket(). WSAGetLastError()=10055", PMC_E_SOCKET_CREATE},
+        // The socket's version only.
+        {"fakesock_fail_startup", 0x0101, "Error, fail WSAStartup(1.1). WSAGetLastError()=10055", PMC_E_FAIL},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.knob);
+        const int held = outstanding_startups();
+        knob(c.knob) = c.value;
+        DataGramSocket* raw = nullptr;
+        EXPECT_EQ(pmc_create_datagram_socket(PMC_ADDRESS_IPV4, 0, &raw), c.status);
+        EXPECT_EQ(raw, nullptr);
+        EXPECT_TRUE(log().has_line(c.line));
+        EXPECT_EQ(outstanding_startups(), held);
+        knob(c.knob) = 0;
+    }
 }
 
 TEST_F(DatagramFailures, EachSocketHoldsOneStartup) {

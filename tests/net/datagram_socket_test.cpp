@@ -37,6 +37,21 @@ Address destination(const char* text, unsigned short port) {
     return address;
 }
 
+struct Received {
+    pmc_long status = PMC_E_FAIL;
+    pmc_long size = 0;
+    Address source;
+};
+
+// One receive into buffer, waiting up to two seconds.
+Received receive_one(DataGramSocket* socket, void* buffer, pmc_ulong capacity) {
+    Received out;
+    CPmcNetworkAddress* raw = nullptr;
+    out.status = socket->receive(buffer, capacity, 2000, &out.size, &raw);
+    out.source.reset(raw);
+    return out;
+}
+
 struct FamilyCase {
     pmc_long kind;
     const char* any_text;
@@ -72,16 +87,14 @@ TEST_P(DatagramFamilies, SendsAndReceivesBetweenTwoSockets) {
     ASSERT_EQ(sender->send(payload, sizeof payload, to.get()), PMC_S_OK);
 
     unsigned char buffer[2048];
-    pmc_long received = 0;
-    CPmcNetworkAddress* raw = nullptr;
-    ASSERT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_S_OK);
-    Address source(raw);
-    ASSERT_EQ(received, static_cast<pmc_long>(sizeof payload));
+    const Received got = receive_one(receiver.get(), buffer, sizeof buffer);
+    ASSERT_EQ(got.status, PMC_S_OK);
+    ASSERT_EQ(got.size, static_cast<pmc_long>(sizeof payload));
     EXPECT_EQ(std::memcmp(buffer, payload, sizeof payload), 0);
-    ASSERT_TRUE(source);
-    EXPECT_EQ(source->get_kind(), GetParam().kind);
-    EXPECT_EQ(source->get_port(), sender->get_local_address()->get_port());
-    EXPECT_STREQ(source->get_text(), GetParam().loopback);
+    ASSERT_TRUE(got.source);
+    EXPECT_EQ(got.source->get_kind(), GetParam().kind);
+    EXPECT_EQ(got.source->get_port(), sender->get_local_address()->get_port());
+    EXPECT_STREQ(got.source->get_text(), GetParam().loopback);
 }
 
 TEST_P(DatagramFamilies, ReceiveTimeOutZeroReturnsAtOnce) {
@@ -172,12 +185,10 @@ TEST(DatagramSocket, BroadcastNeedsTheFlagAndReachesTheAnyAddress) {
     ASSERT_EQ(sender->set_broadcast(true), PMC_S_OK);
     ASSERT_EQ(sender->send("b", 1, broadcast.get()), PMC_S_OK);
     char buffer[8];
-    pmc_long received = 0;
-    CPmcNetworkAddress* raw = nullptr;
-    ASSERT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_S_OK);
-    Address source(raw);
-    EXPECT_EQ(received, 1);
-    EXPECT_EQ(source->get_port(), sender->get_local_address()->get_port());
+    const Received got = receive_one(receiver.get(), buffer, sizeof buffer);
+    ASSERT_EQ(got.status, PMC_S_OK);
+    EXPECT_EQ(got.size, 1);
+    EXPECT_EQ(got.source->get_port(), sender->get_local_address()->get_port());
 
     ASSERT_EQ(sender->set_broadcast(false), PMC_S_OK);
     EXPECT_EQ(sender->send("b", 1, broadcast.get()), PMC_E_SEND);
@@ -249,10 +260,8 @@ TEST(DatagramSocket, SendAndReceiveAreLogged) {
     log.clear();
     ASSERT_EQ(sender->send("x", 1, to.get()), PMC_S_OK);
     char buffer[4];
-    pmc_long received = 0;
-    CPmcNetworkAddress* raw = nullptr;
-    ASSERT_EQ(receiver->receive(buffer, sizeof buffer, 2000, &received, &raw), PMC_S_OK);
-    Address source(raw);
+    const Received got = receive_one(receiver.get(), buffer, sizeof buffer);
+    ASSERT_EQ(got.status, PMC_S_OK);
     char line[160];
     std::snprintf(line, sizeof line,
                   "[DataGramSocket::send] send packet. port:%d(0x%x) -> 127.0.0.1:%d(0x%x).",

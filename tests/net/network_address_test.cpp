@@ -31,6 +31,26 @@ struct KindCase {
     pmc_long kind;
 };
 
+template <std::size_t N>
+void expect_kinds(CPmcAddressResolver& resolver, const KindCase (&cases)[N]) {
+    for (const KindCase& c : cases) {
+        pmc_long kind = -1;
+        EXPECT_EQ(resolver.classify(c.text, &kind), c.status) << c.text;
+        EXPECT_EQ(kind, c.kind) << c.text;
+    }
+}
+
+// Each {text, canonical text} pair.
+template <std::size_t N>
+void expect_canonical(CPmcAddressResolver& resolver, const char* const (&cases)[N][2]) {
+    for (const auto& c : cases) {
+        IPmcByteString* raw = nullptr;
+        ASSERT_EQ(resolver.canonical_text(c[0], &raw), PMC_S_OK) << c[0];
+        String canonical(raw);
+        EXPECT_EQ(text_of(canonical.get()), c[1]);
+    }
+}
+
 TEST(AddressResolverV4, ClassifiesByTextShape) {
     const KindCase cases[] = {
         {"10.1.2.3", PMC_S_OK, PMC_ADDRESS_IPV4},
@@ -48,26 +68,17 @@ TEST(AddressResolverV4, ClassifiesByTextShape) {
         {"", PMC_E_UNKNOWN_ADDRESS, PMC_ADDRESS_NONE},
     };
     CPmcAddressResolverV4 resolver;
-    for (const KindCase& c : cases) {
-        pmc_long kind = -1;
-        EXPECT_EQ(resolver.classify(c.text, &kind), c.status) << c.text;
-        EXPECT_EQ(kind, c.kind) << c.text;
-    }
+    expect_kinds(resolver, cases);
 }
 
 TEST(AddressResolverV4, CanonicalTexts) {
     CPmcAddressResolverV4 resolver;
-    const char* cases[][2] = {
+    const char* const cases[][2] = {
         {"010.001.002.003", "10.1.2.3"},
         {"192.168.000.001", "192.168.0.1"},
         {"0a0b0c0d:00112233445f", "0a0b0c0d:00112233445f"},
     };
-    for (const auto& c : cases) {
-        IPmcByteString* raw = nullptr;
-        ASSERT_EQ(resolver.canonical_text(c[0], &raw), PMC_S_OK) << c[0];
-        String canonical(raw);
-        EXPECT_EQ(text_of(canonical.get()), c[1]);
-    }
+    expect_canonical(resolver, cases);
     IPmcByteString* raw = nullptr;
     EXPECT_EQ(resolver.canonical_text("printer.example", &raw), PMC_E_UNKNOWN_ADDRESS);
     EXPECT_EQ(raw, nullptr);
@@ -107,27 +118,18 @@ TEST(AddressResolverV6, ClassifiesThroughTheSystem) {
         {"1:2:3", PMC_E_FAIL, PMC_ADDRESS_NONE},
     };
     CPmcAddressResolverV6 resolver;
-    for (const KindCase& c : cases) {
-        pmc_long kind = -1;
-        EXPECT_EQ(resolver.classify(c.text, &kind), c.status) << c.text;
-        EXPECT_EQ(kind, c.kind) << c.text;
-    }
+    expect_kinds(resolver, cases);
 }
 
 TEST(AddressResolverV6, CanonicalTexts) {
     CPmcAddressResolverV6 resolver;
-    const char* cases[][2] = {
+    const char* const cases[][2] = {
         {"0000:0000:0000:0000:0000:0000:0000:0001", "::1"},
         {"FF02:0:0:0:0:0:0:1", "ff02::1"},
         {"127.000.000.001", "127.0.0.1"},
         {"0a0b0c0d:00112233445f", "0a0b0c0d:00112233445f"},
     };
-    for (const auto& c : cases) {
-        IPmcByteString* raw = nullptr;
-        ASSERT_EQ(resolver.canonical_text(c[0], &raw), PMC_S_OK) << c[0];
-        String canonical(raw);
-        EXPECT_EQ(text_of(canonical.get()), c[1]);
-    }
+    expect_canonical(resolver, cases);
     IPmcByteString* raw = nullptr;
     EXPECT_EQ(resolver.canonical_text("not-an-address", &raw), PMC_E_FAIL);
 }

@@ -1,4 +1,5 @@
-// Splitting and joining, driven by a scripted exchange instead of a socket.
+// Splitting and joining, driven by a session whose exchanges are scripted
+// instead of sent.
 #include <functional>
 #include <string>
 #include <vector>
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "session/request_fragmenter.h"
+#include "session/request_session.h"
 #include "session/session_test_support.h"
 
 using namespace session_test;
@@ -16,8 +18,11 @@ namespace {
 // Plays an agent: answers each piece with INTEGER values equal to the
 // identifier's second-to-last arc, or asks for a split when a piece holds
 // more than too_big_above bindings (as a tooBig answer does).
-class ScriptedExchange final : public IPmsPieceExchange {
+class ScriptedSession final : public RequestSession {
 public:
+    ~ScriptedSession() override = default;
+    using RequestSession::send_and_split;
+
     pmc_ulong too_big_above = 1000;
     pmc_ulong split_when_too_big = 2;
     pmc_long too_big_status = PMC_E_TOO_BIG;
@@ -25,7 +30,7 @@ public:
     std::function<pmc_long(IPmsPdu*, int)> on_answer;
     std::vector<pmc_ulong> sizes;  // binding counts, in the order sent
 
-    pmc_long send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget*, pmc_ulong* split_count) override {
+    pmc_long _send_and_receive(IPmsPdu* pdu, IPmsSnmpTarget*, pmc_ulong* split_count) override {
         // Like the session, every exchange stamps a fresh identifier.
         pdu->set_request_id(next_id++);
         sizes.push_back(count_of(pdu));
@@ -127,14 +132,14 @@ TEST(FragmentPdu, RejectsFewerThanTwoPieces) {
 
 TEST(FragmentProcess, SplitsAgainUntilPiecesFitAndJoinsInRequestOrder) {
     LogCapture::on(pmc_snmp_log()).clear();
-    ScriptedExchange exchange;
-    exchange.too_big_above = 3;
+    ScriptedSession session;
+    session.too_big_above = 3;
     const std::vector<std::string> oids = numbered_oids(10);
     pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, oids);
 
-    EXPECT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), PMC_S_OK);
+    EXPECT_EQ(session.send_and_split(pdu.get(), nullptr), PMC_S_OK);
     // 10 -> 5 + 5, each 5 -> 3 + 2.
-    EXPECT_EQ(exchange.sizes, (std::vector<pmc_ulong>{10, 5, 3, 2, 5, 3, 2}));
+    EXPECT_EQ(session.sizes, (std::vector<pmc_ulong>{10, 5, 3, 2, 5, 3, 2}));
     EXPECT_EQ(pdu->get_type(), PMS_PDU_RESPONSE);
     EXPECT_EQ(pdu->get_request_id(), 1000);  // its own, not a piece's
     EXPECT_EQ(pdu->get_error_status(), 0);
@@ -145,13 +150,13 @@ TEST(FragmentProcess, SplitsAgainUntilPiecesFitAndJoinsInRequestOrder) {
 }
 
 TEST(FragmentProcess, SplitCountOfTooLargeEncodingIsUsed) {
-    ScriptedExchange exchange;
-    exchange.too_big_above = 3;
-    exchange.split_when_too_big = 4;  // as -211 after 3 of 10 bindings fitted
-    exchange.too_big_status = PMC_E_MESSAGE_TOO_LARGE;
+    ScriptedSession session;
+    session.too_big_above = 3;
+    session.split_when_too_big = 4;  // as -211 after 3 of 10 bindings fitted
+    session.too_big_status = PMC_E_MESSAGE_TOO_LARGE;
     pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, numbered_oids(10));
-    EXPECT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), PMC_S_OK);
-    EXPECT_EQ(exchange.sizes, (std::vector<pmc_ulong>{10, 3, 3, 2, 2}));
+    EXPECT_EQ(session.send_and_split(pdu.get(), nullptr), PMC_S_OK);
+    EXPECT_EQ(session.sizes, (std::vector<pmc_ulong>{10, 3, 3, 2, 2}));
     EXPECT_EQ(oids_of(pdu.get()), numbered_oids(10));
 }
 
@@ -165,10 +170,10 @@ TEST(FragmentProcess, ErrorIndexMovesToTheRequestsPosition) {
     const Case cases[] = {{0, 2, 2}, {1, 1, 4}, {2, 2, 7}, {1, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE("piece " + std::to_string(c.failing_piece) + " index " + std::to_string(c.piece_index));
-        ScriptedExchange exchange;
-        exchange.too_big_above = 3;
-        exchange.split_when_too_big = 3;
-        exchange.on_answer = [&](IPmsPdu* piece, int number) {
+        ScriptedSession session;
+        session.too_big_above = 3;
+        session.split_when_too_big = 3;
+        session.on_answer = [&](IPmsPdu* piece, int number) {
             if (number == c.failing_piece) {
                 piece->set_error_status(PMS_ERR_NO_SUCH_NAME);
                 piece->set_error_index(c.piece_index);
@@ -176,7 +181,7 @@ TEST(FragmentProcess, ErrorIndexMovesToTheRequestsPosition) {
             return PMC_S_OK;
         };
         pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, numbered_oids(7));
-        ASSERT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), PMC_S_OK);
+        ASSERT_EQ(session.send_and_split(pdu.get(), nullptr), PMC_S_OK);
         EXPECT_EQ(pdu->get_error_status(), PMS_ERR_NO_SUCH_NAME);
         EXPECT_EQ(pdu->get_error_index(), c.joined_index);
         ASSERT_EQ(count_of(pdu.get()), 7u);
@@ -190,46 +195,49 @@ TEST(FragmentProcess, ErrorIndexMovesToTheRequestsPosition) {
 }
 
 TEST(FragmentProcess, FirstErrorWins) {
-    ScriptedExchange exchange;
-    exchange.too_big_above = 1;
-    exchange.on_answer = [](IPmsPdu* piece, int number) {
+    ScriptedSession session;
+    session.too_big_above = 1;
+    session.on_answer = [](IPmsPdu* piece, int number) {
         piece->set_error_status(number == 0 ? PMS_ERR_READ_ONLY : PMS_ERR_NO_ACCESS);
         piece->set_error_index(1);
         return PMC_S_OK;
     };
     pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_SET, numbered_oids(2));
-    ASSERT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), PMC_S_OK);
+    ASSERT_EQ(session.send_and_split(pdu.get(), nullptr), PMC_S_OK);
     EXPECT_EQ(pdu->get_error_status(), PMS_ERR_READ_ONLY);
     EXPECT_EQ(pdu->get_error_index(), 1);
 }
 
 TEST(FragmentProcess, FailingPieceStopsTheRestAndKeepsEveryName) {
-    ScriptedExchange exchange;
-    exchange.too_big_above = 2;
-    exchange.split_when_too_big = 3;
-    exchange.on_answer = [](IPmsPdu*, int number) { return number == 1 ? PMC_E_TIMEOUT : PMC_S_OK; };
+    ScriptedSession session;
+    session.too_big_above = 2;
+    session.split_when_too_big = 3;
+    session.on_answer = [](IPmsPdu*, int number) { return number == 1 ? PMC_E_TIMEOUT : PMC_S_OK; };
     pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, numbered_oids(6));
-    EXPECT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), PMC_E_TIMEOUT);
+    EXPECT_EQ(session.send_and_split(pdu.get(), nullptr), PMC_E_TIMEOUT);
     // The third piece is never sent.
-    EXPECT_EQ(exchange.sizes, (std::vector<pmc_ulong>{6, 2, 2}));
+    EXPECT_EQ(session.sizes, (std::vector<pmc_ulong>{6, 2, 2}));
     EXPECT_EQ(oids_of(pdu.get()), numbered_oids(6));
 }
 
-TEST(FragmentProcess, SingleBindingTooBigCannotBeSplit) {
-    ScriptedExchange exchange;
-    exchange.too_big_above = 0;
-    pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, numbered_oids(1));
-    EXPECT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), PMC_E_CANNOT_SPLIT);
-    EXPECT_EQ(oids_of(pdu.get()), numbered_oids(1));
-}
-
-TEST(FragmentProcess, TwoBindingsTooBigBecomeTwoSingleRequests) {
-    ScriptedExchange exchange;
-    exchange.too_big_above = 1;
-    pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, numbered_oids(2));
-    EXPECT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), PMC_S_OK);
-    EXPECT_EQ(exchange.sizes, (std::vector<pmc_ulong>{2, 1, 1}));
-    EXPECT_EQ(oids_of(pdu.get()), numbered_oids(2));
+// One binding too big cannot be cut; two become two single requests.
+TEST(FragmentProcess, SmallestRequestsTooBig) {
+    struct Case {
+        int bindings;
+        pmc_ulong too_big_above;
+        pmc_long status;
+        std::vector<pmc_ulong> sizes;
+    };
+    const Case cases[] = {{1, 0, PMC_E_CANNOT_SPLIT, {1}}, {2, 1, PMC_S_OK, {2, 1, 1}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bindings);
+        ScriptedSession session;
+        session.too_big_above = c.too_big_above;
+        pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET, numbered_oids(c.bindings));
+        EXPECT_EQ(session.send_and_split(pdu.get(), nullptr), c.status);
+        EXPECT_EQ(session.sizes, c.sizes);
+        EXPECT_EQ(oids_of(pdu.get()), numbered_oids(c.bindings));
+    }
 }
 
 // A GetBulk's answer goes round its repeaters, so pieces joined one after
@@ -237,12 +245,12 @@ TEST(FragmentProcess, TwoBindingsTooBigBecomeTwoSingleRequests) {
 // its sender asks for fewer repetitions.
 TEST(FragmentProcess, GetBulkIsNeverSplit) {
     for (const pmc_long too_big : {PMC_E_TOO_BIG, PMC_E_MESSAGE_TOO_LARGE}) {
-        ScriptedExchange exchange;
-        exchange.too_big_above = 1;
-        exchange.too_big_status = too_big;
+        ScriptedSession session;
+        session.too_big_above = 1;
+        session.too_big_status = too_big;
         pmc::Owned<IPmsPdu> pdu = make_pdu(PMS_PDU_GET_BULK, numbered_oids(4));
-        EXPECT_EQ(frag::send_and_split(&exchange, pdu.get(), nullptr), too_big);
-        EXPECT_EQ(exchange.sizes, (std::vector<pmc_ulong>{4}));
+        EXPECT_EQ(session.send_and_split(pdu.get(), nullptr), too_big);
+        EXPECT_EQ(session.sizes, (std::vector<pmc_ulong>{4}));
         EXPECT_EQ(oids_of(pdu.get()), numbered_oids(4));
     }
 }

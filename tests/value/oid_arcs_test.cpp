@@ -1,4 +1,5 @@
 // The codec's one-pass arc paths.
+#include <string>
 #include <vector>
 
 #include "value/oid_arcs.h"
@@ -6,31 +7,31 @@
 
 namespace {
 
-TEST(OidArcs, ReadsEveryArc) {
-    OwnedOid oid = make_oid("1.3.6.1.4294967295.0");
-    pmc_ulong arcs[8] = {};
-    pmc_ulong count = 99;
-    ASSERT_EQ(pms_oid_read_arcs(oid.get(), arcs, 8, &count), PMC_S_OK);
-    ASSERT_EQ(count, 6u);
-    EXPECT_EQ(std::vector<pmc_ulong>(arcs, arcs + count), (std::vector<pmc_ulong>{1, 3, 6, 1, 4294967295u, 0}));
-}
-
-TEST(OidArcs, EmptyHasNoArcs) {
-    OwnedOid oid = make_oid("");
-    pmc_ulong count = 99;
-    EXPECT_EQ(pms_oid_read_arcs(oid.get(), nullptr, 0, &count), PMC_S_OK);
-    EXPECT_EQ(count, 0u);
-}
-
-TEST(OidArcs, TooSmallBufferTellsTheNeed) {
-    OwnedOid oid = make_oid("1.3.6.1.2.1.1.1.0");
-    pmc_ulong arcs[4] = {};
-    pmc_ulong count = 0;
-    EXPECT_EQ(pms_oid_read_arcs(oid.get(), arcs, 4, &count), PMC_E_OUT_OF_RANGE);
-    EXPECT_EQ(count, 9u);
-    EXPECT_EQ(arcs[3], 1u);
-    EXPECT_EQ(pms_oid_read_arcs(oid.get(), nullptr, 0, &count), PMC_E_OUT_OF_RANGE);
-    EXPECT_EQ(count, 9u);
+// Every arc when they fit; the count needed (and the arcs that fit) when
+// they do not.
+TEST(OidArcs, ReadsEveryArcOrTellsTheNeed) {
+    struct Row {
+        const char* text;
+        pmc_ulong room;
+        pmc_long status;
+        pmc_ulong count;
+        std::vector<pmc_ulong> written;
+    };
+    const Row rows[] = {
+        {"1.3.6.1.4294967295.0", 8, PMC_S_OK, 6, {1, 3, 6, 1, 4294967295u, 0}},
+        {"", 0, PMC_S_OK, 0, {}},
+        {"1.3.6.1.2.1.1.1.0", 4, PMC_E_OUT_OF_RANGE, 9, {1, 3, 6, 1}},
+        {"1.3.6.1.2.1.1.1.0", 0, PMC_E_OUT_OF_RANGE, 9, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.text) + " in " + std::to_string(row.room));
+        OwnedOid oid = make_oid(row.text);
+        pmc_ulong arcs[8] = {};
+        pmc_ulong count = 99;
+        EXPECT_EQ(pms_oid_read_arcs(oid.get(), row.room != 0 ? arcs : nullptr, row.room, &count), row.status);
+        EXPECT_EQ(count, row.count);
+        EXPECT_EQ(std::vector<pmc_ulong>(arcs, arcs + row.written.size()), row.written);
+    }
 }
 
 TEST(OidArcs, MalformedTextRefused) {

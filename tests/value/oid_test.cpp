@@ -168,23 +168,24 @@ TEST(OidAppend, LongIdentifierBeyondLargestStep) {
 }
 
 TEST(OidPrefix, RemovePrefixText) {
-    OwnedOid oid = make_oid("1.3.6.1.2.1");
-    ASSERT_EQ(oid->remove_prefix_text("1.3.6.1"), PMC_S_OK);
-    EXPECT_EQ(text_of_oid(*oid), "2.1");
-    EXPECT_EQ(oid->get_length(), 2u);
-
-    OwnedOid sibling = make_oid("1.3.6.10");
-    EXPECT_EQ(sibling->remove_prefix_text("1.3.6.1"), PMC_E_INVALID_ARG);
-    EXPECT_EQ(text_of_oid(*sibling), "1.3.6.10");
-
-    OwnedOid same = make_oid("1.3.6.1");
-    ASSERT_EQ(same->remove_prefix_text("1.3.6.1"), PMC_S_OK);
-    EXPECT_EQ(text_of_oid(*same), "");
-    EXPECT_EQ(same->get_length(), 0u);
-
-    OwnedOid shorter = make_oid("1.3");
-    EXPECT_EQ(shorter->remove_prefix_text("1.3.6"), PMC_E_INVALID_ARG);
-    EXPECT_EQ(shorter->remove_prefix_text(nullptr), PMC_E_INVALID_ARG);
+    struct Row {
+        const char* text;
+        const char* prefix;
+        pmc_long status;
+        const char* after;
+    };
+    const Row rows[] = {
+        {"1.3.6.1.2.1", "1.3.6.1", PMC_S_OK, "2.1"},         {"1.3.6.10", "1.3.6.1", PMC_E_INVALID_ARG, "1.3.6.10"},
+        {"1.3.6.1", "1.3.6.1", PMC_S_OK, ""},               {"1.3", "1.3.6", PMC_E_INVALID_ARG, "1.3"},
+        {"1.3", nullptr, PMC_E_INVALID_ARG, "1.3"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.text) + " less " + (row.prefix != nullptr ? row.prefix : "null"));
+        OwnedOid oid = make_oid(row.text);
+        EXPECT_EQ(oid->remove_prefix_text(row.prefix), row.status);
+        EXPECT_EQ(text_of_oid(*oid), row.after);
+        EXPECT_EQ(oid->get_length(), make_oid(row.after)->get_length());
+    }
 }
 
 TEST(OidPrefix, RemovePrefixOid) {

@@ -1,14 +1,12 @@
-// The pmsnmp command line: subcommands, options and exit status.
+// The pmsnmp command line: subcommands and options.
 #ifndef PMSNMP_TOOLS_CLI_H
 #define PMSNMP_TOOLS_CLI_H
 
+#include "cli/exit_codes.h"
+
 namespace pmtool {
 
-// Exit statuses: 0 success, 1 the request failed, 2 the command line is wrong.
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-
+// Runs the subcommand argv names; one of the exit statuses.
 int run_cli(int argc, char** argv);
 
 }  // namespace pmtool

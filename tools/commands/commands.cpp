@@ -1,7 +1,7 @@
 #include "commands/commands.h"
 
 #include "render/binding_format.h"
-#include "cli/cli.h"
+#include "cli/exit_codes.h"
 #include "printer/printer_status.h"
 #include "render/render.h"
 

@@ -1,6 +1,6 @@
 #include "commands/discover_command.h"
 
-#include "cli/cli.h"
+#include "cli/exit_codes.h"
 #include "render/safe_text.h"
 
 #include <nlohmann/json.hpp>

@@ -1,6 +1,6 @@
 #include "commands/fleet_status.h"
 
-#include "cli/cli.h"
+#include "cli/exit_codes.h"
 #include "render/render.h"
 #include "render/safe_text.h"
 #include "render/summary_line.h"
@@ -62,7 +62,8 @@ void poll_all(const std::vector<AgentOptions>& hosts, unsigned parallel, std::ve
 
 nlohmann::json report_json(const HostOutcome& outcome) {
     if (!outcome.answered) return {{"host", outcome.report.host}, {"error", outcome.reason}};
-    return nlohmann::json::parse(render_report_json(outcome.report));
+    // The list's keys come in name order, as they always have.
+    return nlohmann::json(report_document(outcome.report));
 }
 
 }  // namespace

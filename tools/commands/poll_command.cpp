@@ -2,7 +2,7 @@
 
 #include "cli/option_names.h"
 #include "alerts/poll_observer.h"
-#include "cli/cli.h"
+#include "cli/exit_codes.h"
 #include "commands/fleet_status.h"
 #include "commands/report_command.h"
 

@@ -1,7 +1,7 @@
 #include "commands/report_command.h"
 
 #include "alerts/event.h"
-#include "cli/cli.h"
+#include "cli/exit_codes.h"
 #include "render/render.h"
 #include "render/safe_text.h"
 

@@ -1,6 +1,6 @@
 #include "commands/rules_command.h"
 
-#include "cli/cli.h"
+#include "cli/exit_codes.h"
 
 #include <map>
 #include <sstream>

@@ -5,6 +5,8 @@
 
 #include "printer/printer_status.h"
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <string>
 
 namespace pmtool {
@@ -16,7 +18,10 @@ std::string percent_bar(int percent, int width = kBarWidth);
 
 std::string render_report_text(const PrinterReport& report);
 
-// The same content as JSON; absent objects are null, empty tables [].
+// The same content as a JSON document; absent objects are null, empty
+// tables [].
+nlohmann::ordered_json report_document(const PrinterReport& report);
+// That document as text.
 std::string render_report_json(const PrinterReport& report);
 
 }  // namespace pmtool

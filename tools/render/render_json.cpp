@@ -111,7 +111,7 @@ Json alerts_json(const PrinterReport& report) {
 
 }  // namespace
 
-std::string render_report_json(const PrinterReport& report) {
+Json report_document(const PrinterReport& report) {
     Json document;
     document["host"] = report.host;
     document["system"] = Json{{"name", optional_text(report.sys_name)},
@@ -123,7 +123,9 @@ std::string render_report_json(const PrinterReport& report) {
     Json console = Json::array();
     for (const std::string& line : report.console_lines) console.push_back(safe_text(line));
     document["console"] = std::move(console);
-    return json_text(document) + "\n";
+    return document;
 }
+
+std::string render_report_json(const PrinterReport& report) { return json_text(report_document(report)) + "\n"; }
 
 }  // namespace pmtool

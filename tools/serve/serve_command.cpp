@@ -1,7 +1,7 @@
 #include "serve/serve_command.h"
 
 #include "alerts/poll_observer.h"
-#include "cli/cli.h"
+#include "cli/exit_codes.h"
 #include "render/render.h"
 #include "serve/dashboard.h"
 #include "serve/fleet_monitor.h"

@@ -7,6 +7,19 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// A supply of 100 units holding level.
+pmtool::Supply supply(const char* index, const char* description, long type, long level, bool receptacle) {
+    pmtool::Supply out;
+    out.index = index;
+    out.description = description;
+    out.type = type;
+    out.max_capacity = 100;
+    out.level = level;
+    out.receptacle = receptacle;
+    out.reading = pmtool::read_level(out.level, out.max_capacity, receptacle);
+    return out;
+}
+
 pmtool::PrinterReport sample_report() {
     pmtool::PrinterReport report;
     report.host = "127.0.0.1:161";
@@ -16,23 +29,9 @@ pmtool::PrinterReport sample_report() {
     report.error_state = std::string("\x20\x00", 2);
     report.error_conditions = {"lowToner"};
     report.page_count = 121104;
-    pmtool::Supply toner;
-    toner.index = "1.1";
-    toner.description = "Black Toner";
-    toner.type = 3;
-    toner.max_capacity = 100;
-    toner.level = 8;
-    toner.reading = pmtool::read_level(toner.level, toner.max_capacity, false);
-    pmtool::Supply waste;
-    waste.index = "1.2";
-    waste.description = "Waste Box";
+    pmtool::Supply waste = supply("1.2", "Waste Box", 4, 30, true);
     waste.supply_class = 4;
-    waste.type = 4;
-    waste.max_capacity = 100;
-    waste.level = 30;
-    waste.receptacle = true;
-    waste.reading = pmtool::read_level(waste.level, waste.max_capacity, true);
-    report.supplies = {toner, waste};
+    report.supplies = {supply("1.1", "Black Toner", 3, 8, false), waste};
     pmtool::Alert alert;
     alert.index = "1.1";
     alert.severity = 4;
