@@ -257,6 +257,7 @@ pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engi
     status = exchange_status(result, builder.handle());
     if (status != PMC_S_OK) pms_v3_report_failure("snmp_synch_response", builder.handle());
     if (status == PMC_S_OK && response == nullptr) status = PMC_E_RECEIVE;
+    if (status == PMC_S_OK) builder.keep();
     if (status == PMC_S_OK && !engine->id.empty()) learn_time(engine);
     if (status == PMC_S_OK && response != nullptr && response->errstat == SNMP_ERR_TOOBIG) {
         // As over SNMPv1/v2c: the request stays as it was, for the caller

@@ -115,7 +115,10 @@ timeval wait_time(const timeval& library, V3Deadline deadline) {
 // descriptors.
 bool wait_round(void* handle, netsnmp_session* session, V3Deadline deadline, V3Wait* wait) {
     int descriptors = 0;
-    int block = 0;
+    // In: the time-out below is no bound of ours, so that the library
+    // answers with its next retry time (with 0 and a zero time it answers
+    // zero, and the wait would spin). Out: 1 when no request is pending.
+    int block = 1;
     netsnmp_large_fd_set readable;
     netsnmp_large_fd_set_init(&readable, FD_SETSIZE);
     timeval timeout{};
