@@ -80,7 +80,7 @@ bool ask(IPmsPdu* pdu, pmc_long type, IPmsSnmpTarget* target, SessionDispatcher*
     asked->reset(request->get_oid()->clone_oid(&status));
     if (!*asked) return stop(result, status, WalkEnd::kFailed);
 
-    status = exchange_pdu(pdu, type, target, dispatcher);
+    status = exchange_pdu(pdu, type, target, dispatcher, &result->refusal);
     ++result->exchanges;
     result->exchange_status = status;
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
@@ -397,7 +397,7 @@ bool columns_step(ColumnsRead* read, pmc_long type, WalkResult* result) {
         status = columns_request(*read, asked, &pdu);
         if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
         if (type == PMS_PDU_GET_NEXT) pdu->set_error_index(0);
-        status = exchange_pdu(pdu.get(), type, read->target, read->dispatcher);
+        status = exchange_pdu(pdu.get(), type, read->target, read->dispatcher, &result->refusal);
         ++result->exchanges;
         result->exchange_status = status;
         if (status == PMC_S_OK) {

@@ -38,10 +38,16 @@ bool failed_security(int library_error) {
 // Whether the callback call concerns our request; a dropped message is
 // noted and goes no further.
 bool ours(netsnmp_session* session, int request_id, netsnmp_pdu* pdu, V3Wait* wait) {
-    if (request_id != wait->state.reqid && pdu != nullptr && pdu->command != SNMP_MSG_REPORT) {
+    const bool failed = pdu != nullptr && failed_security(session->s_snmp_errno);
+    // An encrypted message that fails its checks is never decrypted, so its
+    // request identifier stays unread (0); the session's socket hears only
+    // its agent.
+    const bool unread = failed && request_id == 0;
+    if (request_id != wait->state.reqid && pdu != nullptr && pdu->command != SNMP_MSG_REPORT &&
+        !unread) {
         return false;
     }
-    if (pdu != nullptr && failed_security(session->s_snmp_errno)) {
+    if (failed) {
         wait->failure = session->s_snmp_errno;
         return false;
     }
