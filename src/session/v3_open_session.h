@@ -4,6 +4,8 @@
 #ifndef PMSNMP_SESSION_V3_OPEN_SESSION_H
 #define PMSNMP_SESSION_V3_OPEN_SESSION_H
 
+#include <vector>
+
 #include <pmsnmp/owned.h>
 
 #include <net-snmp/net-snmp-config.h>
@@ -35,9 +37,15 @@ public:
     void* handle() const { return handle_; }
 
 private:
+    // Makes the library's user for this session's engine and name from the
+    // session's keys, unless the one it holds has them already.
+    pmc_long install_user();
+
     pmc::Owned<DataGramSocket> socket_;
     pmc::Owned<CPmcNetworkAddress> destination_;
     void* handle_ = nullptr;
+    // The localised keys the user was last made with, to know it again.
+    std::vector<u_char> user_keys_;
 };
 
 // Tells the library engine's boots and time, so that the first request is
