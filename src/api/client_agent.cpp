@@ -39,11 +39,10 @@ bool Agent::bulk_reads() const {
     return options_.bulk && options_.target.version != PMS_VERSION_1;
 }
 
-Outcome Agent::fail(pmc_long status) {
+Outcome Agent::fail(pmc_long status, PmsSecurityRefusal refusal) {
     Outcome outcome;
     outcome.status = status;
-    // What an SNMPv3 agent refused is known only right after the exchange.
-    outcome.reason = status_reason(status, options_.target, status == PMC_E_SECURITY ? security_refusal() : "");
+    outcome.reason = status_reason(status, options_.target, security_refusal(refusal));
     return outcome;
 }
 
@@ -77,7 +76,7 @@ GetOutcome Agent::get(const std::vector<Oid>& oids, bool ask_again) {
         ExchangeResult answer;
         const pmc_long status = exchange(PMS_PDU_GET, request, &answer);
         if (status != PMC_S_OK) {
-            static_cast<Outcome&>(outcome) = fail(status);
+            static_cast<Outcome&>(outcome) = fail(status, answer.refusal);
             return outcome;
         }
         const pmc_long error = answer.error_status;
@@ -132,7 +131,7 @@ Outcome Agent::walk_ended(const WalkResult& result, const std::string& what) {
             outcome.reason = bound_reason_;
             break;
         }
-        return fail(result.status);
+        return fail(result.status, result.refusal);
     }
     return outcome;
 }
@@ -165,7 +164,7 @@ Outcome Agent::set_integer(const Oid& oid, pmc_long value) {
     request.number = value;
     ExchangeResult answer;
     const pmc_long status = exchange(PMS_PDU_SET, {request}, &answer);
-    if (status != PMC_S_OK) return fail(status);
+    if (status != PMC_S_OK) return fail(status, answer.refusal);
     Outcome outcome;
     if (answer.error_status == PMS_ERR_NO_ERROR) return outcome;
     outcome.status = PMC_E_FAIL;

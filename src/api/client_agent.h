@@ -80,7 +80,7 @@ public:
     const AgentOptions& options() const { return options_; }
 
 private:
-    Outcome fail(pmc_long status);
+    Outcome fail(pmc_long status, PmsSecurityRefusal refusal = PmsSecurityRefusal::kNone);
     Outcome walk_ended(const WalkResult& result, const std::string& what);
     // A visitor's cell counted against the bounds; false past one of them.
     bool within_bounds(const Binding& binding);

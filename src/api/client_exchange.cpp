@@ -58,8 +58,8 @@ void fill_result(IPmsPdu* answer, ExchangeResult* result) {
 
 }  // namespace
 
-const char* security_refusal() {
-    switch (last_security_refusal()) {
+const char* security_refusal(PmsSecurityRefusal refusal) {
+    switch (refusal) {
     case PmsSecurityRefusal::kUnknownUser:
         return "unknown user";
     case PmsSecurityRefusal::kAuthentication:
@@ -88,7 +88,7 @@ IPmsVarBind* first_binding(IPmsPdu* pdu) {
 }
 
 pmc_long exchange_pdu(IPmsPdu* pdu, pmc_long pdu_type, IPmsSnmpTarget* target,
-                      SessionDispatcher* dispatcher) {
+                      SessionDispatcher* dispatcher, PmsSecurityRefusal* refusal) {
     pmc::Owned<SessionDispatcher> own;
     if (dispatcher == nullptr) {
         pmc_long status = PMC_S_OK;
@@ -97,7 +97,8 @@ pmc_long exchange_pdu(IPmsPdu* pdu, pmc_long pdu_type, IPmsSnmpTarget* target,
         dispatcher = own.get();
     }
     pdu->set_type(pdu_type);
-    return dispatcher->send_sync(pdu, target);
+    PmsSecurityRefusal ignored = PmsSecurityRefusal::kNone;
+    return dispatcher->send_sync_with_refusal(pdu, target, refusal != nullptr ? refusal : &ignored);
 }
 
 pmc_long OwnedRoad::open(const TargetOptions& options) {
@@ -117,7 +118,7 @@ ExchangeResult exchange(const Road& road, pmc_long pdu_type, const Bindings& req
     pmc::Owned<IPmsPdu> pdu;
     result.status = make_pdu(request, &pdu);
     if (result.status != PMC_S_OK) return result;
-    result.status = exchange_pdu(pdu.get(), pdu_type, road.target, road.dispatcher);
+    result.status = exchange_pdu(pdu.get(), pdu_type, road.target, road.dispatcher, &result.refusal);
     if (result.status == PMC_S_OK) fill_result(pdu.get(), &result);
     return result;
 }

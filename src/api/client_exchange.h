@@ -6,6 +6,7 @@
 
 #include "api/client_binding.h"
 #include "api/client_target.h"
+#include "session/user_session.h"
 
 #include <pmsnmp/owned.h>
 
@@ -23,6 +24,7 @@ struct ExchangeResult {
     pmc_long error_status = PMS_ERR_NO_ERROR;
     pmc_long error_index = 0;
     Bindings bindings;
+    PmsSecurityRefusal refusal = PmsSecurityRefusal::kNone;  // what an SNMPv3 agent refused
 };
 
 // Sends request (names; an INTEGER binding also carries its number, every
@@ -74,15 +76,16 @@ struct BroadcastResult {
 BroadcastResult broadcast(const TargetOptions& options, pmc_long pdu_type, const Bindings& request);
 
 // Sends pdu as pdu_type to target; the answer overwrites pdu. Without a
-// dispatcher, one is made for this exchange.
+// dispatcher, one is made for this exchange. *refusal, when given, receives
+// what an SNMPv3 agent refused.
 pmc_long exchange_pdu(IPmsPdu* pdu, pmc_long pdu_type, IPmsSnmpTarget* target,
-                      SessionDispatcher* dispatcher = nullptr);
+                      SessionDispatcher* dispatcher = nullptr,
+                      PmsSecurityRefusal* refusal = nullptr);
 
-// What the agent refused when the calling thread's last SNMPv3 request
-// ended in a security failure: "unknown user", "authentication failed",
-// "decryption failed", "security level not allowed for this user", "not in
-// time window"; empty when it is not known.
-const char* security_refusal();
+// What an SNMPv3 agent refused, for people: "unknown user",
+// "authentication failed", "decryption failed", "security level not allowed
+// for this user", "not in time window", ...; empty for kNone.
+const char* security_refusal(PmsSecurityRefusal refusal);
 
 // The PDU's first binding, lent; null when it has none.
 IPmsVarBind* first_binding(IPmsPdu* pdu);

@@ -65,11 +65,8 @@ std::string status_reason(pmc_long status, const TargetOptions& options, const s
     case PMC_E_MESSAGE_TOO_LARGE:
     case PMC_E_CANNOT_SPLIT:
         return "the request does not fit the message size limit of " + host;
-    case PMC_E_DECODE: {
-        const std::string reason =
-            options.version == PMS_VERSION_3 ? std::string(security_refusal()) : std::string();
-        return "the answer from " + host + " could not be decoded" + (reason.empty() ? "" : ": " + reason);
-    }
+    case PMC_E_DECODE:
+        return "the answer from " + host + " could not be decoded" + (refusal.empty() ? "" : ": " + refusal);
     case PMC_E_OTHER_REQUEST:
         return "only answers to other requests came from " + host;
     case PMC_E_SECURITY:

@@ -21,7 +21,8 @@ std::string error_status_name(pmc_long error_status);
 std::string error_status_reason(pmc_long error_status, const Oid& oid);
 
 // One line for a library status reached over options' target; refusal is
-// what an SNMPv3 agent refused, when known.
+// what an SNMPv3 agent refused (-214) or why its answers were dropped
+// (-250), when known.
 std::string status_reason(pmc_long status, const TargetOptions& options, const std::string& refusal = {});
 
 }  // namespace NPmcClient

@@ -84,7 +84,7 @@ bool ask(IPmsPdu* pdu, pmc_long type, IPmsSnmpTarget* target, SessionDispatcher*
     if (!name) return stop(result, PMC_E_INVALID_ARG, WalkEnd::kFailed);
     *asked = std::move(*name);
 
-    const pmc_long status = exchange_pdu(pdu, type, target, dispatcher);
+    const pmc_long status = exchange_pdu(pdu, type, target, dispatcher, &result->refusal);
     ++result->exchanges;
     result->exchange_status = status;
     if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
@@ -379,7 +379,7 @@ bool columns_step(ColumnsRead* read, pmc_long type, WalkResult* result) {
         status = columns_request(*read, asked, &pdu);
         if (status != PMC_S_OK) return stop(result, status, WalkEnd::kFailed);
         if (type == PMS_PDU_GET_NEXT) pdu->set_error_index(0);
-        status = exchange_pdu(pdu.get(), type, read->target, read->dispatcher);
+        status = exchange_pdu(pdu.get(), type, read->target, read->dispatcher, &result->refusal);
         ++result->exchanges;
         result->exchange_status = status;
         if (status == PMC_S_OK) {

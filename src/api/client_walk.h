@@ -35,6 +35,7 @@ struct WalkResult {
     WalkEnd end = WalkEnd::kDone;
     std::size_t exchanges = 0;
     pmc_long exchange_status = PMC_S_OK;  // of the last exchange
+    PmsSecurityRefusal refusal = PmsSecurityRefusal::kNone;  // of the last exchange
     pmc_long error_status = PMS_ERR_NO_ERROR;
     pmc_long error_index = 0;
     Oid asked;  // the last name asked for, when the agent was at fault

@@ -36,7 +36,7 @@ IPmsSession* SessionDispatcher::select_session(IPmsSnmpTarget* target, pmc_long*
     return community_session_.get();
 }
 
-IPmsSession* SessionDispatcher::select_user_session(pmc_long* status) {
+IPmsUserSession* SessionDispatcher::select_user_session(pmc_long* status) {
     std::lock_guard<std::mutex> guard(lock_);
     if (!user_session_) {
         user_session_.reset(create_user_session(status));
@@ -51,6 +51,18 @@ pmc_long SessionDispatcher::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
     pmc_long status = PMC_S_OK;
     IPmsSession* session = select_session(target, &status);
     return session != nullptr ? session->send_sync(pdu, target) : status;
+}
+
+pmc_long SessionDispatcher::send_sync_with_refusal(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                                   PmsSecurityRefusal* refusal) {
+    *refusal = PmsSecurityRefusal::kNone;
+    if (pdu == nullptr || target == nullptr) return PMC_E_INVALID_ARG;
+    pmc_long status = PMC_S_OK;
+    IPmsSession* session = select_session(target, &status);
+    if (session == nullptr) return status;
+    // A user-based kind was served by the user-based session.
+    if (target->translate_type() != PMS_SECURITY_USM) return session->send_sync(pdu, target);
+    return static_cast<IPmsUserSession*>(session)->send_sync_with_refusal(pdu, target, refusal);
 }
 
 pmc_long SessionDispatcher::send_sync(IPmsSnmpPacket* packet) {

@@ -11,6 +11,7 @@
 #include "message/snmp_packet.h"
 #include "message/snmp_target.h"
 #include "session/session.h"
+#include "session/user_session.h"
 
 class SessionDispatcher {
 public:
@@ -20,6 +21,10 @@ public:
     // or a target no session serves (community kind needs version 0 or 1).
     virtual pmc_long send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target);
     virtual pmc_long send_sync(IPmsSnmpPacket* packet);
+    // send_sync (pdu, target) that also tells what a user-based agent
+    // refused; kNone for community targets.
+    pmc_long send_sync_with_refusal(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                    PmsSecurityRefusal* refusal);
     // Broadcast requests; *replies receives a new list the caller releases.
     virtual pmc_long send_broad_cast_sync(IPmsSnmpPacket* packet, IPmsSnmpPacketList** replies);
     virtual pmc_long send_broad_cast_sync(IPmsPdu* pdu, IPmsSnmpTarget* target,
@@ -39,10 +44,10 @@ private:
     // first use; null with *status -2 (unserved target) or -3.
     IPmsSession* select_session(IPmsSnmpTarget* target, pmc_long* status);
     // The user-based (SNMPv3) session, created on first use.
-    IPmsSession* select_user_session(pmc_long* status);
+    IPmsUserSession* select_user_session(pmc_long* status);
 
     pmc::Owned<IPmsSession> community_session_;
-    pmc::Owned<IPmsSession> user_session_;
+    pmc::Owned<IPmsUserSession> user_session_;
     std::mutex lock_;
 };
 

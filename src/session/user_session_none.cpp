@@ -1,9 +1,7 @@
 #include "session/user_session.h"
 
 // A build without Net-SNMP has no user-based session.
-IPmsSession* create_user_session(pmc_long* status) {
+IPmsUserSession* create_user_session(pmc_long* status) {
     if (status != nullptr) *status = PMC_E_NOT_SUPPORTED;
     return nullptr;
 }
-
-PmsSecurityRefusal last_security_refusal() { return PmsSecurityRefusal::kNone; }

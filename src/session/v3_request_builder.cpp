@@ -1,14 +1,13 @@
 #include "session/v3_request_builder.h"
 
 #include <mutex>
+#include <new>
 #include <string>
-
-#include <net-snmp/library/lcd_time.h>
 
 #include "session/v3_library.h"
 #include "session/v3_session_fields.h"
+#include "session/v3_session_pool.h"
 #include "session/v3_status.h"
-#include "session/v3_transport.h"
 
 namespace {
 
@@ -60,9 +59,11 @@ char pms_v3_type_letter(pmc_long value_type) {
 }
 
 V3RequestBuilder::~V3RequestBuilder() {
-    LibraryGuard guard(pms_v3_library_lock());
-    if (pdu_ != nullptr) snmp_free_pdu(pdu_);
-    if (handle_ != nullptr) snmp_sess_close(handle_);
+    {
+        LibraryGuard guard(pms_v3_library_lock());
+        if (pdu_ != nullptr) snmp_free_pdu(pdu_);
+    }
+    if (keep_ && session_) V3SessionPool::process().give_back(pool_key_, std::move(session_));
 }
 
 netsnmp_pdu* V3RequestBuilder::detach_pdu() {
@@ -72,53 +73,17 @@ netsnmp_pdu* V3RequestBuilder::detach_pdu() {
 }
 
 pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target, const V3Engine* engine) {
-    CPmcNetworkAddress* address = target->get_address();
-    if (address == nullptr) return PMC_E_INVALID_ARG;
-    CPmcNetworkAddress* copy = nullptr;
-    pmc_long status = address->clone(&copy);
-    destination_.reset(copy);
-    if (status != PMC_S_OK) return status;
-    if (destination_->get_port() == 0) destination_->set_port(target->get_port());
-
-    netsnmp_session session;
-    V3SessionFields fields;
-    {
-        LibraryGuard guard(pms_v3_library_lock());
-        snmp_sess_init(&session);
+    if (!probe_ && engine != nullptr && !engine->id.empty()) {
+        std::string peer;
+        pmc_long status = pms_v3_peer_text(target->get_address(), target->get_port(), &peer);
+        if (status == PMC_S_OK) status = pms_v3_pool_key(target, peer, *engine, &pool_key_);
+        if (status != PMC_S_OK) return status;
+        session_ = V3SessionPool::process().take(pool_key_);
+        if (session_ && session_->reuse(target, engine) == PMC_S_OK) return PMC_S_OK;
     }
-    status = fields.fill(target, &session);
-    if (status != PMC_S_OK) return status;
-    session.flags |= SNMP_FLAGS_DONT_PROBE;
-    if (engine != nullptr && !engine->id.empty()) {
-        session.securityEngineID = const_cast<u_char*>(engine->id.data());
-        session.securityEngineIDLen = engine->id.size();
-    }
-
-    DataGramSocket* socket = nullptr;
-    status = pmc_create_datagram_socket(destination_->get_kind(), 0, &socket);
-    socket_.reset(socket);
-    if (status != PMC_S_OK) return status;
-    if (probe_) socket_->set_broadcast(true);
-
-    netsnmp_transport* transport = pms_v3_transport_new(socket_.get(), destination_.get());
-    if (transport == nullptr) return PMC_E_NO_MEMORY;
-    LibraryGuard guard(pms_v3_library_lock());
-    // Takes the transport, also when it fails; sends nothing.
-    handle_ = snmp_sess_add(&session, transport, nullptr, nullptr);
-    if (handle_ == nullptr) {
-        pms_v3_report_session_failure("snmp_open", &session);
-        return PMC_E_INVALID_ARG;
-    }
-    // The opened session forgets the flag; without it the first send would
-    // probe, waiting under the library lock.
-    snmp_sess_session(handle_)->flags |= SNMP_FLAGS_DONT_PROBE;
-    // Without a time the agent's first answer would be a notInTimeWindow
-    // report and a resend.
-    if (engine != nullptr && !engine->id.empty() && (engine->boots != 0 || engine->time != 0)) {
-        set_enginetime(engine->id.data(), static_cast<u_int>(engine->id.size()), engine->boots,
-                       engine->time_now(), engine->authenticated ? TRUE : FALSE);
-    }
-    return PMC_S_OK;
+    session_.reset(new (std::nothrow) V3OpenSession());
+    if (!session_) return PMC_E_NO_MEMORY;
+    return session_->open(target, engine, probe_);
 }
 
 pmc_long V3RequestBuilder::build(IPmsPdu* pdu) {
@@ -131,7 +96,7 @@ pmc_long V3RequestBuilder::build(IPmsPdu* pdu) {
         pdu_ = snmp_pdu_create(command);
     }
     if (pdu_ == nullptr) {
-        pms_v3_report_failure("snmp_pdu_create", handle_);
+        pms_v3_report_failure("snmp_pdu_create", handle());
         return PMC_E_NO_MEMORY;
     }
     if (command == SNMP_MSG_GETBULK) {
@@ -153,7 +118,7 @@ pmc_long V3RequestBuilder::build_probe() {
     // identifier, answered by a report that carries the engine identifier.
     pdu_ = snmp_pdu_create(SNMP_MSG_GET);
     if (pdu_ == nullptr) {
-        pms_v3_report_failure("snmpv3_build_probe_pdu", handle_);
+        pms_v3_report_failure("snmpv3_build_probe_pdu", handle());
         return PMC_E_NO_MEMORY;
     }
     pdu_->version = SNMP_VERSION_3;
@@ -174,7 +139,7 @@ pmc_long V3RequestBuilder::add_binding(IPmsVarBind* binding) {
     LibraryGuard guard(pms_v3_library_lock());
     size_t length = MAX_OID_LEN;
     if (snmp_parse_oid(text.c_str(), name_, &length) == nullptr) {
-        pms_v3_report_failure("snmp_parse_oid", handle_);
+        pms_v3_report_failure("snmp_parse_oid", handle());
         return PMC_E_INVALID_ARG;
     }
     const IPmsValue* value = binding->get_value();
@@ -188,6 +153,6 @@ pmc_long V3RequestBuilder::add_binding(IPmsVarBind* binding) {
     const char* chars = reinterpret_cast<const char*>(value_text->get_data());
     const int result = snmp_add_var(pdu_, name_, length, letter, chars != nullptr ? chars : "");
     if (result == SNMPERR_SUCCESS) return PMC_S_OK;
-    pms_v3_report_failure("snmp_add_var", handle_);
+    pms_v3_report_failure("snmp_add_var", handle());
     return pms_v3_status_of_library_error(result);
 }

@@ -1,18 +1,21 @@
-// One SNMPv3 exchange's library side: a datagram socket, the transport over
-// it, the opened single session and the request PDU built from ours. All of
-// it is released by the destructor.
+// One SNMPv3 exchange's library side: the opened session (from the pool
+// when one is idle there, else a new one) and the request PDU built from
+// ours. The destructor frees the PDU and gives the session back to the pool
+// when the exchange went well, else closes it.
 #ifndef PMSNMP_SESSION_V3_REQUEST_BUILDER_H
 #define PMSNMP_SESSION_V3_REQUEST_BUILDER_H
 
-#include <pmsnmp/owned.h>
+#include <memory>
+#include <string>
+
 #include <pmsnmp/pdu.h>
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
 #include "message/snmp_target.h"
-#include "net/datagram_socket.h"
 #include "session/v3_engine_cache.h"
+#include "session/v3_open_session.h"
 
 // Library PDU command of a PDU type code; -2 for types with none.
 pmc_long pms_v3_pdu_command(pmc_long type, int* command);
@@ -30,14 +33,16 @@ public:
     V3RequestBuilder(const V3RequestBuilder&) = delete;
     V3RequestBuilder& operator=(const V3RequestBuilder&) = delete;
 
-    // Opens the library session from target (which it does not keep),
-    // speaking to engine when given: its identifier, boots and time.
+    // A library session for target (which it does not keep), speaking to
+    // engine when given: its identifier, boots and time.
     pmc_long open(IPmsSnmpTarget* target, const V3Engine* engine = nullptr);
+    // The session may serve later requests like this one.
+    void keep() { keep_ = !pool_key_.empty(); }
     // Builds the library PDU: the discovery probe, or pdu's type, request
     // identifier and bindings.
     pmc_long build(IPmsPdu* pdu);
 
-    void* handle() const { return handle_; }
+    void* handle() const { return session_ ? session_->handle() : nullptr; }
     // Hands the built PDU over.
     netsnmp_pdu* detach_pdu();
 
@@ -46,9 +51,9 @@ private:
     pmc_long add_binding(IPmsVarBind* binding);
 
     bool probe_;
-    pmc::Owned<DataGramSocket> socket_;
-    pmc::Owned<CPmcNetworkAddress> destination_;
-    void* handle_ = nullptr;
+    bool keep_ = false;
+    std::string pool_key_;  // empty: not for the pool
+    std::unique_ptr<V3OpenSession> session_;
     netsnmp_pdu* pdu_ = nullptr;
     oid name_[MAX_OID_LEN] = {};
 };

@@ -38,14 +38,23 @@ int library_error_of(void* handle) {
     return session != nullptr ? session->s_snmp_errno : SNMPERR_GENERR;
 }
 
+// Keeps what was refused; a later step that refuses nothing leaves it.
+void note(PmsSecurityRefusal* refusal, PmsSecurityRefusal reason) {
+    if (reason != PmsSecurityRefusal::kNone) *refusal = reason;
+}
+
 // The status of a finished exchange: its own, else the session's error. A
 // time-out after answers the library dropped as flawed says so.
-pmc_long exchange_status(int result, void* handle) {
+pmc_long exchange_status(int result, void* handle, PmsSecurityRefusal* refusal) {
     if (result == STAT_SUCCESS) return PMC_S_OK;
-    if (result != STAT_TIMEOUT) return pms_v3_status_of_library_error(library_error_of(handle));
+    if (result != STAT_TIMEOUT) {
+        const int library_error = library_error_of(handle);
+        note(refusal, pms_v3_refusal_of_library_error(library_error));
+        return pms_v3_status_of_library_error(library_error);
+    }
     const PmsSecurityRefusal flaw = pms_v3_transport_flaw(snmp_sess_transport(handle));
     if (flaw == PmsSecurityRefusal::kNone) return PMC_E_TIMEOUT;
-    pms_v3_note_refusal(flaw);
+    note(refusal, flaw);
     return PMC_E_DECODE;
 }
 
@@ -87,7 +96,8 @@ void learn_time(V3Engine* engine) {
 // RFC 3414 4: a noAuthNoPriv probe with an empty user and engine
 // identifier, answered by a report that carries the engine identifier.
 // Our own exchange, so that no other thread waits while this one does.
-pmc_long discover(IPmsSnmpTarget* target, V3Deadline deadline, V3Engine* engine) {
+pmc_long discover(IPmsSnmpTarget* target, V3Deadline deadline, V3Engine* engine,
+                  PmsSecurityRefusal* refusal) {
     V3RequestBuilder builder(true);
     pmc_long status = builder.open(target);
     if (status == PMC_S_OK) status = builder.build(nullptr);
@@ -99,7 +109,7 @@ pmc_long discover(IPmsSnmpTarget* target, V3Deadline deadline, V3Engine* engine)
     netsnmp_pdu* response = nullptr;
     const int result = snmp_sess_synch_response_cb(builder.handle(), builder.detach_pdu(),
                                                    &response, probe_callback, deadline);
-    status = exchange_status(result, builder.handle());
+    status = exchange_status(result, builder.handle(), refusal);
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
     if (response != nullptr) snmp_free_pdu(response);
     if (status != PMC_S_OK) {
@@ -190,7 +200,7 @@ v3RequestSession* create_v3_request_session(pmc_long* status) {
     return session;
 }
 
-IPmsSession* create_user_session(pmc_long* status) { return create_v3_request_session(status); }
+IPmsUserSession* create_user_session(pmc_long* status) { return create_v3_request_session(status); }
 
 void v3RequestSession::release() { delete this; }
 
@@ -202,13 +212,20 @@ pmc_long v3RequestSession::send_sync(IPmsSnmpPacket* packet) {
 }
 
 pmc_long v3RequestSession::send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) {
-    V3LibraryUse library;
-    PmcTraceScope scope(pmc_snmp_log(), "v3RequestSession::send_sync(IPmsSnmpPacket*)");
-    pms_v3_forget_security_refusal();
-    return send_sync_internal(pdu, target);
+    PmsSecurityRefusal refusal = PmsSecurityRefusal::kNone;
+    return send_sync_with_refusal(pdu, target, &refusal);
 }
 
-pmc_long v3RequestSession::send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* target) {
+pmc_long v3RequestSession::send_sync_with_refusal(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                                  PmsSecurityRefusal* refusal) {
+    V3LibraryUse library;
+    PmcTraceScope scope(pmc_snmp_log(), "v3RequestSession::send_sync(IPmsSnmpPacket*)");
+    *refusal = PmsSecurityRefusal::kNone;
+    return send_sync_internal(pdu, target, refusal);
+}
+
+pmc_long v3RequestSession::send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                              PmsSecurityRefusal* refusal) {
     PmcTraceScope scope(pmc_snmp_log(),
                         "v3RequestSession::send_sync_internal(IPmsPdu*, IPmsSnmpTarget*)");
     if (pdu == nullptr || target == nullptr) return PMC_E_INVALID_ARG;
@@ -224,26 +241,29 @@ pmc_long v3RequestSession::send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* targ
     if (!cache.find(agent, wanted, &engine)) {
         engine.id = wanted;
         if (wanted.empty()) {
-            status = discover(target, deadline, &engine);
+            status = discover(target, deadline, &engine, refusal);
             if (status != PMC_S_OK) return status;
             discovered = true;
         }
     }
     int library_error = SNMPERR_SUCCESS;
-    status = exchange(pdu, target, &engine, deadline, &library_error);
+    status = exchange(pdu, target, &engine, deadline, &library_error, refusal);
     if (status != PMC_S_OK && stale_engine(library_error) && !discovered) {
         // Once, as RFC 3414 4 asks: the agent restarted or was replaced.
         cache.forget(agent);
         engine = V3Engine();
-        status = discover(target, deadline, &engine);
-        if (status == PMC_S_OK) status = exchange(pdu, target, &engine, deadline, &library_error);
+        status = discover(target, deadline, &engine, refusal);
+        if (status == PMC_S_OK) {
+            status = exchange(pdu, target, &engine, deadline, &library_error, refusal);
+        }
     }
     if (status == PMC_S_OK) cache.store(agent, engine);
     return status;
 }
 
 pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engine* engine,
-                                    V3Deadline deadline, int* library_error) {
+                                    V3Deadline deadline, int* library_error,
+                                    PmsSecurityRefusal* refusal) {
     V3RequestBuilder builder(false);
     pmc_long status = builder.open(target, engine);
     if (status == PMC_S_OK) status = builder.build(pdu);
@@ -254,16 +274,17 @@ pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engi
                                                    &response, nullptr, deadline);
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
     *library_error = library_error_of(builder.handle());
-    status = exchange_status(result, builder.handle());
+    status = exchange_status(result, builder.handle(), refusal);
     if (status != PMC_S_OK) pms_v3_report_failure("snmp_synch_response", builder.handle());
     if (status == PMC_S_OK && response == nullptr) status = PMC_E_RECEIVE;
+    if (status == PMC_S_OK) builder.keep();
     if (status == PMC_S_OK && !engine->id.empty()) learn_time(engine);
     if (status == PMC_S_OK && response != nullptr && response->errstat == SNMP_ERR_TOOBIG) {
         // As over SNMPv1/v2c: the request stays as it was, for the caller
         // to ask for less.
         status = PMC_E_TOO_BIG;
     } else if (response != nullptr) {
-        const pmc_long converted = pms_v3_convert_response(response, pdu, target);
+        const pmc_long converted = pms_v3_convert_response(response, pdu, target, refusal);
         if (status == PMC_S_OK) status = converted;
     }
     if (response != nullptr) snmp_free_pdu(response);
@@ -285,7 +306,8 @@ pmc_long v3RequestSession::get_engine_id_broad_cast(IPmsSnmpTarget* target,
     netsnmp_pdu* response = nullptr;
     const int result = snmp_sess_synch_response_cb(builder.handle(), builder.detach_pdu(),
                                                    &response, broadcast_callback);
-    status = exchange_status(result, builder.handle());
+    PmsSecurityRefusal refusal = PmsSecurityRefusal::kNone;  // no one request's to tell
+    status = exchange_status(result, builder.handle(), &refusal);
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
     if (response != nullptr) snmp_free_pdu(response);
     if (status == PMC_E_TIMEOUT) return PMC_S_OK;  // nobody answered
@@ -331,7 +353,8 @@ pmc_long v3RequestSession::send_to_engines(IPmsPdu* pdu, IPmsSnmpTarget* target,
         pmc::Owned<IPmsPdu> request(aimed ? pdu->clone(&status) : nullptr);
         if (!request) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
         status = aim_at_engine(aimed.get(), engine.get(), port);
-        if (status == PMC_S_OK) status = send_sync_internal(request.get(), aimed.get());
+        PmsSecurityRefusal refusal = PmsSecurityRefusal::kNone;  // the engine is skipped
+        if (status == PMC_S_OK) status = send_sync_internal(request.get(), aimed.get(), &refusal);
         if (skips_engine(status)) continue;
         if (status != PMC_S_OK) return status;
         pmc::Owned<IPmsSnmpPacket> packet(create_packet(&status));

@@ -13,6 +13,7 @@
 #include <net-snmp/net-snmp-includes.h>
 
 #include "session/session.h"
+#include "session/user_session.h"
 #include "session/v3_engine_cache.h"
 #include "session/v3_synch_response.h"
 
@@ -20,7 +21,7 @@
 // address (port 0) and engine identifier.
 typedef std::vector<pmc::Owned<IPmsSnmpTarget>> V3EngineList;
 
-class v3RequestSession : public IPmsSession {
+class v3RequestSession : public IPmsUserSession {
 public:
     void release() override;
     // One request; the answer overwrites pdu, and target takes the
@@ -29,6 +30,8 @@ public:
     // -214 when the agent refuses the credentials.
     pmc_long send_sync(IPmsPdu* pdu, IPmsSnmpTarget* target) override;
     pmc_long send_sync(IPmsSnmpPacket* packet) override;
+    pmc_long send_sync_with_refusal(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                    PmsSecurityRefusal* refusal) override;
     // Discovers the engines that answer a probe sent to target's (broadcast)
     // address within its time-out, then sends pdu to each; engines that time
     // out, reject the user or answer garbage are skipped. *replies receives
@@ -52,9 +55,10 @@ private:
     // Discovery when the agent's engine is not known yet, then the request;
     // a report that the engine is stale is met by one rediscovery and one
     // resend. All within (retries + 1) x time-out.
-    pmc_long send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* target);
+    pmc_long send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                PmsSecurityRefusal* refusal);
     pmc_long exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engine* engine,
-                      V3Deadline deadline, int* library_error);
+                      V3Deadline deadline, int* library_error, PmsSecurityRefusal* refusal);
     pmc_long send_to_engines(IPmsPdu* pdu, IPmsSnmpTarget* target, const V3EngineList& engines,
                              IPmsSnmpPacketList* replies);
 };

@@ -58,10 +58,7 @@ pmc_long take_source(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
 }
 
 pmc_long convert_target(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
-    if (response->version != SNMP_VERSION_3) {
-        pms_v3_note_refusal(PmsSecurityRefusal::kMessageVersion);
-        return PMC_E_DECODE;
-    }
+    if (response->version != SNMP_VERSION_3) return PMC_E_DECODE;
     const pmc_long level = pms_v3_level_code(response->securityLevel);
     void* view = nullptr;
     target->query_interface(PMS_IID_V3_TARGET, &view);
@@ -183,7 +180,8 @@ pmc_long pms_v3_value_kind(u_char type) {
 }
 
 pmc_long pms_v3_convert_response(const netsnmp_pdu* response, IPmsPdu* pdu,
-                                 IPmsSnmpTarget* target) {
+                                 IPmsSnmpTarget* target, PmsSecurityRefusal* refusal) {
+    if (response->version != SNMP_VERSION_3) *refusal = PmsSecurityRefusal::kMessageVersion;
     pmc_long status = convert_target(response, target);
     if (status == PMC_S_OK) status = convert_bindings(response, pdu);
     if (status != PMC_S_OK) return status;

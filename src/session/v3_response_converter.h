@@ -10,6 +10,7 @@
 #include <net-snmp/net-snmp-includes.h>
 
 #include "message/snmp_target.h"
+#include "session/user_session.h"
 
 // Our PDU type code of a library command; -1 for none.
 pmc_long pms_v3_pdu_type(int command);
@@ -19,8 +20,9 @@ pmc_long pms_v3_value_kind(u_char type);
 
 // Converts response into pdu and target: -2 for a response that is not
 // SNMPv3 or has an unknown security level, -10 for a value of a kind we
-// lack (conversion stops there), -3 for memory.
+// lack (conversion stops there), -3 for memory. An answer in another
+// message version is -250 with *refusal kMessageVersion.
 pmc_long pms_v3_convert_response(const netsnmp_pdu* response, IPmsPdu* pdu,
-                                 IPmsSnmpTarget* target);
+                                 IPmsSnmpTarget* target, PmsSecurityRefusal* refusal);
 
 #endif

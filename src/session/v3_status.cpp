@@ -57,17 +57,6 @@ const RefusalGroup kRefusalGroups[] = {
     {{SNMPERR_UNKNOWN_ENG_ID}, PmsSecurityRefusal::kUnknownEngine},
 };
 
-thread_local PmsSecurityRefusal last_refusal = PmsSecurityRefusal::kNone;
-
-PmsSecurityRefusal refusal_of(int library_error) {
-    for (const RefusalGroup& group : kRefusalGroups) {
-        for (int error : group.errors) {
-            if (error == library_error) return group.refusal;
-        }
-    }
-    return PmsSecurityRefusal::kNone;
-}
-
 void write_report(const char* call, int system_error, int library_error, const char* text) {
     if (system_error != 0 && library_error != 0 && text != nullptr && text[0] != '\0') {
         pmc_snmp_log()->write_line(PMC_LOG_ERROR, "%s(): ErrNo = %d, SnmpErrNo = %d, %s", call,
@@ -79,14 +68,16 @@ void write_report(const char* call, int system_error, int library_error, const c
 
 }  // namespace
 
-PmsSecurityRefusal last_security_refusal() { return last_refusal; }
-
-void pms_v3_forget_security_refusal() { last_refusal = PmsSecurityRefusal::kNone; }
-
-void pms_v3_note_refusal(PmsSecurityRefusal reason) { last_refusal = reason; }
+PmsSecurityRefusal pms_v3_refusal_of_library_error(int library_error) {
+    for (const RefusalGroup& group : kRefusalGroups) {
+        for (int error : group.errors) {
+            if (error == library_error) return group.refusal;
+        }
+    }
+    return PmsSecurityRefusal::kNone;
+}
 
 pmc_long pms_v3_status_of_library_error(int library_error) {
-    if (refusal_of(library_error) != PmsSecurityRefusal::kNone) last_refusal = refusal_of(library_error);
     for (const ErrorGroup& group : kErrorGroups) {
         for (int error : group.errors) {
             if (error == library_error) return group.status;

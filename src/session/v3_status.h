@@ -7,15 +7,11 @@
 
 #include "session/user_session.h"
 
-// A library error code (SNMPERR_*) as a status; a security failure also
-// becomes the thread's last_security_refusal().
+// A library error code (SNMPERR_*) as a status.
 pmc_long pms_v3_status_of_library_error(int library_error);
 
-// Clears the thread's last refusal at the start of a request.
-void pms_v3_forget_security_refusal();
-
-// Makes reason the thread's last refusal.
-void pms_v3_note_refusal(PmsSecurityRefusal reason);
+// What a library error code says was refused; kNone for other errors.
+PmsSecurityRefusal pms_v3_refusal_of_library_error(int library_error);
 
 // An agent's error status as the PDU keeps it: 0 to 18 stay, others 100.
 pmc_long pms_v3_error_status(long error_status);

@@ -38,10 +38,16 @@ bool failed_security(int library_error) {
 // Whether the callback call concerns our request; a dropped message is
 // noted and goes no further.
 bool ours(netsnmp_session* session, int request_id, netsnmp_pdu* pdu, V3Wait* wait) {
-    if (request_id != wait->state.reqid && pdu != nullptr && pdu->command != SNMP_MSG_REPORT) {
+    const bool failed = pdu != nullptr && failed_security(session->s_snmp_errno);
+    // An encrypted message that fails its checks is never decrypted, so its
+    // request identifier stays unread (0); the session's socket hears only
+    // its agent.
+    const bool unread = failed && request_id == 0;
+    if (request_id != wait->state.reqid && pdu != nullptr && pdu->command != SNMP_MSG_REPORT &&
+        !unread) {
         return false;
     }
-    if (pdu != nullptr && failed_security(session->s_snmp_errno)) {
+    if (failed) {
         wait->failure = session->s_snmp_errno;
         return false;
     }
@@ -115,7 +121,10 @@ timeval wait_time(const timeval& library, V3Deadline deadline) {
 // descriptors.
 bool wait_round(void* handle, netsnmp_session* session, V3Deadline deadline, V3Wait* wait) {
     int descriptors = 0;
-    int block = 0;
+    // In: the time-out below is no bound of ours, so that the library
+    // answers with its next retry time (with 0 and a zero time it answers
+    // zero, and the wait would spin). Out: 1 when no request is pending.
+    int block = 1;
     netsnmp_large_fd_set readable;
     netsnmp_large_fd_set_init(&readable, FD_SETSIZE);
     timeval timeout{};

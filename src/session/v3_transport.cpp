@@ -92,6 +92,12 @@ PmsSecurityRefusal pms_v3_transport_flaw(netsnmp_transport_s* transport) {
                                                                 : PmsSecurityRefusal::kNone;
 }
 
+void pms_v3_transport_forget_flaw(netsnmp_transport_s* transport) {
+    if (transport != nullptr && transport->f_recv == receive) {
+        channel_of(transport)->dropped = PmsSecurityRefusal::kNone;
+    }
+}
+
 const char* pms_v3_source_text(const void* transport_data, int length) {
     if (transport_data == nullptr || length <= 0) return nullptr;
     const char* text = static_cast<const char*>(transport_data);

@@ -21,6 +21,9 @@ netsnmp_transport_s* pms_v3_transport_new(DataGramSocket* socket,
 // (another message version, a msgMaxSize below 484), or kNone.
 PmsSecurityRefusal pms_v3_transport_flaw(netsnmp_transport_s* transport);
 
+// Clears the flaw, for a transport that carries another request.
+void pms_v3_transport_forget_flaw(netsnmp_transport_s* transport);
+
 // The sender's address text of a received library PDU (lent), or null.
 const char* pms_v3_source_text(const void* transport_data, int length);
 

@@ -11,8 +11,8 @@
 
 #include <pmsnmp/pmsnmp.h>
 
+#include "api/client_agent.h"
 #include "api/v3_support.h"
-#include "session/user_session.h"
 #include "support/loopback_socket.h"
 #include "support/test_agent.h"
 
@@ -27,8 +27,9 @@ std::string scenario(const std::string& v3) {
     return R"({"table": {"1.3.6.1.2.1.1.5.0": ["octets", "forged"]}, "v3": {)" + v3 + "}}";
 }
 
-User crafted_user(pmc_long auth) {
-    return User{"pmscrafted", PMS_SEC_AUTH_NO_PRIV, auth, 0, "pmsv3phrase", ""};
+User crafted_user(pmc_long auth, bool priv = false) {
+    return priv ? User{"pmscrafted", PMS_SEC_AUTH_PRIV, auth, PMS_PRIV_AES, "pmsv3phrase", "pmsv3privacy"}
+                : User{"pmscrafted", PMS_SEC_AUTH_NO_PRIV, auth, 0, "pmsv3phrase", ""};
 }
 
 pmc_long get_name(unsigned short port, const User& user, char* name,
@@ -38,46 +39,100 @@ pmc_long get_name(unsigned short port, const User& user, char* name,
     return object->get_string(name);
 }
 
+NPmcClient::AgentOptions client_options(unsigned short port, const User& user) {
+    NPmcClient::AgentOptions options;
+    NPmcClient::TargetOptions& target = options.target;
+    target.address = "127.0.0.1";
+    target.address_kind = PMC_ADDRESS_IPV4;
+    target.port = port;
+    target.version = PMS_VERSION_3;
+    target.security_name = user.name;
+    target.security_level = user.level;
+    target.auth_protocol = user.auth;
+    target.priv_protocol = user.priv;
+    target.auth_pass_phrase = user.auth_phrase;
+    target.priv_pass_phrase = user.priv_phrase;
+    target.timeout_ms = kShortMs;
+    return options;
+}
+
+// The same request through the client layer, whose outcome names the reason.
+NPmcClient::Outcome client_get_name(unsigned short port, const User& user) {
+    NPmcClient::Agent agent(client_options(port, user));
+    return agent.get({std::string(kSysName) + ".0"});
+}
+
 TEST(V3Hostile, ForgedDigestIsNeverTakenForTheAnswer) {
     for (pmc_long auth : {PMS_AUTH_MD5, PMS_AUTH_SHA}) {
-        SCOPED_TRACE(auth);
-        const char* hash = auth == PMS_AUTH_MD5 ? "md5" : "sha";
-        pmc_test::TestAgent agent(scenario(std::string(R"("mode": "bad_digest", "auth": ")") + hash + "\""));
-        ASSERT_TRUE(agent.running()) << agent.error();
-        char name[64] = "";
-        EXPECT_EQ(get_name(agent.port(), crafted_user(auth), name), PMC_E_SECURITY);
-        EXPECT_EQ(last_security_refusal(), PmsSecurityRefusal::kAuthentication);
-        EXPECT_STREQ(name, "");
+        for (bool priv : {false, true}) {
+            SCOPED_TRACE(std::to_string(auth) + (priv ? " authPriv" : " authNoPriv"));
+            const char* hash = auth == PMS_AUTH_MD5 ? "md5" : "sha";
+            pmc_test::TestAgent agent(scenario(std::string(R"("mode": "bad_digest", "auth": ")") + hash + "\""));
+            ASSERT_TRUE(agent.running()) << agent.error();
+            char name[64] = "";
+            EXPECT_EQ(get_name(agent.port(), crafted_user(auth, priv), name), PMC_E_SECURITY);
+            EXPECT_STREQ(name, "");
+            EXPECT_EQ(client_get_name(agent.port(), crafted_user(auth, priv)).reason, "authentication failed");
+        }
     }
 }
 
 struct Misbehaviour {
     const char* v3;
     pmc_long status;
-    PmsSecurityRefusal reason;
+    const char* reason;  // in the outcome's reason
+    bool priv = false;
 };
 
 TEST(V3Hostile, EveryMisbehaviourEndsByTheDeadlineWithItsReason) {
     const Misbehaviour cases[] = {
-        {R"("mode": "not_in_time_window")", PMC_E_SECURITY, PmsSecurityRefusal::kTimeWindow},
-        {R"("mode": "unknown_engine_id")", PMC_E_SECURITY, PmsSecurityRefusal::kUnknownEngine},
-        {R"("mode": "empty_engine_id")", PMC_E_SECURITY, PmsSecurityRefusal::kUnknownEngine},
-        {R"("mode": "bad_version")", PMC_E_DECODE, PmsSecurityRefusal::kMessageVersion},
-        {R"("mode": "bad_max_size")", PMC_E_DECODE, PmsSecurityRefusal::kMessageSize},
+        {R"("mode": "not_in_time_window")", PMC_E_SECURITY, "not in time window"},
+        {R"("mode": "not_in_time_window")", PMC_E_SECURITY, "not in time window", true},
+        {R"("mode": "normal")", PMC_S_OK, "", true},
+        {R"("mode": "unknown_engine_id")", PMC_E_SECURITY, "unknown engine ID"},
+        {R"("mode": "empty_engine_id")", PMC_E_SECURITY, "unknown engine ID"},
+        {R"("mode": "bad_version")", PMC_E_DECODE, "could not be decoded: answer in an unknown SNMP message version"},
+        {R"("mode": "bad_max_size")", PMC_E_DECODE, "could not be decoded: answer with a msgMaxSize below 484"},
         // As over SNMPv2c, so that a bulk walk asks for less.
-        {R"("mode": "too_big")", PMC_E_TOO_BIG, PmsSecurityRefusal::kNone},
+        {R"("mode": "too_big")", PMC_E_TOO_BIG, "does not fit the message size limit"},
     };
     for (const Misbehaviour& entry : cases) {
-        SCOPED_TRACE(entry.v3);
+        SCOPED_TRACE(std::string(entry.v3) + (entry.priv ? " authPriv" : ""));
         pmc_test::TestAgent agent(scenario(entry.v3));
         ASSERT_TRUE(agent.running()) << agent.error();
         char name[64] = "";
         const Clock::time_point start = Clock::now();
-        EXPECT_EQ(get_name(agent.port(), crafted_user(PMS_AUTH_SHA), name), entry.status);
-        EXPECT_EQ(last_security_refusal(), entry.reason);
+        EXPECT_EQ(get_name(agent.port(), crafted_user(PMS_AUTH_SHA, entry.priv), name), entry.status);
+        if (entry.status == PMC_S_OK) {
+            EXPECT_STREQ(name, "forged");
+        }
         // Two tries of kShortMs, and a little for the machine.
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2 * kShortMs + 400));
+        const std::string reason = client_get_name(agent.port(), crafted_user(PMS_AUTH_SHA, entry.priv)).reason;
+        EXPECT_NE(reason.find(entry.reason), std::string::npos) << reason;
     }
+}
+
+// An agent that answers tooBig rather than fewer repetitions is asked again
+// for fewer, as over SNMPv2c.
+TEST(V3Hostile, BulkWalkAsksForFewerRepetitionsAfterTooBig) {
+    constexpr int kObjects = 12;
+    std::string table;
+    for (int i = 1; i <= kObjects; ++i) {
+        table += std::string(i > 1 ? "," : "") + R"("1.3.6.1.2.1.1.)" + std::to_string(i) + R"(.0": ["integer", )" +
+                 std::to_string(i) + "]";
+    }
+    pmc_test::TestAgent agent(R"({"table": {)" + table + R"(}, "v3": {"bulk_limit": 3}})");
+    ASSERT_TRUE(agent.running()) << agent.error();
+    NPmcClient::Agent client(client_options(agent.port(), crafted_user(PMS_AUTH_SHA, true)));
+    std::vector<std::int64_t> seen;
+    const NPmcClient::Outcome outcome = client.walk(kSystem, [&](const NPmcClient::Binding& binding) {
+        seen.push_back(binding.number);
+        return PMC_S_OK;
+    });
+    EXPECT_EQ(outcome.status, PMC_S_OK) << outcome.reason;
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(kObjects));
+    for (int i = 0; i < kObjects; ++i) EXPECT_EQ(seen[i], i + 1);
 }
 
 TEST(V3Hostile, EngineIsDiscoveredOnceAndARestartIsServed) {

@@ -106,6 +106,12 @@ TEST_F(V3Test, RefusedCredentialsAreSecurityFailures) {
         EXPECT_EQ(object->get_integer(&value), PMC_E_SECURITY);
         EXPECT_EQ(log.count("snmp_synch_response(): "), 1);
     }
+    // And the right one again, on the session kept from the first request:
+    // the wrong phrase's keys must not answer for it either.
+    auto object = open_v3(agent->port(), kShaAes);
+    ASSERT_EQ(object->add_get_variable(kIfNumber, true), PMC_S_OK);
+    pmc_long value = 0;
+    EXPECT_EQ(object->get_integer(&value), PMC_S_OK);
 }
 
 TEST_F(V3Test, ObjectsOnManyThreadsMixUsersAndOperations) {

@@ -1,11 +1,14 @@
-"""A crafted SNMPv3 agent (user-based security at noAuthNoPriv and
-authNoPriv, HMAC-MD5-96 and HMAC-SHA-96) for test_agent.py, built by hand so
-that it can misbehave on purpose.
+"""A crafted SNMPv3 agent (user-based security at noAuthNoPriv, authNoPriv
+and authPriv, HMAC-MD5-96 and HMAC-SHA-96, CFB128-AES-128) for test_agent.py,
+built by hand so that it can misbehave on purpose.
 
 Scenario key "v3" (every key optional):
     engine_id   hex octets of the agent's engine identifier
     boots       msgAuthoritativeEngineBoots to start with (default 1)
     auth        "md5" | "sha" (default "sha"); phrase: the user's pass phrase
+    priv_phrase the user's privacy pass phrase (AES; default "pmsv3privacy")
+    bulk_limit  GetBulk asking for more repetitions than this gets tooBig;
+                otherwise it walks the table
     mode        "normal" | "bad_digest" (Responses carry a wrong digest)
                 | "not_in_time_window" (every request gets that report)
                 | "unknown_engine_id" (every request, not probes, gets that report)
@@ -26,14 +29,20 @@ import os
 import select
 import time
 
+from cryptography.hazmat.primitives.ciphers import Cipher, algorithms, modes
+
 from test_agent import (TAG_INTEGER, TAG_OCTETS, TAG_SEQUENCE, TAG_COUNTER32, BerError,
                         dec_expect, dec_int, dec_oid, dec_tlv, enc_int_content, enc_oid_content,
-                        enc_tlv, encode_value)
+                        enc_tlv, encode_value, oid_key)
 
 PDU_RESPONSE = 0xA2
+PDU_GET_BULK = 0xA5
+TAG_END_OF_MIB_VIEW = 0x82
+TAG_NULL = 0x05
 PDU_REPORT = 0xA8
 TAG_NO_SUCH_OBJECT = 0x80
 FLAG_AUTH = 0x01
+FLAG_PRIV = 0x02
 FLAG_REPORTABLE = 0x04
 UNKNOWN_ENGINE_IDS = "1.3.6.1.6.3.15.1.1.4.0"
 NOT_IN_TIME_WINDOWS = "1.3.6.1.6.3.15.1.1.2.0"
@@ -48,6 +57,14 @@ def localized_key(hash_name, phrase, engine_id):
     stretched = (phrase * (1048576 // len(phrase) + 1))[:1048576]
     ku = digest(stretched).digest()
     return digest(ku + engine_id + ku).digest()
+
+
+def aes_cfb(key, boots, engine_time, salt, data, encrypt):
+    """RFC 3826 3.1: the IV is boots, time and the 8-octet salt."""
+    iv = boots.to_bytes(4, "big") + engine_time.to_bytes(4, "big") + salt
+    cipher = Cipher(algorithms.AES(key[:16]), modes.CFB(iv))
+    work = cipher.encryptor() if encrypt else cipher.decryptor()
+    return work.update(data) + work.finalize()
 
 
 class V3Message:
@@ -73,7 +90,17 @@ class V3Message:
             pos = e
         self.engine_id, self.user = fields[0], fields[3]
         self.boots, self.time = int.from_bytes(fields[1], "big"), int.from_bytes(fields[2], "big")
-        ss, se = dec_expect(data, pe, stop, TAG_SEQUENCE)
+        self.salt = fields[5]
+        if self.flags & FLAG_PRIV:
+            s, e = dec_expect(data, pe, stop, TAG_OCTETS)
+            self.encrypted = bytes(data[s:e])
+            # Until decrypted, as a report to an unknown engine carries them.
+            self.request_id, self.context_name, self.pdu_tag, self.names = 0, b"", 0, []
+        else:
+            self.read_scoped(data, pe, stop)
+
+    def read_scoped(self, data, start, stop):
+        ss, se = dec_expect(data, start, stop, TAG_SEQUENCE)
         s, e = dec_expect(data, ss, se, TAG_OCTETS)
         self.context_engine = bytes(data[s:e])
         s, e = dec_expect(data, e, se, TAG_OCTETS)
@@ -81,8 +108,10 @@ class V3Message:
         self.pdu_tag, ps, pe = dec_tlv(data, e, se)
         s, e = dec_expect(data, ps, pe, TAG_INTEGER)
         self.request_id = dec_int(data, s, e)
-        e = dec_expect(data, e, pe, TAG_INTEGER)[1]
-        e = dec_expect(data, e, pe, TAG_INTEGER)[1]
+        s, e = dec_expect(data, e, pe, TAG_INTEGER)
+        self.non_repeaters = dec_int(data, s, e)
+        s, e = dec_expect(data, e, pe, TAG_INTEGER)
+        self.max_repetitions = dec_int(data, s, e)
         ls, le = dec_expect(data, e, pe, TAG_SEQUENCE)
         self.names, pos = [], ls
         while pos < le:
@@ -98,12 +127,15 @@ class V3Agent:
         self.boots = int(config.get("boots", 1))
         self.auth = config.get("auth", "sha")
         self.phrase = config.get("phrase", "pmsv3phrase")
+        self.bulk_limit = int(config.get("bulk_limit", 1 << 30))
         self.mode = config.get("mode", "normal")
         self.restart_after = int(config.get("restart_after", 0))
         self.table = table
         self.started = time.monotonic()
         self.count = self.probes = 0
         self.key = localized_key(self.auth, self.phrase, self.engine_id)
+        self.priv_key = localized_key(self.auth, config.get("priv_phrase", "pmsv3privacy"),
+                                      self.engine_id)
 
     def engine_time(self):
         return int(time.monotonic() - self.started)
@@ -123,13 +155,19 @@ class V3Agent:
                          + enc_tlv(TAG_OCTETS, req.context_name) + pdu)
         auth = flags & FLAG_AUTH
         placeholder = b"\x00" * 12 if auth else b""
+        engine_time = self.engine_time()
+        salt = b""
+        if flags & FLAG_PRIV:
+            salt = os.urandom(8)
+            scoped = enc_tlv(TAG_OCTETS, aes_cfb(self.priv_key, self.boots, engine_time, salt,
+                                                 scoped, True))
 
         def whole(auth_params):
             usm = enc_tlv(TAG_SEQUENCE, enc_tlv(TAG_OCTETS, engine_id)
                           + enc_tlv(TAG_INTEGER, enc_int_content(self.boots))
-                          + enc_tlv(TAG_INTEGER, enc_int_content(self.engine_time()))
+                          + enc_tlv(TAG_INTEGER, enc_int_content(engine_time))
                           + enc_tlv(TAG_OCTETS, req.user if auth else b"")
-                          + enc_tlv(TAG_OCTETS, auth_params) + enc_tlv(TAG_OCTETS, b""))
+                          + enc_tlv(TAG_OCTETS, auth_params) + enc_tlv(TAG_OCTETS, salt))
             version = 4 if self.mode == "bad_version" else 3
             max_size = 100 if self.mode == "bad_max_size" else 65507
             header = enc_tlv(TAG_SEQUENCE, enc_tlv(TAG_INTEGER, enc_int_content(req.msg_id))
@@ -162,17 +200,38 @@ class V3Agent:
             self.restart()
         if self.mode == "unknown_engine_id" or req.engine_id != self.engine_id:
             return self.report(req, UNKNOWN_ENGINE_IDS, False)
+        if req.flags & FLAG_PRIV:
+            plain = aes_cfb(self.priv_key, req.boots, req.time, req.salt, req.encrypted, False)
+            req.read_scoped(plain, 0, len(plain))
         stale = req.boots != self.boots or abs(req.time - self.engine_time()) > TIME_WINDOW
         if req.flags & FLAG_AUTH and (self.mode == "not_in_time_window" or stale):
             return self.report(req, NOT_IN_TIME_WINDOWS, True)
-        bindings = []
-        for name in req.names:
-            kind_value = self.table.get(name)
-            tag, content = encode_value(*kind_value) if kind_value else (TAG_NO_SUCH_OBJECT, b"")
-            bindings.append((name, tag, content))
+        error = 1 if self.mode == "too_big" else 0
+        if req.pdu_tag == PDU_GET_BULK and req.max_repetitions > self.bulk_limit:
+            bindings, error = [(name, TAG_NULL, b"") for name in req.names], 1
+        elif req.pdu_tag == PDU_GET_BULK:
+            bindings = self.bulk(req.names, req.max_repetitions)
+        else:
+            bindings = [(name,) + self.value(name) for name in req.names]
         forged = b"\x00\x01" * 6 if self.mode == "bad_digest" else None
-        return self.message(req, req.flags & FLAG_AUTH, PDU_RESPONSE, bindings, forged,
-                            error=1 if self.mode == "too_big" else 0)
+        return self.message(req, req.flags & (FLAG_AUTH | FLAG_PRIV), PDU_RESPONSE, bindings,
+                            forged, error=error)
+
+    def value(self, name):
+        kind_value = self.table.get(name)
+        return encode_value(*kind_value) if kind_value else (TAG_NO_SUCH_OBJECT, b"")
+
+    def bulk(self, names, repetitions):
+        """Every name a repeater (no non-repeaters), row by row."""
+        ordered = sorted(self.table, key=oid_key)
+        bindings, current = [], list(names)
+        for _ in range(repetitions):
+            for i, name in enumerate(current):
+                following = [o for o in ordered if oid_key(o) > oid_key(name)]
+                current[i] = following[0] if following else name
+                bindings.append((current[i],) + (self.value(current[i]) if following
+                                                 else (TAG_END_OF_MIB_VIEW, b"")))
+        return bindings
 
 
 def write_state(path, agent):
@@ -192,10 +251,9 @@ def serve(sock, scenario, state_path, deadline):
             continue
         data, peer = sock.recvfrom(65535)
         try:
-            req = V3Message(data)
+            answer = agent.answer(V3Message(data))
         except (BerError, IndexError, ValueError):
             continue
-        answer = agent.answer(req)
         write_state(state_path, agent)
         if answer is not None:
             sock.sendto(answer, peer)
