@@ -12,6 +12,7 @@ namespace mib {
 // Scalars.
 constexpr const char* kSysDescr = "1.3.6.1.2.1.1.1.0";
 constexpr const char* kSysName = "1.3.6.1.2.1.1.5.0";
+constexpr const char* kSysUpTime = "1.3.6.1.2.1.1.3.0";
 
 // hrDeviceTable and hrPrinterTable columns (index: hrDeviceIndex).
 constexpr const char* kHrDeviceType = "1.3.6.1.2.1.25.3.2.1.2";

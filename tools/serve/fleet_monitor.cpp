@@ -88,7 +88,8 @@ PollOutcome FleetMonitor::probe(const FleetPrinter& printer) {
         std::lock_guard<std::mutex> lock(mutex_);
         ++stats_.in_flight;
     }
-    PollOutcome outcome = poll_printer(printer.agent, true);
+    StaticObjects memory;
+    PollOutcome outcome = poll_printer(printer.agent, ReadScope::kWhole, &memory);
     std::lock_guard<std::mutex> lock(mutex_);
     --stats_.in_flight;
     ++stats_.polls;
@@ -124,11 +125,11 @@ void FleetMonitor::work() {
         slot.busy = true;
         ++stats_.in_flight;
         if (!cycle_started_) cycle_started_ = now;
-        const bool read_static = now >= slot.static_due;
+        const ReadScope scope = now >= slot.static_due ? ReadScope::kWhole : ReadScope::kVolatile;
         const FleetPrinter& printer = *slot.state.printer;
-        const AgentOptions agent = printer.agent;
+        StaticObjects* memory = &slot.memory;  // this thread's while the slot is busy
         lock.unlock();
-        PollOutcome outcome = poll_printer(agent, read_static);
+        PollOutcome outcome = poll_printer(printer.agent, scope, memory);
         if (poll_hook_) poll_hook_(printer, outcome);
         lock.lock();
         record(*index, std::move(outcome), now);
@@ -158,10 +159,8 @@ void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_po
         state.report = std::move(outcome.report);
         state.last_success = WallClock::now();
         state.reason.clear();
-        if (outcome.location) {
-            state.location = outcome.location;
-            slot.static_due = started + config_.static_interval;
-        }
+        if (outcome.location) state.location = outcome.location;
+        if (outcome.whole) slot.static_due = started + config_.static_interval;
         slot.failures = 0;
         slot.due = started + config_.interval;
     } else {

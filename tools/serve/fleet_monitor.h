@@ -68,7 +68,8 @@ private:
     struct Slot {
         PrinterSnapshot state;
         Clock::time_point due;
-        Clock::time_point static_due;
+        Clock::time_point static_due;  // of the next whole read
+        StaticObjects memory;  // what the last whole read kept
         bool busy = false;
         unsigned failures = 0;
     };
