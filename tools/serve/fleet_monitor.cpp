@@ -124,7 +124,7 @@ void FleetMonitor::work() {
         Slot& slot = slots_[*index];
         slot.busy = true;
         ++stats_.in_flight;
-        if (!cycle_started_) cycle_started_ = now;
+        if (!cycle_started_) cycle_started_ = slot.due;  // the pass began when it was due
         const ReadScope scope = now >= slot.static_due ? ReadScope::kWhole : ReadScope::kVolatile;
         const FleetPrinter& printer = *slot.state.printer;
         StaticObjects* memory = &slot.memory;  // this thread's while the slot is busy
@@ -141,6 +141,24 @@ Clock::duration FleetMonitor::back_off(unsigned failures) const {
     const Clock::duration longest = std::max<Clock::duration>(config_.interval, kMaxBackOff);
     const unsigned steps = std::min(failures > 0 ? failures - 1 : 0, kMaxBackOffSteps);
     return std::min<Clock::duration>(config_.interval * (1u << steps), longest);
+}
+
+// Polls stay on the printer's cadence (its first poll and whole intervals
+// after), so that every printer due in a pass is due at its start; a pass
+// missed altogether is skipped.
+Clock::time_point FleetMonitor::keep_cadence(Clock::time_point due, Clock::time_point now) const {
+    if (due > now) return due;
+    return due + ((now - due) / config_.interval + 1) * config_.interval;
+}
+
+// A pass over the fleet is over when every printer due in it has been
+// polled; one backed off beyond it belongs to a later pass.
+bool FleetMonitor::pass_complete(Clock::time_point started) const {
+    if (cycle_count_ == slots_.size()) return true;
+    const Clock::time_point horizon = started + config_.interval;
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (!cycle_seen_[i] && (slots_[i].busy || slots_[i].due < horizon)) return false;
+    return true;
 }
 
 void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_point started) {
@@ -162,11 +180,11 @@ void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_po
         if (outcome.location) state.location = outcome.location;
         if (outcome.whole) slot.static_due = started + config_.static_interval;
         slot.failures = 0;
-        slot.due = started + config_.interval;
+        slot.due = keep_cadence(slot.due + config_.interval, now);
     } else {
         state.reason = outcome.reason;
         ++slot.failures;
-        slot.due = now + back_off(slot.failures);
+        slot.due = keep_cadence(slot.due + back_off(slot.failures), now);
     }
     if (changed)
         log_("printer " + state.printer->host + (state.up ? " reachable" : " unreachable: " + state.reason));
@@ -175,7 +193,7 @@ void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_po
         cycle_seen_[index] = true;
         ++cycle_count_;
     }
-    if (cycle_count_ == slots_.size() && cycle_started_) {
+    if (cycle_started_ && pass_complete(*cycle_started_)) {
         stats_.cycle_seconds = std::chrono::duration<double>(now - *cycle_started_).count();
         std::fill(cycle_seen_.begin(), cycle_seen_.end(), false);
         cycle_count_ = 0;

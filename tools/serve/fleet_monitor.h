@@ -37,7 +37,7 @@ struct MonitorStats {
     std::uint64_t polls = 0;
     std::uint64_t timeouts = 0;
     unsigned in_flight = 0;
-    std::optional<double> cycle_seconds;  // the last full pass over the fleet
+    std::optional<double> cycle_seconds;  // the last pass over the printers due
 };
 
 class FleetMonitor {
@@ -77,6 +77,8 @@ private:
     void work();
     std::optional<std::size_t> next_due(Clock::time_point now, Clock::time_point* wake) const;
     void record(std::size_t index, PollOutcome outcome, Clock::time_point started);
+    bool pass_complete(Clock::time_point started) const;
+    Clock::time_point keep_cadence(Clock::time_point due, Clock::time_point now) const;
     Clock::duration back_off(unsigned failures) const;
 
     const ServeConfig& config_;
