@@ -1,5 +1,7 @@
 #include "serve/fleet_monitor.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <system_error>
 
@@ -11,6 +13,7 @@ namespace {
 // unless the interval itself is longer.
 constexpr unsigned kMaxBackOffSteps = 3;
 constexpr std::chrono::minutes kMaxBackOff{5};
+constexpr int kArenas = 2;
 
 template <class Text>
 void keep(const std::optional<Text>& old, std::optional<Text>* fresh) {
@@ -49,6 +52,9 @@ FleetMonitor::FleetMonitor(const ServeConfig& config, Log log)
 FleetMonitor::~FleetMonitor() { stop(); }
 
 bool FleetMonitor::start() {
+    // A report is made on one poller and freed on another: with an arena
+    // per thread, each keeps holes the others could have used.
+    mallopt(M_ARENA_MAX, kArenas);
     const std::size_t count = std::min<std::size_t>(std::max(config_.parallel, 1u), slots_.size());
     for (std::size_t i = 0; i < count; ++i) {
         try {
@@ -132,8 +138,16 @@ void FleetMonitor::work() {
         PollOutcome outcome = poll_printer(printer.agent, scope, memory);
         if (poll_hook_) poll_hook_(printer, outcome);
         lock.lock();
-        record(*index, std::move(outcome), now);
+        const bool pass_ended = record(*index, std::move(outcome), now);
         wake_.notify_all();
+        if (pass_ended) {
+            // Reports die on other threads than the ones that made them;
+            // without this each thread's arena keeps the holes, and the
+            // resident size grows pass after pass.
+            lock.unlock();
+            malloc_trim(0);
+            lock.lock();
+        }
     }
 }
 
@@ -161,7 +175,7 @@ bool FleetMonitor::pass_complete(Clock::time_point started) const {
     return true;
 }
 
-void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_point started) {
+bool FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_point started) {
     Slot& slot = slots_[index];
     PrinterSnapshot& state = slot.state;
     const Clock::time_point now = Clock::now();
@@ -198,7 +212,9 @@ void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_po
         std::fill(cycle_seen_.begin(), cycle_seen_.end(), false);
         cycle_count_ = 0;
         cycle_started_.reset();
+        return true;
     }
+    return false;
 }
 
 }  // namespace pmtool

@@ -76,7 +76,8 @@ private:
 
     void work();
     std::optional<std::size_t> next_due(Clock::time_point now, Clock::time_point* wake) const;
-    void record(std::size_t index, PollOutcome outcome, Clock::time_point started);
+    // True when the poll ended a pass over the fleet.
+    bool record(std::size_t index, PollOutcome outcome, Clock::time_point started);
     bool pass_complete(Clock::time_point started) const;
     Clock::time_point keep_cadence(Clock::time_point due, Clock::time_point now) const;
     Clock::duration back_off(unsigned failures) const;
