@@ -240,8 +240,9 @@ def flat(values, slack, first=1):
 def run_serve(options, folder, hosts):
     config = os.path.join(folder, "fleet.yaml")
     with open(config, "w") as f:
-        f.write("interval: %ds\nparallel: %d\ndefaults: {version: 2c, community: public, timeout: 2s, retries: 1}\n"
-                "printers:\n%s" % (options.interval, PARALLEL, "".join("  - host: %s\n" % h for h in hosts)))
+        f.write("interval: %ds\nstatic_interval: %s\nparallel: %d\n"
+                "defaults: {version: 2c, community: public, timeout: 2s, retries: 1}\nprinters:\n%s"
+                % (options.interval, options.static_interval, PARALLEL, "".join("  - host: %s\n" % h for h in hosts)))
     with open(os.path.join(folder, "serve.log"), "w+") as log:
         serve = subprocess.Popen([options.tool, "serve", "--config", config, "--listen", "127.0.0.1:0"], stderr=log)
     try:
@@ -322,6 +323,7 @@ def main():
     parser.add_argument("--silent-percent", type=float, default=3)
     parser.add_argument("--slow-percent", type=float, default=3)
     parser.add_argument("--slow-ms", type=int, default=700, help="how late a slow printer answers")
+    parser.add_argument("--static-interval", default="1h", help="serve's, 1ms: every poll reads everything")
     parser.add_argument("--exporter-passes", type=int, default=3, help="0: serve alone")
     parser.add_argument("--tool", default=os.path.join(HERE, "..", "build", "release", "tools", "pmsnmp"))
     options = parser.parse_args()

@@ -1,6 +1,8 @@
 #include "serve/fleet_monitor.h"
 
+#ifdef __GLIBC__
 #include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <system_error>
@@ -13,7 +15,22 @@ namespace {
 // unless the interval itself is longer.
 constexpr unsigned kMaxBackOffSteps = 3;
 constexpr std::chrono::minutes kMaxBackOff{5};
-constexpr int kArenas = 2;
+
+// Reports are made on one poller and freed on another: with an arena per
+// thread each keeps holes the others could have used, and the resident size
+// grows pass after pass. Few arenas, trimmed after each pass, keep it flat.
+void share_arenas() {
+#ifdef __GLIBC__
+    constexpr int kArenas = 2;
+    mallopt(M_ARENA_MAX, kArenas);
+#endif
+}
+
+void release_free_memory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 template <class Text>
 void keep(const std::optional<Text>& old, std::optional<Text>* fresh) {
@@ -52,9 +69,7 @@ FleetMonitor::FleetMonitor(const ServeConfig& config, Log log)
 FleetMonitor::~FleetMonitor() { stop(); }
 
 bool FleetMonitor::start() {
-    // A report is made on one poller and freed on another: with an arena
-    // per thread, each keeps holes the others could have used.
-    mallopt(M_ARENA_MAX, kArenas);
+    share_arenas();
     const std::size_t count = std::min<std::size_t>(std::max(config_.parallel, 1u), slots_.size());
     for (std::size_t i = 0; i < count; ++i) {
         try {
@@ -141,11 +156,8 @@ void FleetMonitor::work() {
         const bool pass_ended = record(*index, std::move(outcome), now);
         wake_.notify_all();
         if (pass_ended) {
-            // Reports die on other threads than the ones that made them;
-            // without this each thread's arena keeps the holes, and the
-            // resident size grows pass after pass.
             lock.unlock();
-            malloc_trim(0);
+            release_free_memory();
             lock.lock();
         }
     }

@@ -1,6 +1,7 @@
 // The polling engine of pmsnmp serve: every configured printer polled
-// every interval by a bounded pool of threads, unanswering printers backed
-// off, and one log line per change between reachable and unreachable.
+// every interval by a bounded pool of threads (read whole now and then, and
+// only what changes in between), unanswering printers backed off, and one
+// log line per change between reachable and unreachable.
 #ifndef PMSNMP_TOOLS_SERVE_FLEET_MONITOR_H
 #define PMSNMP_TOOLS_SERVE_FLEET_MONITOR_H
 
