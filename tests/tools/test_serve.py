@@ -17,7 +17,7 @@ import time
 import unittest
 import urllib.request
 
-from test_pmsnmp_cli import PRINTER_DATA, RECORDINGS, TOOL, free_udp_port, run_tool, stop_process
+from test_pmsnmp_cli import PRINTER_DATA, RECORDINGS, TEST_AGENT, TOOL, free_udp_port, run_tool, stop_process
 
 try:
     from prometheus_client.parser import text_string_to_metric_families
@@ -251,6 +251,43 @@ class ServeFleet(unittest.TestCase):
             return json.loads(fetch(url))["data"]["result"]
         except OSError:
             return None
+
+    def test_names_read_again_only_when_the_printer_restarted(self):
+        """Between whole reads only what changes is read: a new level shows at
+        once, a new supply name only once sysUpTime went back."""
+        port = free_udp_port()
+
+        def start_printer(up_time, name, level):
+            path = os.path.join(self.folder, "printer.json")
+            with open(path, "w") as f:
+                json.dump({"table": {"1.3.6.1.2.1.1.3.0": ["timeticks", up_time],
+                                     "1.3.6.1.2.1.25.3.2.1.2.1": ["oid", "1.3.6.1.2.1.25.3.1.5"],
+                                     "1.3.6.1.2.1.43.11.1.1.6.1.1": ["octets", name],
+                                     "1.3.6.1.2.1.43.11.1.1.9.1.1": ["integer", level]}}, f)
+            agent = subprocess.Popen([sys.executable, TEST_AGENT, "--scenario", path, "--port", str(port)],
+                                     stdout=subprocess.PIPE, text=True)
+            self.assertEqual(agent.stdout.readline().split()[0], "PORT")
+            return agent
+
+        def supply():
+            status = json.loads(serve.get("/api/printers"))[0]["status"] or {"supplies": [{}]}
+            return status["supplies"][0].get("description"), status["supplies"][0].get("level")
+
+        agent = start_printer(500000, "Black A", 50)
+        serve = Serve(self.folder, "split", "interval: 1s\ndefaults: {version: 2c, timeout: 200ms, retries: 1}\n"
+                      "printers: [{host: '127.0.0.1:%d'}]\n" % port)
+        try:
+            wait_for("the first poll", lambda: supply() == ("Black A", 50), 20)
+            for up_time, name, level, shown in ((600000, "Black B", 40, "Black A"), (100, "Black C", 30, "Black C")):
+                stop_process(agent)
+                agent.stdout.close()
+                agent = start_printer(up_time, name, level)
+                wait_for("level %d" % level, lambda: supply()[1] == level, 20)
+                self.assertEqual(supply()[0], shown)
+        finally:
+            serve.stop()
+            stop_process(agent)
+            agent.stdout.close()
 
     def test_stopped_printer_keeps_its_series_and_logs_each_change_once(self):
         last = self.hosts[-1]

@@ -14,6 +14,7 @@ namespace mib {
 // Scalars.
 inline const NPmcClient::Oid kSysDescr{1, 3, 6, 1, 2, 1, 1, 1, 0};
 inline const NPmcClient::Oid kSysName{1, 3, 6, 1, 2, 1, 1, 5, 0};
+inline const NPmcClient::Oid kSysUpTime{1, 3, 6, 1, 2, 1, 1, 3, 0};
 
 // hrDeviceTable and hrPrinterTable columns (index: hrDeviceIndex).
 inline const NPmcClient::Oid kHrDeviceType{1, 3, 6, 1, 2, 1, 25, 3, 2, 1, 2};

@@ -1,5 +1,9 @@
 #include "serve/fleet_monitor.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <system_error>
 
@@ -11,6 +15,22 @@ namespace {
 // unless the interval itself is longer.
 constexpr unsigned kMaxBackOffSteps = 3;
 constexpr std::chrono::minutes kMaxBackOff{5};
+
+// Reports are made on one poller and freed on another: with an arena per
+// thread each keeps holes the others could have used, and the resident size
+// grows pass after pass. Few arenas, trimmed after each pass, keep it flat.
+void share_arenas() {
+#ifdef __GLIBC__
+    constexpr int kArenas = 2;
+    mallopt(M_ARENA_MAX, kArenas);
+#endif
+}
+
+void release_free_memory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 template <class Text>
 void keep(const std::optional<Text>& old, std::optional<Text>* fresh) {
@@ -49,6 +69,7 @@ FleetMonitor::FleetMonitor(const ServeConfig& config, Log log)
 FleetMonitor::~FleetMonitor() { stop(); }
 
 bool FleetMonitor::start() {
+    share_arenas();
     const std::size_t count = std::min<std::size_t>(std::max(config_.parallel, 1u), slots_.size());
     for (std::size_t i = 0; i < count; ++i) {
         try {
@@ -88,7 +109,8 @@ PollOutcome FleetMonitor::probe(const FleetPrinter& printer) {
         std::lock_guard<std::mutex> lock(mutex_);
         ++stats_.in_flight;
     }
-    PollOutcome outcome = poll_printer(printer.agent, true);
+    StaticObjects memory;
+    PollOutcome outcome = poll_printer(printer.agent, ReadScope::kWhole, &memory);
     std::lock_guard<std::mutex> lock(mutex_);
     --stats_.in_flight;
     ++stats_.polls;
@@ -123,16 +145,21 @@ void FleetMonitor::work() {
         Slot& slot = slots_[*index];
         slot.busy = true;
         ++stats_.in_flight;
-        if (!cycle_started_) cycle_started_ = now;
-        const bool read_static = now >= slot.static_due;
+        if (!cycle_started_) cycle_started_ = slot.due;  // the pass began when it was due
+        const ReadScope scope = now >= slot.static_due ? ReadScope::kWhole : ReadScope::kVolatile;
         const FleetPrinter& printer = *slot.state.printer;
-        const AgentOptions agent = printer.agent;
+        StaticObjects* memory = &slot.memory;  // this thread's while the slot is busy
         lock.unlock();
-        PollOutcome outcome = poll_printer(agent, read_static);
+        PollOutcome outcome = poll_printer(printer.agent, scope, memory);
         if (poll_hook_) poll_hook_(printer, outcome);
         lock.lock();
-        record(*index, std::move(outcome), now);
+        const bool pass_ended = record(*index, std::move(outcome), now);
         wake_.notify_all();
+        if (pass_ended) {
+            lock.unlock();
+            release_free_memory();
+            lock.lock();
+        }
     }
 }
 
@@ -142,7 +169,25 @@ Clock::duration FleetMonitor::back_off(unsigned failures) const {
     return std::min<Clock::duration>(config_.interval * (1u << steps), longest);
 }
 
-void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_point started) {
+// Polls stay on the printer's cadence (its first poll and whole intervals
+// after), so that every printer due in a pass is due at its start; a pass
+// missed altogether is skipped.
+Clock::time_point FleetMonitor::keep_cadence(Clock::time_point due, Clock::time_point now) const {
+    if (due > now) return due;
+    return due + ((now - due) / config_.interval + 1) * config_.interval;
+}
+
+// A pass over the fleet is over when every printer due in it has been
+// polled; one backed off beyond it belongs to a later pass.
+bool FleetMonitor::pass_complete(Clock::time_point started) const {
+    if (cycle_count_ == slots_.size()) return true;
+    const Clock::time_point horizon = started + config_.interval;
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (!cycle_seen_[i] && (slots_[i].busy || slots_[i].due < horizon)) return false;
+    return true;
+}
+
+bool FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_point started) {
     Slot& slot = slots_[index];
     PrinterSnapshot& state = slot.state;
     const Clock::time_point now = Clock::now();
@@ -158,16 +203,14 @@ void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_po
         state.report = std::move(outcome.report);
         state.last_success = WallClock::now();
         state.reason.clear();
-        if (outcome.location) {
-            state.location = outcome.location;
-            slot.static_due = started + config_.static_interval;
-        }
+        if (outcome.location) state.location = outcome.location;
+        if (outcome.whole) slot.static_due = started + config_.static_interval;
         slot.failures = 0;
-        slot.due = started + config_.interval;
+        slot.due = keep_cadence(slot.due + config_.interval, now);
     } else {
         state.reason = outcome.reason;
         ++slot.failures;
-        slot.due = now + back_off(slot.failures);
+        slot.due = keep_cadence(slot.due + back_off(slot.failures), now);
     }
     if (changed)
         log_("printer " + state.printer->host + (state.up ? " reachable" : " unreachable: " + state.reason));
@@ -176,12 +219,14 @@ void FleetMonitor::record(std::size_t index, PollOutcome outcome, Clock::time_po
         cycle_seen_[index] = true;
         ++cycle_count_;
     }
-    if (cycle_count_ == slots_.size() && cycle_started_) {
+    if (cycle_started_ && pass_complete(*cycle_started_)) {
         stats_.cycle_seconds = std::chrono::duration<double>(now - *cycle_started_).count();
         std::fill(cycle_seen_.begin(), cycle_seen_.end(), false);
         cycle_count_ = 0;
         cycle_started_.reset();
+        return true;
     }
+    return false;
 }
 
 }  // namespace pmtool

@@ -1,6 +1,7 @@
 // The polling engine of pmsnmp serve: every configured printer polled
-// every interval by a bounded pool of threads, unanswering printers backed
-// off, and one log line per change between reachable and unreachable.
+// every interval by a bounded pool of threads (read whole now and then, and
+// only what changes in between), unanswering printers backed off, and one
+// log line per change between reachable and unreachable.
 #ifndef PMSNMP_TOOLS_SERVE_FLEET_MONITOR_H
 #define PMSNMP_TOOLS_SERVE_FLEET_MONITOR_H
 
@@ -37,7 +38,7 @@ struct MonitorStats {
     std::uint64_t polls = 0;
     std::uint64_t timeouts = 0;
     unsigned in_flight = 0;
-    std::optional<double> cycle_seconds;  // the last full pass over the fleet
+    std::optional<double> cycle_seconds;  // the last pass over the printers due
 };
 
 class FleetMonitor {
@@ -68,14 +69,18 @@ private:
     struct Slot {
         PrinterSnapshot state;
         Clock::time_point due;
-        Clock::time_point static_due;
+        Clock::time_point static_due;  // of the next whole read
+        StaticObjects memory;  // what the last whole read kept
         bool busy = false;
         unsigned failures = 0;
     };
 
     void work();
     std::optional<std::size_t> next_due(Clock::time_point now, Clock::time_point* wake) const;
-    void record(std::size_t index, PollOutcome outcome, Clock::time_point started);
+    // True when the poll ended a pass over the fleet.
+    bool record(std::size_t index, PollOutcome outcome, Clock::time_point started);
+    bool pass_complete(Clock::time_point started) const;
+    Clock::time_point keep_cadence(Clock::time_point due, Clock::time_point now) const;
     Clock::duration back_off(unsigned failures) const;
 
     const ServeConfig& config_;

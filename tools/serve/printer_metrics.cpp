@@ -133,7 +133,7 @@ std::string fleet_metrics(const std::vector<PrinterSnapshot>& printers, const Mo
     MetricsText out;
     declare(out);
     for (const PrinterSnapshot& state : printers) add_printer(out, state, low_percent);
-    out.family("pmsnmp_serve_cycle_duration_seconds", "gauge", "How long the last pass over every printer took.");
+    out.family("pmsnmp_serve_cycle_duration_seconds", "gauge", "How long the last pass over the printers due took (one backed off waits for a later pass).");
     out.family("pmsnmp_serve_polls_in_flight", "gauge", "Printer polls under way.");
     out.family("pmsnmp_serve_polls_total", "counter", "Printer polls ended, answered or not.");
     out.family("pmsnmp_serve_timeouts_total", "counter", "Printer polls that took no answer.");

@@ -5,6 +5,7 @@
 
 #include "printer/agent_reader.h"
 #include "printer/printer_status.h"
+#include "printer/volatile_read.h"
 
 #include <optional>
 #include <string>
@@ -16,13 +17,15 @@ struct PollOutcome {
     bool answered = false;
     bool timed_out = false;  // no answer at all, as against a failing one
     std::string reason;      // why not, when it did not answer
-    // sysLocation, read only when asked for (it seldom changes).
+    bool whole = false;      // the report was read whole, not only its volatile part
+    // sysLocation, read with every whole report (it seldom changes).
     std::optional<std::string> location;
 };
 
-// One status poll, as `pmsnmp status` makes it; read_static adds the
-// objects the report lacks that change only when someone edits them.
-PollOutcome poll_printer(const AgentOptions& options, bool read_static);
+// One status poll, as `pmsnmp status` makes it: whole when scope asks it or
+// *memory (this printer's, from the last whole poll) no longer holds,
+// otherwise only the volatile objects.
+PollOutcome poll_printer(const AgentOptions& options, ReadScope scope, StaticObjects* memory);
 
 }  // namespace pmtool
 

@@ -25,7 +25,8 @@ struct ServeConfig {
     unsigned short listen_port = kDefaultServePort;
     bool allow_remote = false;
     std::chrono::milliseconds interval{std::chrono::seconds(60)};
-    // Names, serial numbers, location: read again after this long.
+    // The whole report (names, descriptions, capacities, location) is read
+    // again after this long; the polls between read only what changes.
     std::chrono::milliseconds static_interval{std::chrono::hours(1)};
     unsigned parallel = 16;
     int low_percent = 10;  // a consumable at or below this is "low"

@@ -3,6 +3,7 @@
 #include "printer/printer_status.h"
 
 #include "printer/printer_mib.h"
+#include "printer/volatile_read.h"
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,46 @@ TEST(PrinterReport, FirstFailureStopsTheReport) {
             EXPECT_EQ(pmtool::read_printer_report(agent, &report), PMC_E_TIMEOUT);
             EXPECT_EQ(agent.requests(), failing);
         }
+    }
+}
+
+// Between whole reads only what changes is read; a restart (sysUpTime gone
+// back) or other supply rows make the read whole at once.
+TEST(PrinterReport, VolatileReadsKeepStaticObjectsWhileTheyHold) {
+    namespace mib = pmtool::mib;
+    using pmtool::ReadScope;
+    const auto up_time = [](long ticks) {
+        Binding b = integer(mib::kSysUpTime, ticks);
+        b.type = PMS_TYPE_TIME_TICKS;
+        return b;
+    };
+    const auto name = [](const char* value) { return text(column(mib::kPrtSuppliesDescription, "1.1"), value); };
+    ScriptedMib agent(true);
+    for (const Binding& b : {up_time(5000), object_id(column(mib::kHrDeviceType, "1"), mib::kHrDevicePrinter),
+                             name("Black"), integer(column(mib::kPrtSuppliesLevel, "1.1"), 50)})
+        agent.add(b);
+    pmtool::StaticObjects memory;
+    pmtool::PrinterReport report;
+    ReadScope done = ReadScope::kVolatile;
+    ASSERT_EQ(read_printer_report_split(agent, ReadScope::kVolatile, &memory, &report, &done), PMC_S_OK);
+    EXPECT_EQ(done, ReadScope::kWhole);  // nothing remembered yet
+    const struct {
+        std::vector<Binding> changes;
+        ReadScope read;
+        const char* shown;
+    } cases[] = {
+        {{name("Cyan"), integer(column(mib::kPrtSuppliesLevel, "1.1"), 40)}, ReadScope::kVolatile, "Black"},
+        {{up_time(4000)}, ReadScope::kWhole, "Cyan"},
+        {{name("Magenta"), integer(column(mib::kPrtSuppliesLevel, "1.2"), 7)}, ReadScope::kWhole, "Magenta"},
+        {{name("Yellow"), up_time(4500)}, ReadScope::kVolatile, "Magenta"},
+    };
+    for (const auto& c : cases) {
+        for (const Binding& b : c.changes) agent.add(b);
+        ASSERT_EQ(read_printer_report_split(agent, ReadScope::kVolatile, &memory, &report, &done), PMC_S_OK);
+        EXPECT_EQ(done, c.read) << c.shown;
+        ASSERT_FALSE(report.supplies.empty());
+        EXPECT_EQ(report.supplies[0].description, c.shown);
+        EXPECT_EQ(report.supplies[0].level, 40);
     }
 }
 
