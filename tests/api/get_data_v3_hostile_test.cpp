@@ -59,7 +59,7 @@ NPmcClient::AgentOptions client_options(unsigned short port, const User& user) {
 // The same request through the client layer, whose outcome names the reason.
 NPmcClient::Outcome client_get_name(unsigned short port, const User& user) {
     NPmcClient::Agent agent(client_options(port, user));
-    return agent.get({std::string(kSysName) + ".0"});
+    return agent.get({*NPmcClient::Oid::parse(std::string(kSysName) + ".0")});
 }
 
 TEST(V3Hostile, ForgedDigestIsNeverTakenForTheAnswer) {
@@ -126,7 +126,7 @@ TEST(V3Hostile, BulkWalkAsksForFewerRepetitionsAfterTooBig) {
     ASSERT_TRUE(agent.running()) << agent.error();
     NPmcClient::Agent client(client_options(agent.port(), crafted_user(PMS_AUTH_SHA, true)));
     std::vector<std::int64_t> seen;
-    const NPmcClient::Outcome outcome = client.walk(kSystem, [&](const NPmcClient::Binding& binding) {
+    const NPmcClient::Outcome outcome = client.walk(*NPmcClient::Oid::parse(kSystem), [&](const NPmcClient::Binding& binding) {
         seen.push_back(binding.number);
         return PMC_S_OK;
     });
