@@ -3,6 +3,7 @@
 #include "printer/printer_mib.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 namespace pmtool {
@@ -40,6 +41,28 @@ bool same_rows(const Bindings& a, const Bindings& b) {
                       [](const Binding& x, const Binding& y) { return x.oid == y.oid; });
 }
 
+// Fills out from known for the names that is_static accepts (unless whole),
+// and lists the others in *asked with their places in out. False when known
+// lacks a name it should hold.
+template <typename Answer>
+bool answer_from_memory(const std::vector<Oid>& names, bool whole, bool (*is_static)(const Oid&),
+                        const std::map<Oid, Answer>& known, std::vector<Answer>* out, std::vector<Oid>* asked,
+                        std::vector<std::size_t>* places) {
+    bool holds = true;
+    out->assign(names.size(), Answer());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (whole || !is_static(names[i])) {
+            asked->push_back(names[i]);
+            places->push_back(i);
+            continue;
+        }
+        const auto found = known.find(names[i]);
+        if (found == known.end()) holds = false;
+        else (*out)[i] = found->second;
+    }
+    return holds;
+}
+
 }  // namespace
 
 SplitReader::SplitReader(MibReader& agent, StaticObjects* memory, bool whole)
@@ -60,19 +83,9 @@ pmc_long SplitReader::walk(const Oid& root, Bindings* out) {
 }
 
 pmc_long SplitReader::get_objects(const std::vector<Oid>& oids, Bindings* out) {
-    out->assign(oids.size(), Binding());
     std::vector<Oid> asked;
     std::vector<std::size_t> places;
-    for (std::size_t i = 0; i < oids.size(); ++i) {
-        if (whole_ || !is_static_object(oids[i])) {
-            asked.push_back(oids[i]);
-            places.push_back(i);
-            continue;
-        }
-        const auto known = memory_.objects.find(oids[i]);
-        if (known == memory_.objects.end()) holds_ = false;
-        else (*out)[i] = known->second;
-    }
+    if (!answer_from_memory(oids, whole_, is_static_object, memory_.objects, out, &asked, &places)) holds_ = false;
     // The uptime rides with the first objects: one request says whether the
     // printer restarted.
     const bool with_up_time = !up_time_asked_;
@@ -93,19 +106,9 @@ pmc_long SplitReader::get_objects(const std::vector<Oid>& oids, Bindings* out) {
 
 pmc_long SplitReader::walk_columns(const std::vector<Oid>& roots, const Enough& enough,
                                    std::vector<Bindings>* out) {
-    out->assign(roots.size(), Bindings());
     std::vector<Oid> asked;
     std::vector<std::size_t> places;
-    for (std::size_t i = 0; i < roots.size(); ++i) {
-        if (whole_ || !is_static_column(roots[i])) {
-            asked.push_back(roots[i]);
-            places.push_back(i);
-            continue;
-        }
-        const auto known = memory_.columns.find(roots[i]);
-        if (known == memory_.columns.end()) holds_ = false;
-        else (*out)[i] = known->second;
-    }
+    if (!answer_from_memory(roots, whole_, is_static_column, memory_.columns, out, &asked, &places)) holds_ = false;
     if (asked.empty()) return PMC_S_OK;
     Enough asked_enough;
     if (enough) asked_enough = [&](std::size_t column, const Binding& binding) { return enough(places[column], binding); };
