@@ -7,6 +7,7 @@
 
 #include <pmsnmp/owned.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -28,6 +29,23 @@ constexpr int kReportWholeLength = MSG_TRUNC;
 #else
 constexpr int kReportWholeLength = 0;
 #endif
+
+#if defined(MSG_DONTWAIT)
+// A readable socket may still have nothing to read (a datagram dropped
+// after the wait, for a bad checksum): the read then says so, not blocks.
+constexpr int kDoNotWait = MSG_DONTWAIT;
+#else
+constexpr int kDoNotWait = 0;
+#endif
+
+// What a blocking read says when its receive time-out passed.
+bool ran_out_of_time(int error) {
+#if defined(_WIN32)
+    return error == WSAETIMEDOUT;
+#else
+    return error == EAGAIN || error == EWOULDBLOCK;
+#endif
+}
 
 // The outcome of a wait: readable, time-out, or failure (already logged).
 enum class Wait { Readable, TimedOut, Failed };
@@ -230,22 +248,9 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
     if (wait == Wait::Failed) return PMC_E_RECEIVE;
     if (wait == Wait::TimedOut) return PMC_E_TIMEOUT;
     sockaddr_storage record;
-    std::memset(&record, 0, sizeof record);
-    socklen_t length = kRecordLength;
-    const ssize_t count =
-        NPmcSocketAPI::table().recvfrom(handle_, buffer, capacity, kReportWholeLength,
-                                        reinterpret_cast<sockaddr*>(&record), &length);
-    *received = static_cast<pmc_long>(count);
-    if (count < 0) {
-        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail recvfrom(). WSAGetLastError()=%d",
-                                     last_error());
-        return PMC_E_RECEIVE;
-    }
-    if (static_cast<std::size_t>(count) > capacity) {
-        pmc_socket_log()->write_line(
-            PMC_LOG_WARN, "[DataGramSocket::receive] datagram of %ld octets cut to %lu.",
-            static_cast<long>(count), static_cast<unsigned long>(capacity));
-    }
+    int length = 0;
+    const pmc_long status = read_datagram(buffer, capacity, 0, false, received, &record, &length);
+    if (status != PMC_S_OK) return status;
     pmc::Owned<CPmcNetworkAddress> sender(pmc_create_network_address(nullptr));
     if (!sender) return PMC_E_NO_MEMORY;
     if (!from_sockaddr(&record, sender.get())) {
@@ -265,6 +270,62 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
             static_cast<unsigned>(port));
     }
     *source = sender.release();
+    return PMC_S_OK;
+}
+
+pmc_long DataGramSocket::read_datagram(void* buffer, pmc_ulong capacity, int flags,
+                                      bool may_time_out, pmc_long* received, sockaddr_storage* from,
+                                      int* from_length) {
+    std::memset(from, 0, sizeof *from);
+    socklen_t length = kRecordLength;
+    const ssize_t count =
+        NPmcSocketAPI::table().recvfrom(handle_, buffer, capacity, kReportWholeLength | flags,
+                                        reinterpret_cast<sockaddr*>(from), &length);
+    *received = static_cast<pmc_long>(count);
+    *from_length = static_cast<int>(length);
+    if (count < 0) {
+        const int error = last_error();
+        if (may_time_out && ran_out_of_time(error)) {
+            pmc_socket_log()->write_line(PMC_LOG_TRACE, "recvfrom API timeout.");
+            return PMC_E_TIMEOUT;
+        }
+        pmc_socket_log()->write_line(PMC_LOG_ERROR, "fail recvfrom(). WSAGetLastError()=%d", error);
+        return PMC_E_RECEIVE;
+    }
+    if (static_cast<std::size_t>(count) > capacity) {
+        pmc_socket_log()->write_line(
+            PMC_LOG_WARN, "[DataGramSocket::receive] datagram of %ld octets cut to %lu.",
+            static_cast<long>(count), static_cast<unsigned long>(capacity));
+    }
+    return PMC_S_OK;
+}
+
+pmc_long DataGramSocket::receive_record(void* buffer, pmc_ulong capacity, bool wait,
+                                        pmc_long* received, sockaddr_storage* from,
+                                        int* from_length) {
+    if (buffer == nullptr || received == nullptr || from == nullptr || from_length == nullptr) {
+        return PMC_E_INVALID_ARG;
+    }
+    return read_datagram(buffer, capacity, wait ? 0 : kDoNotWait, wait, received, from,
+                         from_length);
+}
+
+pmc_long DataGramSocket::set_receive_timeout(pmc_long timeout_ms) {
+    if (timeout_ms < 1) return PMC_E_INVALID_ARG;
+#if defined(_WIN32)
+    const DWORD value = static_cast<DWORD>(timeout_ms);
+#else
+    timeval value{};
+    value.tv_sec = static_cast<decltype(value.tv_sec)>(timeout_ms / kMillisecondsPerSecond);
+    value.tv_usec = static_cast<decltype(value.tv_usec)>(
+        (timeout_ms % kMillisecondsPerSecond) * kMicrosecondsPerMillisecond);
+#endif
+    if (NPmcSocketAPI::table().setsockopt(handle_, SOL_SOCKET, SO_RCVTIMEO, &value,
+                                          sizeof value) != 0) {
+        pmc_socket_log()->write_line(PMC_LOG_WARN, "setsockopt(SO_RCVTIMEO, %ld) refused. WSAGetLastError()=%d",
+                                     static_cast<long>(timeout_ms), last_error());
+        return PMC_E_FAIL;
+    }
     return PMC_S_OK;
 }
 

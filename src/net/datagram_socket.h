@@ -32,6 +32,17 @@ public:
     // -203 time-out, -204 wait or receive failed, -1 sender not convertible.
     virtual pmc_long receive(void* buffer, pmc_ulong capacity, pmc_long timeout_ms,
                              pmc_long* received, CPmcNetworkAddress** source);
+    // One datagram, the sender kept as the system's record in *from,
+    // *from_length octets long, made into an address only by whoever needs
+    // one. wait: blocks until one comes or the receive time-out passes
+    // (-203); else, for an event loop whose own wait said the socket is
+    // readable, takes what is there without waiting (-204 when nothing is,
+    // where the system lets a read say so). 0 as receive() gives it.
+    pmc_long receive_record(void* buffer, pmc_ulong capacity, bool wait, pmc_long* received,
+                            sockaddr_storage* from, int* from_length);
+    // How long a waiting receive_record() blocks, in milliseconds (at least
+    // 1). 0, or -1 when refused.
+    pmc_long set_receive_timeout(pmc_long timeout_ms);
     // The bound address and port (lent).
     virtual CPmcNetworkAddress* get_local_address();
     // The system's descriptor, for an event loop that waits on it; the
@@ -67,6 +78,10 @@ protected:
     // Starts up, creates the handle, binds to the local address and reads
     // back the bound address.
     pmc_long open();
+    // One recvfrom with flags, logged as receive() logs it; may_time_out:
+    // a blocking read that ran out of time gives -203.
+    pmc_long read_datagram(void* buffer, pmc_ulong capacity, int flags, bool may_time_out,
+                           pmc_long* received, sockaddr_storage* from, int* from_length);
 
     PmcSocket handle_ = PMC_INVALID_SOCKET;
     pmc::Owned<CPmcNetworkAddress> local_;

@@ -99,6 +99,7 @@ std::string host_octets(const sockaddr* record) {
 
 bool same_host(const sockaddr* a, const sockaddr* b) {
     if (a->sa_family != b->sa_family) return false;
+    if (a->sa_family != AF_INET && a->sa_family != AF_INET6) return false;
     if (a->sa_family == AF_INET) {
         return std::memcmp(&reinterpret_cast<const sockaddr_in*>(a)->sin_addr,
                            &reinterpret_cast<const sockaddr_in*>(b)->sin_addr, sizeof(in_addr)) == 0;
@@ -358,6 +359,10 @@ pmc_long pmc_same_address_text(const char* text_a, const char* text_b, bool* sam
     pmc::Owned<IPmcByteString> b(raw_b);
     *same = a->equals_string(b.get());
     return PMC_S_OK;
+}
+
+bool pmc_same_host(const sockaddr* a, const sockaddr* b) {
+    return a != nullptr && b != nullptr && same_host(a, b);
 }
 
 std::string pmc_host_key(CPmcNetworkAddress* address) {

@@ -53,6 +53,10 @@ pmc_long pmc_canonical_address_text(const char* text, IPmcByteString** out);
 pmc_long pmc_is_address_text(const char* text, bool* is_address);
 pmc_long pmc_same_address_text(const char* text_a, const char* text_b, bool* same);
 
+// Whether two IPv4 or IPv6 socket addresses name the same host (octets and
+// IPv6 scope; the ports are not compared). false for null or other families.
+bool pmc_same_host(const sockaddr* a, const sockaddr* b);
+
 // The host an address names, without its port, as octets (family and IP
 // octets), or its text when it has no socket address: equal keys for equal
 // hosts. May throw std::bad_alloc.

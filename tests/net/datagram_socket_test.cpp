@@ -149,6 +149,41 @@ TEST_P(DatagramFamilies, ReceiveWaitsForItsTimeOut) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1150));
 }
 
+// The event-loop read: nothing waiting is a failure at once, a waiting read
+// ends by the socket's receive time-out (never 0, which would be for ever),
+// and the sender stays the system's record.
+TEST_P(DatagramFamilies, ReceiveRecordTakesWhatWaitsOrEndsByTheReceiveTimeOut) {
+    Socket receiver = open_socket(GetParam().kind);
+    Socket sender = open_socket(GetParam().kind);
+    ASSERT_TRUE(receiver && sender);
+    unsigned char buffer[16];
+    pmc_long received = 0;
+    sockaddr_storage from;
+    int from_length = 0;
+    using Clock = std::chrono::steady_clock;
+    auto start = Clock::now();
+    EXPECT_EQ(receiver->receive_record(buffer, sizeof buffer, false, &received, &from, &from_length),
+              PMC_E_RECEIVE);
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(receiver->set_receive_timeout(0), PMC_E_INVALID_ARG);
+    ASSERT_EQ(receiver->set_receive_timeout(150), PMC_S_OK);
+    start = Clock::now();
+    EXPECT_EQ(receiver->receive_record(buffer, sizeof buffer, true, &received, &from, &from_length),
+              PMC_E_TIMEOUT);
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(140));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+
+    Address to = destination(GetParam().loopback, receiver->get_local_address()->get_port());
+    ASSERT_EQ(sender->send("ping", 4, to.get()), PMC_S_OK);
+    ASSERT_EQ(receiver->receive_record(buffer, sizeof buffer, true, &received, &from, &from_length),
+              PMC_S_OK);
+    EXPECT_EQ(received, 4);
+    Address source(pmc_create_network_address(nullptr));
+    ASSERT_EQ(source->set_socket_address(reinterpret_cast<sockaddr*>(&from), from_length), PMC_S_OK);
+    EXPECT_EQ(source->get_port(), sender->get_local_address()->get_port());
+    EXPECT_STREQ(source->get_text(), GetParam().loopback);
+}
+
 TEST_P(DatagramFamilies, MissingArgumentsAreRefused) {
     Socket socket = open_socket(GetParam().kind);
     ASSERT_TRUE(socket);
