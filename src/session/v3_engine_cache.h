@@ -19,7 +19,8 @@ struct V3Engine {
     unsigned time = 0;
     // Whether boots and time came in an authenticated message.
     bool authenticated = false;
-    std::chrono::steady_clock::time_point learned = std::chrono::steady_clock::now();
+    // When boots and time were learned; none yet when both are 0.
+    std::chrono::steady_clock::time_point learned;
 
     // The engine's time now, counted on from when it was learned.
     unsigned time_now() const;
@@ -35,7 +36,7 @@ public:
 
     static V3EngineCache& process();
 
-    // The engine kept for agent (its peer text: address and port); with a
+    // The engine kept for agent (its key: host and port); with a
     // non-empty wanted identifier only an engine of that identifier.
     bool find(const std::string& agent, const std::vector<unsigned char>& wanted,
               V3Engine* engine);

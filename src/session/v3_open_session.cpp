@@ -130,7 +130,7 @@ pmc_long V3OpenSession::open(IPmsSnmpTarget* target, const V3Engine* engine, boo
     return probe ? PMC_S_OK : install_user();
 }
 
-pmc_long V3OpenSession::reuse(IPmsSnmpTarget* target, const V3Engine* engine) {
+pmc_long V3OpenSession::reuse(IPmsSnmpTarget* target) {
     LibraryGuard guard(pms_v3_library_lock());
     netsnmp_session* session = snmp_sess_session(handle_);
     if (session == nullptr) return PMC_E_INVALID_ARG;
@@ -139,6 +139,5 @@ pmc_long V3OpenSession::reuse(IPmsSnmpTarget* target, const V3Engine* engine) {
     session->s_snmp_errno = SNMPERR_SUCCESS;
     session->s_errno = 0;
     pms_v3_transport_forget_flaw(snmp_sess_transport(handle_));
-    pms_v3_tell_engine_time(engine);
     return install_user();
 }

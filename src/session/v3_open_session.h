@@ -30,9 +30,10 @@ public:
 
     // Readies an opened session for one more request to target: its time-out
     // and retries, the user and keys the library keeps per engine (another
-    // session may have replaced them, or the library forgotten them), the
-    // engine's time, and no error or flaw left from before.
-    pmc_long reuse(IPmsSnmpTarget* target, const V3Engine* engine);
+    // session may have replaced them, or the library forgotten them),
+    // and no error or flaw left from before. The engine's time is the
+    // library's own, which every answer on the session keeps up.
+    pmc_long reuse(IPmsSnmpTarget* target);
 
     void* handle() const { return handle_; }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "session/v3_library.h"
+#include "value/oid_arcs.h"
 #include "session/v3_session_fields.h"
 #include "session/v3_session_pool.h"
 #include "session/v3_status.h"
@@ -31,10 +32,17 @@ bool carries_no_value(const IPmsValue* value) {
            type == PMS_TYPE_NO_SUCH_INSTANCE || type == PMS_TYPE_END_OF_MIB_VIEW;
 }
 
-// Numeric identifiers only: no MIB is loaded.
-std::string numeric_oid_text(const IPmcByteString* text) {
-    const std::string body(reinterpret_cast<const char*>(text->get_data()), text->get_length());
-    return body.empty() || body[0] == '.' ? body : "." + body;
+// The library's arcs of an identifier; false for one that is empty,
+// malformed or longer than the library takes.
+bool library_arcs(const IPmsOid* name, oid* arcs, size_t* count) {
+    pmc_ulong read[MAX_OID_LEN];
+    pmc_ulong length = 0;
+    if (pms_oid_read_arcs(name, read, MAX_OID_LEN, &length) != PMC_S_OK || length == 0) {
+        return false;
+    }
+    for (pmc_ulong i = 0; i < length; ++i) arcs[i] = read[i];
+    *count = length;
+    return true;
 }
 
 }  // namespace
@@ -72,14 +80,13 @@ netsnmp_pdu* V3RequestBuilder::detach_pdu() {
     return pdu;
 }
 
-pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target, const V3Engine* engine) {
-    if (!probe_ && engine != nullptr && !engine->id.empty()) {
-        std::string peer;
-        pmc_long status = pms_v3_peer_text(target->get_address(), target->get_port(), &peer);
-        if (status == PMC_S_OK) status = pms_v3_pool_key(target, peer, *engine, &pool_key_);
+pmc_long V3RequestBuilder::open(IPmsSnmpTarget* target, const V3Engine* engine,
+                                const std::string* agent) {
+    if (!probe_ && agent != nullptr && engine != nullptr && !engine->id.empty()) {
+        const pmc_long status = pms_v3_pool_key(target, *agent, *engine, &pool_key_);
         if (status != PMC_S_OK) return status;
         session_ = V3SessionPool::process().take(pool_key_);
-        if (session_ && session_->reuse(target, engine) == PMC_S_OK) return PMC_S_OK;
+        if (session_ && session_->reuse(target) == PMC_S_OK) return PMC_S_OK;
     }
     session_.reset(new (std::nothrow) V3OpenSession());
     if (!session_) return PMC_E_NO_MEMORY;
@@ -131,17 +138,10 @@ pmc_long V3RequestBuilder::build_probe() {
 
 pmc_long V3RequestBuilder::add_binding(IPmsVarBind* binding) {
     if (binding == nullptr || binding->get_oid() == nullptr) return PMC_E_INVALID_ARG;
+    size_t length = 0;
+    if (!library_arcs(binding->get_oid(), name_, &length)) return PMC_E_INVALID_ARG;
     pmc_long status = PMC_S_OK;
-    pmc::Owned<IPmcByteString> oid_text(binding->get_oid()->get_text_new(&status));
-    if (!oid_text) return status != PMC_S_OK ? status : PMC_E_NO_MEMORY;
-    const std::string text = numeric_oid_text(oid_text.get());
-
     LibraryGuard guard(pms_v3_library_lock());
-    size_t length = MAX_OID_LEN;
-    if (snmp_parse_oid(text.c_str(), name_, &length) == nullptr) {
-        pms_v3_report_failure("snmp_parse_oid", handle());
-        return PMC_E_INVALID_ARG;
-    }
     const IPmsValue* value = binding->get_value();
     if (carries_no_value(value)) {
         return snmp_add_null_var(pdu_, name_, length) != nullptr ? PMC_S_OK : PMC_E_NO_MEMORY;

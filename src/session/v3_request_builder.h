@@ -34,8 +34,11 @@ public:
     V3RequestBuilder& operator=(const V3RequestBuilder&) = delete;
 
     // A library session for target (which it does not keep), speaking to
-    // engine when given: its identifier, boots and time.
-    pmc_long open(IPmsSnmpTarget* target, const V3Engine* engine = nullptr);
+    // engine when given: its identifier, boots and time. With the agent's
+    // key (pms_v3_agent_key) and an engine, the session may come from the
+    // pool and go back to it.
+    pmc_long open(IPmsSnmpTarget* target, const V3Engine* engine = nullptr,
+                  const std::string* agent = nullptr);
     // The session may serve later requests like this one.
     void keep() { keep_ = !pool_key_.empty(); }
     // Builds the library PDU: the discovery probe, or pdu's type, request

@@ -79,6 +79,15 @@ std::vector<u_char> engine_id_of(IPmsSnmpTarget* target) {
     return std::vector<u_char>(id->get_data(), id->get_data() + id->get_length());
 }
 
+// How long the boots and time kept for an engine are counted on before
+// they are read again from the library, which every answer updates.
+constexpr std::chrono::seconds kRelearnAfter{10};
+
+bool stale_time(const V3Engine& engine) {
+    return !engine.authenticated ||
+           std::chrono::steady_clock::now() - engine.learned > kRelearnAfter;
+}
+
 // The boots and time the library holds for engine now, after an exchange
 // in which it may have learned them. Under the library lock.
 void learn_time(V3Engine* engine) {
@@ -120,21 +129,22 @@ pmc_long discover(IPmsSnmpTarget* target, V3Deadline deadline, V3Engine* engine,
     return PMC_S_OK;
 }
 
-bool collected(const V3EngineList& engines, const char* text) {
+bool collected(const V3EngineList& engines, CPmcNetworkAddress* source) {
     for (const pmc::Owned<IPmsSnmpTarget>& engine : engines) {
-        CPmcNetworkAddress* address = engine->get_address();
-        if (address != nullptr && std::strcmp(address->get_text(), text) == 0) return true;
+        if (source->equals(engine->get_address())) return true;
     }
     return false;
 }
 
 void collect_engine(V3EngineList* engines, const netsnmp_pdu* pdu) {
-    const char* text = pms_v3_source_text(pdu->transport_data, pdu->transport_data_length);
-    if (text == nullptr || collected(*engines, text)) return;
+    pmc::Owned<CPmcNetworkAddress> address(
+        pms_v3_source_address_new(pdu->transport_data, pdu->transport_data_length));
+    if (!address) return;
+    address->set_port(0);  // each engine is asked on the port the broadcast went to
+    if (collected(*engines, address.get())) return;
     pmc_long status = PMC_S_OK;
-    pmc::Owned<CPmcNetworkAddress> address(pmc_create_network_address_from_text(text, 0, &status));
     pmc::Owned<IPmsSnmpTarget> engine(create_v3_target(&status));
-    if (!address || !engine || engine->set_address(address.get()) != PMC_S_OK) return;
+    if (!engine || engine->set_address(address.get()) != PMC_S_OK) return;
     void* view = nullptr;
     engine->query_interface(PMS_IID_V3_TARGET, &view);
     auto* v3 = static_cast<IPmsV3Target*>(view);
@@ -232,7 +242,7 @@ pmc_long v3RequestSession::send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* targ
     pdu->set_request_id(pms_next_request_id());
     const V3Deadline deadline = deadline_of(target);
     std::string agent;
-    pmc_long status = pms_v3_peer_text(target->get_address(), target->get_port(), &agent);
+    pmc_long status = pms_v3_agent_key(target->get_address(), target->get_port(), &agent);
     if (status != PMC_S_OK) return status;
     V3EngineCache& cache = V3EngineCache::process();
     const std::vector<u_char> wanted = engine_id_of(target);
@@ -247,25 +257,26 @@ pmc_long v3RequestSession::send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* targ
         }
     }
     int library_error = SNMPERR_SUCCESS;
-    status = exchange(pdu, target, &engine, deadline, &library_error, refusal);
+    status = exchange(pdu, target, agent, &engine, deadline, &library_error, refusal);
     if (status != PMC_S_OK && stale_engine(library_error) && !discovered) {
         // Once, as RFC 3414 4 asks: the agent restarted or was replaced.
         cache.forget(agent);
         engine = V3Engine();
         status = discover(target, deadline, &engine, refusal);
         if (status == PMC_S_OK) {
-            status = exchange(pdu, target, &engine, deadline, &library_error, refusal);
+            status = exchange(pdu, target, agent, &engine, deadline, &library_error, refusal);
         }
     }
     if (status == PMC_S_OK) cache.store(agent, engine);
     return status;
 }
 
-pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engine* engine,
+pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target,
+                                    const std::string& agent, V3Engine* engine,
                                     V3Deadline deadline, int* library_error,
                                     PmsSecurityRefusal* refusal) {
     V3RequestBuilder builder(false);
-    pmc_long status = builder.open(target, engine);
+    pmc_long status = builder.open(target, engine, &agent);
     if (status == PMC_S_OK) status = builder.build(pdu);
     if (status != PMC_S_OK) return status;
 
@@ -278,7 +289,7 @@ pmc_long v3RequestSession::exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engi
     if (status != PMC_S_OK) pms_v3_report_failure("snmp_synch_response", builder.handle());
     if (status == PMC_S_OK && response == nullptr) status = PMC_E_RECEIVE;
     if (status == PMC_S_OK) builder.keep();
-    if (status == PMC_S_OK && !engine->id.empty()) learn_time(engine);
+    if (status == PMC_S_OK && !engine->id.empty() && stale_time(*engine)) learn_time(engine);
     if (status == PMC_S_OK && response != nullptr && response->errstat == SNMP_ERR_TOOBIG) {
         // As over SNMPv1/v2c: the request stays as it was, for the caller
         // to ask for less.

@@ -5,6 +5,7 @@
 #ifndef PMSNMP_SESSION_V3_REQUEST_SESSION_H
 #define PMSNMP_SESSION_V3_REQUEST_SESSION_H
 
+#include <string>
 #include <vector>
 
 #include <pmsnmp/owned.h>
@@ -57,8 +58,10 @@ private:
     // resend. All within (retries + 1) x time-out.
     pmc_long send_sync_internal(IPmsPdu* pdu, IPmsSnmpTarget* target,
                                 PmsSecurityRefusal* refusal);
-    pmc_long exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, V3Engine* engine,
-                      V3Deadline deadline, int* library_error, PmsSecurityRefusal* refusal);
+    // agent: the agent's key (pms_v3_agent_key).
+    pmc_long exchange(IPmsPdu* pdu, IPmsSnmpTarget* target, const std::string& agent,
+                      V3Engine* engine, V3Deadline deadline, int* library_error,
+                      PmsSecurityRefusal* refusal);
     pmc_long send_to_engines(IPmsPdu* pdu, IPmsSnmpTarget* target, const V3EngineList& engines,
                              IPmsSnmpPacketList* replies);
 };

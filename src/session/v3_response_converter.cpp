@@ -1,5 +1,6 @@
 #include "session/v3_response_converter.h"
 
+#include <cstring>
 #include <string>
 
 #include "message/pdu_factory.h"
@@ -7,6 +8,7 @@
 #include "session/v3_session_fields.h"
 #include "session/v3_status.h"
 #include "session/v3_transport.h"
+#include "value/oid_arcs.h"
 #include "value/value_factory.h"
 
 namespace {
@@ -43,17 +45,29 @@ pmc_long look_up(const Mapping (&table)[N], int from, pmc_long otherwise) {
     return otherwise;
 }
 
+// Whether text is exactly the length characters at chars: the answer's
+// name is most often the one asked with, and then is not copied again.
+bool same_text(const char* text, const char* chars, std::size_t length) {
+    return text != nullptr && std::strlen(text) == length && std::memcmp(text, chars, length) == 0;
+}
+
 // The answerer's address; the port stays the one asked, since an agent
 // answers from the port it was asked on.
 pmc_long take_source(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
-    const char* text = pms_v3_source_text(response->transport_data,
-                                          response->transport_data_length);
-    if (text == nullptr) return PMC_S_OK;
+    int length = 0;
+    const sockaddr* record =
+        pms_v3_source_record(response->transport_data, response->transport_data_length, &length);
+    if (record == nullptr) return PMC_S_OK;
     CPmcNetworkAddress* current = target->get_address();
+    // Nearly every answer comes from the host asked: nothing to change.
+    if (current != nullptr && pmc_same_host(current->get_socket_address(nullptr), record)) {
+        return PMC_S_OK;
+    }
     const unsigned short port = current != nullptr ? current->get_port() : 0;
-    pmc_long status = PMC_S_OK;
-    pmc::Owned<CPmcNetworkAddress> source(pmc_create_network_address_from_text(text, port, &status));
-    if (!source) return status;
+    pmc::Owned<CPmcNetworkAddress> source(
+        pms_v3_source_address_new(response->transport_data, response->transport_data_length));
+    if (!source) return PMC_S_OK;  // a family without an address of ours: the asked one stays
+    source->set_port(port);
     return target->set_address(source.get());
 }
 
@@ -68,28 +82,31 @@ pmc_long convert_target(const netsnmp_pdu* response, IPmsSnmpTarget* target) {
     pmc_long status = v3->set_security_level(level);
     // An answer without a name or context leaves the request's in place, so
     // that the next request of a walk still speaks as the same user.
-    if (status == PMC_S_OK && response->securityNameLen > 0) {
+    if (status == PMC_S_OK && response->securityNameLen > 0 &&
+        !same_text(v3->get_user_name(), response->securityName, response->securityNameLen)) {
         status = v3->set_user_name(
             std::string(response->securityName, response->securityNameLen).c_str());
     }
-    if (status == PMC_S_OK && response->contextNameLen > 0) {
+    if (status == PMC_S_OK && response->contextNameLen > 0 &&
+        !same_text(v3->get_context_name(), response->contextName, response->contextNameLen)) {
         status = v3->set_context_name(
             std::string(response->contextName, response->contextNameLen).c_str());
     }
-    if (status == PMC_S_OK && response->securityEngineIDLen > 0) {
-        status = v3->set_engine_id(response->securityEngineID,
-                                   static_cast<pmc_ulong>(response->securityEngineIDLen));
+    const pmc_ulong engine_length = static_cast<pmc_ulong>(response->securityEngineIDLen);
+    IPmcByteString* engine = v3->get_engine_id();
+    if (status == PMC_S_OK && engine_length > 0 &&
+        (engine == nullptr || !engine->equals(response->securityEngineID, engine_length))) {
+        status = v3->set_engine_id(response->securityEngineID, engine_length);
     }
     return status == PMC_S_OK ? take_source(response, target) : status;
 }
 
+// The library reads no more than MAX_OID_LEN arcs, none above 2^32 - 1.
 pmc_long fill_arcs(IPmsOid* name, const oid* arcs, size_t count) {
-    name->clear();
-    pmc_long status = PMC_S_OK;
-    for (size_t i = 0; i < count && status == PMC_S_OK; ++i) {
-        status = name->append_arc(static_cast<pmc_ulong>(arcs[i]));
-    }
-    return status;
+    if (count > MAX_OID_LEN) return PMC_E_DECODE;
+    pmc_ulong copy[MAX_OID_LEN];
+    for (size_t i = 0; i < count; ++i) copy[i] = static_cast<pmc_ulong>(arcs[i]);
+    return pms_oid_assign_arcs(name, copy, static_cast<pmc_ulong>(count));
 }
 
 pmc_long read_contents(const netsnmp_variable_list* variable, IPmsValue* value) {

@@ -106,6 +106,19 @@ pmc_long pms_v3_peer_text(CPmcNetworkAddress* address, unsigned short fallback_p
     }
 }
 
+pmc_long pms_v3_agent_key(CPmcNetworkAddress* address, unsigned short fallback_port,
+                          std::string* key) {
+    if (address == nullptr) return PMC_E_INVALID_ARG;
+    const unsigned short port = address->get_port() != 0 ? address->get_port() : fallback_port;
+    try {
+        *key = pmc_host_key(address);
+        key->append(1, static_cast<char>(port >> 8)).append(1, static_cast<char>(port & 0xFF));
+    } catch (...) {
+        return PMC_E_NO_MEMORY;
+    }
+    return PMC_S_OK;
+}
+
 pmc_long V3SessionFields::fill(IPmsSnmpTarget* target, netsnmp_session* session) {
     IPmsV3Target* v3 = v3_view(target);
     if (v3 == nullptr || pms_v3_library_version(target->get_version()) != SNMP_VERSION_3) {

@@ -26,6 +26,12 @@ int pms_v3_library_level(pmc_long level_code);
 pmc_long pms_v3_peer_text(CPmcNetworkAddress* address, unsigned short fallback_port,
                           std::string* peer);
 
+// The key under which an agent's engine and sessions are kept: the host's
+// octets (text only for an address without a socket address) and the
+// port, the address's else fallback_port. -2 for a missing address; -3.
+pmc_long pms_v3_agent_key(CPmcNetworkAddress* address, unsigned short fallback_port,
+                          std::string* key);
+
 // Owns the texts and octets a netsnmp_session points at while it is opened
 // (the library copies them).
 class V3SessionFields {

@@ -14,9 +14,16 @@ void wipe(std::string* text) {
     text->clear();
 }
 
+// A number's octets as they lie: the key is only ever compared.
+template <typename Number>
+void append_number(std::string* key, Number number) {
+    key->append(reinterpret_cast<const char*>(&number), sizeof number);
+}
+
 // Each field with its length first, so that no two targets share a key.
 void append_field(std::string* key, const char* text, std::size_t length) {
-    key->append(std::to_string(length)).append(1, ':').append(text != nullptr ? text : "", length);
+    append_number(key, length);
+    key->append(text != nullptr ? text : "", length);
 }
 
 void append_text(std::string* key, const char* text) {
@@ -25,7 +32,7 @@ void append_text(std::string* key, const char* text) {
 
 }  // namespace
 
-pmc_long pms_v3_pool_key(IPmsSnmpTarget* target, const std::string& peer, const V3Engine& engine,
+pmc_long pms_v3_pool_key(IPmsSnmpTarget* target, const std::string& agent, const V3Engine& engine,
                          std::string* key) {
     void* view = nullptr;
     target->query_interface(PMS_IID_V3_TARGET, &view);
@@ -33,11 +40,11 @@ pmc_long pms_v3_pool_key(IPmsSnmpTarget* target, const std::string& peer, const 
     if (v3 == nullptr) return PMC_E_INVALID_ARG;
     try {
         key->clear();
-        append_field(key, peer.data(), peer.size());
+        append_field(key, agent.data(), agent.size());
         append_text(key, v3->get_user_name());
-        key->append(std::to_string(v3->get_security_level())).append(1, '/');
-        key->append(std::to_string(v3->get_auth_protocol())).append(1, '/');
-        key->append(std::to_string(v3->get_priv_protocol())).append(1, '/');
+        append_number(key, v3->get_security_level());
+        append_number(key, v3->get_auth_protocol());
+        append_number(key, v3->get_priv_protocol());
         append_text(key, v3->get_auth_pass_phrase());
         append_text(key, v3->get_priv_pass_phrase());
         append_text(key, v3->get_context_name());

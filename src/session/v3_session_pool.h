@@ -22,9 +22,9 @@
 #include "session/v3_engine_cache.h"
 #include "session/v3_open_session.h"
 
-// The pool key of a request to target over peer, speaking to engine; -2
-// for a target that is not user-based.
-pmc_long pms_v3_pool_key(IPmsSnmpTarget* target, const std::string& peer,
+// The pool key of a request to target at agent (its agent key), speaking
+// to engine; -2 for a target that is not user-based.
+pmc_long pms_v3_pool_key(IPmsSnmpTarget* target, const std::string& agent,
                          const V3Engine& engine, std::string* key);
 
 class V3SessionPool {

@@ -8,6 +8,7 @@
 
 #include "session/v3_engine_cache.h"
 #include "session/v3_library.h"
+#include "session/v3_transport.h"
 
 namespace {
 
@@ -115,6 +116,21 @@ timeval wait_time(const timeval& library, V3Deadline deadline) {
     return out;
 }
 
+// How far a wait on the transport may run past the time it was given: the
+// socket's receive time-out is the session's whole time-out, set once,
+// while the time left is a little less each round.
+constexpr long long kWaitSlackUs = 2000;
+
+// A wait of about the session's time-out, as the first round of every
+// exchange is, goes to the transport: one system call instead of a wait
+// and a read. kV3WaitElsewhere for any other.
+int wait_on_transport(void* handle, netsnmp_session* session, const timeval& bounded) {
+    const long long wanted = static_cast<long long>(bounded.tv_sec) * 1000000 + bounded.tv_usec;
+    const long long whole = session->timeout;
+    if (whole < 1000 || wanted < whole - kWaitSlackUs) return kV3WaitElsewhere;
+    return pms_v3_transport_wait(snmp_sess_transport(handle), static_cast<pmc_long>(whole / 1000));
+}
+
 // One round: wait for the session's descriptor up to its next retry or the
 // deadline, then read or handle the time-out. false when the wait itself
 // failed. Large descriptor sets, since a host may hold more than FD_SETSIZE
@@ -140,7 +156,10 @@ bool wait_round(void* handle, netsnmp_session* session, V3Deadline deadline, V3W
         }
     }
     timeval bounded = wait_time(timeout, deadline);
-    const int count = netsnmp_large_fd_set_select(descriptors, &readable, nullptr, nullptr, &bounded);
+    int count = wait_on_transport(handle, session, bounded);
+    if (count == kV3WaitElsewhere) {
+        count = netsnmp_large_fd_set_select(descriptors, &readable, nullptr, nullptr, &bounded);
+    }
     const int wait_error = errno;
     bool waited = true;
     {

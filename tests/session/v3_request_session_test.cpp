@@ -48,6 +48,25 @@ TEST(V3SessionFields, PeerTextsByAddressKind) {
     EXPECT_EQ(pms_v3_peer_text(none.get(), 161, &peer), PMC_E_INVALID_ARG);
 }
 
+// Engines and sessions are kept per agent: host and port, never text.
+TEST(V3SessionFields, AgentKeysTellHostsAndPortsApart) {
+    auto key = [](const char* text, unsigned short port, unsigned short fallback) {
+        pmc::Owned<CPmcNetworkAddress> address(pmc_create_network_address(nullptr));
+        EXPECT_EQ(address->assign(text, 0, port), PMC_S_OK) << text;
+        std::string out;
+        EXPECT_EQ(pms_v3_agent_key(address.get(), fallback, &out), PMC_S_OK) << text;
+        return out;
+    };
+    EXPECT_EQ(key("192.0.2.7", 161, 0), key("192.0.2.7", 0, 161));
+    EXPECT_EQ(key("::1", 161, 0), key("0:0:0:0:0:0:0:1", 161, 0));
+    EXPECT_NE(key("192.0.2.7", 161, 0), key("192.0.2.7", 162, 0));
+    EXPECT_NE(key("192.0.2.7", 161, 0), key("192.0.2.8", 161, 0));
+    EXPECT_NE(key("192.0.2.7", 256 + 161, 0), key("192.0.2.7", 161, 0));
+    EXPECT_NE(key("::ffff:192.0.2.7", 161, 0), key("192.0.2.7", 161, 0));
+    std::string out;
+    EXPECT_EQ(pms_v3_agent_key(nullptr, 161, &out), PMC_E_INVALID_ARG);
+}
+
 TEST(V3SessionFields, CodesOutsideTheTablesAreRefused) {
     V3LibraryUse library;
     int command = 0;
