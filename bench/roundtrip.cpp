@@ -33,6 +33,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <string>
@@ -540,9 +541,25 @@ void print_walk_memory() {
                 walk_peak_per_object[0], walk_peak_per_object[1]);
 }
 
+// Ours and the peer's repetitions run in a random order, so that neither
+// gets the agent while it warms up or the machine while it is busy.
+std::vector<char*> with_interleaving(int argc, char** argv) {
+    static char flag[] = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> out(argv, argv + argc);
+    const bool given = std::any_of(out.begin(), out.end(), [](const char* argument) {
+        return std::strstr(argument, "random_interleaving") != nullptr;
+    });
+    if (!given) out.insert(out.begin() + 1, flag);
+    out.push_back(nullptr);
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<char*> arguments = with_interleaving(argc, argv);
+    argc = static_cast<int>(arguments.size()) - 1;
+    argv = arguments.data();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     if (sysconf(_SC_NPROCESSORS_ONLN) < 2) client_cpus[1] = 0;  // no second CPU to cross to
