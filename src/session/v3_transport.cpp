@@ -170,8 +170,13 @@ void pms_v3_transport_forget_flaw(netsnmp_transport_s* transport) {
 
 const sockaddr* pms_v3_source_record(const void* transport_data, int length, int* record_length) {
     if (transport_data == nullptr || length < static_cast<int>(sizeof(sockaddr))) return nullptr;
+    const auto* record = static_cast<const sockaddr*>(transport_data);
+    const int least = record->sa_family == AF_INET    ? static_cast<int>(sizeof(sockaddr_in))
+                      : record->sa_family == AF_INET6 ? static_cast<int>(sizeof(sockaddr_in6))
+                                                      : length + 1;
+    if (length < least) return nullptr;
     *record_length = length;
-    return static_cast<const sockaddr*>(transport_data);
+    return record;
 }
 
 CPmcNetworkAddress* pms_v3_source_address_new(const void* transport_data, int length) {

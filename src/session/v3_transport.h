@@ -36,8 +36,8 @@ PmsSecurityRefusal pms_v3_transport_flaw(netsnmp_transport_s* transport);
 // another request.
 void pms_v3_transport_forget_flaw(netsnmp_transport_s* transport);
 
-// The sender's socket address of a received library PDU (lent) and its
-// length, or null.
+// The sender's socket address (IPv4 or IPv6) of a received library PDU
+// (lent) and its length, or null.
 const sockaddr* pms_v3_source_record(const void* transport_data, int length, int* record_length);
 
 // The sender of a received library PDU as a new address (IPv4 or IPv6) the
