@@ -77,6 +77,23 @@ TEST(V3Hostile, ForgedDigestIsNeverTakenForTheAnswer) {
     }
 }
 
+// What comes before the agent's answer is passed over, and the answer is
+// taken at once, not after a try's time-out.
+TEST(V3Hostile, AnswerAfterAForgeryOrGarbageIsTakenAtOnce) {
+    for (const char* precede : {"forged", "garbage"}) {
+        for (bool priv : {false, true}) {
+            SCOPED_TRACE(std::string(precede) + (priv ? " authPriv" : " authNoPriv"));
+            pmc_test::TestAgent agent(scenario(std::string(R"("precede": ")") + precede + "\""));
+            ASSERT_TRUE(agent.running()) << agent.error();
+            char name[64] = "";
+            const Clock::time_point start = Clock::now();
+            EXPECT_EQ(get_name(agent.port(), crafted_user(PMS_AUTH_SHA, priv), name, 2000), PMC_S_OK);
+            EXPECT_STREQ(name, "forged");  // the table's own value
+            EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+        }
+    }
+}
+
 struct Misbehaviour {
     const char* v3;
     pmc_long status;

@@ -18,6 +18,9 @@ Scenario key "v3" (every key optional):
                 | "too_big" (every Response says tooBig)
     restart_after  after this many requests the engine restarts: boots + 1,
                 time from 0; requests with the old boots get notInTimeWindow
+    precede     "forged" (each Response follows a copy with a wrong digest and
+                every value "impostor") | "garbage" (follows octets that are no
+                message)
 Get answers come from the scenario's "table". The state file holds
 {"count": requests, "probes": discovery probes}.
 """
@@ -130,6 +133,7 @@ class V3Agent:
         self.bulk_limit = int(config.get("bulk_limit", 1 << 30))
         self.mode = config.get("mode", "normal")
         self.restart_after = int(config.get("restart_after", 0))
+        self.precede = config.get("precede", "")
         self.table = table
         self.started = time.monotonic()
         self.count = self.probes = 0
@@ -214,8 +218,14 @@ class V3Agent:
         else:
             bindings = [(name,) + self.value(name) for name in req.names]
         forged = b"\x00\x01" * 6 if self.mode == "bad_digest" else None
-        return self.message(req, req.flags & (FLAG_AUTH | FLAG_PRIV), PDU_RESPONSE, bindings,
-                            forged, error=error)
+        flags = req.flags & (FLAG_AUTH | FLAG_PRIV)
+        genuine = self.message(req, flags, PDU_RESPONSE, bindings, forged, error=error)
+        if self.precede == "garbage":
+            return [b"\x30\x03\x02\x01", genuine]
+        if self.precede == "forged":
+            impostor = [(o, TAG_OCTETS, b"impostor") for o, _, _ in bindings]
+            return [self.message(req, flags, PDU_RESPONSE, impostor, b"\x00\x01" * 6), genuine]
+        return genuine
 
     def value(self, name):
         kind_value = self.table.get(name)
@@ -255,6 +265,7 @@ def serve(sock, scenario, state_path, deadline):
         except (BerError, IndexError, ValueError):
             continue
         write_state(state_path, agent)
-        if answer is not None:
-            sock.sendto(answer, peer)
+        for datagram in answer if isinstance(answer, list) else [answer]:
+            if datagram is not None:
+                sock.sendto(datagram, peer)
     return 0
