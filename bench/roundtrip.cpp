@@ -53,7 +53,7 @@
 namespace {
 
 constexpr int kAgentCpu = 0;
-constexpr int kRepetitions = 5;
+constexpr int kRepetitions = 9;
 constexpr double kRoundtripMinSeconds = 0.2;
 constexpr int kWalkIterations = 1;
 constexpr pmc_long kTimeoutMs = 2000;

@@ -306,6 +306,12 @@ pmc_long DataGramSocket::receive_record(void* buffer, pmc_ulong capacity, bool w
     if (buffer == nullptr || received == nullptr || from == nullptr || from_length == nullptr) {
         return PMC_E_INVALID_ARG;
     }
+    if (!wait && kDoNotWait == 0) {
+        // No read of its own that declines to wait: ask first.
+        const Wait ready = NPmcSocketAPI::has_poll() ? wait_with_poll(handle_, 0)
+                                                     : wait_with_select(handle_, 0);
+        if (ready != Wait::Readable) return PMC_E_RECEIVE;
+    }
     return read_datagram(buffer, capacity, wait ? 0 : kDoNotWait, wait, received, from,
                          from_length);
 }
