@@ -55,6 +55,9 @@ namespace {
 constexpr int kAgentCpu = 0;
 constexpr int kRepetitions = 9;
 constexpr double kRoundtripMinSeconds = 0.2;
+// Run before each timed repetition and not counted: the agent and the
+// machine settle first.
+constexpr double kWarmUpSeconds = 0.1;
 constexpr int kWalkIterations = 1;
 constexpr pmc_long kTimeoutMs = 2000;
 constexpr pmc_long kRetries = 1;
@@ -424,22 +427,22 @@ void register_all() {
     for (int p = 0; p < 2; ++p) {
         const std::string where = std::string("/") + kPlacements[p];
         benchmark::RegisterBenchmark(("roundtrip/facade" + where).c_str(), BM_FacadeGetInteger, p)
-            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->MinTime(kRoundtripMinSeconds)->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("roundtrip/net-snmp" + where).c_str(),
                                      BM_NetSnmpSessionPerRequest, p)
-            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->MinTime(kRoundtripMinSeconds)->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("roundtrip/net-snmp-reused" + where).c_str(),
                                      BM_NetSnmpReusedSession, p)
-            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->MinTime(kRoundtripMinSeconds)->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("raw/socket-per-exchange" + where).c_str(),
                                      BM_RawExchange, p, true)
-            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->MinTime(kRoundtripMinSeconds)->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("raw/one-socket" + where).c_str(), BM_RawExchange, p, false)
-            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->MinTime(kRoundtripMinSeconds)->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
         const std::pair<const char*, void (*)(benchmark::State&, int)> walks[] = {
             {"walk/facade", BM_FacadeWalk},
@@ -455,15 +458,15 @@ void register_all() {
     for (int p = 0; p < 2; ++p) {
         const std::string where = std::string("/") + kPlacements[p];
         benchmark::RegisterBenchmark(("v3/facade" + where).c_str(), BM_FacadeV3GetInteger, p)
-            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->MinTime(kRoundtripMinSeconds)->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("v3/net-snmp" + where).c_str(),
                                      BM_NetSnmpV3SessionPerRequest, p)
-            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->MinTime(kRoundtripMinSeconds)->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("v3/net-snmp-reused" + where).c_str(),
                                      BM_NetSnmpV3ReusedSession, p)
-            ->MinTime(kRoundtripMinSeconds)->Repetitions(kRepetitions)->UseRealTime()
+            ->MinTime(kRoundtripMinSeconds)->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions)->UseRealTime()
             ->Unit(benchmark::kMicrosecond);
     }
     // The same walk over a subtree a tenth the size: equal bytes per object
