@@ -32,7 +32,12 @@ void V3EngineCache::store(const std::string& agent, const V3Engine& engine) {
     try {
         std::lock_guard<std::mutex> lock(mutex_);
         auto found = locate(agent);
-        if (found != entries_.end()) entries_.erase(found);
+        if (found != entries_.end()) {
+            // In place: an agent polled again costs no allocation.
+            found->second = engine;
+            entries_.splice(entries_.begin(), entries_, found);
+            return;
+        }
         entries_.emplace_front(agent, engine);
         while (entries_.size() > capacity_) entries_.pop_back();
     } catch (...) {

@@ -14,6 +14,9 @@ void wipe(std::string* text) {
     text->clear();
 }
 
+// Room for a usual key at once: a user, two pass phrases, an engine.
+constexpr std::size_t kKeyReserve = 160;
+
 // A number's octets as they lie: the key is only ever compared.
 template <typename Number>
 void append_number(std::string* key, Number number) {
@@ -40,6 +43,7 @@ pmc_long pms_v3_pool_key(IPmsSnmpTarget* target, const std::string& agent, const
     if (v3 == nullptr) return PMC_E_INVALID_ARG;
     try {
         key->clear();
+        key->reserve(kKeyReserve);
         append_field(key, agent.data(), agent.size());
         append_text(key, v3->get_user_name());
         append_number(key, v3->get_security_level());
