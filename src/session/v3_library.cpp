@@ -16,6 +16,7 @@ const char* const kApplicationType = "";
 bool g_started = false;
 bool g_host_initialised = false;
 int g_users = 0;
+int g_sessions = 0;
 
 bool library_running() { return find_sec_mod(USM_SEC_MODEL_NUMBER) != nullptr; }
 
@@ -51,11 +52,23 @@ void forget_users() {
     free_etimelist();
 }
 
+// Nothing running and nothing kept open: what the library learned goes.
+void forget_when_unused() {
+    if (g_users == 0 && g_sessions == 0 && !g_host_initialised) forget_users();
+}
+
 }  // namespace
 
 std::recursive_mutex& pms_v3_library_lock() {
     static std::recursive_mutex lock;
     return lock;
+}
+
+void pms_v3_library_session_opened() { ++g_sessions; }
+
+void pms_v3_library_session_closed() {
+    --g_sessions;
+    forget_when_unused();
 }
 
 V3LibraryUse::V3LibraryUse() {
@@ -72,6 +85,7 @@ V3LibraryUse::V3LibraryUse() {
 
 V3LibraryUse::~V3LibraryUse() {
     std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
-    if (--g_users == 0 && !g_host_initialised) forget_users();
+    --g_users;
+    forget_when_unused();
     pms_v3_sockets_stop();
 }

@@ -48,14 +48,24 @@ void pms_v3_tell_engine_time(const V3Engine* engine) {
     if (engine == nullptr || engine->id.empty() || (engine->boots == 0 && engine->time == 0)) {
         return;
     }
-    set_enginetime(const_cast<u_char*>(engine->id.data()), static_cast<u_int>(engine->id.size()),
-                   engine->boots, engine->time_now(), engine->authenticated ? TRUE : FALSE);
+    auto* id = const_cast<u_char*>(engine->id.data());
+    const auto length = static_cast<u_int>(engine->id.size());
+    u_int boots = 0;
+    u_int time = 0;
+    if (get_enginetime(id, length, &boots, &time, FALSE) == SNMPERR_SUCCESS &&
+        (boots != 0 || time != 0)) {
+        return;
+    }
+    set_enginetime(id, length, engine->boots, engine->time_now(),
+                   engine->authenticated ? TRUE : FALSE);
 }
 
 V3OpenSession::~V3OpenSession() {
     wipe(&user_keys_);
     LibraryGuard guard(pms_v3_library_lock());
-    if (handle_ != nullptr) snmp_sess_close(handle_);
+    if (handle_ == nullptr) return;
+    snmp_sess_close(handle_);
+    pms_v3_library_session_closed();
 }
 
 // The library keeps one user per engine and name and never replaces the
@@ -125,6 +135,7 @@ pmc_long V3OpenSession::open(IPmsSnmpTarget* target, const V3Engine* engine, boo
     }
     // The opened session forgets the flag; without it the first send would
     // probe, waiting under the library lock.
+    pms_v3_library_session_opened();
     snmp_sess_session(handle_)->flags |= SNMP_FLAGS_DONT_PROBE;
     pms_v3_tell_engine_time(engine);
     return probe ? PMC_S_OK : install_user();

@@ -30,9 +30,9 @@ public:
 
     // Readies an opened session for one more request to target: its time-out
     // and retries, the user and keys the library keeps per engine (another
-    // session may have replaced them, or the library forgotten them),
-    // and no error or flaw left from before. The engine's time is the
-    // library's own, which every answer on the session keeps up.
+    // session may have replaced them), and no error or flaw left from
+    // before. The engine's time is the library's, kept while the session is
+    // open and brought up to date by every answer.
     pmc_long reuse(IPmsSnmpTarget* target);
 
     void* handle() const { return handle_; }
@@ -50,7 +50,8 @@ private:
 };
 
 // Tells the library engine's boots and time, so that the first request is
-// not answered by a notInTimeWindow report. Under the library lock.
+// not answered by a notInTimeWindow report; a time the library holds
+// already, learned from the agent itself, is kept. Under the library lock.
 void pms_v3_tell_engine_time(const V3Engine* engine);
 
 #endif

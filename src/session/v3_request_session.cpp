@@ -80,7 +80,8 @@ std::vector<u_char> engine_id_of(IPmsSnmpTarget* target) {
 }
 
 // How long the boots and time kept for an engine are counted on before
-// they are read again from the library, which every answer updates.
+// they are read again from the library, which every answer updates; ours
+// serve only a session opened after the library forgot its own.
 constexpr std::chrono::seconds kRelearnAfter{10};
 
 bool stale_time(const V3Engine& engine) {
