@@ -5,10 +5,10 @@
 #include <string>
 
 #include "session/v3_library.h"
-#include "value/oid_arcs.h"
 #include "session/v3_session_fields.h"
 #include "session/v3_session_pool.h"
 #include "session/v3_status.h"
+#include "value/oid_arcs.h"
 
 namespace {
 

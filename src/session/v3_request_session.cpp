@@ -1,7 +1,6 @@
 #include "session/v3_request_session.h"
 
 #include <chrono>
-#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
