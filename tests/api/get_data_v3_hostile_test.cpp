@@ -11,8 +11,14 @@
 
 #include <pmsnmp/pmsnmp.h>
 
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/library/snmpusm.h>
+
 #include "api/client_agent.h"
 #include "api/v3_support.h"
+#include "session/v3_library.h"
+#include "session/v3_session_pool.h"
 #include "support/loopback_socket.h"
 #include "support/test_agent.h"
 
@@ -167,6 +173,22 @@ TEST(V3Hostile, EngineIsDiscoveredOnceAndARestartIsServed) {
     // operations although the library forgets it.
     EXPECT_LE(agent.state()["probes"].get<int>(), 2);
     EXPECT_EQ(agent.state()["count"].get<int>(), 4 + 1);
+}
+
+// The library's users, with their keys, live while a session that speaks
+// as them is kept, and go with the last one.
+TEST(V3Library, UsersGoWithTheLastKeptSession) {
+    pmc_test::TestAgent agent(scenario(R"("mode": "normal")"));
+    ASSERT_TRUE(agent.running()) << agent.error();
+    char name[64] = "";
+    ASSERT_EQ(get_name(agent.port(), crafted_user(PMS_AUTH_SHA), name), PMC_S_OK);
+    auto users_held = [] {
+        std::lock_guard<std::recursive_mutex> guard(pms_v3_library_lock());
+        return usm_get_userList() != nullptr;
+    };
+    EXPECT_TRUE(users_held());
+    V3SessionPool::process().clear();
+    EXPECT_FALSE(users_held());
 }
 
 // Silent SNMPv3 hosts cost each thread its own time-out, never another's.
