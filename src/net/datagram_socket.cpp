@@ -74,6 +74,15 @@ Wait wait_with_poll(PmcSocket handle, pmc_long timeout_ms) {
     return outcome_of("poll", NPmcSocketAPI::table().poll(&record, 1, limit));
 }
 
+// A time-out in milliseconds as select and SO_RCVTIMEO take it.
+timeval time_of(pmc_long timeout_ms) {
+    timeval time{};
+    time.tv_sec = static_cast<decltype(time.tv_sec)>(timeout_ms / kMillisecondsPerSecond);
+    time.tv_usec = static_cast<decltype(time.tv_usec)>((timeout_ms % kMillisecondsPerSecond) *
+                                                       kMicrosecondsPerMillisecond);
+    return time;
+}
+
 Wait wait_with_select(PmcSocket handle, pmc_long timeout_ms) {
     // FD_SET beyond the set's size would write past it.
     if (!NPmcSocketAPI::platform::select_can_watch(handle)) {
@@ -84,14 +93,15 @@ Wait wait_with_select(PmcSocket handle, pmc_long timeout_ms) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(handle, &readable);
-    timeval limit{};
-    timeval* wait = nullptr;
-    if (timeout_ms != kWaitForever) {
-        limit.tv_sec = timeout_ms / kMillisecondsPerSecond;
-        limit.tv_usec = (timeout_ms % kMillisecondsPerSecond) * kMicrosecondsPerMillisecond;
-        wait = &limit;
-    }
+    timeval limit = time_of(timeout_ms);
+    timeval* wait = timeout_ms != kWaitForever ? &limit : nullptr;
     return outcome_of("select", NPmcSocketAPI::table().select(static_cast<int>(handle) + 1, &readable, nullptr, nullptr, wait));
+}
+
+// With poll where the socket library has it, else with select.
+Wait wait_readable(PmcSocket handle, pmc_long timeout_ms) {
+    return NPmcSocketAPI::has_poll() ? wait_with_poll(handle, timeout_ms)
+                                     : wait_with_select(handle, timeout_ms);
 }
 
 // The expanded text of parse_ipv6_text, bounded by its work area.
@@ -243,8 +253,7 @@ pmc_long DataGramSocket::receive(void* buffer, pmc_ulong capacity, pmc_long time
                                  pmc_long* received, CPmcNetworkAddress** source) {
     if (buffer == nullptr || received == nullptr || source == nullptr) return PMC_E_INVALID_ARG;
     *source = nullptr;
-    const Wait wait = NPmcSocketAPI::has_poll() ? wait_with_poll(handle_, timeout_ms)
-                                                : wait_with_select(handle_, timeout_ms);
+    const Wait wait = wait_readable(handle_, timeout_ms);
     if (wait == Wait::Failed) return PMC_E_RECEIVE;
     if (wait == Wait::TimedOut) return PMC_E_TIMEOUT;
     sockaddr_storage record;
@@ -308,9 +317,7 @@ pmc_long DataGramSocket::receive_record(void* buffer, pmc_ulong capacity, bool w
     }
     if (!wait && kDoNotWait == 0) {
         // No read of its own that declines to wait: ask first.
-        const Wait ready = NPmcSocketAPI::has_poll() ? wait_with_poll(handle_, 0)
-                                                     : wait_with_select(handle_, 0);
-        if (ready != Wait::Readable) return PMC_E_RECEIVE;
+        if (wait_readable(handle_, 0) != Wait::Readable) return PMC_E_RECEIVE;
     }
     return read_datagram(buffer, capacity, wait ? 0 : kDoNotWait, wait, received, from,
                          from_length);
@@ -321,10 +328,7 @@ pmc_long DataGramSocket::set_receive_timeout(pmc_long timeout_ms) {
 #if defined(_WIN32)
     const DWORD value = static_cast<DWORD>(timeout_ms);
 #else
-    timeval value{};
-    value.tv_sec = static_cast<decltype(value.tv_sec)>(timeout_ms / kMillisecondsPerSecond);
-    value.tv_usec = static_cast<decltype(value.tv_usec)>(
-        (timeout_ms % kMillisecondsPerSecond) * kMicrosecondsPerMillisecond);
+    const timeval value = time_of(timeout_ms);
 #endif
     if (NPmcSocketAPI::table().setsockopt(handle_, SOL_SOCKET, SO_RCVTIMEO, &value,
                                           sizeof value) != 0) {

@@ -89,7 +89,8 @@ int receive(netsnmp_transport* transport, void* buffer, int size, void** opaque,
     if (take_datagram(channel, buffer, size, &received, &sender, &sender_length) != PMC_S_OK) {
         return -1;
     }
-    const PmsSecurityRefusal flaw = flaw_of(buffer, static_cast<size_t>(received < size ? received : size));
+    const int taken = received < size ? static_cast<int>(received) : size;
+    const PmsSecurityRefusal flaw = flaw_of(buffer, static_cast<size_t>(taken));
     if (flaw != PmsSecurityRefusal::kNone) channel->dropped = flaw;
     // The sender stays the system's record; text is made only for a log.
     void* copy = sender_length > 0 ? std::malloc(static_cast<size_t>(sender_length)) : nullptr;
@@ -98,7 +99,7 @@ int receive(netsnmp_transport* transport, void* buffer, int size, void** opaque,
         *opaque = copy;
         *length = sender_length;
     }
-    return received < size ? static_cast<int>(received) : size;
+    return taken;
 }
 
 int send(netsnmp_transport* transport, const void* data, int size, void**, int*) {
